@@ -1,0 +1,19 @@
+// Every named field of the shared block, by name: the header, the single
+// contact, both finger records (as OldStructFingers.f, NewStructFingers.x2_1,
+// ...) and every parameter. Used by the touchpad simulator and the tests to
+// read and write fields by name.
+#pragma once
+
+enum BlockFieldType { kFieldInt = 0, kFieldDouble = 2 };
+
+struct BlockField {
+    const char *name;
+    int offset;
+    int type;
+};
+
+// Ended by a row whose name is null.
+extern const BlockField kBlockFields[];
+
+// Case-insensitive lookup; nullptr when no field has that name.
+const BlockField *find_block_field(const char *name);

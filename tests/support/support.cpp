@@ -1,0 +1,263 @@
+#include "support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#ifndef VORELL_BIN_DIR
+#error "VORELL_BIN_DIR must be defined"
+#endif
+
+void enter_private_ipc()
+{
+    if (unshare(CLONE_NEWIPC) != 0)
+        throw std::runtime_error(std::string("unshare(CLONE_NEWIPC): ") + strerror(errno));
+}
+
+std::string bin_dir() { return VORELL_BIN_DIR; }
+std::string source_dir() { return VORELL_SOURCE_DIR; }
+std::string bin_path(const std::string &name) { return bin_dir() + "/" + name; }
+
+void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string read_file(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+namespace {
+
+int decode_status(int st)
+{
+    if (WIFEXITED(st))
+        return WEXITSTATUS(st);
+    if (WIFSIGNALED(st))
+        return 128 + WTERMSIG(st);
+    return -1;
+}
+
+// In the child: environment, working directory, then exec. Never returns.
+[[noreturn]] void exec_child(const std::vector<std::string> &argv, const RunOptions &opt)
+{
+    std::string path = bin_dir();
+    if (const char *p = getenv("PATH"))
+        path += std::string(":") + p;
+    setenv("PATH", path.c_str(), 1);
+    for (const std::string &e : opt.env) {
+        size_t eq = e.find('=');
+        if (eq == std::string::npos)
+            unsetenv(e.c_str());
+        else
+            setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+    }
+    if (!opt.cwd.empty() && chdir(opt.cwd.c_str()) != 0)
+        _exit(126);
+    std::vector<char *> args;
+    for (const std::string &a : argv)
+        args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(nullptr);
+    signal(SIGPIPE, SIG_DFL);
+    execvp(args[0], args.data());
+    fprintf(stderr, "exec %s: %s\n", args[0], strerror(errno));
+    _exit(127);
+}
+
+double now_s()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+RunResult run_program(const std::vector<std::string> &argv, const RunOptions &opt)
+{
+    int in[2], out[2], err[2];
+    if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC))
+        throw std::runtime_error("pipe");
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        exec_child(argv, opt);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    signal(SIGPIPE, SIG_IGN);
+    if (!opt.input.empty()) {
+        ssize_t n = write(in[1], opt.input.data(), opt.input.size());
+        (void)n;
+    }
+    close(in[1]);
+
+    RunResult r;
+    double deadline = now_s() + opt.timeout_s;
+    bool out_open = true, err_open = true;
+    char buf[4096];
+    while (out_open || err_open) {
+        struct pollfd fds[2] = {{out_open ? out[0] : -1, POLLIN, 0}, {err_open ? err[0] : -1, POLLIN, 0}};
+        int left_ms = static_cast<int>((deadline - now_s()) * 1000);
+        if (left_ms <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (poll(fds, 2, left_ms) <= 0)
+            continue;
+        for (int i = 0; i < 2; ++i) {
+            if (!(fds[i].revents & (POLLIN | POLLHUP)))
+                continue;
+            ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n <= 0) {
+                (i == 0 ? out_open : err_open) = false;
+                continue;
+            }
+            (i == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
+        }
+    }
+    close(out[0]);
+    close(err[0]);
+    int st = 0;
+    waitpid(pid, &st, 0);
+    r.status = decode_status(st);
+    return r;
+}
+
+void tpsim(const std::vector<std::string> &args)
+{
+    std::vector<std::string> argv{bin_path("tpsim")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    RunResult r = run_program(argv);
+    ASSERT_EQ(r.status, 0) << "tpsim failed: " << r.err;
+}
+
+Background::Background(const std::vector<std::string> &argv, const RunOptions &opt)
+{
+    char tmpl[] = "/tmp/vorell-bg-XXXXXX";
+    if (!mkdtemp(tmpl))
+        throw std::runtime_error("mkdtemp");
+    out_path_ = std::string(tmpl) + "/out";
+    err_path_ = std::string(tmpl) + "/err";
+    pid_ = fork();
+    if (pid_ == 0) {
+        int o = open(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int e = open(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int n = open("/dev/null", O_RDONLY);
+        dup2(n, 0);
+        dup2(o, 1);
+        dup2(e, 2);
+        exec_child(argv, opt);
+    }
+}
+
+Background::~Background()
+{
+    if (pid_ > 0 && status_ < 0)
+        stop(SIGKILL, 5.0);
+    std::string dir = out_path_.substr(0, out_path_.rfind('/'));
+    unlink(out_path_.c_str());
+    unlink(err_path_.c_str());
+    rmdir(dir.c_str());
+}
+
+bool Background::running()
+{
+    if (status_ >= 0)
+        return false;
+    int st = 0;
+    if (waitpid(pid_, &st, WNOHANG) == pid_) {
+        status_ = decode_status(st);
+        return false;
+    }
+    return true;
+}
+
+int Background::wait(double timeout_s)
+{
+    double deadline = now_s() + timeout_s;
+    while (running() && now_s() < deadline)
+        sleep_ms(5);
+    return status_;
+}
+
+int Background::stop(int sig, double timeout_s)
+{
+    if (running())
+        kill(pid_, sig);
+    if (wait(timeout_s) < 0) {
+        kill(pid_, SIGKILL);
+        wait(5.0);
+    }
+    return status_;
+}
+
+std::string Background::out() const { return read_file(out_path_); }
+std::string Background::err() const { return read_file(err_path_); }
+
+bool Background::wait_for_output(const std::string &text, double timeout_s)
+{
+    double deadline = now_s() + timeout_s;
+    while (now_s() < deadline) {
+        if (out().find(text) != std::string::npos)
+            return true;
+        sleep_ms(5);
+    }
+    return out().find(text) != std::string::npos;
+}
+
+Xvfb::Xvfb()
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        throw std::runtime_error("pipe");
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        int n = open("/dev/null", O_RDWR);
+        dup2(n, 0);
+        dup2(n, 1);
+        dup2(n, 2);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
+               "1024x768x24", static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    struct pollfd p = {fds[0], POLLIN, 0};
+    while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (number.empty()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        throw std::runtime_error("Xvfb did not start");
+    }
+    display_ = ":" + number;
+}
+
+Xvfb::~Xvfb()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}

@@ -1,0 +1,84 @@
+// Helpers shared by the integration tests: running the built programs with
+// their output captured, a private IPC namespace per test (the block's key is
+// one per namespace), and a private Xvfb server.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// Moves the calling process (and every child it starts from now on) into a
+// fresh IPC namespace, so each test sees its own block or none. Needs root.
+void enter_private_ipc();
+
+// Path of a program built by this project (the build's bin folder).
+std::string bin_path(const std::string &name);
+// The build's bin folder, also put first on PATH by the helpers below so that
+// programs that run our clients by name find the ones just built.
+std::string bin_dir();
+std::string source_dir();
+
+struct RunResult {
+    int status = -1;  // exit status, or 128 + signal number
+    std::string out;
+    std::string err;
+};
+
+struct RunOptions {
+    std::string input;                   // written to standard input, then closed
+    std::vector<std::string> env;        // extra NAME=value entries
+    std::string cwd;                     // working directory ("" = unchanged)
+    double timeout_s = 20.0;             // killed with SIGKILL after this
+};
+
+// Runs argv[0] (looked up on PATH, with bin_dir() first) and waits for it.
+RunResult run_program(const std::vector<std::string> &argv, const RunOptions &opt = {});
+
+// Shorthand for running the touchpad simulator; fails the test on a non-zero
+// status.
+void tpsim(const std::vector<std::string> &args);
+
+// A program running in the background with its output in files.
+class Background {
+public:
+    Background(const std::vector<std::string> &argv, const RunOptions &opt = {});
+    ~Background();
+    Background(const Background &) = delete;
+    Background &operator=(const Background &) = delete;
+
+    pid_t pid() const { return pid_; }
+    bool running();
+    // Sends sig and waits up to timeout_s; returns the status as RunResult does.
+    int stop(int sig = 15, double timeout_s = 5.0);
+    // Waits for the process to end on its own.
+    int wait(double timeout_s);
+    std::string out() const;
+    std::string err() const;
+    // Polls out() until it contains text or timeout_s passes.
+    bool wait_for_output(const std::string &text, double timeout_s);
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+    std::string out_path_, err_path_;
+};
+
+// A private X server on a free display number, ended with the object.
+class Xvfb {
+public:
+    Xvfb();
+    ~Xvfb();
+    Xvfb(const Xvfb &) = delete;
+    Xvfb &operator=(const Xvfb &) = delete;
+    const std::string &display() const { return display_; }
+    // "DISPLAY=:N", for RunOptions::env.
+    std::string env() const { return "DISPLAY=" + display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+std::string read_file(const std::string &path);
+void sleep_ms(int ms);

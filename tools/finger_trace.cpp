@@ -1,0 +1,138 @@
+#include "finger_trace.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include <atomic>
+
+#include "touchpad_block.h"
+
+namespace {
+
+bool parse_int(const char *s, int32_t *out)
+{
+    char *end;
+    errno = 0;
+    long v = strtol(s, &end, 10);
+    if (end == s || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+        return false;
+    *out = static_cast<int32_t>(v);
+    return true;
+}
+
+bool parse_multi(const char *s, int32_t multi[8])
+{
+    if (strlen(s) != 8)
+        return false;
+    for (int i = 0; i < 8; ++i) {
+        if (s[i] < '0' || s[i] > '9')
+            return false;
+        multi[i] = s[i] - '0';
+    }
+    return true;
+}
+
+int32_t *column(FingerState *st, const char *name)
+{
+    struct Col {
+        const char *name;
+        int32_t FingerState::*field;
+    };
+    static const Col cols[] = {
+        {"x", &FingerState::x},       {"y", &FingerState::y},       {"z", &FingerState::z},
+        {"w", &FingerState::w},       {"f", &FingerState::f},       {"l", &FingerState::l},
+        {"r", &FingerState::r},       {"u", &FingerState::u},       {"d", &FingerState::d},
+        {"m", &FingerState::m},       {"x2_1", &FingerState::x2_1}, {"y2_1", &FingerState::y2_1},
+        {"x2_2", &FingerState::x2_2}, {"y2_2", &FingerState::y2_2}, {"x3_1", &FingerState::x3_1},
+        {"y3_1", &FingerState::y3_1},
+    };
+    for (const Col &c : cols)
+        if (strcmp(c.name, name) == 0)
+            return &(st->*c.field);
+    return nullptr;
+}
+
+// The columns of a data line, in print order; "multi" stands for the group.
+const char *const kLineColumns[] = {"x", "y", "z", "w", "f", "l", "r", "u", "d", "m", "multi",
+                                    "x2_1", "y2_1", "x2_2", "y2_2", "x3_1", "y3_1"};
+constexpr int kLineColumnCount = sizeof kLineColumns / sizeof kLineColumns[0];
+
+}  // namespace
+
+bool set_finger_column(FingerState *st, const char *name, const char *value)
+{
+    if (strcmp(name, "multi") == 0)
+        return parse_multi(value, st->multi);
+    int32_t *field = column(st, name);
+    return field && parse_int(value, field);
+}
+
+TraceLine parse_trace_line(const char *line, TraceStep *step, const char **why)
+{
+    char buf[512];
+    size_t len = strlen(line);
+    if (len >= sizeof buf) {
+        *why = "line too long";
+        return TraceLine::kBad;
+    }
+    memcpy(buf, line, len + 1);
+    char *save = nullptr;
+    char *tok = strtok_r(buf, " \t\r\n", &save);
+    if (!tok || tok[0] == '#' || strcmp(tok, "time") == 0)
+        return TraceLine::kSkip;
+
+    char *end;
+    errno = 0;
+    step->time = strtod(tok, &end);
+    if (end == tok || *end != '\0' || errno == ERANGE || !(step->time >= 0) || step->time > 1e7) {
+        *why = "bad time";
+        return TraceLine::kBad;
+    }
+    FingerState st{};
+    for (int i = 0; i < kLineColumnCount; ++i) {
+        tok = strtok_r(nullptr, " \t\r\n", &save);
+        if (!tok) {
+            *why = "too few columns (expected 18)";
+            return TraceLine::kBad;
+        }
+        if (!set_finger_column(&st, kLineColumns[i], tok)) {
+            *why = strcmp(kLineColumns[i], "multi") == 0 ? "multi must be eight digits"
+                                                         : "not a whole number";
+            return TraceLine::kBad;
+        }
+    }
+    if (strtok_r(nullptr, " \t\r\n", &save)) {
+        *why = "too many columns (expected 18)";
+        return TraceLine::kBad;
+    }
+    step->state = st;
+    return TraceLine::kStep;
+}
+
+void write_finger_state(void *block, const FingerState &st, bool use_new)
+{
+    const int rec = use_new ? offsetof(TouchpadSharedBlock, NewStructFingers)
+                            : offsetof(TouchpadSharedBlock, OldStructFingers);
+    auto put = [&](int off, int32_t v) { block_set_int(block, off, v); };
+    put(offsetof(TouchpadSharedBlock, x), st.x);
+    put(offsetof(TouchpadSharedBlock, y), st.y);
+    put(offsetof(TouchpadSharedBlock, z), st.z);
+    put(offsetof(TouchpadSharedBlock, w), st.w);
+    put(rec + offsetof(FingerRecord, x2_1), st.x2_1);
+    put(rec + offsetof(FingerRecord, y2_1), st.y2_1);
+    put(rec + offsetof(FingerRecord, x2_2), st.x2_2);
+    put(rec + offsetof(FingerRecord, y2_2), st.y2_2);
+    put(rec + offsetof(FingerRecord, x3_1), st.x3_1);
+    put(rec + offsetof(FingerRecord, y3_1), st.y3_1);
+    put(rec + offsetof(FingerRecord, l), st.l);
+    put(rec + offsetof(FingerRecord, r), st.r);
+    put(rec + offsetof(FingerRecord, u), st.u);
+    put(rec + offsetof(FingerRecord, d), st.d);
+    for (int i = 0; i < 8; ++i)
+        put(rec + offsetof(FingerRecord, multi) + 4 * i, st.multi[i]);
+    put(rec + offsetof(FingerRecord, m), st.m);
+    std::atomic_thread_fence(std::memory_order_release);
+    put(rec + offsetof(FingerRecord, f), st.f);
+}

@@ -1,0 +1,376 @@
+// tpsim: a stand-in for the touchpad driver during development and tests.
+// It creates the shared block, sets its fields, puts fingers on the pad and
+// replays traces recorded with the parameter client's monitor mode.
+#include <signal.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <time.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "block_fields.h"
+#include "finger_trace.h"
+#include "sim_defaults.h"
+#include "touchpad_block.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: tpsim COMMAND [ARGS]\n"
+    "Touchpad simulator: creates and drives the shared touchpad block (key 29947).\n"
+    "\n"
+    "  create [--size BYTES] [--mode OCTAL]\n"
+    "        create the block with default settings (556 bytes, mode 0666);\n"
+    "        another size makes a block no program will accept, for testing\n"
+    "  remove                       remove the block\n"
+    "  set NAME=VALUE ...           set fields by name (case ignored); nothing is\n"
+    "                               written unless every assignment is valid\n"
+    "  get NAME ...                 print fields, one value a line\n"
+    "  dump                         print every named field\n"
+    "  fingers [--old|--new] COL=VALUE ...\n"
+    "        write a whole finger state; columns x y z w f l r u d m multi\n"
+    "        (eight digits) x2_1 y2_1 x2_2 y2_2 x3_1 y3_1, unnamed ones are 0\n"
+    "  replay [--old|--new] FILE    replay a trace (the monitor's data lines,\n"
+    "                               '-' for standard input) with its timing\n"
+    "\n"
+    "Fields of the finger records are named OldStructFingers.f,\n"
+    "NewStructFingers.x2_1 and so on. --old/--new choose the finger record;\n"
+    "by default it is the one the block's NewStruct selects.\n";
+
+int usage_error()
+{
+    fputs(kUsage, stderr);
+    return 2;
+}
+
+void *attach_or_complain()
+{
+    int id = shmget(kTouchpadShmKey, kTouchpadShmSize, 0);
+    if (id == -1) {
+        fprintf(stderr, "tpsim: no touchpad block of %zu bytes (run 'tpsim create'): %s\n",
+                kTouchpadShmSize, strerror(errno));
+        return nullptr;
+    }
+    void *p = shmat(id, nullptr, 0);
+    if (p == reinterpret_cast<void *>(-1)) {
+        fprintf(stderr, "tpsim: cannot attach the touchpad block: %s\n", strerror(errno));
+        return nullptr;
+    }
+    return p;
+}
+
+int cmd_create(int argc, char **argv)
+{
+    long size = static_cast<long>(kTouchpadShmSize);
+    long mode = 0666;
+    for (int i = 0; i < argc; ++i) {
+        char *end = nullptr;
+        if (strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+            size = strtol(argv[++i], &end, 10);
+            if (*end || size <= 0 || size > (1 << 20)) {
+                fprintf(stderr, "tpsim: bad size '%s'\n", argv[i]);
+                return 2;
+            }
+        } else if (strcmp(argv[i], "--mode") == 0 && i + 1 < argc) {
+            mode = strtol(argv[++i], &end, 8);
+            if (*end || mode < 0 || mode > 0777) {
+                fprintf(stderr, "tpsim: bad mode '%s'\n", argv[i]);
+                return 2;
+            }
+        } else {
+            return usage_error();
+        }
+    }
+    int id = shmget(kTouchpadShmKey, static_cast<size_t>(size), IPC_CREAT | IPC_EXCL | static_cast<int>(mode));
+    if (id == -1) {
+        if (errno == EEXIST)
+            fputs("tpsim: a touchpad block exists already (run 'tpsim remove' first)\n", stderr);
+        else
+            fprintf(stderr, "tpsim: cannot create the touchpad block: %s\n", strerror(errno));
+        return 1;
+    }
+    if (size == static_cast<long>(kTouchpadShmSize)) {
+        void *p = shmat(id, nullptr, 0);
+        if (p == reinterpret_cast<void *>(-1)) {
+            fprintf(stderr, "tpsim: cannot attach the new block: %s\n", strerror(errno));
+            return 1;
+        }
+        fill_default_block(p);
+        shmdt(p);
+    }
+    return 0;
+}
+
+int cmd_remove()
+{
+    int id = shmget(kTouchpadShmKey, 0, 0);
+    if (id == -1 || shmctl(id, IPC_RMID, nullptr) == -1) {
+        fprintf(stderr, "tpsim: cannot remove the touchpad block: %s\n", strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+void print_field(const void *block, const BlockField *f, bool with_name)
+{
+    if (with_name)
+        printf("%s = ", f->name);
+    if (f->type == kFieldDouble)
+        printf("%.17g\n", block_get_double(block, f->offset));
+    else
+        printf("%d\n", block_get_int(block, f->offset));
+}
+
+int cmd_get(int argc, char **argv)
+{
+    if (argc == 0)
+        return usage_error();
+    for (int i = 0; i < argc; ++i)
+        if (!find_block_field(argv[i])) {
+            fprintf(stderr, "tpsim: unknown field '%s'\n", argv[i]);
+            return 2;
+        }
+    void *b = attach_or_complain();
+    if (!b)
+        return 1;
+    for (int i = 0; i < argc; ++i)
+        print_field(b, find_block_field(argv[i]), false);
+    return 0;
+}
+
+int cmd_dump()
+{
+    void *b = attach_or_complain();
+    if (!b)
+        return 1;
+    for (const BlockField *f = kBlockFields; f->name; ++f)
+        print_field(b, f, true);
+    return 0;
+}
+
+int cmd_set(int argc, char **argv)
+{
+    if (argc == 0)
+        return usage_error();
+    struct Pending {
+        const BlockField *field;
+        long ivalue;
+        double dvalue;
+    };
+    Pending pending[64];
+    if (argc > 64) {
+        fputs("tpsim: at most 64 assignments at once\n", stderr);
+        return 2;
+    }
+    for (int i = 0; i < argc; ++i) {
+        char name[64];
+        const char *eq = strchr(argv[i], '=');
+        if (!eq || eq == argv[i] || static_cast<size_t>(eq - argv[i]) >= sizeof name) {
+            fprintf(stderr, "tpsim: '%s' is not NAME=VALUE\n", argv[i]);
+            return 2;
+        }
+        memcpy(name, argv[i], static_cast<size_t>(eq - argv[i]));
+        name[eq - argv[i]] = '\0';
+        const BlockField *f = find_block_field(name);
+        if (!f) {
+            fprintf(stderr, "tpsim: unknown field '%s'\n", name);
+            return 2;
+        }
+        char *end;
+        errno = 0;
+        pending[i].field = f;
+        if (f->type == kFieldDouble) {
+            pending[i].dvalue = strtod(eq + 1, &end);
+            if (end == eq + 1 || *end || !std::isfinite(pending[i].dvalue)) {
+                fprintf(stderr, "tpsim: '%s' needs a finite number, not '%s'\n", f->name, eq + 1);
+                return 2;
+            }
+        } else {
+            pending[i].ivalue = strtol(eq + 1, &end, 0);
+            if (end == eq + 1 || *end || errno == ERANGE || pending[i].ivalue < INT32_MIN ||
+                pending[i].ivalue > INT32_MAX) {
+                fprintf(stderr, "tpsim: '%s' needs a 32-bit whole number, not '%s'\n", f->name, eq + 1);
+                return 2;
+            }
+        }
+    }
+    void *b = attach_or_complain();
+    if (!b)
+        return 1;
+    for (int i = 0; i < argc; ++i) {
+        if (pending[i].field->type == kFieldDouble)
+            block_set_double(b, pending[i].field->offset, pending[i].dvalue);
+        else
+            block_set_int(b, pending[i].field->offset, static_cast<int32_t>(pending[i].ivalue));
+    }
+    return 0;
+}
+
+// --old / --new in front of the arguments; -1 when neither was given.
+int take_record_choice(int *argc, char ***argv)
+{
+    if (*argc > 0 && (strcmp((*argv)[0], "--old") == 0 || strcmp((*argv)[0], "--new") == 0)) {
+        int choice = strcmp((*argv)[0], "--new") == 0;
+        --*argc;
+        ++*argv;
+        return choice;
+    }
+    return -1;
+}
+
+bool use_new_record(const void *block, int choice)
+{
+    if (choice >= 0)
+        return choice == 1;
+    return block_get_int(block, offsetof(TouchpadSharedBlock, NewStruct)) == 1;
+}
+
+// Finger writes are kept whole: the signals that end the simulator wait
+// until the state in progress is written.
+void write_state_whole(void *block, const FingerState &st, int choice)
+{
+    sigset_t all, old;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &old);
+    write_finger_state(block, st, use_new_record(block, choice));
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
+int cmd_fingers(int argc, char **argv)
+{
+    int choice = take_record_choice(&argc, &argv);
+    FingerState st{};
+    for (int i = 0; i < argc; ++i) {
+        char name[16];
+        const char *eq = strchr(argv[i], '=');
+        if (!eq || eq == argv[i] || static_cast<size_t>(eq - argv[i]) >= sizeof name) {
+            fprintf(stderr, "tpsim: '%s' is not COLUMN=VALUE\n", argv[i]);
+            return 2;
+        }
+        memcpy(name, argv[i], static_cast<size_t>(eq - argv[i]));
+        name[eq - argv[i]] = '\0';
+        if (!set_finger_column(&st, name, eq + 1)) {
+            fprintf(stderr, "tpsim: bad finger column '%s'\n", argv[i]);
+            return 2;
+        }
+    }
+    void *b = attach_or_complain();
+    if (!b)
+        return 1;
+    write_state_whole(b, st, choice);
+    return 0;
+}
+
+void sleep_until(const struct timespec &start, double offset_s)
+{
+    struct timespec t = start;
+    double whole = std::floor(offset_s);
+    t.tv_sec += static_cast<time_t>(whole);
+    t.tv_nsec += static_cast<long>((offset_s - whole) * 1e9);
+    if (t.tv_nsec >= 1000000000L) {
+        t.tv_sec += 1;
+        t.tv_nsec -= 1000000000L;
+    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
+    }
+}
+
+int cmd_replay(int argc, char **argv)
+{
+    int choice = take_record_choice(&argc, &argv);
+    if (argc != 1)
+        return usage_error();
+    FILE *in = strcmp(argv[0], "-") == 0 ? stdin : fopen(argv[0], "r");
+    if (!in) {
+        fprintf(stderr, "tpsim: cannot open '%s': %s\n", argv[0], strerror(errno));
+        return 1;
+    }
+    // The whole trace is read and checked first, so a bad line stops the
+    // replay before any state of the trace reaches the block.
+    size_t cap = 1024, n = 0;
+    TraceStep *steps = static_cast<TraceStep *>(malloc(cap * sizeof *steps));
+    char *line = nullptr;
+    size_t line_cap = 0;
+    long lineno = 0;
+    int rc = 0;
+    while (steps && getline(&line, &line_cap, in) != -1) {
+        ++lineno;
+        const char *why = "";
+        TraceStep step;
+        TraceLine kind = parse_trace_line(line, &step, &why);
+        if (kind == TraceLine::kSkip)
+            continue;
+        if (kind == TraceLine::kBad) {
+            fprintf(stderr, "tpsim: %s:%ld: %s\n", argv[0], lineno, why);
+            rc = 2;
+            break;
+        }
+        if (n == cap) {
+            cap *= 2;
+            TraceStep *grown = static_cast<TraceStep *>(realloc(steps, cap * sizeof *steps));
+            if (!grown) {
+                free(steps);
+                steps = nullptr;
+                break;
+            }
+            steps = grown;
+        }
+        steps[n++] = step;
+    }
+    free(line);
+    if (in != stdin)
+        fclose(in);
+    if (!steps) {
+        fputs("tpsim: out of memory\n", stderr);
+        return 1;
+    }
+    void *b = rc == 0 ? attach_or_complain() : nullptr;
+    if (rc == 0 && !b)
+        rc = 1;
+    if (rc == 0) {
+        struct timespec start;
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        double t0 = n ? steps[0].time : 0;
+        for (size_t i = 0; i < n; ++i) {
+            sleep_until(start, steps[i].time - t0 > 0 ? steps[i].time - t0 : 0);
+            write_state_whole(b, steps[i].state, choice);
+        }
+    }
+    free(steps);
+    return rc;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2)
+        return usage_error();
+    const char *cmd = argv[1];
+    int n = argc - 2;
+    char **args = argv + 2;
+    if (strcmp(cmd, "create") == 0)
+        return cmd_create(n, args);
+    if (strcmp(cmd, "remove") == 0)
+        return n ? usage_error() : cmd_remove();
+    if (strcmp(cmd, "set") == 0)
+        return cmd_set(n, args);
+    if (strcmp(cmd, "get") == 0)
+        return cmd_get(n, args);
+    if (strcmp(cmd, "dump") == 0)
+        return n ? usage_error() : cmd_dump();
+    if (strcmp(cmd, "fingers") == 0)
+        return cmd_fingers(n, args);
+    if (strcmp(cmd, "replay") == 0)
+        return cmd_replay(n, args);
+    if (strcmp(cmd, "-h") == 0 || strcmp(cmd, "--help") == 0 || strcmp(cmd, "help") == 0) {
+        fputs(kUsage, stdout);
+        return 0;
+    }
+    fprintf(stderr, "tpsim: unknown command '%s'\n", cmd);
+    return usage_error();
+}
