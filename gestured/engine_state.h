@@ -1,0 +1,255 @@
+// Process-wide state of gestured that crosses threads.
+//
+// Five worker threads share what is declared here: the sampler
+// (get_data_thread), the recogniser (ctrl_data_thread), the action thread
+// (hotkey_event_thread), the drag-lock thread (drag_event_thread) and the
+// auto-scroll thread (auto_scroll_thread). Every word that one thread writes
+// and another reads is a std::atomic; the four semaphores are the only
+// blocking hand-offs, apart from the action queue's wait for a free slot.
+//
+// State that only one thread ever touches lives with that thread's code, not
+// here.
+#pragma once
+
+#include <semaphore.h>
+
+#include <atomic>
+#include <cstdint>
+
+// ---------------------------------------------------------------------------
+// Semaphores (unnamed, process-private, initial value 0; created by main in
+// this order).
+// ---------------------------------------------------------------------------
+
+// One post per new SampleRecord in the sample ring.
+extern sem_t get_data_sem;
+// One post per new action_queue entry (posted only by action_queue_enqueue).
+extern sem_t ctrl_data_sem;
+// One post per tap, lift-off or tap-again event for the drag logic.
+extern sem_t ctrl_drag_sem;
+// One post per request to start auto-scrolling.
+extern sem_t auto_scroll_sem;
+
+// sem_wait that retries when a signal interrupts it.
+void engine_sem_wait(sem_t *sem);
+
+// ---------------------------------------------------------------------------
+// Action codes: the hand-off from recognition to action.
+// ---------------------------------------------------------------------------
+
+constexpr int32_t GESTURE_BUTTON_LEFT = 0;
+constexpr int32_t GESTURE_BUTTON_MIDDLE = 1;
+constexpr int32_t GESTURE_BUTTON_RIGHT = 2;
+constexpr int32_t GESTURE_TAP_TWO = 3;
+constexpr int32_t GESTURE_TAP_THREE = 4;
+constexpr int32_t GESTURE_SCROLL_Y_DEC = 5;
+constexpr int32_t GESTURE_SCROLL_Y_INC = 6;
+constexpr int32_t GESTURE_SCROLL_X_DEC = 7;
+constexpr int32_t GESTURE_SCROLL_X_INC = 8;
+constexpr int32_t GESTURE_ZOOM_OUT = 9;
+constexpr int32_t GESTURE_ZOOM_IN = 10;
+constexpr int32_t GESTURE_ROTATE_CW = 11;
+constexpr int32_t GESTURE_ROTATE_CCW = 12;
+constexpr int32_t GESTURE_SWIPE_X_DEC = 13;
+constexpr int32_t GESTURE_SWIPE_X_INC = 14;
+constexpr int32_t GESTURE_MY_HOME = 15;
+constexpr int32_t GESTURE_SWITCH_WINDOWS_BEGIN = 16;
+constexpr int32_t GESTURE_SWITCH_WINDOWS_PREV = 17;
+constexpr int32_t GESTURE_SWITCH_WINDOWS_NEXT = 18;
+constexpr int32_t GESTURE_SWITCH_WINDOWS_END = 19;
+constexpr int32_t GESTURE_COVER = 20;
+constexpr int32_t GESTURE_TAP_CLICK = 21;
+constexpr int32_t GESTURE_DRAG_RELEASE = 22;
+constexpr int32_t GESTURE_DRAG_PRESS = 23;
+constexpr int32_t GESTURE_BUTTON_RELEASE = 100;
+
+// ---------------------------------------------------------------------------
+// action_queue: 20 entries, two producers (ctrl_data_thread and
+// drag_event_thread) serialised by one mutex, one consumer
+// (hotkey_event_thread).
+//
+// A producer that finds 20 unread entries waits until the consumer has taken
+// one: an entry is never overwritten and never dropped (a lost button release
+// or window-switching end would leave a button or Alt held down).
+// ---------------------------------------------------------------------------
+
+constexpr int kActionQueueSize = 20;
+
+struct ActionEntry {
+    int32_t code;
+    int32_t arg;
+    int32_t pending;  // always written 1
+};
+
+// Empties the queue and sets the write and read indexes to 0. Called by main
+// before any thread starts (and by tests); the producers do not reset it.
+void action_queue_reset();
+
+// Writes {code, arg, 1} at the write index, posts ctrl_data_sem once and
+// advances the write index, all under the producers' mutex. Blocks while the
+// queue holds 20 unread entries.
+void action_queue_enqueue(int32_t code, int32_t arg);
+
+// The same, calling between(ctx) after the entry is written and before the
+// post (still under the mutex). The drag thread takes its drag start time
+// there.
+void action_queue_enqueue_with(int32_t code, int32_t arg, void (*between)(void *), void *ctx);
+
+// Consumer side: waits on ctrl_data_sem, then copies the entry at the read
+// index into *out, advances the read index and frees the slot.
+void action_queue_dequeue(ActionEntry *out);
+
+// Consumer side for a caller that has already waited on ctrl_data_sem
+// itself: copies the posted entry and frees its slot.
+void action_queue_take_posted(ActionEntry *out);
+
+// Number of written, unread entries (for tests and diagnostics).
+int action_queue_unread();
+
+// ---------------------------------------------------------------------------
+// settings_snapshot: the engine's copy of the user parameters, refreshed by
+// get_data_thread at every poll; the other threads only read it. Members
+// bear the block fields' names.
+// ---------------------------------------------------------------------------
+
+struct SettingsSnapshot {
+    std::atomic<int32_t> TouchpadOff{0};
+    std::atomic<int32_t> ButtonCheckBox{0};
+    std::atomic<int32_t> ButtonLeftComboBox{0};
+    std::atomic<int32_t> ButtonMiddleComboBox{0};
+    std::atomic<int32_t> ButtonRightComboBox{0};
+    std::atomic<int32_t> TappingCheckBox{0};
+    std::atomic<int32_t> TwoFTComboBox{0};
+    std::atomic<int32_t> ThreeFTComboBox{0};
+    std::atomic<int32_t> DetectTapIntr{0};
+    std::atomic<int32_t> DetectKT_310TapIntr{0};
+    std::atomic<int32_t> VerticalScrollingCheckBox{0};
+    std::atomic<int32_t> HorizontalScrollingCheckBox{0};
+    std::atomic<int32_t> ScrollingSpeedSlider{0};
+    std::atomic<int32_t> AutoScrollCheckBox{0};
+    std::atomic<int32_t> ZoomCheckBox{0};
+    std::atomic<int32_t> ZoomOutComboBox{0};
+    std::atomic<int32_t> ZoomInComboBox{0};
+    std::atomic<int32_t> ZoomSlider{0};
+    std::atomic<int32_t> RotationCheckBox{0};
+    std::atomic<int32_t> ClockwiseComboBox{0};
+    std::atomic<int32_t> CounterclosewiseComboBox{0};
+    std::atomic<int32_t> RotationSlider{0};
+    std::atomic<int32_t> DragCheckBox{0};
+    std::atomic<int32_t> LiftReleaseRadioButton{0};
+    std::atomic<int32_t> TapAgainRadioButton{0};
+    std::atomic<int32_t> TapReleaseRadioButton{0};
+    std::atomic<double> DragSlider{0.0};
+    std::atomic<int32_t> SwipePageCheckBox{0};
+    std::atomic<int32_t> FastKeyCheckBox{0};
+    std::atomic<int32_t> MyHomeFileCheckBox{0};
+    std::atomic<int32_t> SwitchWindowsCheckBox{0};
+    std::atomic<int32_t> CovergestureCheckBox{0};
+    std::atomic<int32_t> CovergestureSlider{0};
+    std::atomic<int32_t> CovergestureComboBox{0};
+    std::atomic<int32_t> DetectGestureIntr{0};
+    std::atomic<int32_t> DetectCovergestureIntr{0};
+};
+
+extern SettingsSnapshot settings_snapshot;
+
+// ---------------------------------------------------------------------------
+// Action-state flags: set by hotkey_event_thread, cleared by
+// get_data_thread (the latches when no finger is on the pad, the six
+// pointer-shape flags when the pad does not hold two fingers).
+// ---------------------------------------------------------------------------
+
+extern std::atomic<int32_t> cover_gesture_latch;
+extern std::atomic<int32_t> swipe_latch;
+
+extern std::atomic<int32_t> vscroll_cursor_shown;
+extern std::atomic<int32_t> hscroll_cursor_shown;
+extern std::atomic<int32_t> zoom_out_cursor_shown;
+extern std::atomic<int32_t> zoom_in_cursor_shown;
+extern std::atomic<int32_t> rotate_right_cursor_shown;
+extern std::atomic<int32_t> rotate_left_cursor_shown;
+
+// ---------------------------------------------------------------------------
+// Drag events: written by ctrl_data_thread before each post of
+// ctrl_drag_sem, read and cleared by drag_event_thread.
+// ---------------------------------------------------------------------------
+
+extern std::atomic<int32_t> drag_active;        // 1 while a drag lock is in force
+extern std::atomic<int32_t> tap_state;          // 0 idle, 1 tap handed over, 2 re-touched near it
+extern std::atomic<int32_t> tap_pending;
+extern std::atomic<int32_t> tap_request;        // resolve a single tap
+extern std::atomic<int32_t> retouch_near_tap;   // the new touch is near the tapped spot
+extern std::atomic<int32_t> retouch_seen;
+extern std::atomic<int32_t> drag_fingers_up;    // the finger was lifted during a drag
+extern std::atomic<int32_t> drag_lift_event;    // a lift-off during a drag was reported
+extern std::atomic<int32_t> drag_tap_again;     // a tap during a drag was reported
+extern std::atomic<int32_t> drag_finger_count;  // f of the newest sample
+// Written only by drag_event_thread, read by hotkey_event_thread.
+extern std::atomic<int32_t> drag_timeout_off;
+
+// ---------------------------------------------------------------------------
+// Auto-scroll: scroll_finger_count is written by ctrl_data_thread at every
+// sample; scroll_active by hotkey_event_thread (1 after a scroll step that
+// arms auto-scroll), cleared by ctrl_data_thread at a new touch during
+// auto-scroll and by auto_scroll_thread when it refuses a start;
+// autoscroll_running is set by auto_scroll_thread and cleared by
+// ctrl_data_thread. The six direction flags are written by
+// hotkey_event_thread and cleared by auto_scroll_thread.
+// ---------------------------------------------------------------------------
+
+extern std::atomic<int32_t> scroll_finger_count;
+extern std::atomic<int32_t> scroll_active;
+extern std::atomic<int32_t> autoscroll_running;
+
+extern std::atomic<int32_t> scroll_up_active;     // last vertical step was button 4
+extern std::atomic<int32_t> scroll_down_active;   // button 5
+extern std::atomic<int32_t> scroll_left_active;   // button 6 or the Left key
+extern std::atomic<int32_t> scroll_right_active;  // button 7 or the Right key
+extern std::atomic<int32_t> scroll_left_by_key;
+extern std::atomic<int32_t> scroll_right_by_key;
+
+// ---------------------------------------------------------------------------
+// Sample ring: one writer (get_data_thread), one reader (ctrl_data_thread).
+// The entries themselves are plain data: the writer completes an entry
+// before it posts get_data_sem, the reader touches only posted entries, and
+// the writer never reuses a slot that is still unread.
+// ---------------------------------------------------------------------------
+
+constexpr int kSampleRingSize = 2400;
+
+struct SampleRecord {
+    int32_t x, y, z, w;
+    int32_t x2_1, y2_1, x2_2, y2_2;
+    int32_t x3_1, y3_1;
+    int32_t f, l, r, u, d, m;
+    float time;  // seconds since sample_clock_origin
+};
+static_assert(sizeof(SampleRecord) == 17 * 4, "a sample is seventeen 32-bit fields");
+
+extern SampleRecord sample_ring[kSampleRingSize];
+extern std::atomic<int32_t> sample_ring_head;    // next entry to write (get_data_thread)
+extern std::atomic<int32_t> sample_ring_tail;    // next entry to read (ctrl_data_thread)
+extern std::atomic<int32_t> sample_ring_unread;  // written, unread entries
+
+// ---------------------------------------------------------------------------
+// Everything above back to its start value (semaphores excepted). For main
+// before the threads start, and for tests.
+// ---------------------------------------------------------------------------
+void reset_engine_state();
+
+// ---------------------------------------------------------------------------
+// The five thread bodies, started by main in this order. get_data_thread and
+// ctrl_data_thread live in this folder, hotkey_event_thread in actions/,
+// drag_event_thread and auto_scroll_thread in drag/.
+// ---------------------------------------------------------------------------
+
+void *get_data_thread(void *);
+void *ctrl_data_thread(void *);
+void *hotkey_event_thread(void *);
+void *drag_event_thread(void *);
+void *auto_scroll_thread(void *);
+
+// ---------------------------------------------------------------------------
+// Declarations shared by the action side (actions/, drag/) go below this
+// line.
+// ---------------------------------------------------------------------------
