@@ -1,0 +1,50 @@
+// The engine's narrow seam to the outside world: the clock, sleeping, shell
+// commands, synthetic X input and the focused window's title.
+//
+// Production fills `engine_platform` with the real clock, /bin/sh and XTEST
+// over the display connection of hotkey_event_thread. Tests replace single
+// members with recorders (before any engine thread starts) so the action and
+// drag logic runs without X, without a shell and without sleeping.
+#pragma once
+
+#include <cstdint>
+
+// What send_input sends.
+enum InputKind : int {
+    KEY_TAP = 0,         // key press, then key release (operand: keysym name)
+    KEY_PRESS = 1,       // key press only (keysym name)
+    KEY_RELEASE = 2,     // key release only (keysym name)
+    TEXT = 3,            // the operand typed character by character
+    BUTTON_CLICK = 4,    // button press, then release (button number)
+    BUTTON_PRESS = 5,    // button press only
+    BUTTON_RELEASE = 6,  // button release only
+};
+
+struct EnginePlatform {
+    // Wall-clock milliseconds: seconds of the time of day times 1000 plus its
+    // milliseconds. Differences of two readings are elapsed milliseconds.
+    int64_t (*now_ms)();
+    // Sleeps the calling thread.
+    void (*sleep_ms)(int ms);
+    // Runs one command line through /bin/sh -c and waits for it (a command
+    // ending in '&' returns at once). The exit status is not reported.
+    void (*run_command)(const char *command);
+    // Synthetic input. operand is the keysym name or the text (nullptr for the
+    // button kinds); button is ignored by the key kinds. Only the thread that
+    // owns the engine's display connection (hotkey_event_thread) calls this.
+    void (*send_input)(const char *operand, int button, InputKind kind);
+    // Copies the focused window's title (raw bytes, zero-terminated, cut to
+    // cap - 1 bytes) into buf and returns its length, or -1 when there is no
+    // title. hotkey_event_thread only.
+    int (*focus_title)(char *buf, int cap);
+};
+
+// The process's platform. Starts with the production functions.
+extern EnginePlatform engine_platform;
+
+// The production functions, for tests that restore or wrap them.
+int64_t real_now_ms();
+void real_sleep_ms(int ms);
+void real_run_command(const char *command);
+void real_send_input(const char *operand, int button, InputKind kind);
+int real_focus_title(char *buf, int cap);
