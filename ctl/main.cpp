@@ -1,0 +1,78 @@
+// vorellctl / vorellctl2: list and set the touchpad block's parameters by
+// name, and watch the live finger state. One source, built twice: with
+// VORELLCTL2 defined it carries the settings-panel table and watches the new
+// finger record, otherwise the driver-tuning table and the old record.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "monitor.h"
+#include "parameter_access.h"
+#include "touchpad_block.h"
+
+namespace {
+
+#ifdef VORELLCTL2
+const ParameterDescriptor *const kTable = kCtl2Parameters;
+constexpr bool kWatchNewRecord = true;
+#else
+const ParameterDescriptor *const kTable = kCtlParameters;
+constexpr bool kWatchNewRecord = false;
+#endif
+
+[[noreturn]] void usage()
+{
+    fputs("Usage: vorellctl [-m interval] [-h] [-l] [-V] [-?] [var1=value1 [var2=value2] ...]\n", stderr);
+    fputs("  -m monitor changes to the touchpad state.\n"
+          "     interval specifies how often (in ms) to poll the touchpad state\n",
+          stderr);
+    fputs("  -h Show detected hardware properties\n", stderr);
+    fputs("  -l List current user settings\n", stderr);
+    fputs("  -V Print vorellctl version string and exit\n", stderr);
+    fputs("  -? Show this help message\n", stderr);
+    fputs("  var=value  Set user parameter 'var' to 'value'.\n", stderr);
+    exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    bool list = false;
+    bool monitor = false;
+    long interval_ms = -1;
+    int c;
+    while ((c = getopt(argc, argv, "m:hlV")) != -1) {
+        switch (c) {
+        case 'm':
+            monitor = true;
+            interval_ms = strtol(optarg, nullptr, 10);
+            if (interval_ms < 0)
+                usage();
+            break;
+        case 'l':
+            list = true;
+            break;
+        case 'V':
+            printf("QPX7.1.3.10\n");
+            exit(0);
+        default:  // -h, -? and anything getopt rejects
+            usage();
+        }
+    }
+    if (!list && !monitor && optind >= argc)
+        usage();
+
+    TouchpadSharedBlock *block = attach_shared_block();
+    if (!block)
+        exit(1);
+    for (int i = optind; i < argc; ++i)
+        apply_assignment(block, kTable, argv[i], stdout);
+    if (list)
+        print_listing(block, kTable, stdout);
+    if (!monitor)
+        return 0;
+    fflush(stdout);
+    run_monitor(block, interval_ms, kWatchNewRecord);
+}
