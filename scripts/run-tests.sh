@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets everything up and runs all tests: a normal build, an AddressSanitizer +
+# UndefinedBehaviorSanitizer build, and the engine's tests under
+# ThreadSanitizer. Tests that touch the touchpad block run in private IPC
+# namespaces and start their own Xvfb, so this needs root and no display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc)
+
+echo "== normal build"
+bash scripts/build.sh build/release
+ctest --test-dir build/release -j"$jobs" --output-on-failure --timeout 300
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+bash scripts/build.sh build/asan -DVORELL_SANITIZE=address -DVORELL_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/asan -j"$jobs" --output-on-failure --timeout 600
+
+echo "== ThreadSanitizer build (engine)"
+bash scripts/build.sh build/tsan -DVORELL_SANITIZE=thread -DVORELL_BENCH=OFF
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir build/tsan -j"$jobs" -L engine --output-on-failure --timeout 600

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what the suite needs to build, run and test on Debian 12, and
+# links xte where the engine runs it. Safe to run again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  libx11-dev libxtst-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xautomation x11-xserver-utils x11-utils xdotool
+  util-linux procps psmisc
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The engine runs xte from /usr/local/bin.
+if [ ! -e /usr/local/bin/xte ]; then
+  ln -s /usr/bin/xte /usr/local/bin/xte
+fi
