@@ -1,0 +1,420 @@
+#include "gesture_actions.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "action_commands.h"
+#include "engine_state.h"
+#include "platform.h"
+#include "selectable_actions.h"
+
+HotkeyState hotkey_state;
+
+namespace {
+
+// The title of the focused window for the entry being carried out.
+struct Title {
+    char text[kTitleMax];
+    bool present;
+
+    bool has(const char *name) const { return present && strstr(text, name) != nullptr; }
+};
+
+void run(const char *command) { engine_platform.run_command(command); }
+
+// ---- pointer shapes -------------------------------------------------------
+
+struct CursorImage {
+    std::atomic<int32_t> *shown;
+    const char *command;
+};
+
+enum CursorId { V_SCROLL, H_SCROLL, ZOOM_OUT, ZOOM_IN, RIGHT_ROTATE, LEFT_ROTATE, CURSOR_COUNT };
+
+const CursorImage kCursorImages[CURSOR_COUNT] = {
+    {&vscroll_cursor_shown, VORELL_CURSOR_COMMAND("V_Scroll.xbm")},
+    {&hscroll_cursor_shown, VORELL_CURSOR_COMMAND("H_Scroll.xbm")},
+    {&zoom_out_cursor_shown, VORELL_CURSOR_COMMAND("Zoom_Out.xbm")},
+    {&zoom_in_cursor_shown, VORELL_CURSOR_COMMAND("Zoom_In.xbm")},
+    {&rotate_right_cursor_shown, VORELL_CURSOR_COMMAND("Right_Rotate.xbm")},
+    {&rotate_left_cursor_shown, VORELL_CURSOR_COMMAND("Left_Rotate.xbm")},
+};
+
+// The image goes up once per gesture kind; later steps of the same kind run
+// nothing.
+void show_cursor(CursorId id)
+{
+    if (kCursorImages[id].shown->load() != 0)
+        return;
+    run(kCursorImages[id].command);
+    for (int i = 0; i < CURSOR_COUNT; ++i)
+        kCursorImages[i].shown->store(i == id ? 1 : 0);
+}
+
+// ---- the PDF viewer's command sequences -----------------------------------
+
+void pdf_arrow(bool right)
+{
+    run(kXteKeyEscape);
+    run(right ? kXteKeydownRight : kXteKeydownLeft);
+    run(right ? kXteKeyupRight : kXteKeyupLeft);
+}
+
+void pdf_wheel(int button)
+{
+    run(kXteKeydownControl);
+    run(button == 5 ? kXteWheel5 : kXteWheel4);
+    run(kXteKeyupControl);
+}
+
+void pdf_page(bool right)
+{
+    run(kXteKeyEscape);
+    run(kXteKeydownControl);
+    run(right ? kXteKeydownRight : kXteKeydownLeft);
+    run(right ? kXteKeyupRight : kXteKeyupLeft);
+    run(kXteKeyupControl);
+}
+
+void control_text(const char *text)
+{
+    press_key("Control_L");
+    type_text(text);
+    release_key("Control_L");
+}
+
+// ---- application action (buttons, taps, cover) ----------------------------
+
+void application_action(const Title &title, int32_t a)
+{
+    if (title.has("Adobe Reader")) {
+        switch (a) {
+        case 11: pdf_arrow(false); return;
+        case 12: pdf_arrow(true); return;
+        case 14: pdf_wheel(5); return;
+        case 15: pdf_wheel(4); return;
+        default: break;
+        }
+    } else if (title.has("Web Browser")) {
+        if (a == 14) {
+            control_text("-");
+            return;
+        }
+        if (a == 15) {
+            control_text("+");
+            return;
+        }
+    }
+    run_common_action(a);
+}
+
+// ---- browser zoom limiter -------------------------------------------------
+
+void browser_zoom_step(bool zoom_in)
+{
+    int32_t &steps = zoom_in ? hotkey_state.zoom_in_steps : hotkey_state.zoom_out_steps;
+    steps += 1;
+    if (steps <= 2)
+        return;
+    if (engine_platform.now_ms() - hotkey_state.last_browser_zoom_ms < 950)
+        return;
+    control_text(zoom_in ? "+" : "-");
+    hotkey_state.last_browser_zoom_ms = engine_platform.now_ms();
+    hotkey_state.zoom_in_steps = 0;
+    hotkey_state.zoom_out_steps = 0;
+}
+
+// ---- per code ---------------------------------------------------------------
+
+bool either_latch() { return cover_gesture_latch.load() == 1 || swipe_latch.load() == 1; }
+
+void vertical_scroll(const Title &title, int32_t code)
+{
+    if (either_latch())
+        return;
+    show_cursor(V_SCROLL);
+    const int button = code == GESTURE_SCROLL_Y_DEC ? 4 : 5;
+    if (title.has("Gwenview"))
+        return;
+    click_button(button);
+    if (title.has("F-Spot"))
+        return;
+    if (code == GESTURE_SCROLL_Y_DEC) {
+        scroll_down_active.store(0);
+        scroll_up_active.store(1);
+    } else {
+        scroll_up_active.store(0);
+        scroll_down_active.store(1);
+    }
+    scroll_active.store(1);
+}
+
+void horizontal_scroll(const Title &title, int32_t code)
+{
+    if (either_latch())
+        return;
+    show_cursor(H_SCROLL);
+    const bool toward_left = code == GESTURE_SCROLL_X_DEC;
+    if (title.has("Gwenview"))
+        return;
+    if (title.has("F-Spot")) {
+        click_button(toward_left ? 6 : 7);
+        return;
+    }
+    if (title.has("Adobe Reader")) {
+        scroll_left_by_key.store(toward_left ? 1 : 0);
+        scroll_right_by_key.store(toward_left ? 0 : 1);
+        pdf_arrow(!toward_left);
+    } else {
+        click_button(toward_left ? 6 : 7);
+    }
+    if (toward_left) {
+        scroll_right_active.store(0);
+        scroll_left_active.store(1);
+    } else {
+        scroll_left_active.store(0);
+        scroll_right_active.store(1);
+    }
+    scroll_active.store(1);
+}
+
+void zoom(const Title &title, int32_t code, int32_t a)
+{
+    if (either_latch())
+        return;
+    show_cursor(code == GESTURE_ZOOM_OUT ? ZOOM_OUT : ZOOM_IN);
+    if (title.has("Adobe Reader")) {
+        if (a == 2) {
+            pdf_wheel(5);
+            return;
+        }
+        if (a == 3) {
+            pdf_wheel(4);
+            return;
+        }
+    } else if (title.has("Web Browser")) {
+        if (a == 2 || a == 3) {
+            browser_zoom_step(a == 3);
+            return;
+        }
+    }
+    run_zoom_action(a);
+}
+
+void rotate(const Title &title, int32_t code, int32_t a)
+{
+    if (cover_gesture_latch.load() == 1)
+        return;
+    show_cursor(code == GESTURE_ROTATE_CW ? RIGHT_ROTATE : LEFT_ROTATE);
+    if (title.has("Adobe Reader")) {
+        if (a == 2 || a == 3) {
+            press_key("Control_L");
+            press_key("Shift_L");
+            type_text(a == 2 ? "+" : "_");
+            release_key("Shift_L");
+            release_key("Control_L");
+            return;
+        }
+    } else if (title.has("F-Spot")) {
+        if (a == 2 || a == 3) {
+            type_text(a == 2 ? "]" : "[");
+            return;
+        }
+    } else if (title.has("OpenOffice")) {
+        if (a == 2 || a == 3)
+            return;
+    }
+    run_rotate_action(a);
+}
+
+void swipe(const Title &title, int32_t code)
+{
+    if (cover_gesture_latch.load() == 1)
+        return;
+    swipe_latch.store(1);
+    const bool toward_right = code == GESTURE_SWIPE_X_INC;
+    if (title.has("Gwenview")) {
+        click_button(toward_right ? 7 : 6);
+    } else if (title.has("OpenOffice")) {
+        key_chord("Control_L", toward_right ? "Page_Down" : "Page_Up");
+    } else if (title.has("Adobe Reader")) {
+        pdf_page(toward_right);
+    } else {
+        key_chord("Alt_L", toward_right ? "Right" : "Left");
+    }
+}
+
+void by_code(const Title &title, int32_t code, int32_t a)
+{
+    switch (code) {
+    case GESTURE_BUTTON_LEFT:
+    case GESTURE_BUTTON_MIDDLE:
+    case GESTURE_BUTTON_RIGHT:
+        // The pressed button stays down until the next entry's release step,
+        // normally this button's GESTURE_BUTTON_RELEASE.
+        hold_gesture = 1;
+        application_action(title, a);
+        break;
+    case GESTURE_TAP_TWO:
+    case GESTURE_TAP_THREE:
+        application_action(title, a);
+        release_held_button();
+        break;
+    case GESTURE_COVER:
+        if (cover_gesture_latch.load() == 1)
+            break;
+        cover_gesture_latch.store(1);
+        application_action(title, a);
+        release_held_button();
+        break;
+    case GESTURE_SCROLL_Y_DEC:
+    case GESTURE_SCROLL_Y_INC:
+        vertical_scroll(title, code);
+        break;
+    case GESTURE_SCROLL_X_DEC:
+    case GESTURE_SCROLL_X_INC:
+        horizontal_scroll(title, code);
+        break;
+    case GESTURE_ZOOM_OUT:
+    case GESTURE_ZOOM_IN:
+        zoom(title, code, a);
+        break;
+    case GESTURE_ROTATE_CW:
+    case GESTURE_ROTATE_CCW:
+        rotate(title, code, a);
+        break;
+    case GESTURE_SWIPE_X_DEC:
+    case GESTURE_SWIPE_X_INC:
+        swipe(title, code);
+        break;
+    case GESTURE_MY_HOME:
+        if (cover_gesture_latch.load() != 1)
+            run(kHomeCommand);
+        break;
+    case GESTURE_SWITCH_WINDOWS_BEGIN:
+        if (cover_gesture_latch.load() == 1)
+            break;
+        press_key("Alt_L");  // stays down until GESTURE_SWITCH_WINDOWS_END
+        press_key("Tab");
+        release_key("Tab");
+        break;
+    case GESTURE_SWITCH_WINDOWS_PREV:
+        if (cover_gesture_latch.load() == 1)
+            break;
+        press_key("Shift_L");
+        press_key("Tab");
+        release_key("Tab");
+        release_key("Shift_L");
+        break;
+    case GESTURE_SWITCH_WINDOWS_NEXT:
+        if (cover_gesture_latch.load() == 1)
+            break;
+        press_key("Tab");
+        release_key("Tab");
+        break;
+    case GESTURE_SWITCH_WINDOWS_END:
+        // Never silenced by a latch: it only lets go of the Alt_L that
+        // GESTURE_SWITCH_WINDOWS_BEGIN left down.
+        release_key("Alt_L");
+        break;
+    case GESTURE_TAP_CLICK:
+        if (drag_timeout_off.load() == 1)
+            break;
+        if (hotkey_state.tap_button1_off == 1)
+            click_button(1);
+        else
+            run(kTapOnCommand);
+        break;
+    case GESTURE_DRAG_RELEASE:
+        engine_platform.send_input(nullptr, 1, BUTTON_RELEASE);
+        run(kTapOnCommand);
+        hotkey_state.tap_button1_off = 0;
+        break;
+    case GESTURE_DRAG_PRESS:
+        engine_platform.send_input(nullptr, 1, BUTTON_PRESS);
+        run(kTapOffCommand);
+        hotkey_state.tap_button1_off = 1;
+        break;
+    default:
+        break;
+    }
+}
+
+bool is_selectable(int32_t code)
+{
+    return (code >= GESTURE_BUTTON_LEFT && code <= GESTURE_TAP_THREE) || code == GESTURE_COVER;
+}
+
+}  // namespace
+
+void hotkey_clear_latches()
+{
+    cover_gesture_latch.store(0);
+    swipe_latch.store(0);
+    left_button_held = 0;
+    middle_button_held = 0;
+    right_button_held = 0;
+}
+
+void hotkey_clear_scroll_and_zoom(int64_t now_ms)
+{
+    scroll_up_active.store(0);
+    scroll_down_active.store(0);
+    scroll_left_active.store(0);
+    scroll_right_active.store(0);
+    scroll_left_by_key.store(0);
+    scroll_right_by_key.store(0);
+    hotkey_state.last_browser_zoom_ms = now_ms;
+    hotkey_state.zoom_in_steps = 0;
+    hotkey_state.zoom_out_steps = 0;
+    hotkey_state.tap_button1_off = 0;
+}
+
+void carry_out_action(int32_t code, int32_t arg)
+{
+    scroll_active.store(0);
+    int32_t a = arg;
+
+    Title title;
+    title.present = engine_platform.focus_title(title.text, kTitleMax) >= 0;
+    if (!title.present)
+        title.text[0] = 0;
+
+    release_held_button();
+
+    if (title.present) {
+        if (title.has("Glyde-Pad")) {
+            // The settings panel swaps the two control-wheel actions, and the
+            // two control-wheel zoom actions.
+            if (is_selectable(code)) {
+                if (a == 14)
+                    a = 15;
+                else if (a == 15)
+                    a = 14;
+            } else if (code == GESTURE_ZOOM_OUT || code == GESTURE_ZOOM_IN) {
+                if (a == 2)
+                    a = 3;
+                else if (a == 3)
+                    a = 2;
+            }
+        }
+        if (!title.has("Adobe Reader")) {
+            scroll_left_by_key.store(0);
+            scroll_right_by_key.store(0);
+        }
+    }
+
+    hold_gesture = 0;
+
+    // Typing gate: while a key is held only the "Alt+Control+D" action of a
+    // button, tap or cover entry runs. What ends something held earlier (the
+    // window-switching Alt_L, the drag's button 1) is never held back.
+    if (settings_snapshot.DetectGestureIntr.load() != 0) {
+        if (settings_snapshot.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == 17)
+            run_common_action(17);
+        else if (code == GESTURE_SWITCH_WINDOWS_END || code == GESTURE_DRAG_RELEASE)
+            by_code(title, code, a);
+        return;
+    }
+    by_code(title, code, a);
+}

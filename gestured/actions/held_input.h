@@ -1,0 +1,43 @@
+// What the engine holds down on the X server right now, so that nothing stays
+// held when the process is ended by a signal.
+//
+// The production send_input notes every KEY_PRESS/KEY_RELEASE and
+// BUTTON_PRESS/BUTTON_RELEASE it sends, and the production command runner
+// notes the 'keydown NAME' / 'keyup NAME' and 'mousedown N' / 'mouseup N'
+// words of the xte commands it runs. Code that holds input some other way
+// notes it with the functions below. All functions are thread-safe.
+#pragma once
+
+#include <X11/Xlib.h>
+
+constexpr int kHeldKeySlots = 16;
+constexpr int kHeldKeyNameMax = 32;
+
+void held_key_down(const char *keysym_name);
+void held_key_up(const char *keysym_name);
+void held_button_down(int button);
+void held_button_up(int button);
+
+// Notes the key and button words of one xte command line; called before the
+// command runs for the downs and after it for the ups.
+void note_command_downs(const char *command);
+void note_command_ups(const char *command);
+
+// How many keys and buttons are noted as held (for tests and diagnostics).
+int held_input_count();
+bool held_key_is_down(const char *keysym_name);
+bool held_button_is_down(int button);
+
+// Sends a release for everything noted as held (buttons first, then keys),
+// syncs with the server and forgets it all.
+void release_held_inputs(Display *display);
+
+// Forgets everything without sending anything (tests).
+void held_input_clear();
+
+// Makes SIGTERM, SIGINT and SIGHUP release everything held before the process
+// ends by the same signal. Blocks the three signals in the calling thread and
+// starts a thread that waits for them, so it must be called by main before it
+// creates any other thread (the threads inherit the blocked set). Also calls
+// XInitThreads, which must come before any other Xlib call.
+void install_release_on_signal();

@@ -1,0 +1,34 @@
+#include <X11/Xlib.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine_state.h"
+#include "gesture_actions.h"
+#include "platform.h"
+#include "x_input.h"
+
+void *hotkey_event_thread(void *)
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        // Without a display every gesture would be lost; say so and stop.
+        fprintf(stderr, "Can't open display.\n");
+        exit(1);
+    }
+    install_x_error_handler();
+    hotkey_display = display;
+
+    hotkey_clear_latches();
+    setlocale(LC_ALL, "");
+    build_keysym_table(display);
+    hotkey_clear_scroll_and_zoom(engine_platform.now_ms());
+
+    for (;;) {
+        ActionEntry entry;
+        action_queue_dequeue(&entry);
+        carry_out_action(entry.code, entry.arg);
+    }
+    return nullptr;
+}

@@ -1,0 +1,197 @@
+#include "x_input.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+int32_t keysym_level_table[65536];
+uint8_t keysym_keycode_table[65536];
+const char *const modifier_for_level[3] = {nullptr, "Shift_L", "ISO_Level3_Shift"};
+char key_char_buffer[2];
+Display *hotkey_display = nullptr;
+std::atomic<int> x_errors_ignored{0};
+
+namespace {
+
+constexpr int kTextMax = 256;
+
+int ignore_x_error(Display *, XErrorEvent *)
+{
+    x_errors_ignored.fetch_add(1);
+    return 0;
+}
+
+// A keycode of 0 means that no key carries the keysym: sending it would only
+// earn a protocol error, so nothing is sent.
+void fake_key(Display *display, KeyCode code, bool press)
+{
+    if (code != 0)
+        XTestFakeKeyEvent(display, code, press ? True : False, 0);
+}
+
+void fake_key_by_name(Display *display, const char *name, bool press)
+{
+    fake_key(display, keysym_name_to_keycode(display, name), press);
+}
+
+}  // namespace
+
+void install_x_error_handler() { XSetErrorHandler(ignore_x_error); }
+
+char *get_focus_window_name(Display *display)
+{
+    if (!display)
+        return nullptr;
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    // PointerRoot is not a window: it has no title and no parent.
+    if (focus == None || focus == PointerRoot)
+        return nullptr;
+
+    XTextProperty prop{};
+    if (XGetWMName(display, focus, &prop) && prop.value)
+        return reinterpret_cast<char *>(prop.value);
+
+    Window root = None, parent = None;
+    Window *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, focus, &root, &parent, &children, &count))
+        return nullptr;
+    if (children)
+        XFree(children);
+    if (parent == None)
+        return nullptr;
+
+    XTextProperty parent_prop{};
+    if (XGetWMName(display, parent, &parent_prop) && parent_prop.value)
+        return reinterpret_cast<char *>(parent_prop.value);
+    return nullptr;
+}
+
+KeyCode keysym_name_to_keycode(Display *display, const char *name)
+{
+    KeySym sym = name ? XStringToKeysym(name) : NoSymbol;
+    if (sym == NoSymbol) {
+        fprintf(stderr, "Unable to resolve keysym for '%s'\n", name ? name : "");
+        sym = XStringToKeysym("space");
+    }
+    return static_cast<KeyCode>(XKeysymToKeycode(display, sym) & 0xFF);
+}
+
+void send_key_tap(Display *display, const char *name)
+{
+    fake_key_by_name(display, name, true);
+    fake_key_by_name(display, name, false);
+}
+
+void send_text(Display *display, const char *text)
+{
+    wchar_t wide[kTextMax + 1];
+    wmemset(wide, 0, kTextMax + 1);
+    if (mbstowcs(wide, text, kTextMax) == static_cast<size_t>(-1)) {
+        // An invalid multibyte sequence: what was converted before it is
+        // typed, the rest is dropped.
+        wide[kTextMax] = 0;
+    }
+    if (wide[0] == 0)
+        return;
+
+    for (int i = 0; i < kTextMax && wide[i] != 0; ++i) {
+        const wchar_t one[2] = {wide[i], 0};
+        const uint32_t c = static_cast<uint32_t>(wide[i]);
+        if (c > 0xFFFF) {
+            fprintf(stderr, "Special character '%ls' is currently not supported.\n", one);
+            continue;
+        }
+        const int32_t level = keysym_level_table[c];
+        const KeyCode code = keysym_keycode_table[c];
+        if (level < 0 || level > 2) {
+            fprintf(stderr, "Character '%ls' is not on the keyboard map; skipped.\n", one);
+            continue;
+        }
+        const char *modifier = modifier_for_level[level];
+        if (modifier) {
+            fake_key_by_name(display, modifier, true);
+            fake_key(display, code, true);
+            fake_key(display, code, false);
+            fake_key_by_name(display, modifier, false);
+        } else {
+            fake_key(display, code, true);
+            fake_key(display, code, false);
+        }
+        XFlush(display);
+    }
+}
+
+void send_input(Display *display, const char *operand, int button, int kind)
+{
+    if (!display)
+        return;
+    switch (kind) {
+    case KEY_TAP:
+        send_key_tap(display, operand);
+        break;
+    case KEY_PRESS:
+        fake_key_by_name(display, operand, true);
+        break;
+    case KEY_RELEASE:
+        fake_key_by_name(display, operand, false);
+        break;
+    case TEXT:
+        if (operand)
+            send_text(display, operand);
+        break;
+    case BUTTON_CLICK:
+        XTestFakeButtonEvent(display, button, True, 0);
+        XTestFakeButtonEvent(display, button, False, 0);
+        break;
+    case BUTTON_PRESS:
+        XTestFakeButtonEvent(display, button, True, 0);
+        break;
+    case BUTTON_RELEASE:
+        XTestFakeButtonEvent(display, button, False, 0);
+        break;
+    default:
+        break;
+    }
+    XFlush(display);
+}
+
+void build_keysym_table(Display *display)
+{
+    int min_code = 0, max_code = 0;
+    XDisplayKeycodes(display, &min_code, &max_code);
+    const int count = max_code - min_code + 1;
+    int per = 0;
+    KeySym *map = XGetKeyboardMapping(display, static_cast<KeyCode>(min_code), count, &per);
+
+    for (int k = 0; k < 65536; ++k) {
+        keysym_level_table[k] = -1;
+        keysym_keycode_table[k] = 0;
+    }
+    if (!map)
+        return;
+
+    const int levels = per < 3 ? per : 3;
+    for (int i = 0; i < count; ++i) {
+        for (int j = 0; j < levels; ++j) {
+            const KeySym sym = map[i * per + j];
+            if (sym == NoSymbol)
+                continue;
+            const char *name = XKeysymToString(sym);
+            if (!name)
+                continue;
+            const KeySym k = XStringToKeysym(name);
+            if (k != NoSymbol && k <= 0xFFFF && keysym_level_table[k] == -1) {
+                keysym_level_table[k] = j;
+                keysym_keycode_table[k] = static_cast<uint8_t>(min_code + i);
+            }
+        }
+    }
+    XFree(map);
+}
