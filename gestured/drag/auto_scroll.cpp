@@ -1,0 +1,91 @@
+#include "auto_scroll.h"
+
+#include "engine_state.h"
+#include "platform.h"
+
+const char kWheelUpCommand[] = "/usr/local/bin/xte 'mouseclick 4'";
+const char kWheelDownCommand[] = "/usr/local/bin/xte 'mouseclick 5'";
+const char kWheelLeftCommand[] = "/usr/local/bin/xte 'mouseclick 6'";
+const char kWheelRightCommand[] = "/usr/local/bin/xte 'mouseclick 7'";
+const char kEscapeCommand[] = "/usr/local/bin/xte  'key Escape'";
+const char kLeftDownCommand[] = "/usr/local/bin/xte  'keydown Left'";
+const char kRightDownCommand[] = "/usr/local/bin/xte  'keydown Right'";
+const char kLeftUpCommand[] = "/usr/local/bin/xte  'keyup Left'";
+const char kRightUpCommand[] = "/usr/local/bin/xte  'keyup Right'";
+
+namespace {
+
+constexpr int kRepeatMs = 25;
+
+bool may_run()
+{
+    return scroll_finger_count.load() == 0 && scroll_active.load() == 1 &&
+           settings_snapshot.AutoScrollCheckBox.load() == 1;
+}
+
+// One horizontal direction: the first repetition in the PDF viewer holds the
+// arrow key down; every other repetition clicks the wheel button.
+void horizontal_step(AutoScroll *a, const std::atomic<int32_t> &by_key, HeldKey key,
+                     const char *key_down, const char *wheel)
+{
+    if (by_key.load() == 1 && a->held == HeldKey::kNone) {
+        engine_platform.run_command(kEscapeCommand);
+        engine_platform.run_command(key_down);
+        a->held = key;
+    } else {
+        engine_platform.run_command(wheel);
+    }
+}
+
+void repeat_once(AutoScroll *a)
+{
+    autoscroll_running.store(1);
+    if (scroll_up_active.load())
+        engine_platform.run_command(kWheelUpCommand);
+    else if (scroll_down_active.load())
+        engine_platform.run_command(kWheelDownCommand);
+    if (scroll_left_active.load())
+        horizontal_step(a, scroll_left_by_key, HeldKey::kLeft, kLeftDownCommand, kWheelLeftCommand);
+    else if (scroll_right_active.load())
+        horizontal_step(a, scroll_right_by_key, HeldKey::kRight, kRightDownCommand,
+                        kWheelRightCommand);
+    engine_platform.sleep_ms(kRepeatMs);
+}
+
+}  // namespace
+
+void auto_scroll_start(AutoScroll *a)
+{
+    scroll_finger_count.store(0);
+    scroll_active.store(0);
+    a->held = HeldKey::kNone;
+}
+
+void auto_scroll_release_key(AutoScroll *a)
+{
+    if (a->held == HeldKey::kLeft)
+        engine_platform.run_command(kLeftUpCommand);
+    else if (a->held == HeldKey::kRight)
+        engine_platform.run_command(kRightUpCommand);
+    a->held = HeldKey::kNone;
+}
+
+int auto_scroll_wake(AutoScroll *a)
+{
+    if (!may_run()) {
+        scroll_active.store(0);
+        return 0;
+    }
+    int repetitions = 0;
+    do {
+        repeat_once(a);
+        ++repetitions;
+    } while (may_run());
+    std::atomic<int32_t> *directions[] = {&scroll_up_active,   &scroll_down_active,
+                                          &scroll_left_active, &scroll_right_active,
+                                          &scroll_left_by_key, &scroll_right_by_key};
+    for (std::atomic<int32_t> *d : directions)
+        d->store(0);
+    auto_scroll_release_key(a);
+    return repetitions;
+}

@@ -1,0 +1,38 @@
+// Auto-scroll: after a scrolling flick, keep scrolling in the direction of
+// the last scroll step, one repetition every 25 ms, until a finger touches
+// the pad, the recogniser cancels the scroll or AutoScrollCheckBox goes off.
+// auto_scroll_thread wakes once per post of auto_scroll_sem and runs
+// auto_scroll_wake; the commands, the sleep and the shared words come through
+// engine_platform and engine_state.h, so tests run it without a shell or X.
+#pragma once
+
+// The arrow key that an auto-scroll in the PDF viewer holds down.
+enum class HeldKey { kNone, kLeft, kRight };
+
+// Thread-local state of auto_scroll_thread.
+struct AutoScroll {
+    HeldKey held;
+};
+
+// Thread start: nothing held; scroll_finger_count and scroll_active 0.
+void auto_scroll_start(AutoScroll *a);
+
+// One wake-up: refuses (clearing scroll_active) when the run condition does
+// not hold, otherwise repeats until it fails and then ends the auto-scroll.
+// Returns the number of repetitions (0 when refused).
+int auto_scroll_wake(AutoScroll *a);
+
+// Releases a held arrow key (the end step; also used when the engine ends).
+void auto_scroll_release_key(AutoScroll *a);
+
+// The commands, byte for byte: one blank after xte in the mouse clicks, two
+// in the key commands.
+extern const char kWheelUpCommand[];
+extern const char kWheelDownCommand[];
+extern const char kWheelLeftCommand[];
+extern const char kWheelRightCommand[];
+extern const char kEscapeCommand[];
+extern const char kLeftDownCommand[];
+extern const char kRightDownCommand[];
+extern const char kLeftUpCommand[];
+extern const char kRightUpCommand[];

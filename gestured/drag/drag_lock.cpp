@@ -1,0 +1,251 @@
+#include "drag_lock.h"
+
+#include "engine_state.h"
+#include "platform.h"
+
+const char kDragHoldOnCommand[] = "vorellctl DragHoldButton=1";
+const char kDragHoldOffCommand[] = "vorellctl DragHoldButton=0";
+const char kDragTimeoutOffCommand[] = "vorellctl DragTimeoutRelease=0";
+const char kDragTimeoutOnCommand[] = "vorellctl DragTimeoutRelease=1";
+
+namespace {
+
+constexpr int32_t kQuickTapMs = 250;     // a second tap this soon is a double click
+constexpr int64_t kSettleMs = 200;       // wait for a re-touch before resolving a tap
+constexpr int kSettlePollMs = 1;
+constexpr int kRetouchPollMs = 10;
+
+DragRule choose_in_drag(const DragView &v)
+{
+    if (v.drag_tap_again == 1 && v.TapAgainRadioButton == 1 && v.DragCheckBox == 1 &&
+        v.drag_fingers_up == 0 && v.drag_elapsed_ms > kQuickTapMs && v.tap_state == 2)
+        return DragRule::kTapAgainEnds;
+    if (v.retouch_near_tap == 0 && v.drag_lift_event == 1 && v.TapReleaseRadioButton == 1 &&
+        v.DragCheckBox == 1 && v.drag_fingers_up == 1 && v.drag_elapsed_ms > kQuickTapMs)
+        return DragRule::kLiftWait;
+    if (v.retouch_near_tap == 0 && v.LiftReleaseRadioButton == 1 && v.drag_fingers_up == 1 &&
+        v.tap_state == 1)
+        return DragRule::kLiftEnds;
+    return DragRule::kNone;
+}
+
+void clear(std::atomic<int32_t> &w) { w.store(0); }
+
+// The driver was told not to end drags on its own timeout (rule B with the
+// tap-release style). Every way out of a drag gives that back, not only the
+// end of the re-touch wait: otherwise a drag ended by a quick second tap, or
+// one whose release style was changed meanwhile, would leave
+// drag_timeout_off at 1 and every later plain tap would be swallowed.
+void give_back_driver_timeout()
+{
+    if (drag_timeout_off.load() != 1)
+        return;
+    drag_timeout_off.store(0);
+    engine_platform.run_command(kDragTimeoutOnCommand);
+}
+
+// Rules E1 and E3.
+void reset_taps_and_drag()
+{
+    give_back_driver_timeout();
+    engine_platform.run_command(kDragHoldOffCommand);
+    clear(tap_state);
+    clear(retouch_seen);
+    clear(tap_pending);
+    clear(tap_request);
+    clear(drag_fingers_up);
+    clear(drag_active);
+    clear(drag_lift_event);
+}
+
+void take_drag_start(void *ctx)
+{
+    static_cast<DragLock *>(ctx)->drag_start_ms = engine_platform.now_ms();
+}
+
+void begin_drag(DragLock *d, const DragView &v)
+{
+    if (v.DragCheckBox == 1) {
+        // The start time is taken once the press is written, before it is
+        // posted to the action thread.
+        action_queue_enqueue_with(GESTURE_DRAG_PRESS, 0, take_drag_start, d);
+        if (v.TapReleaseRadioButton == 1) {
+            engine_platform.run_command(kDragTimeoutOffCommand);
+            drag_timeout_off.store(1);
+        }
+        engine_platform.run_command(kDragHoldOnCommand);
+    } else {
+        take_drag_start(d);
+    }
+    tap_state.store(1);
+    drag_active.store(1);
+    clear(tap_pending);
+    clear(tap_request);
+    clear(retouch_near_tap);
+    clear(drag_tap_again);
+}
+
+void end_drag_by_tap_again()
+{
+    give_back_driver_timeout();
+    action_queue_enqueue(GESTURE_DRAG_RELEASE, 0);
+    engine_platform.run_command(kDragHoldOffCommand);
+    clear(drag_active);
+    clear(tap_pending);
+    clear(tap_state);
+    clear(drag_tap_again);
+    clear(retouch_seen);
+}
+
+void end_drag_by_lift(const DragView &v)
+{
+    give_back_driver_timeout();
+    if (v.DragCheckBox == 1)
+        action_queue_enqueue(GESTURE_DRAG_RELEASE, 0);
+    engine_platform.run_command(kDragHoldOffCommand);
+    clear(drag_active);
+    clear(tap_state);
+    clear(retouch_seen);
+    clear(tap_pending);
+    clear(drag_fingers_up);
+    clear(drag_lift_event);
+}
+
+void release_after_retouch_wait()
+{
+    drag_timeout_off.store(0);
+    engine_platform.run_command(kDragTimeoutOnCommand);
+    action_queue_enqueue(GESTURE_DRAG_RELEASE, 0);
+    engine_platform.run_command(kDragHoldOffCommand);
+    clear(drag_active);
+    clear(tap_pending);
+    clear(tap_state);
+    clear(drag_lift_event);
+    clear(retouch_near_tap);
+    clear(retouch_seen);
+    clear(drag_fingers_up);
+}
+
+// Step 2: give a touch near the tap up to 200 ms to arrive before the tap is
+// resolved.
+void settle()
+{
+    const int64_t start = engine_platform.now_ms();
+    while (engine_platform.now_ms() - start < kSettleMs && retouch_near_tap.load() != 1 &&
+           tap_state.load() != 2)
+        engine_platform.sleep_ms(kSettlePollMs);
+}
+
+DragView read_view(const DragLock *d)
+{
+    DragView v;
+    v.retouch_near_tap = retouch_near_tap.load();
+    v.drag_active = drag_active.load();
+    v.tap_state = tap_state.load();
+    v.tap_request = tap_request.load();
+    v.drag_fingers_up = drag_fingers_up.load();
+    v.drag_lift_event = drag_lift_event.load();
+    v.drag_tap_again = drag_tap_again.load();
+    v.DragCheckBox = settings_snapshot.DragCheckBox.load();
+    v.LiftReleaseRadioButton = settings_snapshot.LiftReleaseRadioButton.load();
+    v.TapAgainRadioButton = settings_snapshot.TapAgainRadioButton.load();
+    v.TapReleaseRadioButton = settings_snapshot.TapReleaseRadioButton.load();
+    v.drag_elapsed_ms = d->drag_elapsed_ms;
+    return v;
+}
+
+}  // namespace
+
+DragRule choose_drag_rule(const DragView &v)
+{
+    if (v.retouch_near_tap == 1 && v.drag_active == 0 && v.drag_fingers_up == 0 &&
+        v.tap_request == 1 && v.tap_state == 1)
+        return DragRule::kBegin;
+    if (v.drag_active == 1) {
+        DragRule r = choose_in_drag(v);
+        if (r != DragRule::kNone)
+            return r;
+    }
+    if (v.tap_state == 2 && v.drag_elapsed_ms <= kQuickTapMs)
+        return DragRule::kQuickSecondTap;
+    if (v.tap_state == 1 && v.tap_request == 1)
+        return DragRule::kPlainTap;
+    if (v.tap_state == 2 && v.drag_elapsed_ms > kQuickTapMs)
+        return DragRule::kLateSecondTap;
+    return DragRule::kNone;
+}
+
+void drag_lock_start(DragLock *d)
+{
+    d->drag_start_ms = 0;
+    d->drag_elapsed_ms = kNoDragYetMs;
+    drag_timeout_off.store(0);
+}
+
+RetouchOutcome drag_wait_for_retouch()
+{
+    const int64_t start = engine_platform.now_ms();
+    for (;;) {
+        const double e = static_cast<double>(engine_platform.now_ms() - start);
+        if (!(e < 1000.0 * settings_snapshot.DragSlider.load()) || drag_finger_count.load() == 1)
+            break;
+        if (tap_state.load() == 2)
+            return RetouchOutcome::kTapped;
+        engine_platform.sleep_ms(kRetouchPollMs);
+    }
+    if (tap_state.load() == 2)
+        return RetouchOutcome::kTapped;
+    if (drag_finger_count.load() == 1)
+        return RetouchOutcome::kFingerBack;
+    return RetouchOutcome::kTimedOut;
+}
+
+DragRule drag_lock_wake(DragLock *d)
+{
+    if (drag_active.load() == 0)
+        settle();
+    if (drag_active.load() == 1) {
+        const int64_t ms = engine_platform.now_ms() - d->drag_start_ms;
+        d->drag_elapsed_ms = ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
+    }
+    const DragView v = read_view(d);
+    const DragRule rule = choose_drag_rule(v);
+    switch (rule) {
+    case DragRule::kBegin:
+        begin_drag(d, v);
+        break;
+    case DragRule::kTapAgainEnds:
+        end_drag_by_tap_again();
+        break;
+    case DragRule::kLiftWait:
+        if (drag_wait_for_retouch() != RetouchOutcome::kFingerBack)
+            release_after_retouch_wait();
+        break;
+    case DragRule::kLiftEnds:
+        end_drag_by_lift(v);
+        break;
+    case DragRule::kQuickSecondTap:
+        give_back_driver_timeout();
+        if (v.DragCheckBox != 1)
+            action_queue_enqueue(GESTURE_DRAG_PRESS, 0);
+        action_queue_enqueue(GESTURE_DRAG_RELEASE, 0);
+        action_queue_enqueue(GESTURE_TAP_CLICK, 0);
+        reset_taps_and_drag();
+        break;
+    case DragRule::kPlainTap:
+        if (v.drag_active == 0) {
+            action_queue_enqueue(GESTURE_TAP_CLICK, 0);
+            clear(tap_state);
+            clear(retouch_seen);
+            clear(tap_pending);
+            clear(tap_request);
+        }
+        break;
+    case DragRule::kLateSecondTap:
+        reset_taps_and_drag();
+        break;
+    case DragRule::kNone:
+        break;
+    }
+    return rule;
+}

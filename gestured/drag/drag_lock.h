@@ -1,0 +1,76 @@
+// Drag lock: what a one-finger tap becomes (a click, the start of a
+// tap-and-drag, or the end of one). drag_event_thread wakes once per post of
+// ctrl_drag_sem and runs drag_lock_wake; everything it needs from outside
+// (clock, sleep, shell, the action queue, the shared flags and the settings
+// snapshot) comes through engine_platform and engine_state.h, so tests drive
+// a wake-up with a fake clock and scripted flags.
+#pragma once
+
+#include <climits>
+#include <cstdint>
+
+// The rules, tried in this order; the first whose conditions all hold wins.
+enum class DragRule {
+    kBegin,           // B: a touch near the tap: start dragging
+    kTapAgainEnds,    // T: a further tap ends the drag
+    kLiftWait,        // W: lifted: wait for the finger to come back
+    kLiftEnds,        // L: lifting ends the drag
+    kQuickSecondTap,  // E1: second tap at most 250 ms into a drag
+    kPlainTap,        // E2: a single tap: click
+    kLateSecondTap,   // E3: second tap later than that: forget the taps
+    kNone,
+};
+
+// The words the rules look at, read once per wake-up.
+struct DragView {
+    int32_t retouch_near_tap;
+    int32_t drag_active;
+    int32_t tap_state;
+    int32_t tap_request;
+    int32_t drag_fingers_up;
+    int32_t drag_lift_event;
+    int32_t drag_tap_again;
+    int32_t DragCheckBox;
+    int32_t LiftReleaseRadioButton;
+    int32_t TapAgainRadioButton;
+    int32_t TapReleaseRadioButton;
+    int32_t drag_elapsed_ms;
+};
+
+// Pure: the rule that a wake-up with this view applies.
+DragRule choose_drag_rule(const DragView &v);
+
+// How a re-touch wait (rule W) ended.
+enum class RetouchOutcome {
+    kFingerBack,  // one finger is on the pad again: the drag goes on
+    kTapped,      // a tap came during the wait: release
+    kTimedOut,    // DragSlider seconds passed: release
+};
+
+// Starting value of drag_elapsed_ms: "the last drag began long ago". Rules E1
+// and E3 test it also when no drag has begun yet; with this value a stray
+// second tap before the first drag is forgotten (E3) instead of sending a
+// release of button 1 that was never pressed and a click (E1).
+constexpr int32_t kNoDragYetMs = INT32_MAX;
+
+// Thread-local state of drag_event_thread.
+struct DragLock {
+    int64_t drag_start_ms;    // wall-clock ms when the current drag began
+    int32_t drag_elapsed_ms;  // ms from drag_start_ms to the latest wake-up in a drag
+};
+
+// Thread start: fresh thread-local state and drag_timeout_off = 0.
+void drag_lock_start(DragLock *d);
+
+// One wake-up (after a post of ctrl_drag_sem): the settling wait, the elapsed
+// time, then the first rule that applies with its effects. Returns the rule.
+DragRule drag_lock_wake(DragLock *d);
+
+// The re-touch wait of rule W on its own (called by drag_lock_wake).
+RetouchOutcome drag_wait_for_retouch();
+
+// The four commands to the parameter client.
+extern const char kDragHoldOnCommand[];
+extern const char kDragHoldOffCommand[];
+extern const char kDragTimeoutOffCommand[];
+extern const char kDragTimeoutOnCommand[];

@@ -1,0 +1,30 @@
+// The two thread bodies: each blocks on its semaphore and runs one wake-up
+// of its logic per post.
+#include "auto_scroll.h"
+#include "drag_lock.h"
+#include "engine_state.h"
+
+void *drag_event_thread(void *)
+{
+    DragLock drag;
+    drag_lock_start(&drag);
+    for (;;) {
+        engine_sem_wait(&ctrl_drag_sem);
+        drag_lock_wake(&drag);
+    }
+    return nullptr;
+}
+
+// A held arrow key is noted by the command runner when its keydown command
+// runs, so the engine's signal path releases it if the process is ended in
+// the middle of an auto-scroll.
+void *auto_scroll_thread(void *)
+{
+    AutoScroll scroll;
+    auto_scroll_start(&scroll);
+    for (;;) {
+        engine_sem_wait(&auto_scroll_sem);
+        auto_scroll_wake(&scroll);
+    }
+    return nullptr;
+}

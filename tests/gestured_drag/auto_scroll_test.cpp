@@ -1,0 +1,124 @@
+// Auto-scroll repetitions, the held arrow key and the end step, with a fake
+// clock: a finger touching the pad is scripted at a fake time.
+#include <gtest/gtest.h>
+
+#include "auto_scroll.h"
+#include "engine_state.h"
+#include "fake_engine.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+const char kClick4[] = "/usr/local/bin/xte 'mouseclick 4'";
+const char kClick5[] = "/usr/local/bin/xte 'mouseclick 5'";
+const char kClick6[] = "/usr/local/bin/xte 'mouseclick 6'";
+const char kClick7[] = "/usr/local/bin/xte 'mouseclick 7'";
+
+class AutoScrollTest : public ::testing::Test {
+protected:
+    FakeEngine fake;
+    AutoScroll scroll{};
+
+    void SetUp() override
+    {
+        auto_scroll_start(&scroll);
+        settings_snapshot.AutoScrollCheckBox = 1;
+        scroll_active = 1;  // the last action was a scroll step
+    }
+    // What the recogniser does when a finger touches during auto-scroll.
+    static void finger_touches()
+    {
+        scroll_finger_count = 1;
+        scroll_active = 0;
+        autoscroll_running = 0;
+    }
+    static bool no_direction_left()
+    {
+        return scroll_up_active == 0 && scroll_down_active == 0 && scroll_left_active == 0 &&
+               scroll_right_active == 0 && scroll_left_by_key == 0 && scroll_right_by_key == 0;
+    }
+};
+
+TEST_F(AutoScrollTest, RefusedStartOnlyClearsScrollActive)
+{
+    settings_snapshot.AutoScrollCheckBox = 0;
+    scroll_down_active = 1;
+    EXPECT_EQ(auto_scroll_wake(&scroll), 0);
+    EXPECT_EQ(scroll_active, 0);
+    EXPECT_TRUE(fake.log().empty());
+    EXPECT_EQ(fake.now(), 0);
+    EXPECT_EQ(scroll_down_active, 1) << "a refused start is no end step";
+
+    settings_snapshot.AutoScrollCheckBox = 1;
+    scroll_active = 1;
+    scroll_finger_count = 2;  // fingers still on the pad
+    EXPECT_EQ(auto_scroll_wake(&scroll), 0);
+    EXPECT_EQ(scroll_active, 0);
+}
+
+TEST_F(AutoScrollTest, FlickUpClicksWheelUpEvery25msUntilAFingerTouches)
+{
+    scroll_up_active = 1;
+    fake.at(110, finger_touches);
+    EXPECT_EQ(auto_scroll_wake(&scroll), 5);  // at 0, 25, 50, 75, 100
+    EXPECT_EQ(fake.log(), Log(5, kClick4));
+    EXPECT_EQ(fake.now(), 125);
+    EXPECT_TRUE(no_direction_left());
+}
+
+TEST_F(AutoScrollTest, AtLeastOneRepetitionRunsAndRunningStaysSetWhenSwitchedOff)
+{
+    scroll_down_active = 1;
+    fake.after_sleeps(1, [] { settings_snapshot.AutoScrollCheckBox = 0; });
+    EXPECT_EQ(auto_scroll_wake(&scroll), 1);
+    EXPECT_EQ(fake.log(), Log{kClick5});
+    EXPECT_EQ(autoscroll_running, 1) << "only the recogniser clears it, at the next touch";
+    EXPECT_TRUE(no_direction_left());
+}
+
+TEST_F(AutoScrollTest, DiagonalFlickScrollsBothWaysEachRepetition)
+{
+    scroll_down_active = 1;
+    scroll_right_active = 1;
+    fake.after_sleeps(2, finger_touches);
+    EXPECT_EQ(auto_scroll_wake(&scroll), 2);
+    EXPECT_EQ(fake.log(), (Log{kClick5, kClick7, kClick5, kClick7}));
+}
+
+TEST_F(AutoScrollTest, PdfViewerHoldsTheArrowKeyForTheWholeRun)
+{
+    scroll_left_active = 1;
+    scroll_left_by_key = 1;
+    fake.after_sleeps(3, finger_touches);
+    EXPECT_EQ(auto_scroll_wake(&scroll), 3);
+    EXPECT_EQ(fake.log(), (Log{"/usr/local/bin/xte  'key Escape'",
+                               "/usr/local/bin/xte  'keydown Left'", kClick6, kClick6,
+                               "/usr/local/bin/xte  'keyup Left'"}));
+    EXPECT_EQ(scroll.held, HeldKey::kNone);
+    EXPECT_TRUE(no_direction_left());
+
+    // The next run starts afresh: nothing is held, so nothing is released.
+    scroll_finger_count = 0;
+    scroll_active = 1;
+    scroll_right_active = 1;
+    scroll_right_by_key = 1;
+    fake.after_sleeps(4, finger_touches);
+    EXPECT_EQ(auto_scroll_wake(&scroll), 1);
+    Log log = fake.log();
+    ASSERT_EQ(log.size(), 8u);
+    EXPECT_EQ(log[5], "/usr/local/bin/xte  'key Escape'");
+    EXPECT_EQ(log[6], "/usr/local/bin/xte  'keydown Right'");
+    EXPECT_EQ(log[7], "/usr/local/bin/xte  'keyup Right'");
+}
+
+TEST_F(AutoScrollTest, WithoutDirectionFlagsItRepeatsSilently)
+{
+    // A scroll step in a window that takes no clicks leaves no direction:
+    // the run still lasts until the touch, sending nothing.
+    fake.at(60, finger_touches);
+    EXPECT_EQ(auto_scroll_wake(&scroll), 3);
+    EXPECT_TRUE(fake.log().empty());
+}
+
+}  // namespace

@@ -1,0 +1,317 @@
+// The drag rules, one wake-up at a time, with a fake clock and the flags the
+// recogniser would set scripted in between.
+#include <gtest/gtest.h>
+
+#include "drag_lock.h"
+#include "engine_state.h"
+#include "fake_engine.h"
+#include "platform.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+enum class Style { kLift, kTapAgain, kTapRelease };
+
+class DragLockTest : public ::testing::Test {
+protected:
+    FakeEngine fake;
+    DragLock drag{};
+
+    void SetUp() override { drag_lock_start(&drag); }
+
+    void settings(Style style, int drag_check = 1, double slider = 2.0)
+    {
+        settings_snapshot.DragCheckBox = drag_check;
+        settings_snapshot.LiftReleaseRadioButton = style == Style::kLift;
+        settings_snapshot.TapAgainRadioButton = style == Style::kTapAgain;
+        settings_snapshot.TapReleaseRadioButton = style == Style::kTapRelease;
+        settings_snapshot.DragSlider = slider;
+    }
+
+    // What the recogniser does when a one-finger tap lifts.
+    static void tap_lifted()
+    {
+        tap_request = 1;
+        tap_state = 1;
+        tap_pending = 1;
+    }
+    // A new touch near the tapped spot.
+    static void touch_near_tap()
+    {
+        retouch_near_tap = 1;
+        retouch_seen = 1;
+    }
+    // The finger of a drag leaves the pad.
+    static void drag_finger_lifted()
+    {
+        drag_finger_count = 0;
+        drag_fingers_up = 1;
+        drag_lift_event = 1;
+    }
+
+    // Tap, then a touch near it 50 ms later: the drag begins.
+    void begin_drag()
+    {
+        tap_lifted();
+        fake.at(50, touch_near_tap);
+        ASSERT_EQ(drag_lock_wake(&drag), DragRule::kBegin);
+        drag_finger_count = 1;
+    }
+    void advance_to(long ms)
+    {
+        while (fake.now() < ms)
+            engine_platform.sleep_ms(1);
+    }
+};
+
+TEST_F(DragLockTest, SingleTapBecomesOneClickAfterTheSettlingWait)
+{
+    settings(Style::kLift);
+    tap_lifted();
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kPlainTap);
+    EXPECT_EQ(fake.now(), 200);
+    EXPECT_EQ(fake.log(), (Log{"queue TAP_CLICK"}));
+    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(tap_request, 0);
+    EXPECT_EQ(tap_pending, 0);
+    EXPECT_EQ(drag_active, 0);
+}
+
+TEST_F(DragLockTest, TouchNearTapBeginsDragWithTapReleaseCommandsInOrder)
+{
+    settings(Style::kTapRelease);
+    begin_drag();
+    EXPECT_EQ(fake.now(), 50) << "the settling wait ends as soon as the finger is back";
+    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
+                               "vorellctl DragHoldButton=1"}));
+    EXPECT_EQ(drag_active, 1);
+    EXPECT_EQ(tap_state, 1);
+    EXPECT_EQ(drag_timeout_off, 1);
+    EXPECT_EQ(tap_request, 0);
+    EXPECT_EQ(retouch_near_tap, 0);
+}
+
+TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
+{
+    settings(Style::kLift);
+    begin_drag();
+    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1"}));
+    advance_to(600);
+    drag_finger_lifted();
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
+    EXPECT_EQ(fake.now(), 600) << "no settling wait while dragging";
+    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
+                               "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(drag_active, 0);
+    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(drag_fingers_up, 0);
+    EXPECT_EQ(drag_lift_event, 0);
+}
+
+TEST_F(DragLockTest, TapReleaseDragSurvivesFingerComingBackWithinTheWait)
+{
+    settings(Style::kTapRelease, 1, 1.5);
+    begin_drag();
+    advance_to(600);
+    drag_finger_lifted();
+    fake.at(600 + 1200, [] { drag_finger_count = 1; });
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftWait);
+    EXPECT_GE(fake.now(), 1800);
+    EXPECT_LT(fake.now(), 1820);
+    EXPECT_EQ(fake.log().size(), 3u) << "nothing sent after the start";
+    EXPECT_EQ(drag_active, 1);
+    EXPECT_EQ(drag_lift_event, 1) << "kept until the drag ends";
+}
+
+TEST_F(DragLockTest, TapReleaseDragEndsWhenTheWaitRunsOut)
+{
+    settings(Style::kTapRelease, 1, 1.5);
+    begin_drag();
+    advance_to(600);
+    drag_finger_lifted();
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftWait);
+    EXPECT_GE(fake.now(), 2100);
+    EXPECT_LE(fake.now(), 2110);
+    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
+                               "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
+                               "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(drag_active, 0);
+    EXPECT_EQ(drag_timeout_off, 0);
+    EXPECT_EQ(drag_fingers_up, 0);
+}
+
+TEST_F(DragLockTest, TapDuringTheReTouchWaitReleasesAtOnce)
+{
+    settings(Style::kTapRelease, 1, 3.0);
+    begin_drag();
+    advance_to(600);
+    drag_finger_lifted();
+    fake.at(900, [] { tap_state = 2; });
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftWait);
+    EXPECT_LT(fake.now(), 920);
+    EXPECT_EQ(fake.log().back(), "vorellctl DragHoldButton=0");
+    EXPECT_EQ(drag_active, 0);
+    EXPECT_EQ(tap_state, 0);
+}
+
+TEST_F(DragLockTest, TapReleaseLiftWithin250msLeavesTheDragInForce)
+{
+    settings(Style::kTapRelease);
+    begin_drag();
+    advance_to(250);
+    drag_finger_lifted();
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kNone);
+    EXPECT_EQ(fake.log().size(), 3u);
+    EXPECT_EQ(drag_active, 1);
+}
+
+TEST_F(DragLockTest, TapAgainStyleEndsTheDragWithAFurtherTap)
+{
+    settings(Style::kTapAgain);
+    begin_drag();
+    advance_to(900);
+    tap_state = 2;
+    drag_tap_again = 1;
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kTapAgainEnds);
+    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
+                               "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(drag_active, 0);
+    EXPECT_EQ(drag_tap_again, 0);
+    EXPECT_EQ(tap_state, 0);
+}
+
+TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
+{
+    for (int drag_check : {1, 0}) {
+        SCOPED_TRACE(drag_check);
+        FakeEngine fresh;
+        drag_lock_start(&drag);
+        settings(Style::kTapAgain, drag_check);
+        begin_drag();
+        advance_to(200);
+        tap_state = 2;
+        drag_tap_again = 1;
+        EXPECT_EQ(drag_lock_wake(&drag), DragRule::kQuickSecondTap);
+        Log log = fresh.log();
+        Log expected = drag_check
+                           ? Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
+                                 "queue DRAG_RELEASE", "queue TAP_CLICK",
+                                 "vorellctl DragHoldButton=0"}
+                           : Log{"queue DRAG_PRESS", "queue DRAG_RELEASE", "queue TAP_CLICK",
+                                 "vorellctl DragHoldButton=0"};
+        EXPECT_EQ(log, expected);
+        EXPECT_EQ(drag_active, 0);
+        EXPECT_EQ(tap_state, 0);
+    }
+}
+
+TEST_F(DragLockTest, WithoutDragCheckBoxTheDragIsSilentUntilItEnds)
+{
+    settings(Style::kLift, 0);
+    begin_drag();
+    EXPECT_TRUE(fake.log().empty());
+    EXPECT_EQ(drag_active, 1);
+    advance_to(700);
+    drag_finger_lifted();
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
+    EXPECT_EQ(fake.log(), (Log{"vorellctl DragHoldButton=0"}));
+}
+
+TEST_F(DragLockTest, SecondTapBeforeAnyDragIsForgottenNotClicked)
+{
+    // drag_elapsed_ms starts as "long ago": E3 resets instead of E1 sending a
+    // release of a button that was never pressed.
+    settings(Style::kLift);
+    tap_state = 2;
+    tap_request = 1;
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLateSecondTap);
+    EXPECT_EQ(fake.now(), 0) << "tap_state 2 ends the settling wait at once";
+    EXPECT_EQ(fake.log(), (Log{"vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(tap_request, 0);
+}
+
+TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
+{
+    // A quick second tap in a tap-release drag: without giving the timeout
+    // back here, drag_timeout_off would stay 1 and every later tap would be
+    // swallowed by the action thread.
+    settings(Style::kTapRelease);
+    begin_drag();
+    advance_to(150);
+    tap_state = 2;
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kQuickSecondTap);
+    EXPECT_EQ(drag_timeout_off, 0);
+    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
+                               "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
+                               "queue DRAG_RELEASE", "queue TAP_CLICK",
+                               "vorellctl DragHoldButton=0"}));
+
+    // The release style changed to lift-release during a tap-release drag.
+    FakeEngine fresh;
+    drag_lock_start(&drag);
+    settings(Style::kTapRelease);
+    begin_drag();
+    settings(Style::kLift);
+    advance_to(800);
+    drag_finger_lifted();
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
+    EXPECT_EQ(drag_timeout_off, 0);
+    EXPECT_EQ(fresh.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
+                                "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
+                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+
+    // And the next plain tap is clicked.
+    tap_lifted();
+    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kPlainTap);
+    EXPECT_EQ(fresh.log().back(), "queue TAP_CLICK");
+}
+
+TEST(DragRuleTable, FirstMatchingRuleWins)
+{
+    DragView idle{};
+    idle.DragCheckBox = 1;
+    idle.LiftReleaseRadioButton = 1;
+    idle.drag_elapsed_ms = kNoDragYetMs;
+    EXPECT_EQ(choose_drag_rule(idle), DragRule::kNone);
+
+    DragView v = idle;
+    v.retouch_near_tap = 1;
+    v.tap_request = 1;
+    v.tap_state = 1;
+    EXPECT_EQ(choose_drag_rule(v), DragRule::kBegin);
+    v.drag_fingers_up = 1;  // a lift reported before the wake-up: no begin
+    EXPECT_EQ(choose_drag_rule(v), DragRule::kPlainTap);
+
+    // In a drag, T/W/L come before the E rules.
+    DragView d = idle;
+    d.drag_active = 1;
+    d.tap_state = 1;
+    d.tap_request = 1;
+    d.drag_elapsed_ms = 1000;
+    EXPECT_EQ(choose_drag_rule(d), DragRule::kPlainTap) << "E2 matches and does nothing";
+    d.drag_fingers_up = 1;
+    EXPECT_EQ(choose_drag_rule(d), DragRule::kLiftEnds);
+    d.LiftReleaseRadioButton = 0;
+    d.TapReleaseRadioButton = 1;
+    d.drag_lift_event = 1;
+    EXPECT_EQ(choose_drag_rule(d), DragRule::kLiftWait);
+    d.drag_elapsed_ms = 250;
+    EXPECT_EQ(choose_drag_rule(d), DragRule::kPlainTap);
+
+    DragView t = idle;
+    t.drag_active = 1;
+    t.TapAgainRadioButton = 1;
+    t.drag_tap_again = 1;
+    t.tap_state = 2;
+    t.drag_elapsed_ms = 251;
+    EXPECT_EQ(choose_drag_rule(t), DragRule::kTapAgainEnds);
+    t.drag_elapsed_ms = 250;
+    EXPECT_EQ(choose_drag_rule(t), DragRule::kQuickSecondTap);
+    t.drag_active = 0;
+    t.drag_elapsed_ms = 251;
+    EXPECT_EQ(choose_drag_rule(t), DragRule::kLateSecondTap);
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+#include "fake_engine.h"
+
+#include <semaphore.h>
+
+#include <algorithm>
+
+#include "engine_state.h"
+#include "platform.h"
+
+namespace {
+
+struct Scripted {
+    long at_ms;
+    int after_sleep;  // 0 = by time
+    std::function<void()> f;
+};
+
+long fake_ms = 0;
+int sleep_count = 0;
+std::vector<std::string> entries;
+std::vector<Scripted> script;
+EnginePlatform saved;
+
+// Queue entries posted so far go into the log before whatever comes next.
+void drain_queue()
+{
+    while (sem_trywait(&ctrl_data_sem) == 0) {
+        ActionEntry e;
+        action_queue_take_posted(&e);
+        entries.push_back("queue " + code_name(e.code));
+    }
+}
+
+void run_due()
+{
+    for (size_t i = 0; i < script.size();) {
+        Scripted &s = script[i];
+        bool due = s.after_sleep ? sleep_count >= s.after_sleep : fake_ms >= s.at_ms;
+        if (due) {
+            auto f = s.f;
+            script.erase(script.begin() + static_cast<long>(i));
+            f();
+            i = 0;
+        } else {
+            ++i;
+        }
+    }
+}
+
+int64_t fake_now() { return 1'700'000'000'000LL + fake_ms; }
+
+void fake_sleep(int ms)
+{
+    fake_ms += ms;
+    ++sleep_count;
+    run_due();
+}
+
+void fake_run(const char *command)
+{
+    drain_queue();
+    entries.push_back(command);
+}
+
+void no_input(const char *, int, InputKind) {}
+int no_title(char *, int) { return -1; }
+
+}  // namespace
+
+std::string code_name(int code)
+{
+    switch (code) {
+    case GESTURE_TAP_CLICK: return "TAP_CLICK";
+    case GESTURE_DRAG_RELEASE: return "DRAG_RELEASE";
+    case GESTURE_DRAG_PRESS: return "DRAG_PRESS";
+    default: return std::to_string(code);
+    }
+}
+
+FakeEngine::FakeEngine()
+{
+    saved = engine_platform;
+    engine_platform = EnginePlatform{fake_now, fake_sleep, fake_run, no_input, no_title};
+    fake_ms = 0;
+    sleep_count = 0;
+    entries.clear();
+    script.clear();
+    sem_init(&ctrl_data_sem, 0, 0);
+    sem_init(&ctrl_drag_sem, 0, 0);
+    sem_init(&auto_scroll_sem, 0, 0);
+    reset_engine_state();
+}
+
+FakeEngine::~FakeEngine()
+{
+    engine_platform = saved;
+    sem_destroy(&ctrl_data_sem);
+    sem_destroy(&ctrl_drag_sem);
+    sem_destroy(&auto_scroll_sem);
+}
+
+void FakeEngine::at(long at_ms, std::function<void()> f) { script.push_back({at_ms, 0, f}); }
+void FakeEngine::after_sleeps(int n, std::function<void()> f) { script.push_back({0, n, f}); }
+
+std::vector<std::string> FakeEngine::log()
+{
+    drain_queue();
+    return entries;
+}
+
+long FakeEngine::now() const { return fake_ms; }
+int FakeEngine::sleeps() const { return sleep_count; }
