@@ -1,0 +1,155 @@
+// The gesture recogniser: one deterministic step per SampleRecord.
+//
+// recogniser_step() runs the sample pipeline (finger tracking, remapped
+// buttons, drag lift-off, centroid, touch start, rise and fall, settle and
+// movement, re-touch near a tap, taps, two-finger stage, cover and window
+// switching, three-finger stage, lift-off, end-of-sample bookkeeping) over
+// the explicit state below. It never reads a clock, sleeps or touches X: the
+// time comes in as an argument and everything it produces leaves through the
+// ports (action queue entries, drag events, auto-scroll starts) or through
+// the shared drag and auto-scroll words of engine_state.h.
+//
+// All arithmetic is 32-bit integer; divisions truncate toward zero.
+#pragma once
+
+#include <cstdint>
+
+#include "engine_state.h"
+
+// Value of a direction class not computed in the current sample.
+constexpr int32_t kClassNotComputed = 8191;
+
+// What the recogniser hands to the other threads. Production fills it with
+// the action queue and sem_post; tests record the calls.
+struct RecogniserPorts {
+    void (*enqueue)(void *ctx, int32_t code, int32_t arg);
+    void (*post_drag)(void *ctx);         // one event for drag_event_thread
+    void (*post_auto_scroll)(void *ctx);  // start auto_scroll_thread
+    void *ctx;
+};
+
+// The production ports: action_queue_enqueue, ctrl_drag_sem, auto_scroll_sem.
+extern const RecogniserPorts kEnginePorts;
+
+// Bookkeeping of one touch (first finger down to last finger up), the
+// remapped buttons and the tap hand-off.
+struct TouchState {
+    int32_t max_fingers;
+    int32_t touch_start_cx, touch_start_cy;
+    int32_t touch_start_x2_1, touch_start_x2_2;
+    int32_t settle_count;
+    int32_t touch_consumed;
+    int32_t press_cycles, fingers_rising;
+    int32_t prev_finger_count;
+    int32_t one_finger_count;
+    int32_t last_one_x, last_one_y;
+    int32_t prev_one_x, prev_one_y;
+    int32_t one_dx;
+    int32_t held_button;  // 0 left, 1 middle, 2 right, kNoButton none
+    int32_t button_latched;
+    int32_t centroid_x, centroid_y;
+    int32_t seen_x2_1, seen_x2_2;  // x2 values of the last record with f 0 or 2
+    int32_t tap_origin_x, tap_origin_y;
+    int64_t last_move_ms;  // last two-finger movement while scroll_active
+};
+
+constexpr int32_t kNoButton = 100;
+
+// The x and y values of a two-finger record, in pair order.
+struct FingerPair {
+    int32_t x2_1, x2_2, y2_1, y2_2;
+};
+
+enum TwoFingerGesture : int32_t { kTwoNone = 0, kTwoScroll = 1, kTwoZoom = 2, kTwoRotate = 3 };
+
+// Scroll flags of one sample.
+constexpr int32_t kScrollYInc = 0x01;
+constexpr int32_t kScrollYDec = 0x02;
+constexpr int32_t kScrollXInc = 0x10;
+constexpr int32_t kScrollXDec = 0x20;
+
+// The two-finger stage: pairing, movement, rotation, zoom and scrolling.
+struct TwoFingerState {
+    int32_t pair_count;
+    FingerPair cur, prev;
+    int32_t match_x, match_y;
+    int32_t pairing_known;  // once set, stays set for the life of the process
+    int32_t swap_y;
+    int32_t still_x1, still_y1, still_x2, still_y2;
+    int32_t dx1, dy1, dx2, dy2;
+    int32_t xsep, ysep, prev_xsep, prev_ysep;
+    int32_t pair_class, prev_pair_class, motion1_class, motion2_class;
+    int32_t two_finger_gesture;
+    int32_t rotate_cw_count, rotate_ccw_count, zoom_out_count, zoom_in_count;
+    int32_t rotate_result, zoom_result;
+    int32_t rotate_reported;
+    int32_t vscroll_inc_count, vscroll_dec_count, hscroll_inc_count, hscroll_dec_count;
+    uint32_t vscroll_inc_travel, vscroll_dec_travel, hscroll_inc_travel, hscroll_dec_travel;
+    int32_t scroll_flags;
+    int32_t last_scroll_flags;
+};
+
+enum ThreeFingerMode : int32_t {
+    kThreeNone = 0,
+    kSwipedXDec = 300,
+    kSwipedXInc = 301,
+    kMyHomeDone = 310,
+    kSwitchingWindows = 311,
+};
+
+// The three-finger stage, window switching and the cover gesture.
+struct ThreeFingerState {
+    int32_t three_count;
+    int32_t prev_three_x, prev_three_y;
+    int32_t three_dx, three_dy, prev_three_dy, three_ddy;
+    int32_t swipe_dec_travel, swipe_inc_travel;
+    int32_t fast_inc_travel, fast_dec_travel;
+    int32_t switch_one_inc_travel, switch_one_dec_travel;
+    int32_t switch_three_inc_travel, switch_three_dec_travel;
+    int32_t three_finger_mode;
+    int32_t switching_windows;
+    int32_t swipe_armed, fast_key_armed;  // 1 may still fire in this touch, 2 used
+    int32_t cover_threshold;
+    int32_t cover_done;
+};
+
+struct RecogniserState {
+    TouchState touch;
+    TwoFingerState two;
+    ThreeFingerState three;
+};
+
+// Everything to its start value, and the shared drag words that the
+// recogniser owns at start (drag_active, tap_state, retouch_seen,
+// tap_pending, tap_request) to 0.
+void recogniser_init(RecogniserState *st);
+
+// One sample. now_ms is the wall-clock time in milliseconds.
+void recogniser_step(RecogniserState *st, const SampleRecord &rec, const SettingsSnapshot &snap,
+                     int64_t now_ms, const RecogniserPorts &ports);
+
+// Direction class of a vector: 1 opposite signs, -1 same sign, 0 only x
+// moved, 2 only y moved, 3 no movement.
+int32_t direction_class(int32_t dx, int32_t dy);
+
+// --- stages, called in order by recogniser_step ------------------------------
+
+struct StepContext {
+    RecogniserState *st;
+    const SampleRecord &rec;
+    const SettingsSnapshot &snap;
+    const RecogniserPorts &ports;
+    void enqueue(int32_t code, int32_t arg) const { ports.enqueue(ports.ctx, code, arg); }
+};
+
+void two_finger_reset(TwoFingerState *two);
+void two_finger_stage(const StepContext &c);
+
+void three_finger_reset(ThreeFingerState *three);
+void three_finger_track(const StepContext &c);
+void cover_and_window_switching(const StepContext &c);
+void three_finger_stage(const StepContext &c);
+
+// Wall-clock milliseconds (seconds and milliseconds of the time of day), the
+// recogniser's clock in production.
+int64_t wall_clock_ms();

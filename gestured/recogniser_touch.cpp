@@ -1,0 +1,334 @@
+// The recogniser's sample pipeline and its touch-level steps: finger
+// tracking, remapped buttons, drag lift-off, centroid and touch start, rise
+// and fall, settle and movement, re-touch near a tap, taps, lift-off and the
+// end-of-sample bookkeeping.
+#include <cstdlib>
+
+#include "recogniser.h"
+
+namespace {
+
+void enqueue_action(void *, int32_t code, int32_t arg) { action_queue_enqueue(code, arg); }
+void post_drag_event(void *) { sem_post(&ctrl_drag_sem); }
+void post_auto_scroll(void *) { sem_post(&auto_scroll_sem); }
+
+// Start of a sample: the per-sample results of the two-finger stage.
+void begin_sample(TwoFingerState *two) {
+    two->zoom_result = 0;
+    two->rotate_result = 0;
+    two->scroll_flags = 0;
+    two->pair_class = kClassNotComputed;
+    two->prev_pair_class = kClassNotComputed;
+    two->motion1_class = kClassNotComputed;
+    two->motion2_class = kClassNotComputed;
+}
+
+void track_fingers(const StepContext &c) {
+    TouchState &t = c.st->touch;
+    if (c.rec.f == 1) {
+        t.one_finger_count++;
+        t.last_one_x = c.rec.x;
+        t.last_one_y = c.rec.y;
+        t.one_dx = t.one_finger_count > 1 ? c.rec.x - t.prev_one_x : 0;
+    } else if (c.rec.f == 3) {
+        three_finger_track(c);
+    }
+}
+
+// Combo value of a remapped button: 0 left, 1 middle, 2 right.
+int32_t button_combo(const SettingsSnapshot &s, int32_t button) {
+    switch (button) {
+    case 0: return s.ButtonLeftComboBox.load(std::memory_order_relaxed);
+    case 1: return s.ButtonMiddleComboBox.load(std::memory_order_relaxed);
+    case 2: return s.ButtonRightComboBox.load(std::memory_order_relaxed);
+    }
+    return 0;
+}
+
+int32_t button_field(const SampleRecord &r, int32_t button) {
+    switch (button) {
+    case 0: return r.l;
+    case 1: return r.m;
+    case 2: return r.r;
+    }
+    return 0;
+}
+
+void remapped_buttons(const StepContext &c) {
+    if (c.snap.ButtonCheckBox.load(std::memory_order_relaxed) == 0) return;
+    TouchState &t = c.st->touch;
+    if (t.button_latched == 0) {
+        // Tested in this order: middle, left, right.
+        static const int32_t kOrder[3] = {1, 0, 2};
+        for (int32_t button : kOrder) {
+            int32_t combo = button_combo(c.snap, button);
+            if (button_field(c.rec, button) == 1 && combo != 0) {
+                t.held_button = button;
+                c.enqueue(GESTURE_BUTTON_LEFT + button, combo);
+                t.button_latched = 1;
+                break;
+            }
+        }
+    }
+    if (t.held_button >= 0 && t.held_button <= 2 && button_field(c.rec, t.held_button) == 0) {
+        c.enqueue(GESTURE_BUTTON_RELEASE, button_combo(c.snap, t.held_button));
+        t.held_button = kNoButton;
+        t.button_latched = 0;
+    }
+}
+
+void drag_lift_off(const StepContext &c) {
+    if (drag_active.load() != 1 || c.rec.f != 0) return;
+    int32_t drag = c.snap.DragCheckBox.load(std::memory_order_relaxed);
+    bool releases_on_lift = c.snap.LiftReleaseRadioButton.load(std::memory_order_relaxed) == 1 ||
+                            c.snap.TapReleaseRadioButton.load(std::memory_order_relaxed) == 1;
+    if (drag == 0 || (drag == 1 && releases_on_lift)) {
+        drag_fingers_up.store(1);
+        drag_lift_event.store(1);
+        c.ports.post_drag(c.ports.ctx);
+    }
+}
+
+void centroid_and_touch_start(const StepContext &c) {
+    TouchState &t = c.st->touch;
+    const SampleRecord &r = c.rec;
+    if (r.f == 1) {
+        t.centroid_x = r.x;
+        t.centroid_y = r.y;
+    } else if (r.f == 3) {
+        t.centroid_x = r.x3_1;
+        t.centroid_y = r.y3_1;
+    } else {
+        t.centroid_x = (r.x2_1 + r.x2_2) / 2;
+        t.centroid_y = (r.y2_1 + r.y2_2) / 2;
+        t.seen_x2_1 = r.x2_1;
+        t.seen_x2_2 = r.x2_2;
+    }
+    if (r.f > t.max_fingers) {
+        t.max_fingers = r.f;
+        t.touch_start_cx = t.centroid_x;
+        t.touch_start_cy = t.centroid_y;
+        t.touch_start_x2_1 = t.seen_x2_1;
+        t.touch_start_x2_2 = t.seen_x2_2;
+    }
+}
+
+void rise_and_fall(const StepContext &c) {
+    TouchState &t = c.st->touch;
+    if (c.rec.f > t.prev_finger_count && t.fingers_rising == 0) {
+        t.fingers_rising = 1;
+    } else if (c.rec.f < t.prev_finger_count && t.fingers_rising == 1) {
+        t.fingers_rising = 0;
+        t.press_cycles++;
+    }
+}
+
+bool moved_from_start(const TouchState &t) {
+    return std::abs(t.centroid_x - t.touch_start_cx) > 32 ||
+           std::abs(t.centroid_y - t.touch_start_cy) > 32;
+}
+
+void settle_and_movement(const StepContext &c) {
+    TouchState &t = c.st->touch;
+    const SampleRecord &r = c.rec;
+    if (r.f == t.max_fingers) {
+        if (t.settle_count <= 49) t.settle_count++;
+        if (t.settle_count >= 2) {
+            bool moved = false;
+            if (r.f == 1) {
+                moved = moved_from_start(t);
+            } else if (r.f == 2) {
+                moved = moved_from_start(t) || std::abs(r.x2_1 - t.touch_start_x2_1) > 8 ||
+                        std::abs(r.x2_2 - t.touch_start_x2_2) > 8;
+            } else if (r.f == 3) {
+                moved = t.settle_count > 6;
+            }
+            if (moved) t.touch_consumed = 1;
+        }
+    } else if (r.f < t.max_fingers) {
+        t.settle_count = 0;
+    }
+}
+
+void retouch_near_tapped_spot(const StepContext &c) {
+    const TouchState &t = c.st->touch;
+    if (tap_state.load() != 1 || drag_active.load() != 0) return;
+    int32_t near = std::abs(t.centroid_x - t.tap_origin_x) <= 599 &&
+                   std::abs(t.centroid_y - t.tap_origin_y) <= 599;
+    retouch_near_tap.store(near);
+    retouch_seen.store(near);
+}
+
+void one_finger_tap(const StepContext &c) {
+    TouchState &t = c.st->touch;
+    const SettingsSnapshot &s = c.snap;
+    if (tap_pending.load() == 0 && drag_active.load() == 0) {
+        t.tap_origin_x = t.touch_start_cx;
+        t.tap_origin_y = t.touch_start_cy;
+        tap_request.store(1);
+        c.ports.post_drag(c.ports.ctx);
+        tap_state.store(1);
+        tap_pending.store(1);
+        if (retouch_seen.load() == 1) tap_state.store(2);
+    } else {
+        tap_pending.store(1);
+        if (tap_state.load() == 1 && retouch_seen.load() == 1) tap_state.store(2);
+    }
+    if (drag_active.load() == 1 && s.TapAgainRadioButton.load(std::memory_order_relaxed) == 1 &&
+        s.DragCheckBox.load(std::memory_order_relaxed) == 1 && tap_state.load() == 2) {
+        drag_tap_again.store(1);
+        drag_fingers_up.store(0);
+        c.ports.post_drag(c.ports.ctx);
+    }
+}
+
+void tap_at_lift_off(const StepContext &c) {
+    const TouchState &t = c.st->touch;
+    const SettingsSnapshot &s = c.snap;
+    const SampleRecord &r = c.rec;
+    if (t.touch_consumed || t.press_cycles > 1 ||
+        s.TappingCheckBox.load(std::memory_order_relaxed) == 0)
+        return;
+    bool no_button = r.l == 0 && r.r == 0;
+    switch (t.max_fingers) {
+    case 1:
+        if (s.DetectTapIntr.load(std::memory_order_relaxed) != 1 &&
+            s.DetectKT_310TapIntr.load(std::memory_order_relaxed) != 1 && no_button)
+            one_finger_tap(c);
+        break;
+    case 2: {
+        int32_t combo = s.TwoFTComboBox.load(std::memory_order_relaxed);
+        if (drag_active.load() == 0 && (no_button || combo != 0)) c.enqueue(GESTURE_TAP_TWO, combo);
+        break;
+    }
+    case 3: {
+        int32_t combo = s.ThreeFTComboBox.load(std::memory_order_relaxed);
+        if (drag_active.load() == 0 && (no_button || combo != 0))
+            c.enqueue(GESTURE_TAP_THREE, combo);
+        break;
+    }
+    }
+}
+
+void lift_off_reset(const StepContext &c, int64_t now_ms) {
+    TouchState &t = c.st->touch;
+    ThreeFingerState &th = c.st->three;
+    if (th.three_finger_mode == kSwitchingWindows) {
+        th.switching_windows = 0;
+        c.enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
+    }
+    t.max_fingers = 0;
+    t.touch_start_cx = 0;
+    t.touch_start_cy = 0;
+    t.touch_consumed = 0;
+    t.settle_count = 0;
+    t.fingers_rising = 0;
+    t.press_cycles = 0;
+    t.last_one_x = 0;
+    t.last_one_y = 0;
+    th.cover_done = 0;
+    th.three_finger_mode = kThreeNone;
+    th.switch_one_inc_travel = 0;
+    th.switch_one_dec_travel = 0;
+    th.switch_three_inc_travel = 0;
+    th.switch_three_dec_travel = 0;
+    th.swipe_dec_travel = 0;
+    th.swipe_inc_travel = 0;
+    th.fast_inc_travel = 0;
+    th.fast_dec_travel = 0;
+    th.swipe_armed = 1;
+    th.fast_key_armed = 1;
+
+    // A flick: the fingers left while still moving.
+    if (scroll_active.load() != 0) {
+        int64_t since_move = now_ms - t.last_move_ms;
+        if (since_move <= 199 && scroll_active.load() != 0 &&
+            c.snap.AutoScrollCheckBox.load(std::memory_order_relaxed) == 1)
+            c.ports.post_auto_scroll(c.ports.ctx);
+    }
+}
+
+void end_of_sample(const StepContext &c, int64_t now_ms) {
+    RecogniserState &st = *c.st;
+    TouchState &t = st.touch;
+    switch (c.rec.f) {
+    case 1:
+        t.prev_one_x = t.last_one_x;
+        t.prev_one_y = t.last_one_y;
+        two_finger_reset(&st.two);
+        three_finger_reset(&st.three);
+        break;
+    case 2: {
+        const TwoFingerState &two = st.two;
+        bool moving = std::abs(two.dx1) > 4 || std::abs(two.dx2) > 4 || std::abs(two.dy1) > 5 ||
+                      std::abs(two.dy2) > 5;
+        if (scroll_active.load() != 0 && moving) t.last_move_ms = now_ms;
+        t.one_finger_count = 0;
+        three_finger_reset(&st.three);
+        break;
+    }
+    case 3:
+        t.one_finger_count = 0;
+        st.three.prev_three_x = c.rec.x3_1;
+        st.three.prev_three_y = c.rec.y3_1;
+        two_finger_reset(&st.two);
+        break;
+    default:
+        // No finger, or a count that selects no coordinates: neither finger
+        // stage carries over.
+        t.one_finger_count = 0;
+        two_finger_reset(&st.two);
+        three_finger_reset(&st.three);
+        break;
+    }
+    t.prev_finger_count = c.rec.f;
+}
+
+}  // namespace
+
+const RecogniserPorts kEnginePorts = {enqueue_action, post_drag_event, post_auto_scroll, nullptr};
+
+void recogniser_init(RecogniserState *st) {
+    *st = RecogniserState{};
+    st->touch.held_button = kNoButton;
+    st->three.swipe_armed = 1;
+    st->three.fast_key_armed = 1;
+    begin_sample(&st->two);
+    drag_active.store(0);
+    tap_state.store(0);
+    retouch_seen.store(0);
+    tap_pending.store(0);
+    tap_request.store(0);
+}
+
+void recogniser_step(RecogniserState *st, const SampleRecord &rec, const SettingsSnapshot &snap,
+                     int64_t now_ms, const RecogniserPorts &ports) {
+    begin_sample(&st->two);
+    drag_finger_count.store(rec.f);
+    scroll_finger_count.store(rec.f);
+    if (snap.TouchpadOff.load(std::memory_order_relaxed) != 0) return;
+
+    const StepContext c{st, rec, snap, ports};
+    track_fingers(c);
+    remapped_buttons(c);
+    drag_lift_off(c);
+    centroid_and_touch_start(c);
+    rise_and_fall(c);
+    if (rec.f > 0) {
+        settle_and_movement(c);
+        retouch_near_tapped_spot(c);
+    }
+    if (rec.f == 0) tap_at_lift_off(c);
+    if (rec.f == 2 && drag_active.load() == 0 && st->three.switching_windows == 0)
+        two_finger_stage(c);
+    cover_and_window_switching(c);
+    if (rec.f == 3) three_finger_stage(c);
+    if (rec.f == 0) {
+        lift_off_reset(c, now_ms);
+    } else if (rec.f > 0 && autoscroll_running.load() == 1) {
+        // A new touch stops auto-scrolling.
+        scroll_active.store(0);
+        autoscroll_running.store(0);
+    }
+    end_of_sample(c, now_ms);
+}

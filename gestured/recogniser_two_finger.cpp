@@ -1,0 +1,337 @@
+// The two-finger stage of the recogniser: which reported x goes with which
+// reported y, per-finger movement and direction classes, and the three
+// two-finger gestures (rotation, zoom, scrolling). The first gesture
+// recognised in a two-finger phase holds it until the fingers change.
+#include <cstdlib>
+
+#include "recogniser.h"
+
+int32_t direction_class(int32_t dx, int32_t dy) {
+    if (dx != 0 && dy != 0) return (dx > 0) != (dy > 0) ? 1 : -1;
+    if (dx != 0) return 0;
+    if (dy != 0) return 2;
+    return 3;
+}
+
+void two_finger_reset(TwoFingerState *two) {
+    two->pair_count = 0;
+    two->match_x = 0;
+    two->match_y = 0;
+    two->swap_y = 0;
+    two->still_x1 = two->still_y1 = two->still_x2 = two->still_y2 = 0;
+    two->rotate_cw_count = two->rotate_ccw_count = 0;
+    two->zoom_out_count = two->zoom_in_count = 0;
+    two->vscroll_inc_count = two->vscroll_dec_count = 0;
+    two->hscroll_inc_count = two->hscroll_dec_count = 0;
+    two->rotate_reported = 0;
+    two->two_finger_gesture = kTwoNone;
+}
+
+namespace {
+
+int32_t relaxed(const std::atomic<int32_t> &v) { return v.load(std::memory_order_relaxed); }
+
+void zero_gesture_counts(TwoFingerState *two) {
+    two->rotate_cw_count = two->rotate_ccw_count = 0;
+    two->zoom_out_count = two->zoom_in_count = 0;
+    two->vscroll_inc_count = two->vscroll_dec_count = 0;
+    two->hscroll_inc_count = two->hscroll_dec_count = 0;
+}
+
+// Which reported x belongs with which reported y: from where the single
+// finger was before the second one came down, or from which coordinates
+// stay still while the other finger moves.
+void pair_fingers(const StepContext &c) {
+    TwoFingerState &two = c.st->two;
+    const TouchState &t = c.st->touch;
+    const SampleRecord &r = c.rec;
+
+    two.pair_count++;
+    two.prev = two.cur;
+    two.cur = FingerPair{r.x2_1, r.x2_2, r.y2_1, r.y2_2};
+
+    if (t.last_one_x != 0) {
+        two.pairing_known = 1;
+        if (t.last_one_y != 0 && two.match_x == 0 && two.match_y == 0) {
+            // The one-finger position brought onto the two-finger scale.
+            int32_t px = (275 * t.last_one_x - 412500) / 4650 + 5;
+            int32_t py = (175 * t.last_one_y - 218750) / 4095 + 75;
+            if (std::abs(px - r.x2_1) <= 10)
+                two.match_x = 1;
+            else if (std::abs(px - r.x2_2) <= 10)
+                two.match_x = 2;
+            else
+                two.match_x = 0;
+            if (std::abs(py - r.y2_1) <= 20)
+                two.match_y = 1;
+            else if (std::abs(py - r.y2_2) <= 20)
+                two.match_y = 2;
+            else
+                two.match_y = 0;
+        }
+    } else if (t.last_one_y != 0) {
+        two.pairing_known = 1;
+    }
+    if (two.match_x != 0 && two.match_y != 0 && two.match_x != two.match_y) two.swap_y = 1;
+
+    if (t.last_one_x == 0 && t.last_one_y == 0 && two.two_finger_gesture == kTwoNone) {
+        const FingerPair &cur = two.cur;
+        const FingerPair &prev = two.prev;
+        if (two.pair_count >= 2) {
+            two.still_x1 += cur.x2_1 == prev.x2_1;
+            two.still_y1 += cur.y2_1 == prev.y2_1;
+            two.still_x2 += cur.x2_2 == prev.x2_2;
+            two.still_y2 += cur.y2_2 == prev.y2_2;
+        }
+        // Both fingers still at distinct places tells nothing about which
+        // one rests.
+        if (cur.x2_1 == prev.x2_1 && cur.x2_2 == prev.x2_2 && cur.x2_1 != cur.x2_2) {
+            two.still_x1--;
+            two.still_x2--;
+        }
+        if (cur.y2_1 == prev.y2_1 && cur.y2_2 == prev.y2_2 && cur.y2_1 != cur.y2_2) {
+            two.still_y1--;
+            two.still_y2--;
+        }
+        if ((two.still_x1 > two.still_x2 && two.still_y2 > two.still_y1 && two.still_x1 > 3 &&
+             two.still_y2 > 3) ||
+            (two.still_x2 > two.still_x1 && two.still_y1 > two.still_y2 && two.still_x2 > 3 &&
+             two.still_y1 > 3))
+            two.swap_y = 1;
+        if (two.pair_count > 4) two.pairing_known = 1;
+    }
+    if (two.swap_y) {
+        int32_t y = two.cur.y2_1;
+        two.cur.y2_1 = two.cur.y2_2;
+        two.cur.y2_2 = y;
+    }
+}
+
+void measure_movement(TwoFingerState *two) {
+    if (two->pair_count < 2) return;
+    const FingerPair &cur = two->cur;
+    const FingerPair &prev = two->prev;
+    two->dx1 = cur.x2_1 - prev.x2_1;
+    two->dy1 = cur.y2_1 - prev.y2_1;
+    two->dx2 = cur.x2_2 - prev.x2_2;
+    two->dy2 = cur.y2_2 - prev.y2_2;
+    two->xsep = cur.x2_2 - cur.x2_1;
+    two->ysep = cur.y2_2 - cur.y2_1;
+    two->prev_xsep = prev.x2_2 - prev.x2_1;
+    two->prev_ysep = prev.y2_2 - prev.y2_1;
+    two->pair_class = direction_class(two->xsep, two->ysep);
+    two->prev_pair_class = direction_class(two->prev_xsep, two->prev_ysep);
+    two->motion1_class = direction_class(two->dx1, two->dy1);
+    two->motion2_class = direction_class(two->dx2, two->dy2);
+}
+
+// Slider 1..10 maps to base - slider; anything else to 0.
+int32_t slider_threshold(int32_t slider, int32_t base) {
+    return slider >= 1 && slider <= 10 ? base - slider : 0;
+}
+
+void count_rotation(TwoFingerState *two, bool clockwise, int32_t threshold) {
+    if (clockwise) {
+        two->rotate_cw_count++;
+        if (two->rotate_cw_count >= threshold) two->rotate_result = 2;
+    } else {
+        two->rotate_ccw_count++;
+        if (two->rotate_ccw_count >= threshold) two->rotate_result = 1;
+    }
+}
+
+void rotation(const StepContext &c) {
+    TwoFingerState &two = c.st->two;
+    int32_t threshold = slider_threshold(relaxed(c.snap.RotationSlider), 12);
+    const int32_t dx1 = two.dx1, dy1 = two.dy1, dx2 = two.dx2, dy2 = two.dy2;
+
+    if (two.pair_class == 1 && two.prev_pair_class == 1) {
+        if (two.motion2_class == -1) {
+            if (dx2 > 0 && dy2 > 0 && dx1 <= 0 && dy1 <= 0)
+                count_rotation(&two, true, threshold);
+            else if (dx2 < 0 && dy2 < 0 && dx1 >= 0 && dy1 >= 0)
+                count_rotation(&two, false, threshold);
+        }
+        if (two.motion1_class == -1) {
+            if (dx1 < 0 && dy1 < 0 && dx2 >= 0 && dy2 >= 0)
+                count_rotation(&two, true, threshold);
+            else if (dx1 > 0 && dy1 > 0 && dx2 <= 0 && dy2 <= 0)
+                count_rotation(&two, false, threshold);
+        }
+    } else if (two.pair_class == -1 && two.prev_pair_class == -1) {
+        if (two.motion1_class == 1) {
+            if (dx1 > 0 && dy1 < 0 && dx2 <= 0 && dy2 >= 0)
+                count_rotation(&two, true, threshold);
+            else if (dx1 < 0 && dy1 > 0 && dx2 >= 0 && dy2 <= 0)
+                count_rotation(&two, false, threshold);
+        }
+        if (two.motion2_class == 1) {
+            if (dx2 < 0 && dy2 > 0 && dx1 >= 0 && dy1 <= 0)
+                count_rotation(&two, true, threshold);
+            else if (dx2 > 0 && dy2 < 0 && dx1 <= 0 && dy1 >= 0)
+                count_rotation(&two, false, threshold);
+        }
+    }
+    if (two.rotate_result != 0) two.two_finger_gesture = kTwoRotate;
+
+    if (relaxed(c.snap.RotationCheckBox) == 0) return;
+    bool reported = false;
+    if (two.rotate_result == 1 && two.rotate_reported != 1) {
+        two.rotate_reported = 1;
+        c.enqueue(GESTURE_ROTATE_CCW, relaxed(c.snap.CounterclosewiseComboBox));
+        reported = true;
+    } else if (two.rotate_result == 2 && two.rotate_reported != 2) {
+        two.rotate_reported = 2;
+        c.enqueue(GESTURE_ROTATE_CW, relaxed(c.snap.ClockwiseComboBox));
+        reported = true;
+    }
+    if (reported) {
+        c.st->touch.touch_consumed = 1;
+        zero_gesture_counts(&two);
+    }
+}
+
+void zoom(const StepContext &c) {
+    TwoFingerState &two = c.st->two;
+    const int32_t m1 = two.motion1_class, m2 = two.motion2_class, pc = two.pair_class;
+    bool gate = m1 != 2 && m2 != 2 && !(m1 == 3 && m2 == 3) && (m1 == pc || m2 == pc) &&
+                pc == two.prev_pair_class;
+    if (!gate) return;
+
+    int32_t threshold = slider_threshold(relaxed(c.snap.ZoomSlider), 11);
+    const int32_t dx1 = two.dx1, dy1 = two.dy1, dx2 = two.dx2, dy2 = two.dy2;
+    if ((two.prev_xsep > two.xsep || two.prev_ysep < two.ysep) && dx1 >= 0 && dx2 <= 0 &&
+        dy1 <= 0 && dy2 >= 0) {
+        two.zoom_out_count++;
+        if (two.zoom_out_count >= threshold) two.zoom_result = 2;
+    }
+    if ((two.prev_xsep < two.xsep || two.prev_ysep > two.ysep) && dx1 <= 0 && dx2 >= 0 &&
+        dy1 >= 0 && dy2 <= 0) {
+        two.zoom_in_count++;
+        if (two.zoom_in_count >= threshold) two.zoom_result = 1;
+    }
+    if (two.zoom_result == 0) return;
+    // Recognised, reported or not: the zoom holds the phase.
+    two.two_finger_gesture = kTwoZoom;
+    if (relaxed(c.snap.ZoomCheckBox) == 0) return;
+    if (two.zoom_result == 1)
+        c.enqueue(GESTURE_ZOOM_IN, relaxed(c.snap.ZoomInComboBox));
+    else
+        c.enqueue(GESTURE_ZOOM_OUT, relaxed(c.snap.ZoomOutComboBox));
+    zero_gesture_counts(&two);
+}
+
+// Travel gathered toward one scroll direction, and the opposite one.
+struct ScrollAxis {
+    int32_t *inc_count, *dec_count;
+    uint32_t *inc_travel, *dec_travel;
+    int32_t inc_flag, dec_flag;
+};
+
+void gather(const ScrollAxis &a, int32_t dir, uint32_t amount) {
+    if (dir > 0) {
+        ++*a.inc_count;
+        *a.inc_travel += amount;
+        *a.dec_travel = 0;
+        *a.dec_count = 0;
+    } else if (dir < 0) {
+        ++*a.dec_count;
+        *a.dec_travel += amount;
+        *a.inc_travel = 0;
+        *a.inc_count = 0;
+    }
+}
+
+// The direction-change rules and the step test of one axis: sets the axis'
+// flag in scroll_flags when a step is due.
+void scroll_step(TwoFingerState *two, const ScrollAxis &a, int32_t slider) {
+    int32_t needed = 1;
+    if ((two->last_scroll_flags & a.dec_flag) && *a.inc_count == 1) *a.inc_travel = 0;
+    if ((two->last_scroll_flags & a.inc_flag) && *a.dec_count == 1) {
+        // Turning back after a step: wait for a second record.
+        *a.dec_travel = 0;
+        needed = 2;
+    }
+    uint32_t travel;
+    int32_t flag;
+    if (*a.inc_count >= needed) {
+        travel = *a.inc_travel;
+        flag = a.inc_flag;
+    } else if (*a.dec_count >= needed) {
+        travel = *a.dec_travel;
+        flag = a.dec_flag;
+    } else {
+        return;
+    }
+    if (slider <= 0) {
+        two->scroll_flags |= flag;
+        return;
+    }
+    // A slider of 16 or more would divide by zero or a negative number:
+    // such values scroll at the fastest step.
+    uint32_t divisor = slider < 16 ? static_cast<uint32_t>(16 - slider) : 1u;
+    if (travel / divisor != 0) two->scroll_flags |= flag;
+}
+
+void scrolling(const StepContext &c) {
+    TwoFingerState &two = c.st->two;
+    const int32_t slider = relaxed(c.snap.ScrollingSpeedSlider);
+    const int32_t dy1 = two.dy1, dy2 = two.dy2;
+
+    if (relaxed(c.snap.VerticalScrollingCheckBox) == 1 && two.prev_ysep - two.ysep <= 2 &&
+        std::abs(dy1 - dy2) <= 2) {
+        ScrollAxis v{&two.vscroll_inc_count, &two.vscroll_dec_count, &two.vscroll_inc_travel,
+                     &two.vscroll_dec_travel, kScrollYInc, kScrollYDec};
+        if (dy1 > 0 && dy2 > 0) {
+            gather(v, 1, static_cast<uint32_t>(dy1 < dy2 ? dy1 : dy2));
+        } else if (dy1 < 0 && dy2 < 0) {
+            int32_t a1 = -dy1, a2 = -dy2;
+            gather(v, -1, static_cast<uint32_t>(a1 > a2 ? a1 : a2));
+        }
+        scroll_step(&two, v, slider);
+    }
+    if (relaxed(c.snap.HorizontalScrollingCheckBox) != 0 && two.xsep - two.prev_xsep <= 0 &&
+        two.dx1 == two.dx2) {
+        ScrollAxis h{&two.hscroll_inc_count, &two.hscroll_dec_count, &two.hscroll_inc_travel,
+                     &two.hscroll_dec_travel, kScrollXInc, kScrollXDec};
+        gather(h, two.dx1, static_cast<uint32_t>(std::abs(two.dx1)));
+        scroll_step(&two, h, slider);
+    }
+
+    if (two.scroll_flags == 0) {
+        two.last_scroll_flags = 0;
+        return;
+    }
+    two.last_scroll_flags = two.scroll_flags;
+    two.two_finger_gesture = kTwoScroll;
+    if (two.scroll_flags & kScrollYInc) {
+        c.enqueue(GESTURE_SCROLL_Y_INC, 0);
+        two.vscroll_inc_travel = two.vscroll_dec_travel = 0;
+    } else if (two.scroll_flags & kScrollYDec) {
+        c.enqueue(GESTURE_SCROLL_Y_DEC, 0);
+        two.vscroll_inc_travel = two.vscroll_dec_travel = 0;
+    } else if (two.scroll_flags & kScrollXInc) {
+        c.enqueue(GESTURE_SCROLL_X_INC, 0);
+        two.hscroll_inc_travel = two.hscroll_dec_travel = 0;
+    } else {
+        c.enqueue(GESTURE_SCROLL_X_DEC, 0);
+        two.hscroll_inc_travel = two.hscroll_dec_travel = 0;
+    }
+    zero_gesture_counts(&two);
+    c.st->touch.touch_consumed = 1;
+}
+
+}  // namespace
+
+void two_finger_stage(const StepContext &c) {
+    TwoFingerState &two = c.st->two;
+    pair_fingers(c);
+    measure_movement(&two);
+    if (two.pair_count >= 2 && two.pairing_known &&
+        (two.two_finger_gesture == kTwoNone || two.two_finger_gesture == kTwoRotate))
+        rotation(c);
+    if (two.two_finger_gesture == kTwoNone || two.two_finger_gesture == kTwoZoom) zoom(c);
+    if ((two.two_finger_gesture == kTwoNone || two.two_finger_gesture == kTwoScroll) &&
+        c.st->touch.one_finger_count == 0)
+        scrolling(c);
+}

@@ -1,0 +1,187 @@
+// The sampler: copies the shared block at every poll and appends one
+// SampleRecord to the ring for each change of the finger state.
+#include "sampler.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+int sampler_gave_up;
+
+namespace {
+
+double wall_seconds(void *) {
+    struct timeval tv;
+    gettimeofday(&tv, nullptr);
+    return tv.tv_sec + tv.tv_usec / 1e6;
+}
+
+void post_sample(void *) { sem_post(&get_data_sem); }
+
+void run_shell(void *, const char *cmd) {
+    int rc = system(cmd);
+    (void)rc;  // the tool's result changes nothing here
+}
+
+template <typename T>
+void refresh(std::atomic<T> &member, T value) {
+    member.store(value, std::memory_order_relaxed);
+}
+
+void refresh_snapshot(SettingsSnapshot *s, const TouchpadSharedBlock &b) {
+    refresh(s->TouchpadOff, b.TouchpadOff);
+    refresh(s->ButtonCheckBox, b.ButtonCheckBox);
+    refresh(s->ButtonLeftComboBox, b.ButtonLeftComboBox);
+    refresh(s->ButtonMiddleComboBox, b.ButtonMiddleComboBox);
+    refresh(s->ButtonRightComboBox, b.ButtonRightComboBox);
+    refresh(s->TappingCheckBox, b.TappingCheckBox);
+    refresh(s->TwoFTComboBox, b.TwoFTComboBox);
+    refresh(s->ThreeFTComboBox, b.ThreeFTComboBox);
+    refresh(s->DetectTapIntr, b.DetectTapIntr);
+    refresh(s->DetectKT_310TapIntr, b.DetectKT_310TapIntr);
+    refresh(s->VerticalScrollingCheckBox, b.VerticalScrollingCheckBox);
+    refresh(s->HorizontalScrollingCheckBox, b.HorizontalScrollingCheckBox);
+    refresh(s->ScrollingSpeedSlider, b.ScrollingSpeedSlider);
+    refresh(s->AutoScrollCheckBox, b.AutoScrollCheckBox);
+    refresh(s->ZoomCheckBox, b.ZoomCheckBox);
+    refresh(s->ZoomOutComboBox, b.ZoomOutComboBox);
+    refresh(s->ZoomInComboBox, b.ZoomInComboBox);
+    refresh(s->ZoomSlider, b.ZoomSlider);
+    refresh(s->RotationCheckBox, b.RotationCheckBox);
+    refresh(s->ClockwiseComboBox, b.ClockwiseComboBox);
+    refresh(s->CounterclosewiseComboBox, b.CounterclosewiseComboBox);
+    refresh(s->RotationSlider, b.RotationSlider);
+    refresh(s->DragCheckBox, b.DragCheckBox);
+    refresh(s->LiftReleaseRadioButton, b.LiftReleaseRadioButton);
+    refresh(s->TapAgainRadioButton, b.TapAgainRadioButton);
+    refresh(s->TapReleaseRadioButton, b.TapReleaseRadioButton);
+    refresh(s->DragSlider, b.DragSlider);
+    refresh(s->SwipePageCheckBox, b.SwipePageCheckBox);
+    refresh(s->FastKeyCheckBox, b.FastKeyCheckBox);
+    refresh(s->MyHomeFileCheckBox, b.MyHomeFileCheckBox);
+    refresh(s->SwitchWindowsCheckBox, b.SwitchWindowsCheckBox);
+    refresh(s->CovergestureCheckBox, b.CovergestureCheckBox);
+    refresh(s->CovergestureSlider, b.CovergestureSlider);
+    refresh(s->CovergestureComboBox, b.CovergestureComboBox);
+    refresh(s->DetectGestureIntr, b.DetectGestureIntr);
+    refresh(s->DetectCovergestureIntr, b.DetectCovergestureIntr);
+}
+
+// The finger state as far as the engine cares: every field but z.
+bool finger_state_changed(const TouchpadSharedBlock &a, const TouchpadSharedBlock &b) {
+    const FingerRecord &p = a.NewStructFingers;
+    const FingerRecord &q = b.NewStructFingers;
+    if (a.x != b.x || a.y != b.y || a.w != b.w) return true;
+    if (p.x2_1 != q.x2_1 || p.y2_1 != q.y2_1 || p.x2_2 != q.x2_2 || p.y2_2 != q.y2_2 ||
+        p.x3_1 != q.x3_1 || p.y3_1 != q.y3_1)
+        return true;
+    if (p.f != q.f || p.l != q.l || p.r != q.r || p.u != q.u || p.d != q.d || p.m != q.m)
+        return true;
+    return memcmp(p.multi, q.multi, sizeof p.multi) != 0;
+}
+
+void fill_record(SampleRecord *rec, const TouchpadSharedBlock &b) {
+    const FingerRecord &fr = b.NewStructFingers;
+    const int32_t f = fr.f;
+    rec->x = f == 1 ? b.x : 0;
+    rec->y = f == 1 ? b.y : 0;
+    rec->z = b.z;
+    rec->w = b.w;
+    rec->x2_1 = f == 2 ? fr.x2_1 : 0;
+    rec->y2_1 = f == 2 ? fr.y2_1 : 0;
+    rec->x2_2 = f == 2 ? fr.x2_2 : 0;
+    rec->y2_2 = f == 2 ? fr.y2_2 : 0;
+    rec->x3_1 = f == 3 ? fr.x3_1 : 0;
+    rec->y3_1 = f == 3 ? fr.y3_1 : 0;
+    rec->f = f;
+    rec->l = fr.l;
+    rec->r = fr.r;
+    rec->u = fr.u;
+    rec->d = fr.d;
+    rec->m = fr.m;
+}
+
+std::atomic<int32_t> *const kPointerShapeFlags[6] = {
+    &vscroll_cursor_shown,      &hscroll_cursor_shown,     &zoom_out_cursor_shown,
+    &zoom_in_cursor_shown,      &rotate_right_cursor_shown, &rotate_left_cursor_shown};
+
+}  // namespace
+
+const SamplerPorts kSamplerPorts = {wall_seconds, post_sample, run_shell, nullptr};
+
+TouchpadSharedBlock *sampler_attach() {
+    for (int attempt = 0; attempt < kAttachAttempts; ++attempt) {
+        TouchpadSharedBlock *block = attach_shared_block();
+        if (block) return block;
+        if (attempt < kAttachAttempts - 1) usleep(1000);
+    }
+    return nullptr;
+}
+
+void sampler_start(SamplerState *st, double now_s) {
+    st->origin = now_s;
+    memset(&st->prev, 0, sizeof st->prev);
+    st->prev.x = -1;
+    sample_ring_head.store(0);
+}
+
+int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnapshot *snap,
+                 const SamplerPorts &ports) {
+    TouchpadSharedBlock &cur = st->current;
+    memcpy(&cur, live, sizeof cur);
+    refresh_snapshot(snap, cur);
+
+    const int32_t f = cur.NewStructFingers.f;
+    if (f == 0) {
+        if (cover_gesture_latch.load(std::memory_order_relaxed) == 1) cover_gesture_latch.store(0);
+        if (swipe_latch.load(std::memory_order_relaxed) == 1) swipe_latch.store(0);
+    }
+
+    bool recorded = false;
+    if (cur.NewStruct == 1 && finger_state_changed(cur, st->prev)) {
+        if (sample_ring_unread.load() < kSampleRingSize) {
+            // (When the reader is a whole ring behind, the change is left for
+            // a later poll rather than overwriting an unread record: the
+            // block is a level, so only latency is lost.)
+            int32_t head = sample_ring_head.load(std::memory_order_relaxed);
+            if (head >= kSampleRingSize) head = 0;
+            SampleRecord *rec = &sample_ring[head];
+            fill_record(rec, cur);
+            double now = ports.now_s(ports.ctx);
+            sample_ring_head.store(head + 1, std::memory_order_relaxed);
+            rec->time = static_cast<float>(now - st->origin);
+            sample_ring_unread.fetch_add(1);
+            ports.post_sample(ports.ctx);
+            memcpy(&st->prev, &cur, sizeof cur);
+            fflush(stdout);
+            recorded = true;
+        }
+    }
+
+    if (f != 2) {
+        bool shown = false;
+        for (std::atomic<int32_t> *flag : kPointerShapeFlags)
+            shown |= flag->load(std::memory_order_relaxed) != 0;
+        if (shown) {
+            for (std::atomic<int32_t> *flag : kPointerShapeFlags) flag->store(0);
+            ports.run_command(ports.ctx, "/usr/bin/xsetroot -cursor_name left_ptr");
+        }
+    }
+
+    if (st->prev.NewStructFingers.f == 0) return 5;
+    return recorded ? 1 : 2;
+}
+
+void *get_data_thread(void *) {
+    TouchpadSharedBlock *block = sampler_attach();
+    if (!block) return &sampler_gave_up;
+    static SamplerState state;
+    sampler_start(&state, kSamplerPorts.now_s(nullptr));
+    for (;;) {
+        int pause_ms = sampler_poll(&state, block, &settings_snapshot, kSamplerPorts);
+        usleep(pause_ms * 1000);
+    }
+    return nullptr;
+}

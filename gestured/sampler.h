@@ -1,0 +1,43 @@
+// get_data_thread's work: attaching the block, and one poll of it (copy,
+// settings snapshot, latch release, change test, sample record, pointer
+// reset, next pause). The poll takes the live block and its clock and
+// command runner as arguments so that tests can drive it against a block
+// of their own.
+#pragma once
+
+#include "engine_state.h"
+#include "touchpad_block.h"
+
+struct SamplerPorts {
+    double (*now_s)(void *ctx);                        // wall-clock seconds
+    void (*post_sample)(void *ctx);                    // one new record in the ring
+    void (*run_command)(void *ctx, const char *cmd);  // through the shell, waited for
+    void *ctx;
+};
+
+// The production ports: gettimeofday, get_data_sem and system().
+extern const SamplerPorts kSamplerPorts;
+
+struct SamplerState {
+    TouchpadSharedBlock current;  // this poll's copy
+    TouchpadSharedBlock prev;     // the block as it stood at the last record
+    double origin;                // sample_clock_origin
+};
+
+constexpr int kAttachAttempts = 50;
+
+// Up to 50 attempts, 1 ms apart, each failure reported by the attach
+// routine; nullptr when all failed.
+TouchpadSharedBlock *sampler_attach();
+
+// Start of sampling: the clock origin, a previous copy of zeros with x -1,
+// and the ring's write index at 0.
+void sampler_start(SamplerState *st, double now_s);
+
+// One poll of the live block. Returns the pause before the next poll in
+// milliseconds (5 with no finger recorded, else 1 after a record, else 2).
+int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnapshot *snap,
+                 const SamplerPorts &ports);
+
+// get_data_thread's result when the block could not be attached.
+extern int sampler_gave_up;
