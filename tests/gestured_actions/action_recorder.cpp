@@ -1,0 +1,66 @@
+#include "action_recorder.h"
+
+#include <cstring>
+
+#include "engine_state.h"
+#include "gesture_actions.h"
+#include "platform.h"
+#include "selectable_actions.h"
+
+std::vector<std::string> recorded;
+bool recorder_has_title = false;
+std::string recorder_title;
+int64_t recorder_now_ms = 0;
+
+namespace {
+
+int64_t fake_now() { return recorder_now_ms; }
+void fake_sleep(int ms) { recorder_now_ms += ms; }
+void record_command(const char *command) { recorded.push_back(std::string("run ") + command); }
+
+void record_input(const char *operand, int button, InputKind kind)
+{
+    const std::string op = operand ? operand : "";
+    const std::string b = std::to_string(button);
+    switch (kind) {
+    case KEY_TAP: recorded.push_back("tap " + op); break;
+    case KEY_PRESS: recorded.push_back("key+ " + op); break;
+    case KEY_RELEASE: recorded.push_back("key- " + op); break;
+    case TEXT: recorded.push_back("text " + op); break;
+    case BUTTON_CLICK: recorded.push_back("click " + b); break;
+    case BUTTON_PRESS: recorded.push_back("button+ " + b); break;
+    case BUTTON_RELEASE: recorded.push_back("button- " + b); break;
+    default: recorded.push_back("input? " + std::to_string(static_cast<int>(kind))); break;
+    }
+}
+
+int fake_title(char *buf, int cap)
+{
+    if (!recorder_has_title)
+        return -1;
+    int n = static_cast<int>(recorder_title.size());
+    if (n > cap - 1)
+        n = cap - 1;
+    memcpy(buf, recorder_title.data(), static_cast<size_t>(n));
+    buf[n] = 0;
+    return n;
+}
+
+}  // namespace
+
+void use_recorder()
+{
+    engine_platform.now_ms = fake_now;
+    engine_platform.sleep_ms = fake_sleep;
+    engine_platform.run_command = record_command;
+    engine_platform.send_input = record_input;
+    engine_platform.focus_title = fake_title;
+    recorded.clear();
+    recorder_has_title = false;
+    recorder_title.clear();
+    recorder_now_ms = 100000;
+    reset_engine_state();
+    hotkey_clear_latches();
+    hotkey_clear_scroll_and_zoom(recorder_now_ms);
+    hold_gesture = 0;
+}

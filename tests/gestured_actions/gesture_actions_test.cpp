@@ -1,0 +1,410 @@
+// hotkey_event_thread's handling of one action_queue entry, through the
+// recorder: every code with each application title, the latches, the typing
+// gate, the pointer shapes, the scroll-direction flags and the drag button.
+#include <gtest/gtest.h>
+
+#include "action_recorder.h"
+#include "engine_state.h"
+#include "gesture_actions.h"
+#include "selectable_actions.h"
+
+namespace {
+
+using Events = std::vector<std::string>;
+
+std::string cursor(const std::string &image)
+{
+    const std::string path = "/usr/share/vorelltouchpad_data/cursor_image/" + image + ".xbm";
+    return "run /usr/bin/xsetroot -cursor " + path + " " + path;
+}
+
+const std::string V = cursor("V_Scroll");
+const std::string H = cursor("H_Scroll");
+const std::string ZO = cursor("Zoom_Out");
+const std::string ZI = cursor("Zoom_In");
+const std::string RR = cursor("Right_Rotate");
+const std::string LR = cursor("Left_Rotate");
+
+const std::string kEscape = "run /usr/local/bin/xte  'key Escape'";
+const std::string kDownLeft = "run /usr/local/bin/xte  'keydown Left'";
+const std::string kUpLeft = "run /usr/local/bin/xte  'keyup Left'";
+const std::string kDownRight = "run /usr/local/bin/xte  'keydown Right'";
+const std::string kUpRight = "run /usr/local/bin/xte  'keyup Right'";
+const std::string kDownCtrl = "run /usr/local/bin/xte  'keydown Control_L'";
+const std::string kUpCtrl = "run /usr/local/bin/xte  'keyup Control_L' ";
+const std::string kWheel5 = "run /usr/local/bin/xte  'mouseclick 5'";
+const std::string kWheel4 = "run /usr/local/bin/xte  'mouseclick 4'";
+
+const Events kPdfLeft = {kEscape, kDownLeft, kUpLeft};
+const Events kPdfRight = {kEscape, kDownRight, kUpRight};
+const Events kPdfWheel5 = {kDownCtrl, kWheel5, kUpCtrl};
+const Events kPdfWheel4 = {kDownCtrl, kWheel4, kUpCtrl};
+const Events kCtrlClick5 = {"key+ Control_L", "button+ 5", "button- 5", "key- Control_L"};
+const Events kCtrlClick4 = {"key+ Control_L", "button+ 4", "button- 4", "key- Control_L"};
+
+Events with(const std::string &first, const Events &rest)
+{
+    Events all{first};
+    all.insert(all.end(), rest.begin(), rest.end());
+    return all;
+}
+
+struct EntryCase {
+    int32_t code;
+    int32_t arg;
+    const char *title;  // nullptr: no title
+    Events expected;
+};
+
+const EntryCase kEntries[] = {
+    // Buttons, taps and cover: the application action of the combo value.
+    {GESTURE_TAP_TWO, 14, nullptr, kCtrlClick5},
+    {GESTURE_TAP_TWO, 11, "doc.pdf - Adobe Reader", kPdfLeft},
+    {GESTURE_TAP_THREE, 12, "doc.pdf - Adobe Reader", kPdfRight},
+    {GESTURE_TAP_TWO, 14, "doc.pdf - Adobe Reader", kPdfWheel5},
+    {GESTURE_TAP_THREE, 15, "doc.pdf - Adobe Reader", kPdfWheel4},
+    {GESTURE_TAP_TWO, 9, "doc.pdf - Adobe Reader", {"tap Page_Up"}},
+    {GESTURE_TAP_TWO, 14, "News - Web Browser", {"key+ Control_L", "text -", "key- Control_L"}},
+    {GESTURE_TAP_THREE, 15, "News - Web Browser", {"key+ Control_L", "text +", "key- Control_L"}},
+    {GESTURE_TAP_TWO, 11, "News - Web Browser", {"click 6"}},
+    {GESTURE_TAP_TWO, 15, "Glyde-Pad settings", kCtrlClick5},
+    {GESTURE_TAP_THREE, 14, "Glyde-Pad settings", kCtrlClick4},
+    {GESTURE_COVER, 15, "Glyde-Pad settings", kCtrlClick5},
+    {GESTURE_BUTTON_MIDDLE, 14, "Glyde-Pad settings", kCtrlClick4},
+    {GESTURE_TAP_TWO, 14, "Gwenview", kCtrlClick5},
+    {GESTURE_TAP_TWO, 0, nullptr, {"button+ 1", "button- 1"}},
+    {GESTURE_TAP_THREE, 1, nullptr, {"button+ 3", "button- 3"}},
+    {GESTURE_COVER, 2, nullptr, {"button+ 2", "button- 2"}},
+    {GESTURE_BUTTON_LEFT, 0, nullptr, {}},
+    {GESTURE_BUTTON_RIGHT, 1, nullptr, {"button+ 3"}},
+    {GESTURE_BUTTON_LEFT, 16, nullptr, {"key+ Alt_L", "tap F4", "key- Alt_L"}},
+    // Vertical scroll: button 4 for code 5, button 5 for code 6.
+    {GESTURE_SCROLL_Y_DEC, 0, nullptr, {V, "click 4"}},
+    {GESTURE_SCROLL_Y_INC, 0, "Editor", {V, "click 5"}},
+    {GESTURE_SCROLL_Y_INC, 0, "doc.pdf - Adobe Reader", {V, "click 5"}},
+    {GESTURE_SCROLL_Y_DEC, 0, "photo.jpg - Gwenview", {V}},
+    {GESTURE_SCROLL_Y_INC, 0, "F-Spot", {V, "click 5"}},
+    // Horizontal scroll: button 6 for code 7, 7 for code 8; arrows in the PDF viewer.
+    {GESTURE_SCROLL_X_DEC, 0, nullptr, {H, "click 6"}},
+    {GESTURE_SCROLL_X_INC, 0, "Editor", {H, "click 7"}},
+    {GESTURE_SCROLL_X_DEC, 0, "doc.pdf - Adobe Reader", with(H, kPdfLeft)},
+    {GESTURE_SCROLL_X_INC, 0, "doc.pdf - Adobe Reader", with(H, kPdfRight)},
+    {GESTURE_SCROLL_X_DEC, 0, "Gwenview", {H}},
+    {GESTURE_SCROLL_X_INC, 0, "F-Spot", {H, "click 7"}},
+    // Zoom.
+    {GESTURE_ZOOM_OUT, 0, nullptr, {ZO, "tap Page_Up"}},
+    {GESTURE_ZOOM_IN, 3, nullptr, with(ZI, kCtrlClick4)},
+    {GESTURE_ZOOM_OUT, 2, "doc.pdf - Adobe Reader", with(ZO, kPdfWheel5)},
+    {GESTURE_ZOOM_IN, 3, "doc.pdf - Adobe Reader", with(ZI, kPdfWheel4)},
+    {GESTURE_ZOOM_IN, 4, "doc.pdf - Adobe Reader", {ZI, "key+ Alt_L", "key+ F9", "key- F9", "key- Alt_L"}},
+    {GESTURE_ZOOM_IN, 3, "Glyde-Pad", with(ZI, kCtrlClick5)},
+    {GESTURE_ZOOM_OUT, 2, "Glyde-Pad", with(ZO, kCtrlClick4)},
+    {GESTURE_ZOOM_OUT, 2, "News - Web Browser", {ZO}},
+    {GESTURE_ZOOM_OUT, 5, "News - Web Browser", {ZO, "key+ Alt_L", "key+ F10", "key- F10", "key- Alt_L"}},
+    {GESTURE_ZOOM_IN, 2, "Gwenview", with(ZI, kCtrlClick5)},
+    // Rotation.
+    {GESTURE_ROTATE_CW, 2, nullptr, {RR, "key+ Control_L", "key+ R", "key- R", "key- Control_L"}},
+    {GESTURE_ROTATE_CCW, 3, nullptr, {LR, "key+ Control_L", "key+ L", "key- L", "key- Control_L"}},
+    {GESTURE_ROTATE_CW, 2, "doc.pdf - Adobe Reader",
+     {RR, "key+ Control_L", "key+ Shift_L", "text +", "key- Shift_L", "key- Control_L"}},
+    {GESTURE_ROTATE_CCW, 3, "doc.pdf - Adobe Reader",
+     {LR, "key+ Control_L", "key+ Shift_L", "text _", "key- Shift_L", "key- Control_L"}},
+    {GESTURE_ROTATE_CW, 1, "doc.pdf - Adobe Reader", {RR, "tap Page_Down"}},
+    {GESTURE_ROTATE_CW, 2, "F-Spot", {RR, "text ]"}},
+    {GESTURE_ROTATE_CCW, 3, "F-Spot", {LR, "text ["}},
+    {GESTURE_ROTATE_CW, 2, "OpenOffice Draw", {RR}},
+    {GESTURE_ROTATE_CCW, 0, "OpenOffice Draw", {LR, "tap Page_Up"}},
+    // Swipe.
+    {GESTURE_SWIPE_X_DEC, 0, nullptr, {"key+ Alt_L", "key+ Left", "key- Left", "key- Alt_L"}},
+    {GESTURE_SWIPE_X_INC, 0, "Terminal", {"key+ Alt_L", "key+ Right", "key- Right", "key- Alt_L"}},
+    {GESTURE_SWIPE_X_DEC, 0, "Gwenview", {"click 6"}},
+    {GESTURE_SWIPE_X_INC, 0, "Gwenview", {"click 7"}},
+    {GESTURE_SWIPE_X_DEC, 0, "OpenOffice Writer",
+     {"key+ Control_L", "key+ Page_Up", "key- Page_Up", "key- Control_L"}},
+    {GESTURE_SWIPE_X_INC, 0, "OpenOffice Writer",
+     {"key+ Control_L", "key+ Page_Down", "key- Page_Down", "key- Control_L"}},
+    {GESTURE_SWIPE_X_DEC, 0, "doc.pdf - Adobe Reader", {kEscape, kDownCtrl, kDownLeft, kUpLeft, kUpCtrl}},
+    {GESTURE_SWIPE_X_INC, 0, "doc.pdf - Adobe Reader", {kEscape, kDownCtrl, kDownRight, kUpRight, kUpCtrl}},
+    // Home and window switching.
+    {GESTURE_MY_HOME, 0, nullptr, {"run /usr/bin/nautilus &"}},
+    {GESTURE_SWITCH_WINDOWS_BEGIN, 0, nullptr, {"key+ Alt_L", "key+ Tab", "key- Tab"}},
+    {GESTURE_SWITCH_WINDOWS_PREV, 0, nullptr, {"key+ Shift_L", "key+ Tab", "key- Tab", "key- Shift_L"}},
+    {GESTURE_SWITCH_WINDOWS_NEXT, 0, nullptr, {"key+ Tab", "key- Tab"}},
+    {GESTURE_SWITCH_WINDOWS_END, 0, nullptr, {"key- Alt_L"}},
+    // Drag button.
+    {GESTURE_TAP_CLICK, 0, nullptr, {"run vorellctl TapButton1=1"}},
+    {GESTURE_DRAG_RELEASE, 0, nullptr, {"button- 1", "run vorellctl TapButton1=1"}},
+    {GESTURE_DRAG_PRESS, 0, nullptr, {"button+ 1", "run vorellctl TapButton1=0"}},
+    // Nothing of their own.
+    {GESTURE_BUTTON_RELEASE, 3, nullptr, {}},
+    {24, 0, nullptr, {}},
+    {-1, 0, nullptr, {}},
+};
+
+class GestureActions : public ::testing::Test {
+protected:
+    void SetUp() override { use_recorder(); }
+
+    void entry(int32_t code, int32_t arg = 0, const char *title = nullptr)
+    {
+        recorder_has_title = title != nullptr;
+        recorder_title = title ? title : "";
+        carry_out_action(code, arg);
+    }
+    Events take()
+    {
+        Events e = recorded;
+        recorded.clear();
+        return e;
+    }
+};
+
+}  // namespace
+
+TEST_F(GestureActions, EveryCodeWithEachTitleSendsItsInputAndCommands)
+{
+    for (const EntryCase &c : kEntries) {
+        use_recorder();
+        entry(c.code, c.arg, c.title);
+        EXPECT_EQ(recorded, c.expected)
+            << "code " << c.code << " arg " << c.arg << " title " << (c.title ? c.title : "(none)");
+    }
+}
+
+TEST_F(GestureActions, CursorCommandIsByteExact)
+{
+    entry(GESTURE_SCROLL_Y_INC);
+    ASSERT_FALSE(recorded.empty());
+    EXPECT_EQ(recorded[0],
+              "run /usr/bin/xsetroot -cursor /usr/share/vorelltouchpad_data/cursor_image/V_Scroll.xbm "
+              "/usr/share/vorelltouchpad_data/cursor_image/V_Scroll.xbm");
+}
+
+TEST_F(GestureActions, PointerImageRunsOncePerKindAndSwitchesBetweenKinds)
+{
+    entry(GESTURE_SCROLL_Y_INC);
+    entry(GESTURE_SCROLL_Y_DEC);
+    entry(GESTURE_SCROLL_Y_INC);
+    EXPECT_EQ(take(), (Events{V, "click 5", "click 4", "click 5"}));
+    EXPECT_EQ(vscroll_cursor_shown.load(), 1);
+
+    entry(GESTURE_SCROLL_X_INC);
+    EXPECT_EQ(take(), (Events{H, "click 7"}));
+    EXPECT_EQ(vscroll_cursor_shown.load(), 0);
+    EXPECT_EQ(hscroll_cursor_shown.load(), 1);
+
+    // The sampler clears the flags when the fingers lift; the image then
+    // goes up again.
+    hscroll_cursor_shown.store(0);
+    entry(GESTURE_SCROLL_X_INC);
+    EXPECT_EQ(take(), (Events{H, "click 7"}));
+
+    entry(GESTURE_ROTATE_CCW, 7);
+    EXPECT_EQ(take(), (Events{LR}));
+    EXPECT_EQ(hscroll_cursor_shown.load() + rotate_left_cursor_shown.load(), 1);
+}
+
+TEST_F(GestureActions, ScrollStepsSetDirectionFlagsAndArmAutoScroll)
+{
+    entry(GESTURE_SCROLL_Y_DEC);
+    EXPECT_EQ(scroll_up_active.load(), 1);
+    EXPECT_EQ(scroll_down_active.load(), 0);
+    EXPECT_EQ(scroll_active.load(), 1);
+    entry(GESTURE_SCROLL_Y_INC);
+    EXPECT_EQ(scroll_up_active.load(), 0);
+    EXPECT_EQ(scroll_down_active.load(), 1);
+    entry(GESTURE_SCROLL_X_DEC);
+    EXPECT_EQ(scroll_left_active.load(), 1);
+    EXPECT_EQ(scroll_right_active.load(), 0);
+    entry(GESTURE_SCROLL_X_INC);
+    EXPECT_EQ(scroll_left_active.load(), 0);
+    EXPECT_EQ(scroll_right_active.load(), 1);
+    EXPECT_EQ(scroll_active.load(), 1);
+
+    // Any entry starts by disarming auto-scroll.
+    entry(GESTURE_BUTTON_RELEASE);
+    EXPECT_EQ(scroll_active.load(), 0);
+}
+
+TEST_F(GestureActions, PhotoViewersScrollWithoutArmingAutoScroll)
+{
+    entry(GESTURE_SCROLL_Y_INC, 0, "F-Spot");
+    entry(GESTURE_SCROLL_X_DEC, 0, "F-Spot");
+    EXPECT_EQ(scroll_active.load(), 0);
+    EXPECT_EQ(scroll_down_active.load() + scroll_left_active.load(), 0);
+
+    entry(GESTURE_SCROLL_Y_INC, 0, "Gwenview");
+    EXPECT_EQ(scroll_active.load(), 0);
+    EXPECT_EQ(scroll_down_active.load(), 0);
+}
+
+TEST_F(GestureActions, PdfHorizontalScrollSetsByKeyFlagUntilAnotherTitledWindow)
+{
+    entry(GESTURE_SCROLL_X_DEC, 0, "doc.pdf - Adobe Reader");
+    EXPECT_EQ(scroll_left_by_key.load(), 1);
+    EXPECT_EQ(scroll_right_by_key.load(), 0);
+    EXPECT_EQ(scroll_left_active.load(), 1);
+    EXPECT_EQ(scroll_active.load(), 1);
+    entry(GESTURE_SCROLL_X_INC, 0, "doc.pdf - Adobe Reader");
+    EXPECT_EQ(scroll_left_by_key.load(), 0);
+    EXPECT_EQ(scroll_right_by_key.load(), 1);
+
+    // No title: the flags stay.
+    entry(GESTURE_BUTTON_RELEASE);
+    EXPECT_EQ(scroll_right_by_key.load(), 1);
+    // A titled window that is not the PDF viewer clears both.
+    entry(GESTURE_BUTTON_RELEASE, 0, "Editor");
+    EXPECT_EQ(scroll_left_by_key.load() + scroll_right_by_key.load(), 0);
+}
+
+TEST_F(GestureActions, CoverLatchSilencesGesturesButNotButtonsTapsOrDrags)
+{
+    entry(GESTURE_COVER, 10);
+    EXPECT_EQ(take(), (Events{"click 5"}));
+    EXPECT_EQ(cover_gesture_latch.load(), 1);
+
+    for (int32_t code = GESTURE_SCROLL_Y_DEC; code <= GESTURE_COVER; ++code) {
+        if (code == GESTURE_SWITCH_WINDOWS_END)
+            continue;
+        entry(code, 2);
+        EXPECT_EQ(take(), Events{}) << "code " << code;
+    }
+    EXPECT_EQ(swipe_latch.load(), 0);
+
+    entry(GESTURE_TAP_TWO, 13);
+    entry(GESTURE_BUTTON_MIDDLE, 12);
+    entry(GESTURE_DRAG_PRESS);
+    entry(GESTURE_DRAG_RELEASE);
+    EXPECT_EQ(take(), (Events{"click 4", "click 7", "button+ 1", "run vorellctl TapButton1=0", "button- 1",
+                              "run vorellctl TapButton1=1"}));
+}
+
+TEST_F(GestureActions, SwipeLatchSilencesScrollAndZoomOnly)
+{
+    entry(GESTURE_SWIPE_X_INC);
+    EXPECT_EQ(swipe_latch.load(), 1);
+    take();
+
+    for (int32_t code = GESTURE_SCROLL_Y_DEC; code <= GESTURE_ZOOM_IN; ++code) {
+        entry(code, 0);
+        EXPECT_EQ(take(), Events{}) << "code " << code;
+    }
+    entry(GESTURE_ROTATE_CW, 0);
+    EXPECT_EQ(take(), (Events{RR, "tap Page_Up"}));
+    entry(GESTURE_SWIPE_X_DEC);
+    EXPECT_EQ(take(), (Events{"key+ Alt_L", "key+ Left", "key- Left", "key- Alt_L"}));
+}
+
+TEST_F(GestureActions, TypingGateLetsOnlyTheAltControlDActionThrough)
+{
+    settings_snapshot.DetectGestureIntr.store(1);
+
+    entry(GESTURE_TAP_TWO, 17);
+    EXPECT_EQ(take(), (Events{"key+ Alt_L", "key+ Control_L", "key+ D", "key- D", "key- Control_L", "key- Alt_L"}));
+    entry(GESTURE_TAP_TWO, 14);
+    entry(GESTURE_SCROLL_Y_INC);
+    entry(GESTURE_ZOOM_IN, 3);
+    entry(GESTURE_SWIPE_X_INC);
+    entry(GESTURE_SWITCH_WINDOWS_BEGIN);
+    entry(GESTURE_TAP_CLICK);
+    entry(GESTURE_DRAG_PRESS);
+    entry(GESTURE_SCROLL_Y_INC, 17);  // 17 counts only for button, tap and cover entries
+    EXPECT_EQ(take(), Events{});
+    EXPECT_EQ(vscroll_cursor_shown.load(), 0);
+    EXPECT_EQ(swipe_latch.load(), 0);
+
+    settings_snapshot.DetectCovergestureIntr.store(1);
+    entry(GESTURE_COVER, 17);
+    entry(GESTURE_BUTTON_LEFT, 17);
+    EXPECT_EQ(take(), Events{});
+}
+
+TEST_F(GestureActions, TypingGateNeverHoldsBackTheEndOfSomethingHeld)
+{
+    entry(GESTURE_SWITCH_WINDOWS_BEGIN);
+    entry(GESTURE_DRAG_PRESS);
+    take();
+    settings_snapshot.DetectGestureIntr.store(1);
+    cover_gesture_latch.store(1);
+    entry(GESTURE_SWITCH_WINDOWS_END);
+    entry(GESTURE_DRAG_RELEASE);
+    EXPECT_EQ(take(), (Events{"key- Alt_L", "button- 1", "run vorellctl TapButton1=1"}));
+}
+
+TEST_F(GestureActions, BrowserZoomStepsAfterThreeEntriesAndAtMostEvery950Ms)
+{
+    const char *browser = "News - Web Browser";
+
+    // Start: the first two entries send nothing; the third, still within
+    // 950 ms of the thread start, neither.
+    entry(GESTURE_ZOOM_IN, 3, browser);
+    entry(GESTURE_ZOOM_IN, 3, browser);
+    recorder_now_ms += 949;
+    entry(GESTURE_ZOOM_IN, 3, browser);
+    EXPECT_EQ(take(), (Events{ZI}));
+    recorder_now_ms += 1;
+    entry(GESTURE_ZOOM_IN, 3, browser);
+    EXPECT_EQ(take(), (Events{"key+ Control_L", "text +", "key- Control_L"}));
+
+    // The counters start again: two entries send nothing, even much later.
+    recorder_now_ms += 5000;
+    entry(GESTURE_ZOOM_IN, 3, browser);
+    entry(GESTURE_ZOOM_IN, 3, browser);
+    EXPECT_EQ(take(), Events{});
+    entry(GESTURE_ZOOM_IN, 3, browser);
+    EXPECT_EQ(take(), (Events{"key+ Control_L", "text +", "key- Control_L"}));
+
+    // Zoom out counts on its own; a step in either direction resets both.
+    zoom_in_cursor_shown.store(0);
+    recorder_now_ms += 1000;
+    entry(GESTURE_ZOOM_IN, 3, browser);
+    entry(GESTURE_ZOOM_OUT, 2, browser);
+    entry(GESTURE_ZOOM_OUT, 2, browser);
+    entry(GESTURE_ZOOM_OUT, 2, browser);
+    EXPECT_EQ(take(), (Events{ZI, ZO, "key+ Control_L", "text -", "key- Control_L"}));
+    EXPECT_EQ(hotkey_state.zoom_in_steps, 0);
+}
+
+TEST_F(GestureActions, DragPressHoldsButtonOneAndTapClicksUntilRelease)
+{
+    entry(GESTURE_DRAG_PRESS);
+    entry(GESTURE_TAP_CLICK);
+    entry(GESTURE_TAP_CLICK);
+    EXPECT_EQ(take(), (Events{"button+ 1", "run vorellctl TapButton1=0", "click 1", "click 1"}));
+    EXPECT_EQ(hotkey_state.tap_button1_off, 1);
+
+    entry(GESTURE_DRAG_RELEASE);
+    entry(GESTURE_TAP_CLICK);
+    EXPECT_EQ(take(), (Events{"button- 1", "run vorellctl TapButton1=1", "run vorellctl TapButton1=1"}));
+
+    drag_timeout_off.store(1);
+    entry(GESTURE_TAP_CLICK);
+    EXPECT_EQ(take(), Events{});
+}
+
+TEST_F(GestureActions, RemappedButtonStaysDownUntilTheNextEntry)
+{
+    entry(GESTURE_BUTTON_RIGHT, 1);
+    EXPECT_EQ(take(), (Events{"button+ 3"}));
+    EXPECT_EQ(right_button_held, 1);
+    EXPECT_EQ(hold_gesture, 1);
+
+    entry(GESTURE_BUTTON_RELEASE, 1, "Editor");
+    EXPECT_EQ(take(), (Events{"button- 3"}));
+    EXPECT_EQ(right_button_held, 0);
+    EXPECT_EQ(hold_gesture, 0);
+
+    // A physical left button remapped to "left button" sends nothing itself.
+    entry(GESTURE_BUTTON_LEFT, 0);
+    EXPECT_EQ(take(), Events{});
+}
+
+TEST_F(GestureActions, CoverRunsOncePerTouch)
+{
+    entry(GESTURE_COVER, 8);
+    entry(GESTURE_COVER, 8);
+    EXPECT_EQ(take(), (Events{"tap Page_Down"}));
+    cover_gesture_latch.store(0);  // the sampler, when no finger is on the pad
+    entry(GESTURE_COVER, 8);
+    EXPECT_EQ(take(), (Events{"tap Page_Down"}));
+}
