@@ -1,0 +1,48 @@
+#include "watcher_builds.h"
+
+#include <cstddef>
+
+#include "touchpad_block.h"
+
+#define FLAG_ROW(field)                                                                       \
+    {                                                                                         \
+        {#field, static_cast<int32_t>(offsetof(TouchpadSharedBlock, field)), kParamBool, 0.0, \
+         1.0},                                                                                \
+            { nullptr, 0, 0, 0.0, 0.0 }                                                       \
+    }
+#define AT(field) static_cast<int32_t>(offsetof(TouchpadSharedBlock, field))
+
+const WatcherBuild kWatcherBuilds[kWatcherBuildCount] = {
+    {"kbdwatch-palmtrack", FLAG_ROW(DetectPalmtrackIntr), AT(PalmtrackDelayComboBox),
+     kExemptKeyCount, true, 2},
+    {"kbdwatch-covergesture", FLAG_ROW(DetectCovergestureIntr), AT(CoverDelayComboBox),
+     kExemptKeyCount, true, 1},
+    {"kbdwatch-kbd", FLAG_ROW(DetectKbdIntr), AT(CursorDelayComboBox), kExemptKeyCount, true, 1},
+    {"kbdwatch-tap", FLAG_ROW(DetectTapIntr), AT(TappingDelayComboBox), kExemptKeyCount, false, 1},
+    {"kbdwatch-gesture", FLAG_ROW(DetectGestureIntr), AT(GestureDelayComboBox),
+     kModifierExemptCount, false, 1},
+};
+
+#undef FLAG_ROW
+#undef AT
+
+// Keycodes of the X server's xfree86 set. The first eight rows are the
+// modifiers; the rest are the cursor and editing keys that only the gesture
+// watcher counts as typing.
+const ExemptKey kExemptKeys[kExemptKeyCount] = {
+    {6, 0x04},   // 50  Shift, left
+    {4, 0x20},   // 37  Control, left
+    {8, 0x01},   // 64  Alt, left
+    {14, 0x08},  // 115 left logo key
+    {7, 0x40},   // 62  Shift, right
+    {13, 0x20},  // 109 Control, right
+    {14, 0x02},  // 113 Alt, right
+    {8, 0x04},   // 66  Caps Lock
+    {12, 0x04},  // 98  Up
+    {13, 0x01},  // 104 Down
+    {12, 0x10},  // 100 Left
+    {12, 0x40},  // 102 Right
+    {13, 0x02},  // 105 Page Down
+    {13, 0x08},  // 107 Delete
+    {1, 0x02},   // 9   Escape
+};

@@ -1,0 +1,105 @@
+#include "kbd_helpers.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "support.h"
+#include "touchpad_block.h"
+
+// Xlib last: its macros (None, Bool, Status) must not reach the headers above.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+KeyTypist::KeyTypist(const std::string &display_name)
+{
+    display_ = XOpenDisplay(display_name.c_str());
+    if (!display_)
+        throw std::runtime_error("cannot open test display " + display_name);
+}
+
+KeyTypist::~KeyTypist()
+{
+    for (unsigned k = 0; k < 256; ++k)
+        if (held_[k])
+            release(k);
+    XCloseDisplay(display_);
+}
+
+void KeyTypist::press(unsigned keycode)
+{
+    XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
+    XSync(display_, False);
+    held_[keycode & 255] = true;
+}
+
+void KeyTypist::release(unsigned keycode)
+{
+    XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
+    XSync(display_, False);
+    held_[keycode & 255] = false;
+}
+
+void KeyTypist::tap(unsigned keycode)
+{
+    press(keycode);
+    release(keycode);
+}
+
+TouchpadSharedBlock *create_test_block()
+{
+    tpsim({"create"});
+    TouchpadSharedBlock *block = attach_shared_block();
+    if (!block)
+        throw std::runtime_error("cannot attach the test block");
+    return block;
+}
+
+int32_t block_field(const TouchpadSharedBlock *block, int offset)
+{
+    return *reinterpret_cast<const volatile int32_t *>(reinterpret_cast<const char *>(block) + offset);
+}
+
+void set_block_field(TouchpadSharedBlock *block, int offset, int32_t value)
+{
+    *reinterpret_cast<volatile int32_t *>(reinterpret_cast<char *>(block) + offset) = value;
+}
+
+double monotonic_s()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool wait_until(const std::function<bool()> &cond, double timeout_s)
+{
+    double deadline = monotonic_s() + timeout_s;
+    while (monotonic_s() < deadline) {
+        if (cond())
+            return true;
+        sleep_ms(5);
+    }
+    return cond();
+}
+
+bool holds_for(const std::function<bool()> &cond, double duration_s)
+{
+    double end = monotonic_s() + duration_s;
+    while (monotonic_s() < end) {
+        if (!cond())
+            return false;
+        sleep_ms(5);
+    }
+    return cond();
+}
+
+std::string make_temp_dir()
+{
+    char tmpl[] = "/tmp/vorell-kbd-XXXXXX";
+    if (!mkdtemp(tmpl))
+        throw std::runtime_error("mkdtemp");
+    return tmpl;
+}
