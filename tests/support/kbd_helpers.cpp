@@ -44,9 +44,10 @@ void KeyTypist::release(unsigned keycode)
     held_[keycode & 255] = false;
 }
 
-void KeyTypist::tap(unsigned keycode)
+void KeyTypist::tap(unsigned keycode, int hold_ms)
 {
     press(keycode);
+    sleep_ms(hold_ms);
     release(keycode);
 }
 

@@ -21,7 +21,8 @@ public:
 
     void press(unsigned keycode);
     void release(unsigned keycode);
-    void tap(unsigned keycode);  // press, then release
+    // Press, hold (long enough for a 20 ms keyboard poll to see it), release.
+    void tap(unsigned keycode, int hold_ms = 150);
 
 private:
     _XDisplay *display_ = nullptr;

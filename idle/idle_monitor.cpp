@@ -1,0 +1,85 @@
+#include "idle_monitor.h"
+
+#include <cstring>
+
+namespace {
+
+// TouchpadOff is also written from the signal handler and read by other
+// processes: one plain aligned 32-bit access, never cached in a register.
+volatile int32_t &touchpad_off(TouchpadSharedBlock *block)
+{
+    return *reinterpret_cast<volatile int32_t *>(&block->TouchpadOff);
+}
+
+bool touchpad_button_held(const TouchpadSharedBlock *block)
+{
+    const FingerRecord &f = block->OldStructFingers;
+    if (f.l || f.r || f.u || f.d)
+        return true;
+    for (int i = 0; i < 8; ++i)
+        if (f.multi[i])
+            return true;
+    return false;
+}
+
+}  // namespace
+
+void idle_monitor_init(IdleMonitor &m, const uint8_t *modifier_keycodes, int count,
+                       bool ignore_modifiers)
+{
+    m.disabled_by_monitor = false;
+    m.last_activity = 0.0;
+    memset(m.mask, 0xFF, sizeof m.mask);
+    memset(m.previous, 0, sizeof m.previous);
+    if (!ignore_modifiers)
+        return;
+    for (int i = 0; i < count; ++i) {
+        uint8_t code = modifier_keycodes[i];
+        if (code != 0)
+            m.mask[code / 8] &= static_cast<uint8_t>(~(1u << (code % 8)));
+    }
+}
+
+bool keyboard_activity(IdleMonitor &m, const uint8_t keys[kKeymapBytes], bool ignore_combos)
+{
+    bool activity = false;
+    for (int i = 0; i < kKeymapBytes; ++i)
+        if (keys[i] & m.mask[i] & ~m.previous[i])
+            activity = true;
+    if (ignore_combos)
+        for (int i = 0; i < kKeymapBytes; ++i)
+            if (keys[i] & ~m.mask[i])
+                activity = false;
+    memcpy(m.previous, keys, kKeymapBytes);
+    return activity;
+}
+
+bool enable_touchpad(IdleMonitor &m, TouchpadSharedBlock *block)
+{
+    // Store first, clear the state after: a signal arriving in between finds
+    // the state still set and stores 0 again, never leaving the pad off.
+    if (!m.disabled_by_monitor.load())
+        return false;
+    touchpad_off(block) = 0;
+    m.disabled_by_monitor.store(false);
+    return true;
+}
+
+IdleChange idle_poll(IdleMonitor &m, const IdleOptions &o, TouchpadSharedBlock *block,
+                     double now, bool activity)
+{
+    if (activity)
+        m.last_activity = now;
+    if (touchpad_button_held(block))
+        m.last_activity = 0.0;
+
+    if (now > m.last_activity + o.idle_time)
+        return enable_touchpad(m, block) ? IdleChange::Enabled : IdleChange::Unchanged;
+    if (!m.disabled_by_monitor && touchpad_off(block) == 0) {
+        // State first: a signal between the two stores still switches back on.
+        m.disabled_by_monitor.store(true);
+        touchpad_off(block) = o.tapping_only ? 2 : 1;
+        return IdleChange::Disabled;
+    }
+    return IdleChange::Unchanged;
+}

@@ -1,0 +1,170 @@
+// vorellidle: switches the touchpad off while keys are pressed and back on
+// after the keyboard has been idle for a while.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include <X11/Xlib.h>
+
+#include "idle_monitor.h"
+#include "idle_options.h"
+#include "pid_file.h"
+#include "touchpad_block.h"
+#include "x_keymap.h"
+
+namespace {
+
+constexpr int64_t kPollPeriodUs = 20000;
+
+IdleOptions g_options;
+IdleMonitor g_monitor;
+TouchpadSharedBlock *g_block = nullptr;
+// Set once this process has written the pid file; only then is it ours to
+// remove (with -p but without -d nothing was written).
+std::atomic<bool> g_pid_file_written{false};
+
+const int kCaughtSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,
+                              SIGABRT, SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV,
+                              SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGPWR};
+
+void remove_own_pid_file()
+{
+    if (g_pid_file_written.load())
+        unlink(g_options.pid_file);
+}
+
+// Async-signal-safe throughout: a field store, unlink, getpid and kill.
+void handle_signal(int sig)
+{
+    enable_touchpad(g_monitor, g_block);
+    remove_own_pid_file();
+    kill(getpid(), sig);
+}
+
+// The X server went away. Xlib ends the program after this handler in any
+// case; switch the touchpad back on first so it is not left dead.
+int on_x_connection_lost(Display *)
+{
+    enable_touchpad(g_monitor, g_block);
+    remove_own_pid_file();
+    _exit(1);
+}
+
+double wall_clock_now()
+{
+    struct timeval tv;
+    gettimeofday(&tv, nullptr);
+    return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1000000.0;
+}
+
+bool poll_keyboard(Display *display)
+{
+    uint8_t keys[kKeymapBytes];
+    query_x_keymap(display, keys);
+    return keyboard_activity(g_monitor, keys, g_options.ignore_combos);
+}
+
+void say(const char *word)
+{
+    if (g_options.daemon)
+        return;
+    puts(word);
+    fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    switch (parse_idle_options(argc, argv, g_options)) {
+    case IdleCommand::Run:
+        break;
+    case IdleCommand::Version:
+        printf("%s\n", kVersionString);
+        return 0;
+    case IdleCommand::Usage:
+        print_idle_usage();
+        return 1;
+    }
+
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        fputs("Can't open display.\n", stderr);
+        return 2;
+    }
+    g_block = attach_shared_block();
+    if (!g_block)
+        return 2;
+    XSetIOErrorHandler(on_x_connection_lost);
+
+    struct sigaction sa = {};
+    sa.sa_handler = handle_signal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESETHAND;
+    for (int sig : kCaughtSignals) {
+        if (sigaction(sig, &sa, nullptr) != 0) {
+            perror("sigaction");
+            return 2;
+        }
+    }
+
+    if (g_options.daemon) {
+        pid_t pid = fork();
+        if (pid < 0) {
+            perror("fork");
+            return 3;
+        }
+        if (pid > 0)
+            _exit(0);
+        setsid();
+        if (chdir("/") != 0) {
+            perror("chdir");
+            return 2;
+        }
+        umask(0);
+        if (g_options.pid_file) {
+            if (!write_pid_file(g_options.pid_file, getpid())) {
+                perror("Can't create pid file");
+                return 2;
+            }
+            g_pid_file_written.store(true);
+        }
+    }
+
+    // Keycodes listed in the modifier mapping.
+    uint8_t modifier_codes[8 * 255] = {};
+    int modifier_count = 0;
+    if (g_options.ignore_modifiers) {
+        XModifierKeymap *map = XGetModifierMapping(display);
+        if (map) {
+            modifier_count = 8 * map->max_keypermod;
+            if (modifier_count > static_cast<int>(sizeof modifier_codes))
+                modifier_count = sizeof modifier_codes;
+            for (int i = 0; i < modifier_count; ++i)
+                modifier_codes[i] = map->modifiermap[i];
+            XFreeModifiermap(map);
+        }
+    }
+    idle_monitor_init(g_monitor, modifier_codes, modifier_count, g_options.ignore_modifiers);
+    poll_keyboard(display);  // primes the previous key vector
+
+    for (;;) {
+        double now = wall_clock_now();
+        switch (idle_poll(g_monitor, g_options, g_block, now, poll_keyboard(display))) {
+        case IdleChange::Unchanged:
+            break;
+        case IdleChange::Enabled:
+            say("Enable");
+            break;
+        case IdleChange::Disabled:
+            say("Disable");
+            break;
+        }
+        sleep_microseconds(kPollPeriodUs);
+    }
+}

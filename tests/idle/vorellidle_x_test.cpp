@@ -1,0 +1,237 @@
+// vorellidle as a real process against a real X server and a real block.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "kbd_helpers.h"
+#include "support.h"
+#include "touchpad_block.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: vorellidle [-i idle-time] [-d] [-t] [-k]\n"
+    "  -i How many seconds to wait after the last key press before\n"
+    "     enabling the touchpad. (default is 2.0s)\n"
+    "  -d Start as a daemon, ie in the background.\n"
+    "  -p Create a pid file with the specified name.\n"
+    "  -t Only disable tapping and scrolling, not mouse movements.\n"
+    "  -k Ignore modifier keys when monitoring keyboard activity.\n"
+    "  -K Like -k but also ignore Modifier+Key combos.\n";
+
+constexpr int kTouchpadOff = offsetof(TouchpadSharedBlock, TouchpadOff);
+
+class IdleX : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        enter_private_ipc();
+        block_ = create_test_block();
+        set_block_field(block_, kTouchpadOff, 0);
+        x_ = std::make_unique<Xvfb>();
+        typist_ = std::make_unique<KeyTypist>(x_->display());
+    }
+    void TearDown() override { typist_.reset(); }
+
+    std::unique_ptr<Background> start(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), bin_path("vorellidle"));
+        auto p = std::make_unique<Background>(args, RunOptions{"", {x_->env()}, "", 20.0});
+        sleep_ms(300);  // past start-up and the priming poll
+        return p;
+    }
+    int32_t touchpad_off() const { return block_field(block_, kTouchpadOff); }
+    bool off_becomes(int32_t v, double timeout_s = 10.0)
+    {
+        return wait_until([&] { return touchpad_off() == v; }, timeout_s);
+    }
+
+    TouchpadSharedBlock *block_ = nullptr;
+    std::unique_ptr<Xvfb> x_;
+    std::unique_ptr<KeyTypist> typist_;
+};
+
+}  // namespace
+
+TEST(IdleStart, UsageVersionAndStartUpFailures)
+{
+    enter_private_ipc();
+    for (const char *arg : {"-?", "-i0", "-i-1", "-iabc"}) {
+        RunResult r = run_program({"vorellidle", arg});
+        EXPECT_EQ(r.status, 1) << arg;
+        EXPECT_EQ(r.err, kUsage) << arg;
+        EXPECT_EQ(r.out, "") << arg;
+    }
+    RunResult unknown = run_program({"vorellidle", "-z"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, std::string("vorellidle: invalid option -- 'z'\n") + kUsage);
+
+    RunResult v = run_program({"vorellidle", "-V", "-d"});
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out, "QPX7.1.3.10\n");
+
+    RunResult nodisplay = run_program({"vorellidle"}, RunOptions{"", {"DISPLAY=:9999"}, "", 20.0});
+    EXPECT_EQ(nodisplay.status, 2);
+    EXPECT_EQ(nodisplay.err, "Can't open display.\n");
+
+    Xvfb x;
+    RunResult noblock = run_program({"vorellidle"}, RunOptions{"", {x.env()}, "", 20.0});
+    EXPECT_EQ(noblock.status, 2);
+    EXPECT_EQ(noblock.err, "Can't access shared memory area. SHMConfig disabled?\n");
+}
+
+TEST_F(IdleX, KeyPressDisablesAndIdleTimeEnables)
+{
+    auto idle = start({"-i", "0.3"});
+    typist_->tap(38);
+    ASSERT_TRUE(idle->wait_for_output("Disable\n", 10.0));
+    EXPECT_EQ(touchpad_off(), 1);
+    ASSERT_TRUE(idle->wait_for_output("Enable\n", 10.0));
+    EXPECT_EQ(touchpad_off(), 0);
+    EXPECT_EQ(idle->out(), "Disable\nEnable\n");
+}
+
+TEST_F(IdleX, TappingOnlyWritesTwo)
+{
+    auto idle = start({"-t", "-i", "0.3"});
+    typist_->tap(38);
+    ASSERT_TRUE(off_becomes(2));
+    ASSERT_TRUE(off_becomes(0));
+}
+
+TEST_F(IdleX, KeyHeldLongerThanTheIdleTimeReenables)
+{
+    auto idle = start({"-i", "0.3"});
+    typist_->press(38);
+    ASSERT_TRUE(off_becomes(1));
+    EXPECT_TRUE(off_becomes(0));  // with the key still down
+    EXPECT_TRUE(idle->wait_for_output("Enable\n", 5.0));
+}
+
+TEST_F(IdleX, IgnoredModifiers)
+{
+    {
+        // -k: Shift alone is no typing; a letter is.
+        auto idle = start({"-k", "-i", "0.3"});
+        typist_->press(50);
+        EXPECT_TRUE(holds_for([&] { return touchpad_off() == 0; }, 0.5));
+        typist_->press(38);
+        EXPECT_TRUE(off_becomes(1));
+        typist_->release(38);
+        typist_->release(50);
+        EXPECT_TRUE(off_becomes(0));
+    }
+    {
+        // -K: a letter typed while Control is held does not count.
+        auto idle = start({"-K", "-i", "0.3"});
+        typist_->press(37);
+        typist_->tap(38);
+        EXPECT_TRUE(holds_for([&] { return touchpad_off() == 0; }, 0.5));
+        typist_->release(37);
+        typist_->tap(39);
+        EXPECT_TRUE(off_becomes(1));
+        EXPECT_TRUE(off_becomes(0));
+    }
+    {
+        // Without -K the same combination counts.
+        auto idle = start({"-k", "-i", "0.3"});
+        typist_->press(37);
+        typist_->tap(38);
+        EXPECT_TRUE(off_becomes(1));
+        typist_->release(37);
+        EXPECT_TRUE(off_becomes(0));
+    }
+}
+
+TEST_F(IdleX, TouchpadSwitchedOffByTheUserIsLeftAlone)
+{
+    set_block_field(block_, kTouchpadOff, 1);
+    auto idle = start({"-i", "0.2"});
+    typist_->tap(38);
+    EXPECT_TRUE(holds_for([&] { return touchpad_off() == 1; }, 1.0));
+    EXPECT_EQ(idle->out(), "");
+}
+
+TEST_F(IdleX, HeldTouchpadButtonKeepsItOn)
+{
+    tpsim({"set", "NewStruct=1", "OldStructFingers.l=1"});
+    auto idle = start({"-i", "0.3"});
+    typist_->tap(38);
+    typist_->tap(39);
+    EXPECT_TRUE(holds_for([&] { return touchpad_off() == 0; }, 1.0));
+    EXPECT_EQ(idle->out(), "");
+}
+
+TEST_F(IdleX, DaemonWithPidFileEndsBySigtermWithTheTouchpadOn)
+{
+    // Adopt the daemon when its parent exits, so its end can be waited for.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    std::string dir = make_temp_dir();
+    std::string pid_path = dir + "/vorellidle.pid";
+    auto parent = start({"-d", "-p", pid_path, "-i", "30"});
+    EXPECT_EQ(parent->wait(10.0), 0);
+    ASSERT_TRUE(wait_until([&] { return !read_file(pid_path).empty(); }));
+    pid_t daemon = atoi(read_file(pid_path).c_str());
+    ASSERT_GT(daemon, 1);
+    struct stat st;
+    ASSERT_EQ(stat(pid_path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << "umask 0 must not make the pid file writable to all";
+
+    typist_->tap(38);
+    ASSERT_TRUE(off_becomes(1));
+    ASSERT_EQ(kill(daemon, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(daemon, &status, 0), daemon);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(touchpad_off(), 0);
+    EXPECT_NE(access(pid_path.c_str(), F_OK), 0) << "pid file left behind";
+    EXPECT_EQ(parent->out(), "") << "a daemon prints nothing";
+}
+
+TEST_F(IdleX, PidFileNameWithoutDaemonModeIsNeitherWrittenNorRemoved)
+{
+    std::string dir = make_temp_dir();
+    std::string other = dir + "/someone-elses.pid";
+    { FILE *f = fopen(other.c_str(), "w"); fputs("1\n", f); fclose(f); }
+    auto idle = start({"-p", other, "-i", "30"});
+    typist_->tap(38);
+    ASSERT_TRUE(off_becomes(1));
+    EXPECT_EQ(idle->stop(SIGTERM), 128 + SIGTERM);
+    EXPECT_EQ(touchpad_off(), 0);
+    EXPECT_EQ(read_file(other), "1\n");
+}
+
+TEST_F(IdleX, FatalSignalsSwitchBackOn)
+{
+    struct rlimit no_core = {0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);  // SIGSEGV ends it by its default action
+    for (int sig : {SIGINT, SIGHUP, SIGUSR1, SIGSEGV, SIGPWR}) {
+        SCOPED_TRACE(sig);
+        auto idle = start({"-i", "30"});
+        typist_->tap(38);
+        ASSERT_TRUE(off_becomes(1));
+        EXPECT_EQ(idle->stop(sig), 128 + sig);
+        EXPECT_EQ(touchpad_off(), 0);
+    }
+}
+
+TEST_F(IdleX, LostDisplayLeavesTheTouchpadOn)
+{
+    auto idle = start({"-i", "30"});
+    typist_->tap(38);
+    ASSERT_TRUE(off_becomes(1));
+    typist_.reset();
+    x_.reset();
+    EXPECT_EQ(idle->wait(10.0), 1);
+    EXPECT_EQ(touchpad_off(), 0);
+}
