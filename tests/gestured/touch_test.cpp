@@ -1,0 +1,310 @@
+// Touch tracking, remapped buttons, taps, the drag hand-off and the lift-off
+// decisions of the recogniser, driven sample by sample.
+#include <gtest/gtest.h>
+
+#include "pad.h"
+
+namespace {
+
+class TouchTest : public ::testing::Test {
+protected:
+    void SetUp() override { pad.settings.TappingCheckBox = 1; }
+    Pad pad;
+};
+
+TEST_F(TouchTest, StillOneFingerTouchHandsTapToDragLogic) {
+    pad.down1(3000, 2500);
+    pad.move1(4, -4, 3);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{drag_post()});
+    EXPECT_EQ(tap_request.load(), 1);
+    EXPECT_EQ(tap_state.load(), 1);
+    EXPECT_EQ(tap_pending.load(), 1);
+    EXPECT_EQ(pad.state.touch.tap_origin_x, 3000);
+    EXPECT_EQ(pad.state.touch.tap_origin_y, 2500);
+}
+
+TEST_F(TouchTest, OneFingerTapVetoes) {
+    struct Case {
+        const char *what;
+        void (*setup)(Pad &);
+    } cases[] = {
+        {"typing flag", [](Pad &p) { p.settings.DetectTapIntr = 1; }},
+        {"KT-310 typing flag", [](Pad &p) { p.settings.DetectKT_310TapIntr = 1; }},
+        {"tapping off", [](Pad &p) { p.settings.TappingCheckBox = 0; }},
+        {"left button at lift", [](Pad &p) { p.buttons(1, 0, 0); }},
+        {"right button at lift", [](Pad &p) { p.buttons(0, 1, 0); }},
+    };
+    for (const Case &c : cases) {
+        Pad p;
+        p.settings.TappingCheckBox = 1;
+        p.down1(3000, 2500);
+        p.hold(2);
+        c.setup(p);
+        p.lift();
+        EXPECT_EQ(p.take(), Events{}) << c.what;
+        EXPECT_EQ(tap_request.load(), 0) << c.what;
+        EXPECT_EQ(tap_state.load(), 0) << c.what;
+    }
+}
+
+TEST_F(TouchTest, MovementBeyond32MakesNoTap) {
+    pad.down1(3000, 2500);
+    pad.move1(32, 0, 1);  // exactly 32 away: still a tap
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{drag_post()});
+
+    Pad moved;
+    moved.settings.TappingCheckBox = 1;
+    moved.down1(3000, 2500);
+    moved.move1(0, -33, 1);
+    moved.lift();
+    EXPECT_EQ(moved.take(), Events{});
+}
+
+TEST_F(TouchTest, RetouchNearTapIsReportedAndSecondTapMarksIt) {
+    pad.down1(3000, 2500);
+    pad.lift();
+    pad.take();
+    pad.down1(3599, 1901);  // 599 away in both axes: near
+    EXPECT_EQ(retouch_near_tap.load(), 1);
+    EXPECT_EQ(retouch_seen.load(), 1);
+    pad.lift();
+    // The tap is already pending: no second hand-off, the state says
+    // "tap followed by a touch near it".
+    EXPECT_EQ(pad.take(), Events{});
+    EXPECT_EQ(tap_state.load(), 2);
+
+    Pad far;
+    far.settings.TappingCheckBox = 1;
+    far.down1(3000, 2500);
+    far.lift();
+    far.down1(3600, 2500);
+    EXPECT_EQ(retouch_near_tap.load(), 0);
+    EXPECT_EQ(retouch_seen.load(), 0);
+}
+
+TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
+    pad.settings.TwoFTComboBox = 7;
+    pad.down2(100, 100, 200, 100);
+    pad.hold(3);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 7)});
+
+    // Without an action the tap is still reported, with arg 0 ...
+    pad.settings.TwoFTComboBox = 0;
+    pad.down2(100, 100, 200, 100);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 0)});
+
+    // ... but not while a physical button is down.
+    pad.down2(100, 100, 200, 100);
+    pad.buttons(1, 0, 0);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{});
+
+    // With an action it is reported even with the button down.
+    pad.buttons(0, 0, 0);
+    pad.hold(1);
+    pad.settings.TwoFTComboBox = 4;
+    pad.down2(100, 100, 200, 100);
+    pad.buttons(0, 1, 0);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 4)});
+}
+
+TEST_F(TouchTest, NoMultiFingerTapDuringDrag) {
+    drag_active = 1;
+    pad.down2(100, 100, 200, 100);
+    pad.lift();
+    pad.down3(500, 500);
+    pad.lift();
+    // Only the drag lift-off events (drag checkbox off: every lift counts).
+    EXPECT_EQ(pad.take(), (Events{drag_post(), drag_post()}));
+}
+
+TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
+    pad.settings.ThreeFTComboBox = 9;
+    pad.down3(500, 500);
+    pad.hold(5);  // six records at the peak
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE, 9)});
+
+    pad.down3(500, 500);
+    pad.hold(6);  // seven records at the peak: held too long for a tap
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{});
+}
+
+TEST_F(TouchTest, TwoFingerTapIsSpoiltBySmallFingerMovement) {
+    pad.down2(100, 100, 200, 100);
+    pad.move2(9, 0, 0, 0, 1);  // centroid moved 4, x2_1 moved 9
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{});
+}
+
+TEST_F(TouchTest, SecondPressCycleMakesNoTap) {
+    pad.down2(100, 100, 200, 100);
+    pad.down1(3000, 2500);
+    pad.down2(100, 100, 200, 100);
+    pad.lift();
+    EXPECT_EQ(pad.state.touch.press_cycles, 0);  // cleared at lift-off
+    EXPECT_EQ(pad.take(), Events{});
+
+    // Falling once (2 then 1 then lift) is still one cycle.
+    Pad once;
+    once.settings.TappingCheckBox = 1;
+    once.down2(100, 100, 200, 100);
+    once.down1(3000, 2500);
+    EXPECT_EQ(once.state.touch.press_cycles, 1);
+    once.lift();
+    EXPECT_EQ(once.take(), Events{action(GESTURE_TAP_TWO, 0)});
+}
+
+TEST_F(TouchTest, RemappedButtonsPressOnceAndReleaseWithCurrentValue) {
+    pad.settings.ButtonCheckBox = 1;
+    pad.settings.ButtonMiddleComboBox = 5;
+    pad.settings.ButtonLeftComboBox = 6;
+    pad.down1(3000, 2500);
+    pad.buttons(1, 0, 1);  // middle is tested before left
+    pad.hold(3);
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_MIDDLE, 5)});
+    pad.settings.ButtonMiddleComboBox = 8;
+    pad.buttons(1, 0, 0);
+    pad.hold(1);
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_RELEASE, 8)});
+    // Left is still down; the next sample latches it.
+    pad.hold(1);
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_LEFT, 6)});
+    pad.buttons(0, 0, 0);
+    pad.hold(1);
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_RELEASE, 6)});
+}
+
+TEST_F(TouchTest, ButtonWithoutActionOrWithRemappingOffIsNotRemapped) {
+    pad.settings.ButtonCheckBox = 1;
+    pad.settings.ButtonRightComboBox = 0;
+    pad.down1(3000, 2500);
+    pad.buttons(0, 1, 0);
+    pad.hold(2);
+    pad.buttons(0, 0, 0);
+    pad.hold(1);
+    EXPECT_EQ(pad.take(), Events{});
+
+    pad.settings.ButtonCheckBox = 0;
+    pad.settings.ButtonRightComboBox = 3;
+    pad.buttons(0, 1, 0);
+    pad.hold(2);
+    EXPECT_EQ(pad.take(), Events{});
+    pad.settings.ButtonCheckBox = 1;
+    pad.hold(1);
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_RIGHT, 3)});
+}
+
+TEST_F(TouchTest, DragLiftOffFollowsReleaseStyle) {
+    struct Case {
+        int32_t drag, lift_release, tap_again, tap_release;
+        bool posts;
+    } cases[] = {
+        {0, 0, 0, 0, true},  // drag lock off: every lift ends the drag
+        {1, 1, 0, 0, true},
+        {1, 0, 0, 1, true},
+        {1, 0, 1, 0, false},  // tap-again style: lifting does not end it
+    };
+    for (const Case &c : cases) {
+        Pad p;
+        p.settings.DragCheckBox = c.drag;
+        p.settings.LiftReleaseRadioButton = c.lift_release;
+        p.settings.TapAgainRadioButton = c.tap_again;
+        p.settings.TapReleaseRadioButton = c.tap_release;
+        drag_active = 1;
+        p.down1(3000, 2500);
+        p.move1(50, 0, 3);
+        p.lift();
+        EXPECT_EQ(p.take(), c.posts ? Events{drag_post()} : Events{}) << c.drag << c.tap_again;
+        EXPECT_EQ(drag_fingers_up.load(), c.posts ? 1 : 0);
+        EXPECT_EQ(drag_lift_event.load(), c.posts ? 1 : 0);
+    }
+}
+
+TEST_F(TouchTest, TapDuringTapAgainDragIsReported) {
+    pad.settings.DragCheckBox = 1;
+    pad.settings.TapAgainRadioButton = 1;
+    drag_active = 1;
+    tap_pending = 1;
+    tap_state = 2;
+    drag_fingers_up = 1;
+    pad.down1(3000, 2500);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{drag_post()});
+    EXPECT_EQ(drag_tap_again.load(), 1);
+    EXPECT_EQ(drag_fingers_up.load(), 0);
+}
+
+TEST_F(TouchTest, FingerCountIsPublishedEvenWhileOff) {
+    pad.settings.TouchpadOff = 1;
+    pad.down2(100, 100, 200, 100);
+    EXPECT_EQ(drag_finger_count.load(), 2);
+    EXPECT_EQ(scroll_finger_count.load(), 2);
+}
+
+TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect) {
+    pad.settings.TouchpadOff = 2;
+    pad.settings.VerticalScrollingCheckBox = 1;
+    pad.down2(100, 100, 200, 100);
+    pad.move2(0, 20, 0, 20, 5);
+    pad.lift();
+    pad.down1(3000, 2500);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{});
+    EXPECT_EQ(pad.state.touch.max_fingers, 0);
+    EXPECT_EQ(pad.state.two.pair_count, 0);
+
+    // Switched back on, the next records count from a clean start.
+    pad.settings.TouchpadOff = 0;
+    pad.down2(100, 100, 200, 100);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 0)});
+}
+
+TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms) {
+    struct Case {
+        int lift_after_ms;
+        int32_t checkbox;
+        bool posts;
+    } cases[] = {{150, 1, true}, {199, 1, true}, {200, 1, false}, {250, 1, false},
+                 {150, 0, false}};
+    for (const Case &c : cases) {
+        Pad p;
+        p.settings.AutoScrollCheckBox = c.checkbox;
+        p.down2(100, 100, 200, 100);
+        scroll_active = 1;  // the action thread has carried out a scroll step
+        p.move2(0, 6, 0, 6, 4);
+        int64_t last_move = p.now_ms;
+        p.later(c.lift_after_ms - p.sample_period_ms);
+        p.lift();
+        ASSERT_EQ(p.now_ms - last_move, c.lift_after_ms);
+        EXPECT_EQ(p.take(), c.posts ? Events{auto_scroll_post()} : Events{})
+            << c.lift_after_ms << " ms, checkbox " << c.checkbox;
+    }
+}
+
+TEST_F(TouchTest, SlowFingersDoNotRefreshTheLastMovement) {
+    pad.settings.AutoScrollCheckBox = 1;
+    pad.down2(100, 100, 200, 100);
+    scroll_active = 1;
+    pad.move2(0, 6, 0, 6, 2);
+    pad.move2(0, 5, 0, 5, 30);  // 5 in y is not a movement: 240 ms pass
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{});
+}
+
+TEST_F(TouchTest, NewTouchStopsAutoScroll) {
+    scroll_active = 1;
+    autoscroll_running = 1;
+    pad.down1(3000, 2500);
+    EXPECT_EQ(scroll_active.load(), 0);
+    EXPECT_EQ(autoscroll_running.load(), 0);
+}
+
+}  // namespace
