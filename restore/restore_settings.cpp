@@ -1,0 +1,231 @@
+#include "restore_settings.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+const RestoreSetting kRestoreSettings[kRestoreSettingCount] = {
+    {"TouchpadOff", RestoreKind::Int},
+    {"MaxSpeed", RestoreKind::Float},
+    {"ButtonCheckBox", RestoreKind::Int},
+    {"ButtonLeftComboBox", RestoreKind::Int},
+    {"ButtonMiddleComboBox", RestoreKind::Int},
+    {"ButtonRightComboBox", RestoreKind::Int},
+    {"TappingCheckBox", RestoreKind::Int},
+    {"TwoFTComboBox", RestoreKind::Int},
+    {"ThreeFTComboBox", RestoreKind::Int},
+    {"DisableWhenKeyCheckBox", RestoreKind::Int},
+    {"TappingDelayComboBox", RestoreKind::Delay},
+    {"CursorDelayComboBox", RestoreKind::Delay},
+    {"GestureDelayComboBox", RestoreKind::Delay},
+    {"CoverDelayComboBox", RestoreKind::Delay},
+    {"PalmtrackDelayComboBox", RestoreKind::Delay},
+    {"VerticalScrollingCheckBox", RestoreKind::Int},
+    {"HorizontalScrollingCheckBox", RestoreKind::Int},
+    {"ScrollingSpeedSlider", RestoreKind::Int},
+    {"AutoScrollCheckBox", RestoreKind::Int},
+    {"ZoomCheckBox", RestoreKind::Int},
+    {"ZoomOutComboBox", RestoreKind::Int},
+    {"ZoomInComboBox", RestoreKind::Int},
+    {"ZoomSlider", RestoreKind::Int},
+    {"RotationCheckBox", RestoreKind::Int},
+    {"ClockwiseComboBox", RestoreKind::Int},
+    {"CounterclosewiseComboBox", RestoreKind::Int},
+    {"RotationSlider", RestoreKind::Int},
+    {"DragCheckBox", RestoreKind::Int},
+    {"LiftReleaseRadioButton", RestoreKind::Int},
+    {"TapAgainRadioButton", RestoreKind::Int},
+    {"TapReleaseRadioButton", RestoreKind::Int},
+    {"DragSlider", RestoreKind::Float},
+    {"SwipePageCheckBox", RestoreKind::Int},
+    {"FastKeyCheckBox", RestoreKind::Int},
+    {"MyHomeFileCheckBox", RestoreKind::Int},
+    {"SwitchWindowsCheckBox", RestoreKind::Int},
+    {"CovergestureCheckBox", RestoreKind::Int},
+    {"CovergestureSlider", RestoreKind::Int},
+    {"CovergestureComboBox", RestoreKind::Int},
+    {"PalmtrackingCheckBox", RestoreKind::Int},
+    {"PalmTrackingSlider", RestoreKind::Int},
+};
+
+namespace {
+
+// A joined line of the intermediate file holds three saved words.
+constexpr size_t kParameterWordMax = 3 * kSavedWordMax;
+// Stands in for an over-long word in the intermediate file: it keeps the
+// three-word grouping of the lines that follow, and no search key can
+// contain it.
+constexpr char kOverlongMark = '?';
+
+struct Word {
+    char text[kParameterWordMax + 1];
+    size_t length;
+    bool too_long;
+};
+
+// The blank characters of the C locale, as the %s conversion skips them.
+bool is_blank(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Reads the next run of non-blank bytes, keeping at most `limit` of them. A
+// longer run is read to its end and flagged. False at the end of the file.
+bool read_word(FILE *in, size_t limit, Word &w)
+{
+    int c;
+    do {
+        c = getc(in);
+    } while (c != EOF && is_blank(c));
+    if (c == EOF)
+        return false;
+    w.length = 0;
+    w.too_long = false;
+    for (; c != EOF && !is_blank(c); c = getc(in)) {
+        if (w.length < limit)
+            w.text[w.length++] = static_cast<char>(c);
+        else
+            w.too_long = true;
+    }
+    w.text[w.length] = '\0';
+    return true;
+}
+
+bool word_is(const Word &w, const char *text)
+{
+    return !w.too_long && w.length == strlen(text) && memcmp(w.text, text, w.length) == 0;
+}
+
+// Position just after the first occurrence of key in the word, or nullptr.
+const char *after_key(const Word &w, const char *key, size_t key_length)
+{
+    const void *hit = memmem(w.text, w.length, key, key_length);
+    return hit ? static_cast<const char *>(hit) + key_length : nullptr;
+}
+
+bool parse_int(const char *text, int32_t &value)
+{
+    char *end;
+    errno = 0;
+    long v = strtol(text, &end, 10);
+    if (end == text || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+        return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+bool parse_float(const char *text, float &value)
+{
+    char *end;
+    float v = strtof(text, &end);
+    if (end == text || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+void write_parameter_file(FILE *saved, FILE *parameters)
+{
+    Word w;
+    int written = 0;
+    while (read_word(saved, kSavedWordMax, w)) {
+        if (word_is(w, "Parameter") || word_is(w, "settings:"))
+            continue;
+        if (w.too_long)
+            putc(kOverlongMark, parameters);
+        else
+            fwrite(w.text, 1, w.length, parameters);
+        if (++written % 3 == 0)
+            putc('\n', parameters);
+    }
+}
+
+void read_parameter_file(FILE *parameters, RestoreValues &values)
+{
+    memset(&values, 0, sizeof values);
+    char key[64];
+    Word w;
+    while (read_word(parameters, kParameterWordMax, w)) {
+        if (w.too_long)
+            continue;
+        for (int i = 0; i < kRestoreSettingCount; ++i) {
+            const RestoreSetting &s = kRestoreSettings[i];
+            int key_length = snprintf(key, sizeof key, "%s=", s.name);
+            const char *rest = after_key(w, key, static_cast<size_t>(key_length));
+            if (!rest)
+                continue;
+            bool ok = s.kind == RestoreKind::Float ? parse_float(rest, values.float_value[i])
+                                                   : parse_int(rest, values.int_value[i]);
+            if (ok)
+                values.present[i] = true;
+        }
+    }
+}
+
+bool format_restore_command(int i, const RestoreValues &values, char *buf, size_t size)
+{
+    if (i < 0 || i >= kRestoreSettingCount || !values.present[i])
+        return false;
+    const RestoreSetting &s = kRestoreSettings[i];
+    int n = 0;
+    switch (s.kind) {
+    case RestoreKind::Int:
+        n = snprintf(buf, size, "vorellctl2 %s=%d ", s.name, values.int_value[i]);
+        break;
+    case RestoreKind::Float:
+        n = snprintf(buf, size, "vorellctl2 %s=%g ", s.name,
+                     static_cast<double>(values.float_value[i]));
+        break;
+    case RestoreKind::Delay:
+        n = snprintf(buf, size, "vorellctl2  %s=%d", s.name, values.int_value[i]);
+        break;
+    }
+    return n > 0 && static_cast<size_t>(n) < size;
+}
+
+int restore_settings(const RestorePlatform &platform)
+{
+    // The saved file, copied here; if there is none yet, save the current
+    // settings first and copy again.
+    FILE *saved = nullptr;
+    for (int pass = 0; pass < 2 && !saved; ++pass) {
+        if (pass == 1)
+            platform.run(platform.ctx, "vorellctl2 -l > ~/.vorellshm");
+        platform.run(platform.ctx, "cp ~/.vorellshm ./");
+        saved = fopen(kSavedCopyName, "r");
+    }
+    if (!saved)
+        return 1;
+
+    FILE *parameters = fopen(kParameterFileName, "w+");
+    if (!parameters) {
+        fprintf(stderr, "Can't create %s: %s\n", kParameterFileName, strerror(errno));
+        fclose(saved);
+        return 1;
+    }
+    write_parameter_file(saved, parameters);
+    fclose(saved);
+    if (fclose(parameters) != 0) {
+        fprintf(stderr, "Can't write %s: %s\n", kParameterFileName, strerror(errno));
+        return 1;
+    }
+
+    parameters = fopen(kParameterFileName, "r");
+    if (!parameters) {
+        fprintf(stderr, "Can't read %s: %s\n", kParameterFileName, strerror(errno));
+        return 1;
+    }
+    static RestoreValues values;
+    read_parameter_file(parameters, values);
+    fclose(parameters);
+
+    char command[128];
+    for (int i = 0; i < kRestoreSettingCount; ++i)
+        if (format_restore_command(i, values, command, sizeof command))
+            platform.run(platform.ctx, command);
+    return 0;
+}

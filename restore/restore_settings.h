@@ -1,0 +1,56 @@
+// The settings restorer: turns the saved listing of `vorellctl2 -l` into one
+// vorellctl2 assignment per restored setting. File handling is plain stdio in
+// the working directory; commands go through a one-function platform record
+// so that tests can record them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+enum class RestoreKind {
+    Int,    // "vorellctl2 Name=%d "
+    Float,  // "vorellctl2 Name=%g ", the value read as a float
+    Delay,  // "vorellctl2  Name=%d" (two blanks, none after)
+};
+
+struct RestoreSetting {
+    const char *name;
+    RestoreKind kind;
+};
+
+constexpr int kRestoreSettingCount = 41;
+extern const RestoreSetting kRestoreSettings[kRestoreSettingCount];
+
+// Longest word of the saved file that can be a setting's part; longer ones
+// are read past and count as no setting.
+constexpr size_t kSavedWordMax = 127;
+
+struct RestoreValues {
+    bool present[kRestoreSettingCount];
+    int32_t int_value[kRestoreSettingCount];
+    float float_value[kRestoreSettingCount];
+};
+
+// Copies the saved listing into the intermediate form: the words of the
+// listing's title dropped, every three words joined into one line.
+void write_parameter_file(FILE *saved, FILE *parameters);
+
+// Finds each setting's search key ("Name=") in the intermediate file's words;
+// a later word overrides an earlier one. A key followed by no number (or by
+// one out of range) leaves the setting as it was.
+void read_parameter_file(FILE *parameters, RestoreValues &values);
+
+// The command for setting i, or false when the file gave it no value.
+bool format_restore_command(int i, const RestoreValues &values, char *buf, size_t size);
+
+struct RestorePlatform {
+    void *ctx;
+    void (*run)(void *ctx, const char *command);  // through the shell, waited for
+};
+
+constexpr char kSavedCopyName[] = ".vorellshm";
+constexpr char kParameterFileName[] = ".vorellshm_parameter";
+
+// The whole run in the working directory; returns the exit status.
+int restore_settings(const RestorePlatform &platform);

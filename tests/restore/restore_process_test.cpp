@@ -1,0 +1,123 @@
+// restoresettings as a real process: through the real vorellctl2 into a real
+// block, and through a recording stand-in for vorellctl2.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "kbd_helpers.h"
+#include "restore_fixtures.h"
+#include "support.h"
+
+namespace {
+
+RunResult run_in(const std::string &home, const std::string &cwd, std::vector<std::string> argv,
+                 std::vector<std::string> extra_env = {})
+{
+    extra_env.push_back("HOME=" + home);
+    return run_program(argv, RunOptions{"", extra_env, cwd, 60.0});
+}
+
+// vorellctl2 assignments that give every restored setting a non-default value.
+std::vector<std::string> assignments_of(const std::vector<ListingRow> &rows)
+{
+    std::vector<std::string> argv = {"vorellctl2"};
+    for (size_t i = 5; i < rows.size(); ++i)  // the five rows that are never restored come first
+        argv.push_back(rows[i].first + "=" + rows[i].second);
+    return argv;
+}
+
+// A vorellctl2 stand-in that logs each argument list as one line.
+std::string make_recording_standin(const std::string &log)
+{
+    std::string dir = make_temp_dir();
+    std::string script = dir + "/vorellctl2";
+    write_text(script, "#!/bin/sh\nprintf '[%s]\\n' \"$*\" >> " + log + "\n");
+    chmod(script.c_str(), 0755);
+    return dir;
+}
+
+}  // namespace
+
+TEST(RestoreProcess, SavedListingRestoresEveryValueThroughTheRealClient)
+{
+    enter_private_ipc();
+    tpsim({"create"});
+    std::string home = make_temp_dir(), work = make_temp_dir();
+    ASSERT_EQ(run_in(home, work, assignments_of(sample_rows())).status, 0);
+    RunResult saved = run_in(home, work, {"vorellctl2", "-l"});
+    ASSERT_EQ(saved.status, 0);
+    write_text(home + "/.vorellshm", saved.out);
+
+    // Back to the defaults, then restore.
+    tpsim({"remove"});
+    tpsim({"create"});
+    ASSERT_NE(run_in(home, work, {"vorellctl2", "-l"}).out, saved.out);
+    RunResult r = run_in(home, work, {"restoresettings"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(run_in(home, work, {"vorellctl2", "-l"}).out, saved.out);
+    EXPECT_EQ(read_file(work + "/.vorellshm"), saved.out);
+}
+
+TEST(RestoreProcess, RecordingStandInSeesTheFortyOneAssignmentsInOrder)
+{
+    std::string home = make_temp_dir(), work = make_temp_dir();
+    std::string log = work + "/calls.log";
+    std::string standin = make_recording_standin(log);
+    write_text(home + "/.vorellshm", listing_of(sample_rows()));
+    RunResult r = run_in(home, work, {bin_path("restoresettings")},
+                         {"PATH=" + standin + ":/usr/bin:/bin"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string expected;
+    for (const std::string &c : sample_commands()) {
+        // What the stand-in sees after the shell has split the command.
+        std::string arg = c.substr(c.find_first_not_of(' ', 10));
+        while (!arg.empty() && arg.back() == ' ')
+            arg.pop_back();
+        expected += "[" + arg + "]\n";
+    }
+    EXPECT_EQ(read_file(log), expected);
+}
+
+TEST(RestoreProcess, MissingSavedFileIsCreatedFromTheCurrentSettings)
+{
+    enter_private_ipc();
+    tpsim({"create"});
+    std::string home = make_temp_dir(), work = make_temp_dir();
+    ASSERT_EQ(run_in(home, work, {"vorellctl2", "ZoomSlider=11", "DragSlider=1.5"}).status, 0);
+    std::string before = run_in(home, work, {"vorellctl2", "-l"}).out;
+
+    RunResult r = run_in(home, work, {"restoresettings"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("cp"), std::string::npos) << "cp's own complaint about the missing file";
+    EXPECT_EQ(read_file(home + "/.vorellshm"), before);
+    EXPECT_EQ(run_in(home, work, {"vorellctl2", "-l"}).out, before);
+}
+
+TEST(RestoreProcess, UncreatableParameterFileEndsWithStatusOne)
+{
+    std::string home = make_temp_dir(), work = make_temp_dir();
+    std::string log = work + "/calls.log";
+    std::string standin = make_recording_standin(log);
+    write_text(home + "/.vorellshm", listing_of(sample_rows()));
+    ASSERT_EQ(mkdir((work + "/.vorellshm_parameter").c_str(), 0755), 0);
+    RunResult r = run_in(home, work, {bin_path("restoresettings")},
+                         {"PATH=" + standin + ":/usr/bin:/bin"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Can't create .vorellshm_parameter: Is a directory\n");
+    EXPECT_EQ(read_file(log), "") << "nothing may be sent";
+}
+
+TEST(RestoreProcess, NoSavedFileAndNoWayToSaveOne)
+{
+    std::string work = make_temp_dir();
+    std::string log = work + "/calls.log";
+    std::string standin = make_recording_standin(log);
+    RunResult r = run_in("/nonexistent/home", work, {bin_path("restoresettings")},
+                         {"PATH=" + standin + ":/usr/bin:/bin"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(read_file(log), "");
+}
