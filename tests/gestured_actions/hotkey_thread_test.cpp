@@ -1,0 +1,74 @@
+// hotkey_event_thread as the engine runs it: real queue, real XTEST, real
+// focus title, on a private Xvfb; an X client records what arrives.
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+#include <stdlib.h>
+
+#include "engine_state.h"
+#include "support.h"
+#include "x_watch.h"
+
+namespace {
+
+using Events = std::vector<std::string>;
+
+class HotkeyThreadOnX : public ::testing::Test {
+protected:
+    // Each test runs in its own process, so the thread (which never returns)
+    // ends with it.
+    void start(const char *title)
+    {
+        watch_ = std::make_unique<XWatch>(xvfb_.display(), title);
+        setenv("DISPLAY", xvfb_.display().c_str(), 1);
+        reset_engine_state();
+        ASSERT_EQ(sem_init(&ctrl_data_sem, 0, 0), 0);
+        pthread_t thread;
+        ASSERT_EQ(pthread_create(&thread, nullptr, hotkey_event_thread, nullptr), 0);
+        pthread_detach(thread);
+    }
+
+    Xvfb xvfb_;
+    std::unique_ptr<XWatch> watch_;
+};
+
+}  // namespace
+
+TEST_F(HotkeyThreadOnX, WindowSwitchingHoldsAltFromBeginToEnd)
+{
+    start("Editor");
+    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_BEGIN, 0);
+    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_NEXT, 0);
+    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_PREV, 0);
+    Events e = watch_->wait_events(9);
+    EXPECT_EQ(e, (Events{"key+ Alt_L", "key+ Tab", "key- Tab", "key+ Tab", "key- Tab", "key+ Shift_L", "key+ Tab",
+                         "key- Tab", "key- Shift_L"}));
+    EXPECT_TRUE(watch_->key_down("Alt_L"));
+
+    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
+    e = watch_->wait_events(10);
+    ASSERT_EQ(e.size(), 10u);
+    EXPECT_EQ(e.back(), "key- Alt_L");
+    EXPECT_FALSE(watch_->key_down("Alt_L"));
+}
+
+TEST_F(HotkeyThreadOnX, TheFocusedBrowserGetsControlMinusForTheControlWheelAction)
+{
+    start("News - Web Browser");
+    action_queue_enqueue(GESTURE_TAP_TWO, 14);
+    action_queue_enqueue(GESTURE_TAP_THREE, 15);
+    EXPECT_EQ(watch_->wait_events(10), (Events{"key+ Control_L", "key+ minus", "key- minus", "key- Control_L",
+                                               "key+ Control_L", "key+ Shift_L", "key+ equal", "key- equal",
+                                               "key- Shift_L", "key- Control_L"}));
+}
+
+TEST_F(HotkeyThreadOnX, ScrollClicksTheWheelAndATapActionBecomesAClick)
+{
+    start("Editor");
+    action_queue_enqueue(GESTURE_SCROLL_Y_INC, 0);
+    action_queue_enqueue(GESTURE_SCROLL_X_DEC, 0);
+    action_queue_enqueue(GESTURE_TAP_TWO, 1);  // right button, clicked
+    EXPECT_EQ(watch_->wait_events(6),
+              (Events{"button+ 5", "button- 5", "button+ 6", "button- 6", "button+ 3", "button- 3"}));
+    EXPECT_EQ(scroll_left_active.load(), 1);
+}
