@@ -1,0 +1,226 @@
+// The sampler against a real block made by the simulator: attach failures,
+// the change test, what a record carries, the ring (wrap, never
+// overwriting), the snapshot, latches, pointer reset and poll pauses. The
+// clock and the command runner are fakes; the block is real.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sampler.h"
+#include "support.h"
+
+namespace {
+
+struct FakePlatform {
+    double now = 1000.0;
+    int posts = 0;
+    std::vector<std::string> commands;
+};
+
+double fake_now(void *ctx) { return static_cast<FakePlatform *>(ctx)->now; }
+void fake_post(void *ctx) { static_cast<FakePlatform *>(ctx)->posts++; }
+void fake_run(void *ctx, const char *cmd) {
+    static_cast<FakePlatform *>(ctx)->commands.push_back(cmd);
+}
+
+class Sampler : public ::testing::Test {
+protected:
+    void SetUp() override {
+        enter_private_ipc();
+        tpsim({"create"});
+        block = attach_shared_block();
+        ASSERT_NE(block, nullptr);
+        reset_engine_state();
+        ports = SamplerPorts{fake_now, fake_post, fake_run, &platform};
+        sampler_start(&state, platform.now);
+    }
+    int poll() { return sampler_poll(&state, block, &settings_snapshot, ports); }
+    FingerRecord &fingers() { return block->NewStructFingers; }
+    // What the recogniser does after each record.
+    void consume() {
+        sample_ring_unread--;
+        sample_ring_tail = (sample_ring_tail + 1) % kSampleRingSize;
+    }
+    const SampleRecord &last_record() {
+        int head = sample_ring_head.load();
+        return sample_ring[(head + kSampleRingSize - 1) % kSampleRingSize];
+    }
+
+    TouchpadSharedBlock *block = nullptr;
+    FakePlatform platform;
+    SamplerPorts ports{};
+    static SamplerState state;
+};
+SamplerState Sampler::state;
+
+TEST_F(Sampler, FirstPollRecordsThenOnlyChangesOtherThanZ) {
+    poll();
+    EXPECT_EQ(platform.posts, 1);
+    EXPECT_EQ(sample_ring_head.load(), 1);
+    poll();
+    EXPECT_EQ(platform.posts, 1) << "no change, no record";
+    block->z = 77;
+    poll();
+    EXPECT_EQ(platform.posts, 1) << "z alone is not a change";
+    int32_t FingerRecord::*const fields[] = {&FingerRecord::l, &FingerRecord::r,
+                                             &FingerRecord::u, &FingerRecord::d,
+                                             &FingerRecord::m, &FingerRecord::x3_1};
+    int expected = 1;
+    for (auto field : fields) {
+        fingers().*field += 1;
+        poll();
+        EXPECT_EQ(platform.posts, ++expected);
+    }
+    fingers().multi[7] = 1;
+    poll();
+    EXPECT_EQ(platform.posts, ++expected);
+    block->w = 12;
+    poll();
+    EXPECT_EQ(platform.posts, ++expected);
+    EXPECT_EQ(last_record().z, 77);
+    EXPECT_EQ(last_record().w, 12);
+}
+
+TEST_F(Sampler, RecordCarriesOnlyThePositionsTheFingerCountSelects) {
+    block->x = 3000;
+    block->y = 2500;
+    fingers().x2_1 = 10;
+    fingers().y2_1 = 20;
+    fingers().x2_2 = 30;
+    fingers().y2_2 = 40;
+    fingers().x3_1 = 50;
+    fingers().y3_1 = 60;
+    struct Case {
+        int32_t f;
+        SampleRecord expect;
+    } cases[] = {
+        {1, {3000, 2500, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0.f}},
+        {2, {0, 0, 0, 0, 10, 20, 30, 40, 0, 0, 2, 0, 0, 0, 0, 0, 0.f}},
+        {3, {0, 0, 0, 0, 0, 0, 0, 0, 50, 60, 3, 0, 0, 0, 0, 0, 0.f}},
+        {0, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0.f}},
+    };
+    for (const Case &c : cases) {
+        fingers().f = c.f;
+        platform.now += 0.25;
+        poll();
+        const SampleRecord &r = last_record();
+        const SampleRecord &e = c.expect;
+        EXPECT_EQ(std::vector<int32_t>({r.x, r.y, r.x2_1, r.y2_1, r.x2_2, r.y2_2, r.x3_1, r.y3_1, r.f}),
+                  std::vector<int32_t>({e.x, e.y, e.x2_1, e.y2_1, e.x2_2, e.y2_2, e.x3_1, e.y3_1, e.f}))
+            << "f " << c.f;
+        EXPECT_FLOAT_EQ(r.time, static_cast<float>(platform.now - 1000.0));
+    }
+}
+
+TEST_F(Sampler, OtherFingerRecordLayoutMakesNoRecordsButRefreshesSettings) {
+    block->NewStruct = 0;
+    block->TappingCheckBox = 1;
+    block->ScrollingSpeedSlider = 13;
+    block->DragSlider = 2.5;
+    poll();
+    EXPECT_EQ(platform.posts, 0);
+    EXPECT_EQ(settings_snapshot.TappingCheckBox.load(), 1);
+    EXPECT_EQ(settings_snapshot.ScrollingSpeedSlider.load(), 13);
+    EXPECT_EQ(settings_snapshot.DragSlider.load(), 2.5);
+    // Switched to the layout we read, the same change is found.
+    block->NewStruct = 1;
+    poll();
+    EXPECT_EQ(platform.posts, 1);
+}
+
+TEST_F(Sampler, PausesFollowTheRecordedFingerState) {
+    EXPECT_EQ(poll(), 5) << "first record, no finger";
+    EXPECT_EQ(poll(), 5) << "idle pad";
+    fingers().f = 1;
+    EXPECT_EQ(poll(), 1) << "a record with a finger";
+    EXPECT_EQ(poll(), 2) << "finger resting";
+    fingers().f = 0;
+    EXPECT_EQ(poll(), 5);
+}
+
+TEST_F(Sampler, RingWrapsAfter2400Records) {
+    for (int i = 0; i < kSampleRingSize; ++i) {
+        block->x = i;
+        poll();
+        consume();
+    }
+    EXPECT_EQ(sample_ring_head.load(), kSampleRingSize);
+    fingers().f = 1;
+    block->x = 4242;
+    poll();
+    EXPECT_EQ(sample_ring_head.load(), 1);
+    EXPECT_EQ(sample_ring[0].x, 4242);
+    EXPECT_EQ(platform.posts, kSampleRingSize + 1);
+}
+
+TEST_F(Sampler, FullRingWaitsForTheReaderInsteadOfOverwriting) {
+    fingers().f = 1;
+    for (int i = 0; i < kSampleRingSize; ++i) {
+        block->x = i + 1;
+        poll();
+    }
+    EXPECT_EQ(sample_ring_unread.load(), kSampleRingSize);
+    block->x = 9999;
+    poll();
+    poll();
+    EXPECT_EQ(platform.posts, kSampleRingSize);
+    EXPECT_EQ(sample_ring[0].x, 1) << "the unread first record is intact";
+    consume();
+    poll();
+    EXPECT_EQ(platform.posts, kSampleRingSize + 1);
+    EXPECT_EQ(sample_ring[0].x, 9999);
+}
+
+TEST_F(Sampler, LatchesReleaseWhenNoFingerTouches) {
+    fingers().f = 1;
+    cover_gesture_latch = 1;
+    swipe_latch = 1;
+    poll();
+    EXPECT_EQ(cover_gesture_latch.load(), 1);
+    EXPECT_EQ(swipe_latch.load(), 1);
+    fingers().f = 0;
+    poll();
+    EXPECT_EQ(cover_gesture_latch.load(), 0);
+    EXPECT_EQ(swipe_latch.load(), 0);
+}
+
+TEST_F(Sampler, PointerShapeResetsOnceAfterTwoFingersLeave) {
+    fingers().f = 2;
+    zoom_in_cursor_shown = 1;
+    poll();
+    poll();
+    EXPECT_TRUE(platform.commands.empty());
+    EXPECT_EQ(zoom_in_cursor_shown.load(), 1);
+    fingers().f = 1;
+    poll();
+    poll();
+    EXPECT_EQ(platform.commands,
+              std::vector<std::string>{"/usr/bin/xsetroot -cursor_name left_ptr"});
+    EXPECT_EQ(zoom_in_cursor_shown.load(), 0);
+}
+
+// Counts the lines of text that contain needle.
+int count_lines(const std::string &text, const std::string &needle) {
+    int n = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(SamplerAttach, FiftyAttemptsThenGivesUp) {
+    enter_private_ipc();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sampler_attach(), nullptr);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(count_lines(err, "Can't access shared memory area. SHMConfig disabled?\n"), 50);
+
+    tpsim({"create", "--size", "100"});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sampler_attach(), nullptr);
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(count_lines(err, "Incorrect size of shared memory area. Incompatible driver version?\n"),
+              50);
+}
+
+}  // namespace
