@@ -1,0 +1,87 @@
+#!/bin/sh
+# CPU and memory of gestured, printed as figures (no pass/fail):
+#   1. idle, no finger on the simulator's block, over 30 s, next to a bare
+#      loop that only copies the block every 5 ms, measured in the same run;
+#   2. during a two-finger movement replayed at a driver's 125 Hz;
+#   3. resident memory.
+# Usage (as root, for a private IPC namespace):
+#   bench/engine/engine_cpu.sh BUILD_DIR [IDLE_SECONDS] [REPLAY_SECONDS]
+# BUILD_DIR/bin must hold gestured, tpsim, vorellctl, vorellctl2 and
+# bench_copy_loop.
+set -eu
+
+if [ "${VORELL_BENCH_INNER:-}" != 1 ]; then
+    # Re-run in a private IPC namespace so the block is our own.
+    VORELL_BENCH_INNER=1 exec unshare --ipc "$0" "$@"
+fi
+
+build=$(cd "${1:?usage: engine_cpu.sh BUILD_DIR [IDLE_SECONDS] [REPLAY_SECONDS]}" && pwd)
+idle_s=${2:-30}
+replay_s=${3:-10}
+bin=$build/bin
+PATH=$bin:$PATH
+export PATH
+work=$(mktemp -d)
+pids=""
+cleanup() {
+    for p in $pids; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+# CPU time of a process, all threads, in nanoseconds.
+cpu_ns() {
+    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d\n", s }'
+}
+rss_kib() {
+    awk '/^VmRSS:/ { print $2 }' /proc/"$1"/status
+}
+percent() { # ns seconds
+    awk -v ns="$1" -v s="$2" 'BEGIN { printf "%.3f", ns / (s * 1e9) * 100 }'
+}
+
+tpsim create
+tpsim set VerticalScrollingCheckBox=1 HorizontalScrollingCheckBox=1 ScrollingSpeedSlider=10 \
+    AutoScrollCheckBox=0 TappingCheckBox=1
+
+display=:$(( 90 + $$ % 100 ))
+Xvfb "$display" -nolisten tcp >/dev/null 2>&1 &
+pids="$pids $!"
+sleep 1
+export DISPLAY=$display
+
+gestured >"$work/gestured.out" 2>"$work/gestured.err" &
+g=$!
+pids="$pids $g"
+bench_copy_loop &
+c=$!
+pids="$pids $c"
+sleep 2   # start-up commands and attach
+
+g0=$(cpu_ns "$g"); c0=$(cpu_ns "$c")
+sleep "$idle_s"
+g1=$(cpu_ns "$g"); c1=$(cpu_ns "$c")
+g_idle=$(percent $((g1 - g0)) "$idle_s")
+c_idle=$(percent $((c1 - c0)) "$idle_s")
+ratio=$(awk -v a=$((g1 - g0)) -v b=$((c1 - c0)) 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')
+echo "idle ${idle_s} s: gestured ${g_idle}% of a core, bare copy loop ${c_idle}%, ratio ${ratio} (goal <= 1.15)"
+kill "$c"
+
+# Two fingers moving at 125 Hz: down along y, then sideways, repeated.
+lines=$((replay_s * 125))
+awk -v n="$lines" 'BEGIN {
+    for (i = 0; i < n; i++) {
+        t = i * 0.008; k = i % 250
+        if (k < 125) { y = 100 + 3 * k; x = 300 }
+        else { y = 475; x = 300 + 3 * (k - 125) }
+        printf "%.3f 0 0 0 0 2 0 0 0 0 0 00000000 %d %d %d %d 0 0\n", t, x - 100, y, x + 100, y
+    }
+    printf "%.3f 0 0 0 0 0 0 0 0 0 0 00000000 0 0 0 0 0 0\n", n * 0.008
+}' >"$work/trace.txt"
+
+r0=$(cpu_ns "$g")
+tpsim replay --new "$work/trace.txt"
+r1=$(cpu_ns "$g")
+echo "two-finger movement at 125 Hz for ${replay_s} s: gestured $(percent $((r1 - r0)) "$replay_s")% of a core (goal <= 1.6)"
+echo "resident memory: $(rss_kib "$g") KiB (goal <= 6144)"
