@@ -54,8 +54,11 @@ void pair_fingers(const StepContext &c) {
         two.pairing_known = 1;
         if (t.last_one_y != 0 && two.match_x == 0 && two.match_y == 0) {
             // The one-finger position brought onto the two-finger scale.
-            int32_t px = (275 * t.last_one_x - 412500) / 4650 + 5;
-            int32_t py = (175 * t.last_one_y - 218750) / 4095 + 75;
+            // The products are formed in 64 bits so that a stray coordinate
+            // cannot overflow; for any position a pad reports the result is
+            // the same as in 32 bits.
+            int32_t px = static_cast<int32_t>((275LL * t.last_one_x - 412500) / 4650 + 5);
+            int32_t py = static_cast<int32_t>((175LL * t.last_one_y - 218750) / 4095 + 75);
             if (std::abs(px - r.x2_1) <= 10)
                 two.match_x = 1;
             else if (std::abs(px - r.x2_2) <= 10)

@@ -134,6 +134,20 @@ TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
     pad.hold(6);  // seven records at the peak: held too long for a tap
     pad.lift();
     EXPECT_EQ(pad.take(), Events{});
+
+    // A pressed button stops a tap that has no action, not one that has.
+    pad.down3(500, 500);
+    pad.buttons(1, 0, 0);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE, 9)});
+    pad.settings.ThreeFTComboBox = 0;
+    pad.down3(500, 500);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{});
+    pad.buttons(0, 0, 0);
+    pad.down3(500, 500);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE, 0)});
 }
 
 TEST_F(TouchTest, TwoFingerTapIsSpoiltBySmallFingerMovement) {

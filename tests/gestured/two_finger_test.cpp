@@ -250,6 +250,15 @@ TEST(Pairing, OneFingerPositionDecidesWhichYGoesWithWhichX) {
     EXPECT_EQ(same.state.two.swap_y, 0);
 }
 
+TEST(Pairing, StrayHugeOneFingerPositionMatchesNothing) {
+    Pad pad;
+    pad.down1(2000000000, -2000000000);
+    pad.down2(100, 100, 200, 300);
+    EXPECT_EQ(pad.state.two.match_x, 0);
+    EXPECT_EQ(pad.state.two.match_y, 0);
+    EXPECT_EQ(pad.state.two.swap_y, 0);
+}
+
 TEST(Pairing, RestingFingerDecidesAfterFourStillRecords) {
     Pad pad;
     // Finger 1's x and finger 2's y stay put: the reported y values belong
