@@ -98,8 +98,10 @@ int main(int argc, char **argv)
         return 2;
     }
     g_block = attach_shared_block();
-    if (!g_block)
+    if (!g_block) {
+        XCloseDisplay(display);
         return 2;
+    }
     XSetIOErrorHandler(on_x_connection_lost);
 
     struct sigaction sa = {};

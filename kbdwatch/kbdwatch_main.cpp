@@ -40,8 +40,10 @@ int main()
         return 2;
     }
     g_block = attach_shared_block();
-    if (!g_block)
+    if (!g_block) {
+        XCloseDisplay(display);
         return 1;
+    }
     watcher_init(g_state);
     XSetIOErrorHandler(on_x_connection_lost);
 

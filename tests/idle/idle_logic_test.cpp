@@ -25,15 +25,18 @@ struct Keys {
 // Mod2 77, Mod4 133 134; the unused slots are 0.
 const uint8_t kModifiers[] = {50, 62, 66, 0, 37, 105, 64, 0, 77, 0, 0, 0, 133, 134, 0, 0};
 
-IdleCommand parse(std::vector<std::string> args, IdleOptions &o)
+IdleCommand parse(const std::vector<std::string> &args, IdleOptions &o)
 {
+    // The options keep pointers into argv (the pid file name): keep the
+    // strings alive until the next call.
+    static std::vector<std::string> kept;
+    kept = args;
+    kept.insert(kept.begin(), "vorellidle");
     std::vector<char *> argv;
-    static std::string name = "vorellidle";
-    argv.push_back(&name[0]);
-    for (std::string &a : args)
+    for (std::string &a : kept)
         argv.push_back(&a[0]);
     argv.push_back(nullptr);
-    return parse_idle_options(static_cast<int>(args.size() + 1), argv.data(), o);
+    return parse_idle_options(static_cast<int>(kept.size()), argv.data(), o);
 }
 
 struct Rig {
