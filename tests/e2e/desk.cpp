@@ -1,0 +1,190 @@
+#include "desk.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+double now_s()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int thread_count(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    while (in >> key) {
+        if (key == "Threads:") {
+            int n = 0;
+            in >> n;
+            return n;
+        }
+    }
+    return 0;
+}
+
+std::string tpsim_out(const std::vector<std::string> &args)
+{
+    std::vector<std::string> argv{bin_path("tpsim")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    RunResult r = run_program(argv);
+    if (r.status != 0)
+        throw std::runtime_error("tpsim failed: " + r.err);
+    return r.out;
+}
+
+}  // namespace
+
+std::string trace_path(const std::string &name)
+{
+    return source_dir() + "/tests/e2e/traces/" + name + ".trace";
+}
+
+Desk::Desk(const std::vector<std::string> &settings, const std::string &title)
+{
+    enter_private_ipc();
+    tpsim_out({"create"});
+    // TapButton3 goes back to 0 when gestured has run its start-up commands.
+    tpsim_out({"set", "TapButton3=1"});
+
+    RunOptions opt;
+    opt.env.push_back(x_.env());
+    std::vector<std::string> rec{bin_path("xrecord")};
+    if (!title.empty()) {
+        rec.push_back("--title");
+        rec.push_back(title);
+    }
+    recorder_ = std::make_unique<Background>(rec, opt);
+    if (!recorder_->wait_for_output("ready\n", 20))
+        throw std::runtime_error("xrecord did not start: " + recorder_->err());
+
+    engine_ = std::make_unique<Background>(std::vector<std::string>{bin_path("gestured")}, opt);
+    double deadline = now_s() + 20;
+    while (now_s() < deadline &&
+           (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6))
+        sleep_ms(10);
+    if (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6)
+        throw std::runtime_error("gestured did not start: " + engine_->err());
+
+    // The threads exist, but the sampler may not poll yet. A two-finger tap
+    // with the default action (a right click) shows the whole engine at work;
+    // what it sent is not part of the test.
+    replay("tap_two");
+    if (!wait_for("ButtonRelease 3", 1, 20))
+        throw std::runtime_error("gestured does not answer a two-finger tap: " + engine_->err());
+    skip_ = events().size();
+
+    if (!settings.empty()) {
+        set(settings);
+        // The engine copies the settings at every poll (5 ms when idle).
+        sleep_ms(50);
+    }
+}
+
+Desk::~Desk()
+{
+    engine_->stop(15);
+    recorder_->stop(15);
+}
+
+void Desk::replay(const std::string &name) { tpsim_out({"replay", "--new", trace_path(name)}); }
+
+void Desk::fingers(const std::vector<std::string> &columns)
+{
+    std::vector<std::string> args{"fingers", "--new"};
+    args.insert(args.end(), columns.begin(), columns.end());
+    tpsim_out(args);
+    // A pad reports at most about every 12 ms; a faster succession could fall
+    // between two polls of the engine and never be seen.
+    sleep_ms(20);
+}
+
+void Desk::set(const std::vector<std::string> &assignments)
+{
+    std::vector<std::string> args{"set"};
+    args.insert(args.end(), assignments.begin(), assignments.end());
+    tpsim_out(args);
+}
+
+std::string Desk::get(const std::string &field)
+{
+    std::string out = tpsim_out({"get", field});
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
+        out.pop_back();
+    return out;
+}
+
+std::vector<XEventSeen> Desk::events()
+{
+    std::vector<XEventSeen> seen;
+    std::istringstream in(recorder_->out());
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        XEventSeen e;
+        if (words >> e.ms >> e.type >> e.detail)
+            seen.push_back(e);
+    }
+    if (seen.size() < skip_)
+        return {};
+    return std::vector<XEventSeen>(seen.begin() + static_cast<long>(skip_), seen.end());
+}
+
+std::vector<std::string> Desk::lines()
+{
+    std::vector<std::string> out;
+    for (const XEventSeen &e : events())
+        out.push_back(e.str());
+    return out;
+}
+
+int Desk::count(const std::string &line)
+{
+    int n = 0;
+    for (const XEventSeen &e : events())
+        n += e.str() == line;
+    return n;
+}
+
+bool Desk::wait_for(const std::string &line, int n, double timeout_s)
+{
+    double deadline = now_s() + timeout_s;
+    while (now_s() < deadline) {
+        if (count(line) >= n)
+            return true;
+        sleep_ms(10);
+    }
+    return count(line) >= n;
+}
+
+bool Desk::wait_for_field(const std::string &field, const std::string &value, double timeout_s)
+{
+    double deadline = now_s() + timeout_s;
+    while (now_s() < deadline) {
+        if (get(field) == value)
+            return true;
+        sleep_ms(10);
+    }
+    return get(field) == value;
+}
+
+void Desk::settle(int quiet_ms)
+{
+    size_t seen = events().size();
+    double quiet_since = now_s();
+    double deadline = now_s() + 20;
+    while (now_s() < deadline && (now_s() - quiet_since) * 1000 < quiet_ms) {
+        sleep_ms(20);
+        size_t n = events().size();
+        if (n != seen) {
+            seen = n;
+            quiet_since = now_s();
+        }
+    }
+}

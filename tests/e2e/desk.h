@@ -1,0 +1,60 @@
+// One private desktop for an end-to-end test: an Xvfb, the simulated
+// touchpad block, the recorder (which owns the focused window and prints
+// every key and button that reaches the server) and the real gestured, with
+// the real vorellctl, xte and xsetroot on its path.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+struct XEventSeen {
+    double ms;
+    std::string type;    // KeyPress, KeyRelease, ButtonPress, ButtonRelease
+    std::string detail;  // key name or button number
+    std::string str() const { return type + " " + detail; }
+};
+
+class Desk {
+public:
+    // settings: tpsim assignments ("AutoScrollCheckBox=1") applied before
+    // gestured starts; title: the focused window's title ("" = none).
+    explicit Desk(const std::vector<std::string> &settings = {}, const std::string &title = "");
+    ~Desk();
+
+    // Replays tests/e2e/traces/<name>.trace into the block, with its timing.
+    void replay(const std::string &name);
+    // Writes one whole finger state ("f=1", "x=3000", ...), then gives the
+    // engine a sample period to see it.
+    void fingers(const std::vector<std::string> &columns);
+    // Changes block fields by name, as the settings panel would.
+    void set(const std::vector<std::string> &assignments);
+    std::string get(const std::string &field);
+
+    // Everything recorded since the engine was found ready, in order.
+    std::vector<XEventSeen> events();
+    // "ButtonPress 5" etc., in order.
+    std::vector<std::string> lines();
+    int count(const std::string &line);
+    // Polls until line has been seen n times (true) or timeout_s passes.
+    bool wait_for(const std::string &line, int n = 1, double timeout_s = 10.0);
+    // Polls until a block field holds value.
+    bool wait_for_field(const std::string &field, const std::string &value, double timeout_s = 10.0);
+    // Lets anything still under way arrive: returns once nothing new has
+    // been recorded for quiet_ms.
+    void settle(int quiet_ms = 400);
+
+    Background &engine() { return *engine_; }
+    const Xvfb &x() const { return x_; }
+
+private:
+    Xvfb x_;
+    std::unique_ptr<Background> recorder_;
+    std::unique_ptr<Background> engine_;
+    size_t skip_ = 0;  // events of the start-up probe
+};
+
+// The gesture traces folder.
+std::string trace_path(const std::string &name);

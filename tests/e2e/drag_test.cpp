@@ -1,0 +1,84 @@
+// End to end: tap-and-drag with each release style, auto-scroll after a
+// flick.
+#include <gtest/gtest.h>
+
+
+#include "desk.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+double ms_of(Desk &desk, const std::string &line)
+{
+    for (const XEventSeen &e : desk.events())
+        if (e.str() == line)
+            return e.ms;
+    return -1;
+}
+
+TEST(TapAndDrag, LiftReleaseStyleHoldsButtonOneUntilTheFingerLifts)
+{
+    Desk desk;  // LiftReleaseRadioButton 1
+    desk.replay("drag_lift");
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 1"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), (Lines{"ButtonPress 1", "ButtonRelease 1"}));
+    EXPECT_TRUE(desk.wait_for_field("DragHoldButton", "0"));
+    EXPECT_TRUE(desk.wait_for_field("TapButton1", "1")) << "tapping given back to the driver";
+}
+
+TEST(TapAndDrag, TapAgainStyleEndsTheDragWithAFurtherTap)
+{
+    Desk desk({"LiftReleaseRadioButton=0", "TapAgainRadioButton=1"});
+    desk.replay("drag_tap_again");
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 1"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), (Lines{"ButtonPress 1", "ButtonRelease 1"}));
+    // The finger lifted 300 ms into the drag; the release came with the tap
+    // after that, not with the lift.
+    EXPECT_GE(ms_of(desk, "ButtonRelease 1") - ms_of(desk, "ButtonPress 1"), 600);
+    EXPECT_TRUE(desk.wait_for_field("DragHoldButton", "0"));
+}
+
+TEST(TapAndDrag, TapReleaseStyleWaitsForTheFingerThenTimesOut)
+{
+    Desk desk({"LiftReleaseRadioButton=0", "TapReleaseRadioButton=1", "DragSlider=1"});
+    desk.replay("drag_long");
+    ASSERT_TRUE(desk.wait_for("ButtonPress 1"));
+    EXPECT_TRUE(desk.wait_for_field("DragTimeoutRelease", "0"));
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 1"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), (Lines{"ButtonPress 1", "ButtonRelease 1"}));
+    // 300 ms of dragging, then DragSlider (1 s) of waiting for the finger.
+    EXPECT_GE(ms_of(desk, "ButtonRelease 1") - ms_of(desk, "ButtonPress 1"), 1000);
+    EXPECT_TRUE(desk.wait_for_field("DragTimeoutRelease", "1"));
+    EXPECT_TRUE(desk.wait_for_field("DragHoldButton", "0"));
+}
+
+TEST(AutoScroll, FlickKeepsScrollingUntilAFingerTouches)
+{
+    Desk desk({"AutoScrollCheckBox=1"});
+    desk.replay("flick_down");  // 8 scroll steps, lifted while moving
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 5", 8 + 5)) << "auto-scroll repeats the wheel";
+    desk.fingers({"f=1", "x=3000", "y=3000", "z=40"});
+    desk.settle(300);
+    const int stopped_at = desk.count("ButtonPress 5");
+    desk.fingers({"f=0"});
+    desk.settle(500);
+    EXPECT_EQ(desk.count("ButtonPress 5"), stopped_at) << "the touch stopped it";
+    for (const std::string &line : desk.lines())
+        EXPECT_TRUE(line == "ButtonPress 5" || line == "ButtonRelease 5") << line;
+    EXPECT_EQ(desk.count("ButtonRelease 5"), stopped_at);
+}
+
+TEST(AutoScroll, OffInTheSettingsAFlickStopsWithItsSteps)
+{
+    Desk desk({"AutoScrollCheckBox=0"});
+    desk.replay("flick_down");
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 5", 8));
+    desk.settle(500);
+    EXPECT_EQ(desk.count("ButtonPress 5"), 8);
+}
+
+}  // namespace

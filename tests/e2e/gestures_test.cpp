@@ -1,0 +1,160 @@
+// End to end: the simulator replays finger traces into the block, the real
+// gestured turns them into input through XTEST, xte, xsetroot and vorellctl,
+// and the recorder shows what reached the X server — and that nothing else
+// did.
+#include <gtest/gtest.h>
+
+#include "desk.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines repeat(const Lines &unit, int n)
+{
+    Lines out;
+    for (int i = 0; i < n; ++i)
+        out.insert(out.end(), unit.begin(), unit.end());
+    return out;
+}
+
+Lines click(int button)
+{
+    return {"ButtonPress " + std::to_string(button), "ButtonRelease " + std::to_string(button)};
+}
+
+Lines control_click(int button)
+{
+    return {"KeyPress Control_L", "ButtonPress " + std::to_string(button),
+            "ButtonRelease " + std::to_string(button), "KeyRelease Control_L"};
+}
+
+TEST(Scrolling, VerticalBothWaysOneWheelClickPerStep)
+{
+    Desk desk;
+    desk.replay("scroll_down");
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 5", 12));
+    desk.replay("scroll_up");
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 4", 12));
+    desk.settle();
+    Lines expected = repeat(click(5), 12);
+    Lines up = repeat(click(4), 12);
+    expected.insert(expected.end(), up.begin(), up.end());
+    EXPECT_EQ(desk.lines(), expected);
+}
+
+TEST(Scrolling, HorizontalClicksTheSidewaysWheel)
+{
+    Desk desk;
+    desk.replay("scroll_right");
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 7", 12));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), repeat(click(7), 12));
+}
+
+TEST(Zoom, PinchAndSpreadControlClickTheWheel)
+{
+    Desk desk;  // ZoomSlider 8: a step every 3 qualifying samples
+    desk.replay("pinch");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L", 3));
+    desk.replay("spread");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L", 6));
+    desk.settle();
+    Lines expected = repeat(control_click(5), 3);
+    Lines in = repeat(control_click(4), 3);
+    expected.insert(expected.end(), in.begin(), in.end());
+    EXPECT_EQ(desk.lines(), expected);
+}
+
+TEST(Rotation, ClockwiseSendsTheChosenChordOnce)
+{
+    Desk desk;  // ClockwiseComboBox 2: Control_L + R
+    desk.replay("rotate_cw");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(),
+              (Lines{"KeyPress Control_L", "KeyPress r", "KeyRelease r", "KeyRelease Control_L"}));
+}
+
+TEST(Taps, TwoAndThreeFingerTapsRunTheChosenActions)
+{
+    Desk desk({"TwoFTComboBox=8", "ThreeFTComboBox=12"});  // Page_Down, wheel right
+    desk.replay("tap_two");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Next"));
+    desk.replay("tap_three");
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 7"));
+    desk.set({"TwoFTComboBox=1"});  // right click, pressed and released at once
+    desk.replay("tap_two");
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 3"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Next", "KeyRelease Next", "ButtonPress 7",
+                                   "ButtonRelease 7", "ButtonPress 3", "ButtonRelease 3"}));
+}
+
+TEST(Taps, SingleTapGivesTheTapBackToTheDriver)
+{
+    Desk desk;
+    desk.set({"TapButton1=0"});
+    desk.replay("tap_one");
+    EXPECT_TRUE(desk.wait_for_field("TapButton1", "1"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), Lines{}) << "the driver clicks a plain tap, not the engine";
+}
+
+TEST(ThreeFingers, SwipeGoesBackAPage)
+{
+    Desk desk;
+    desk.replay("swipe_left");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Left", "KeyRelease Left",
+                                   "KeyRelease Alt_L"}));
+}
+
+TEST(ThreeFingers, WindowSwitchingHoldsAltFromBeginToEnd)
+{
+    Desk desk({"FastKeyCheckBox=1"});
+    desk.replay("switch_windows");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab",
+                                   "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
+}
+
+TEST(TypingGate, GesturesAreSilentWhileTypingExceptTheChosenTapAction)
+{
+    Desk desk({"DetectGestureIntr=1", "TwoFTComboBox=17"});
+    desk.replay("scroll_down");
+    desk.replay("tap_two");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
+    desk.set({"DetectCovergestureIntr=1"});
+    desk.replay("tap_two");
+    desk.settle();
+    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Control_L", "KeyPress d",
+                                   "KeyRelease d", "KeyRelease Control_L", "KeyRelease Alt_L"}))
+        << "no scroll click, and nothing for the second tap";
+}
+
+TEST(Applications, WebBrowserTapZoomsWithControlPlus)
+{
+    // Action 15 is a control click of wheel up elsewhere; in the browser it
+    // types Control_L + "+", which is Shift + equal on this keyboard.
+    Desk desk({"TwoFTComboBox=15"}, "Vorell Docs - Web Browser");
+    desk.replay("tap_two");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Control_L", "KeyPress Shift_L", "KeyPress equal",
+                                   "KeyRelease equal", "KeyRelease Shift_L",
+                                   "KeyRelease Control_L"}));
+}
+
+TEST(Applications, WithoutATitleTheSameTapControlClicksWheelUp)
+{
+    Desk desk({"TwoFTComboBox=15"});
+    desk.replay("tap_two");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L"));
+    desk.settle();
+    EXPECT_EQ(desk.lines(), control_click(4));
+}
+
+}  // namespace
