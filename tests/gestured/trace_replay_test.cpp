@@ -1,0 +1,69 @@
+// Recorded traces in the monitor's line format, replayed through the
+// recogniser at their own timing.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "finger_trace.h"
+#include "pad.h"
+#include "support.h"
+
+namespace {
+
+// Feeds every data line of a trace file to the pad, the clock following the
+// trace's own times; the record carries the position set that f selects.
+void replay(Pad &pad, const std::string &name) {
+    std::ifstream in(source_dir() + "/tests/gestured/traces/" + name);
+    ASSERT_TRUE(in) << name;
+    const int64_t start = pad.now_ms;
+    std::string text;
+    while (std::getline(in, text)) {
+        TraceStep step;
+        const char *why = nullptr;
+        TraceLine kind = parse_trace_line(text.c_str(), &step, &why);
+        ASSERT_NE(kind, TraceLine::kBad) << why << ": " << text;
+        if (kind == TraceLine::kSkip) continue;
+        const FingerState &s = step.state;
+        SampleRecord r{};
+        r.z = s.z;
+        r.w = s.w;
+        r.f = s.f;
+        r.l = s.l;
+        r.r = s.r;
+        r.u = s.u;
+        r.d = s.d;
+        r.m = s.m;
+        if (s.f == 1) {
+            r.x = s.x;
+            r.y = s.y;
+        } else if (s.f == 2) {
+            r.x2_1 = s.x2_1;
+            r.y2_1 = s.y2_1;
+            r.x2_2 = s.x2_2;
+            r.y2_2 = s.y2_2;
+        } else if (s.f == 3) {
+            r.x3_1 = s.x3_1;
+            r.y3_1 = s.y3_1;
+        }
+        pad.now_ms = start + static_cast<int64_t>(step.time * 1000 + 0.5) - pad.sample_period_ms;
+        pad.sample(r);
+    }
+}
+
+TEST(TraceReplay, FlickScrollStepsThenStartsAutoScroll) {
+    Pad pad;
+    pad.settings.VerticalScrollingCheckBox = 1;
+    pad.settings.ScrollingSpeedSlider = 10;  // a step per 6 of travel
+    pad.settings.AutoScrollCheckBox = 1;
+    pad.settings.TappingCheckBox = 1;
+    scroll_active = 1;  // as after the action thread's first scroll step
+    replay(pad, "flick_scroll.trace");
+    // Seven movements of 6 to 9 (the smaller finger's): one step each; the
+    // lift 40 ms after the last movement starts auto-scrolling; no tap.
+    Events want(7, action(GESTURE_SCROLL_Y_INC));
+    want.push_back(auto_scroll_post());
+    EXPECT_EQ(pad.take(), want);
+}
+
+}  // namespace
