@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "engine_state.h"
+#include "held_input.h"
 #include "sampler.h"
 
 namespace {
@@ -72,6 +73,11 @@ int main(int argc, char **argv) {
         int rc = system(cmd);
         (void)rc;  // a missing client or block is not noticed here
     }
+
+    // Before any thread exists: the threads inherit the blocked signals, and
+    // a signal then releases whatever the engine holds down before it ends
+    // the process.
+    install_release_on_signal();
 
     reset_engine_state();
     for (const SemaphoreStep &s : kSemaphores) {
