@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <cstdlib>
 #include <unistd.h>
 
 #include <string>
@@ -65,12 +66,24 @@ TEST(RestoreProcess, SavedListingRestoresEveryValueThroughTheRealClient)
 TEST(RestoreProcess, RecordingStandInSeesTheFortyOneAssignmentsInOrder)
 {
     std::string home = make_temp_dir(), work = make_temp_dir();
-    std::string log = work + "/calls.log";
+    std::string log = work + "/calls.log", commands_log = work + "/system.log";
     std::string standin = make_recording_standin(log);
     write_text(home + "/.vorellshm", listing_of(sample_rows()));
+    // The recorder is preloaded ahead of a sanitizer runtime, if any.
+    const char *asan = getenv("ASAN_OPTIONS");
+    std::string asan_options = std::string(asan ? asan : "") + ":verify_asan_link_order=0";
     RunResult r = run_in(home, work, {bin_path("restoresettings")},
-                         {"PATH=" + standin + ":/usr/bin:/bin"});
+                         {"PATH=" + standin + ":/usr/bin:/bin", "LD_PRELOAD=" VORELL_SYSTEM_RECORDER,
+                          "VORELL_SYSTEM_LOG=" + commands_log, "ASAN_OPTIONS=" + asan_options});
     EXPECT_EQ(r.status, 0) << r.err;
+
+    // The command strings exactly as handed to the shell.
+    std::string sent = "[cp ~/.vorellshm ./]\n";
+    for (const std::string &c : sample_commands())
+        sent += "[" + c + "]\n";
+    EXPECT_EQ(read_file(commands_log), sent);
+
+    // And what the stand-in received from the shell, in the same order.
     std::string expected;
     for (const std::string &c : sample_commands()) {
         // What the stand-in sees after the shell has split the command.
