@@ -177,9 +177,23 @@ wait_quiet
 echo
 echo "What reached the X server for each gesture (gestured running on $DISPLAY):"
 show "two-finger tap" " (the default two-finger tap action)"
+# Auto-scroll repeats the direction of the last scroll steps; the settings
+# panel's switch is turned on with the parameter client for this one, and
+# off again after it. It comes first, while no earlier scroll has left a
+# sideways direction behind that it would repeat too.
+vorellctl2 AutoScrollCheckBox=1 >/dev/null
+mark=$(wc -l <"$work/seen")
+tpsim replay "$traces/flick_down.trace"
+sleep 0.6
+tpsim fingers f=1 x=3000 y=3000 z=40
+sleep 0.1
+tpsim fingers f=0
+wait_quiet
+show "flick down, auto-scroll on" " (8 from the flick, the rest by auto-scroll until a finger touched)"
+vorellctl2 AutoScrollCheckBox=0 >/dev/null
+
 gesture scroll_down "two-finger scroll down"
 gesture scroll_up "two-finger scroll up"
-
 gesture scroll_right "two-finger scroll right"
 gesture pinch "pinch (zoom out)" " (zoom action 2: Control + wheel)"
 gesture spread "spread (zoom in)"
@@ -194,20 +208,6 @@ wait_quiet
 show "one-finger tap" \
   " from gestured: the plain tap went back to the driver (TapButton1 is now $(tpsim get TapButton1))"
 gesture drag_lift "tap-and-drag" " (ends when the finger lifts)"
-
-# Auto-scroll repeats the direction of the last scroll steps; the settings
-# panel's switch is turned on with the parameter client for this one. It
-# comes last: the next two-finger touch would start from the flick's last
-# movement.
-vorellctl2 AutoScrollCheckBox=1 >/dev/null
-mark=$(wc -l <"$work/seen")
-tpsim replay "$traces/flick_down.trace"
-sleep 0.6
-tpsim fingers f=1 x=3000 y=3000 z=40
-sleep 0.1
-tpsim fingers f=0
-wait_quiet
-show "flick down, auto-scroll on" " (8 from the flick, the rest by auto-scroll until a finger touched)"
 
 echo
 echo "Done; stopping gestured, the recorder and the X server."

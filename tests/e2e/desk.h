@@ -24,7 +24,8 @@ public:
     explicit Desk(const std::vector<std::string> &settings = {}, const std::string &title = "");
     ~Desk();
 
-    // Replays tests/e2e/traces/<name>.trace into the block, with its timing.
+    // Replays tests/e2e/traces/<name>.trace into the block, with its timing
+    // (into NewStructFingers).
     void replay(const std::string &name);
     // Writes one whole finger state ("f=1", "x=3000", ...), then gives the
     // engine a sample period to see it.
@@ -54,6 +55,7 @@ private:
     std::unique_ptr<Background> recorder_;
     std::unique_ptr<Background> engine_;
     size_t skip_ = 0;  // events of the start-up probe
+    void *block_ = nullptr;
 };
 
 // The gesture traces folder.

@@ -128,6 +128,9 @@ def flick():
     t = Trace("two-finger flick down: the fingers leave the pad while still moving")
     for i in range(9):
         t.state(2, two=(100, 150 + 10 * i, 300, 150 + 10 * i))
+    # Slowing down just before the lift: too little for a step, and it leaves
+    # a small movement behind for the next two-finger touch to start from.
+    t.state(2, two=(100, 231, 300, 231))
     t.lift()
     t.write("flick_down")
 
