@@ -81,4 +81,28 @@ TEST(AutoScroll, OffInTheSettingsAFlickStopsWithItsSteps)
     EXPECT_EQ(desk.count("ButtonPress 5"), 8);
 }
 
+TEST(AutoScroll, PdfViewerHoldsTheArrowKeyAndLetsGoAtTheTouch)
+{
+    Desk desk({"AutoScrollCheckBox=1"}, "manual.pdf - Adobe Reader");
+    desk.replay("flick_left");
+    // Each of the 8 steps is a Left key through xte; then auto-scroll holds
+    // Left down and clicks the sideways wheel until a finger touches.
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 6", 3));
+    desk.fingers({"f=1", "x=3000", "y=3000", "z=40"});
+    desk.fingers({"f=0"});
+    ASSERT_TRUE(desk.wait_for("KeyRelease Left", 9));
+    desk.settle();
+    Lines lines = desk.lines();
+    Lines step{"KeyPress Escape", "KeyRelease Escape", "KeyPress Left", "KeyRelease Left"};
+    Lines expected;
+    for (int i = 0; i < 8; ++i)
+        expected.insert(expected.end(), step.begin(), step.end());
+    expected.insert(expected.end(), {"KeyPress Escape", "KeyRelease Escape", "KeyPress Left"});
+    ASSERT_GT(lines.size(), expected.size() + 1);
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + static_cast<long>(expected.size())), expected);
+    EXPECT_EQ(lines.back(), "KeyRelease Left") << "the held key is let go exactly once, at the end";
+    for (size_t i = expected.size(); i + 1 < lines.size(); ++i)
+        EXPECT_TRUE(lines[i] == "ButtonPress 6" || lines[i] == "ButtonRelease 6") << lines[i];
+}
+
 }  // namespace

@@ -135,6 +135,15 @@ def flick():
     t.write("flick_down")
 
 
+def flick_left():
+    t = Trace("two-finger flick toward smaller x: lifted while still moving")
+    for i in range(9):
+        t.state(2, two=(300 - 10 * i, 150, 500 - 10 * i, 150))
+    t.state(2, two=(219, 150, 419, 150))  # slowing down, no further step
+    t.lift()
+    t.write("flick_left")
+
+
 two_finger_move("scroll_down", "two-finger scroll down: 12 steps of 10", 0, 10)
 two_finger_move("scroll_up", "two-finger scroll up: 12 steps of 10", 0, -10)
 two_finger_move("scroll_right", "two-finger scroll right: 12 steps of 10", 10, 0)
@@ -150,3 +159,4 @@ drag("drag_lift", "tap, touch again at once and move: a drag that ends when the 
 drag("drag_long", "tap, touch again at once and move for 300 ms, then lift", 20)
 drag("drag_tap_again", "tap-and-drag, lift, then a further tap ends it", 20, tap_again)
 flick()
+flick_left()
