@@ -1,0 +1,113 @@
+// The two thread bodies for real, on their semaphores, with the real clock
+// and sleep and a recorder in place of the shell: a tap becomes a click on
+// the action queue, and an auto-scroll runs until a finger touches. Run
+// under ThreadSanitizer with the engine tests.
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <semaphore.h>
+#include <time.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine_state.h"
+#include "platform.h"
+
+namespace {
+
+std::mutex commands_mutex;
+std::vector<std::string> commands;
+
+void record_command(const char *command)
+{
+    std::lock_guard<std::mutex> lock(commands_mutex);
+    commands.push_back(command);
+}
+
+size_t command_count()
+{
+    std::lock_guard<std::mutex> lock(commands_mutex);
+    return commands.size();
+}
+
+template <typename F>
+bool eventually(F condition, int timeout_ms = 5000)
+{
+    for (int waited = 0; waited < timeout_ms; waited += 2) {
+        if (condition())
+            return true;
+        real_sleep_ms(2);
+    }
+    return condition();
+}
+
+bool take_entry(ActionEntry *out, int timeout_ms)
+{
+    struct timespec deadline;
+    clock_gettime(CLOCK_REALTIME, &deadline);
+    deadline.tv_sec += timeout_ms / 1000;
+    deadline.tv_nsec += (timeout_ms % 1000) * 1000000L;
+    if (deadline.tv_nsec >= 1000000000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1000000000L;
+    }
+    if (sem_timedwait(&ctrl_data_sem, &deadline) != 0)
+        return false;
+    action_queue_take_posted(out);
+    return true;
+}
+
+TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
+{
+    const EnginePlatform saved = engine_platform;
+    engine_platform.run_command = record_command;
+    reset_engine_state();
+    sem_init(&ctrl_data_sem, 0, 0);
+    sem_init(&ctrl_drag_sem, 0, 0);
+    sem_init(&auto_scroll_sem, 0, 0);
+    settings_snapshot.DragCheckBox = 1;
+    settings_snapshot.LiftReleaseRadioButton = 1;
+    settings_snapshot.AutoScrollCheckBox = 1;
+
+    scroll_finger_count = 7;  // auto_scroll_thread sets it to 0 when it starts
+    pthread_t drag, scroll;
+    ASSERT_EQ(pthread_create(&drag, nullptr, drag_event_thread, nullptr), 0);
+    ASSERT_EQ(pthread_create(&scroll, nullptr, auto_scroll_thread, nullptr), 0);
+
+    // A single tap: after the settling wait, one click.
+    tap_request = 1;
+    tap_state = 1;
+    tap_pending = 1;
+    sem_post(&ctrl_drag_sem);
+    ActionEntry entry{};
+    ASSERT_TRUE(take_entry(&entry, 5000));
+    EXPECT_EQ(entry.code, GESTURE_TAP_CLICK);
+    EXPECT_TRUE(eventually([] { return tap_state == 0 && tap_request == 0; }));
+
+    // A flick down: wheel-down clicks until a finger touches.
+    ASSERT_TRUE(eventually([] { return scroll_finger_count == 0; }));  // thread started
+    scroll_down_active = 1;
+    scroll_active = 1;
+    sem_post(&auto_scroll_sem);
+    ASSERT_TRUE(eventually([] { return command_count() >= 3; }));
+    scroll_finger_count = 1;
+    scroll_active = 0;
+    EXPECT_TRUE(eventually([] { return scroll_down_active == 0; }));
+    const size_t stopped = command_count();
+    real_sleep_ms(60);
+    EXPECT_EQ(command_count(), stopped);
+    {
+        std::lock_guard<std::mutex> lock(commands_mutex);
+        for (const std::string &c : commands)
+            EXPECT_EQ(c, "/usr/local/bin/xte 'mouseclick 5'");
+    }
+
+    pthread_cancel(drag);
+    pthread_cancel(scroll);
+    pthread_join(drag, nullptr);
+    pthread_join(scroll, nullptr);
+    engine_platform = saved;
+}
+
+}  // namespace
