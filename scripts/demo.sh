@@ -27,6 +27,9 @@ for program in gestured tpsim xrecord vorellctl vorellctl2; do
   fi
 done
 command -v Xvfb >/dev/null || { echo "demo: Xvfb is not installed (scripts/setup.sh)" >&2; exit 1; }
+if [ ! -x /usr/local/bin/xte ]; then
+  echo "demo: /usr/local/bin/xte is missing (scripts/setup.sh links it); auto-scroll will send nothing" >&2
+fi
 
 # A block of our own: the real driver's block (or another demo's) is never
 # touched.
