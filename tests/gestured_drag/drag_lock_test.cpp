@@ -185,7 +185,7 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
 {
     for (int drag_check : {1, 0}) {
         SCOPED_TRACE(drag_check);
-        FakeEngine fresh;
+        fake.restart();
         drag_lock_start(&drag);
         settings(Style::kTapAgain, drag_check);
         begin_drag();
@@ -193,7 +193,7 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
         tap_state = 2;
         drag_tap_again = 1;
         EXPECT_EQ(drag_lock_wake(&drag), DragRule::kQuickSecondTap);
-        Log log = fresh.log();
+        Log log = fake.log();
         Log expected = drag_check
                            ? Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                  "queue DRAG_RELEASE", "queue TAP_CLICK",
@@ -249,7 +249,7 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
                                "vorellctl DragHoldButton=0"}));
 
     // The release style changed to lift-release during a tap-release drag.
-    FakeEngine fresh;
+    fake.restart();
     drag_lock_start(&drag);
     settings(Style::kTapRelease);
     begin_drag();
@@ -258,14 +258,14 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     drag_finger_lifted();
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
     EXPECT_EQ(drag_timeout_off, 0);
-    EXPECT_EQ(fresh.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
+    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                 "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
                                 "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
 
     // And the next plain tap is clicked.
     tap_lifted();
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kPlainTap);
-    EXPECT_EQ(fresh.log().back(), "queue TAP_CLICK");
+    EXPECT_EQ(fake.log().back(), "queue TAP_CLICK");
 }
 
 TEST(DragRuleTable, FirstMatchingRuleWins)

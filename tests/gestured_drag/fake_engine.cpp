@@ -19,7 +19,6 @@ long fake_ms = 0;
 int sleep_count = 0;
 std::vector<std::string> entries;
 std::vector<Scripted> script;
-EnginePlatform saved;
 
 // Queue entries posted so far go into the log before whatever comes next.
 void drain_queue()
@@ -79,7 +78,7 @@ std::string code_name(int code)
 
 FakeEngine::FakeEngine()
 {
-    saved = engine_platform;
+    saved_ = engine_platform;
     engine_platform = EnginePlatform{fake_now, fake_sleep, fake_run, no_input, no_title};
     fake_ms = 0;
     sleep_count = 0;
@@ -93,10 +92,25 @@ FakeEngine::FakeEngine()
 
 FakeEngine::~FakeEngine()
 {
-    engine_platform = saved;
+    engine_platform = saved_;
     sem_destroy(&ctrl_data_sem);
     sem_destroy(&ctrl_drag_sem);
     sem_destroy(&auto_scroll_sem);
+}
+
+void FakeEngine::restart()
+{
+    while (sem_trywait(&ctrl_data_sem) == 0) {
+    }
+    while (sem_trywait(&ctrl_drag_sem) == 0) {
+    }
+    while (sem_trywait(&auto_scroll_sem) == 0) {
+    }
+    fake_ms = 0;
+    sleep_count = 0;
+    entries.clear();
+    script.clear();
+    reset_engine_state();
 }
 
 void FakeEngine::at(long at_ms, std::function<void()> f) { script.push_back({at_ms, 0, f}); }

@@ -9,11 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "platform.h"
+
 struct FakeEngine {
     // Puts the fakes into engine_platform, resets the engine state and
     // (re)creates the semaphores.
     FakeEngine();
     ~FakeEngine();
+
+    // Starts over within a test: clock at 0, empty log and script, engine
+    // state reset, nothing queued.
+    void restart();
 
     // At fake time at_ms (or at the first sleep that reaches it), run f.
     void at(long at_ms, std::function<void()> f);
@@ -24,6 +30,9 @@ struct FakeEngine {
     std::vector<std::string> log();
     long now() const;
     int sleeps() const;
+
+private:
+    EnginePlatform saved_;  // restored when this fake ends
 };
 
 // Name of an action code as the log writes it ("DRAG_PRESS" ...).
