@@ -147,12 +147,6 @@ bool record_poll(RecordSession *s, int timeout_ms)
     return true;
 }
 
-void record_set_title(RecordSession *s, const char *title)
-{
-    XStoreName(s->control, s->window, title);
-    XSync(s->control, False);
-}
-
 const char *record_key_name(RecordSession *s, int keycode)
 {
     KeySym sym = XkbKeycodeToKeysym(s->control, static_cast<KeyCode>(keycode), 0, 0);

@@ -45,9 +45,6 @@ bool record_open(RecordSession *s, const char *display_name, const char *title,
 // Returns false when a connection is lost.
 bool record_poll(RecordSession *s, int timeout_ms);
 
-// Changes the focused window's title.
-void record_set_title(RecordSession *s, const char *title);
-
 // Keysym name of a keycode at level 0 ("Alt_L"), or "keycode" when unknown.
 const char *record_key_name(RecordSession *s, int keycode);
 
