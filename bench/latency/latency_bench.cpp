@@ -25,10 +25,12 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "finger_trace.h"
 #include "platform.h"
@@ -258,6 +260,26 @@ struct Stats {
 
 int missed = 0;
 
+// The floor for comparison: a bare loop that polls the block the way the
+// engine's sampler does (1 ms after a change, 2 ms otherwise) and clicks the
+// wheel through XTEST whenever the two-finger y grows; no recogniser, no
+// queue, no threads in between.
+std::atomic<bool> bare_loop_running{false};
+
+void bare_loop(Display *display)
+{
+    FingerRecord last{};
+    while (bare_loop_running.load()) {
+        FingerRecord now;
+        memcpy(&now, const_cast<const FingerRecord *>(&block->NewStructFingers), sizeof now);
+        bool changed = memcmp(&now, &last, sizeof now) != 0;
+        if (changed && now.f == 2 && last.f == 2 && now.y2_1 > last.y2_1)
+            send_input(display, nullptr, 5, BUTTON_CLICK);
+        last = now;
+        sleep_ms(changed ? 1 : 2);
+    }
+}
+
 // One gesture: the first sample starts the two-finger phase, every later one
 // moves 10 down, which is one scroll step (ScrollingSpeedSlider 8).
 void scroll_gesture(int steps, Stats *first, Stats *steady)
@@ -346,10 +368,23 @@ int main(int argc, char **argv)
     for (int g = 0; g < gestures; ++g)
         scroll_gesture(steps, &first, &steady);
 
-    Stats by_xte, by_xdotool, by_xtest;
+    // The same gestures with the engine stopped and the bare loop clicking.
+    kill(engine_pid, SIGTERM);
+    waitpid(engine_pid, nullptr, 0);
+    engine_pid = -1;
+    drain(300);
     Display *own = XOpenDisplay(display.c_str());
     if (!own)
         die("cannot open the display for the XTEST path");
+    Stats bare_first, bare_steady;
+    bare_loop_running = true;
+    std::thread loop(bare_loop, own);
+    for (int g = 0; g < gestures; ++g)
+        scroll_gesture(steps, &bare_first, &bare_steady);
+    bare_loop_running = false;
+    loop.join();
+
+    Stats by_xte, by_xdotool, by_xtest;
     char xte[] = "xte", xte_arg[] = "mouseclick 5";
     char xdotool[] = "xdotool", click[] = "click", five[] = "5";
     char *xte_argv[] = {xte, xte_arg, nullptr};
@@ -375,6 +410,7 @@ int main(int argc, char **argv)
     steady.print("steady-state steps");
     first.print(images ? "first step (also shows V_Scroll via xsetroot)"
                        : "first step (xsetroot; cursor images not installed)");
+    bare_steady.print("floor: bare poll-and-click loop, same steps");
     if (missed)
         printf("  %d steps produced no ButtonPress within 1 s\n", missed);
     printf("\nOne wheel click, start -> ButtonPress arrival (%d each, interleaved):\n", clicks);
