@@ -57,7 +57,7 @@ void on_event(const RecordedEvent &e, void *)
 }
 
 RecordSession session;
-pid_t xvfb_pid = -1, engine_pid = -1;
+volatile pid_t xvfb_pid = -1, engine_pid = -1;
 TouchpadSharedBlock *block = nullptr;
 
 void stop_children()
@@ -352,8 +352,17 @@ int main(int argc, char **argv)
 
     if (unshare(CLONE_NEWIPC) != 0)
         die("needs root: cannot take a private IPC namespace (unshare)");
-    signal(SIGINT, [](int) { stop_children(); _exit(130); });
-    signal(SIGTERM, [](int) { stop_children(); _exit(143); });
+    // Interrupted: end the engine and the X server (kill only, which is safe
+    // in a signal handler) and leave.
+    auto on_signal = [](int sig) {
+        if (engine_pid > 0)
+            kill(engine_pid, SIGTERM);
+        if (xvfb_pid > 0)
+            kill(xvfb_pid, SIGTERM);
+        _exit(128 + sig);
+    };
+    signal(SIGINT, on_signal);
+    signal(SIGTERM, on_signal);
 
     const std::string display = start_xvfb();
     setenv("DISPLAY", display.c_str(), 1);
