@@ -1,6 +1,7 @@
 // End to end: tap-and-drag with each release style, auto-scroll after a
 // flick.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 
 #include "desk.h"
@@ -8,6 +9,10 @@
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// Auto-scroll runs xte where the engine expects it.
+#define REQUIRE_XTE() \
+    ASSERT_EQ(access("/usr/local/bin/xte", X_OK), 0) << "/usr/local/bin/xte is missing: run scripts/setup.sh"
 
 double ms_of(Desk &desk, const std::string &line)
 {
@@ -58,6 +63,7 @@ TEST(TapAndDrag, TapReleaseStyleWaitsForTheFingerThenTimesOut)
 
 TEST(AutoScroll, FlickKeepsScrollingUntilAFingerTouches)
 {
+    REQUIRE_XTE();
     Desk desk({"AutoScrollCheckBox=1"});
     desk.replay("flick_down");  // 8 scroll steps, lifted while moving
     ASSERT_TRUE(desk.wait_for("ButtonRelease 5", 8 + 5)) << "auto-scroll repeats the wheel";
@@ -83,6 +89,7 @@ TEST(AutoScroll, OffInTheSettingsAFlickStopsWithItsSteps)
 
 TEST(AutoScroll, PdfViewerHoldsTheArrowKeyAndLetsGoAtTheTouch)
 {
+    REQUIRE_XTE();
     Desk desk({"AutoScrollCheckBox=1"}, "manual.pdf - Adobe Reader");
     desk.replay("flick_left");
     // Each of the 8 steps is a Left key through xte; then auto-scroll holds

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include "desk.h"
 
@@ -38,6 +39,7 @@ TEST(Release, KilledWhileSwitchingWindowsTheEngineLetsGoOfAlt)
 
 TEST(Release, KilledDuringAutoScrollTheEngineLetsGoOfTheArrowKey)
 {
+    ASSERT_EQ(access("/usr/local/bin/xte", X_OK), 0) << "/usr/local/bin/xte is missing: run scripts/setup.sh";
     Desk desk({"AutoScrollCheckBox=1"}, "manual.pdf - Adobe Reader");
     desk.replay("flick_left");
     ASSERT_TRUE(desk.wait_for("ButtonRelease 6", 2));
