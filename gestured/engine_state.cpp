@@ -47,6 +47,16 @@ std::atomic<int32_t> scroll_right_active{0};
 std::atomic<int32_t> scroll_left_by_key{0};
 std::atomic<int32_t> scroll_right_by_key{0};
 
+void clear_scroll_directions()
+{
+    scroll_up_active.store(0);
+    scroll_down_active.store(0);
+    scroll_left_active.store(0);
+    scroll_right_active.store(0);
+    scroll_left_by_key.store(0);
+    scroll_right_by_key.store(0);
+}
+
 SampleRecord sample_ring[kSampleRingSize];
 std::atomic<int32_t> sample_ring_head{0};
 std::atomic<int32_t> sample_ring_tail{0};

@@ -194,7 +194,8 @@ extern std::atomic<int32_t> drag_timeout_off;
 // auto-scroll and by auto_scroll_thread when it refuses a start;
 // autoscroll_running is set by auto_scroll_thread and cleared by
 // ctrl_data_thread. The six direction flags are written by
-// hotkey_event_thread and cleared by auto_scroll_thread.
+// hotkey_event_thread and cleared by auto_scroll_thread, and by
+// ctrl_data_thread when a touch begins while no auto-scroll runs.
 // ---------------------------------------------------------------------------
 
 extern std::atomic<int32_t> scroll_finger_count;
@@ -207,6 +208,11 @@ extern std::atomic<int32_t> scroll_left_active;   // button 6 or the Left key
 extern std::atomic<int32_t> scroll_right_active;  // button 7 or the Right key
 extern std::atomic<int32_t> scroll_left_by_key;
 extern std::atomic<int32_t> scroll_right_by_key;
+
+// Sets the six direction flags to 0: at the end of an auto-scroll, and when a
+// new touch begins with no auto-scroll running, so that the directions of an
+// earlier scroll that ended without a flick never join a later auto-scroll.
+void clear_scroll_directions();
 
 // ---------------------------------------------------------------------------
 // Sample ring: one writer (get_data_thread), one reader (ctrl_data_thread).

@@ -329,6 +329,10 @@ void recogniser_step(RecogniserState *st, const SampleRecord &rec, const Setting
         // A new touch stops auto-scrolling.
         scroll_active.store(0);
         autoscroll_running.store(0);
+    } else if (rec.f > 0 && st->touch.prev_finger_count == 0) {
+        // A new touch starts a new scroll: directions left from a scroll
+        // that ended without an auto-scroll must not join its flick.
+        clear_scroll_directions();
     }
     end_of_sample(c, now_ms);
 }

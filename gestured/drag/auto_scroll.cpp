@@ -81,11 +81,7 @@ int auto_scroll_wake(AutoScroll *a)
         repeat_once(a);
         ++repetitions;
     } while (may_run());
-    std::atomic<int32_t> *directions[] = {&scroll_up_active,   &scroll_down_active,
-                                          &scroll_left_active, &scroll_right_active,
-                                          &scroll_left_by_key, &scroll_right_by_key};
-    for (std::atomic<int32_t> *d : directions)
-        d->store(0);
+    clear_scroll_directions();
     auto_scroll_release_key(a);
     return repetitions;
 }

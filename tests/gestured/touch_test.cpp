@@ -321,4 +321,25 @@ TEST_F(TouchTest, NewTouchStopsAutoScroll) {
     EXPECT_EQ(autoscroll_running.load(), 0);
 }
 
+TEST_F(TouchTest, NewTouchForgetsScrollDirectionsUnlessAnAutoScrollRuns) {
+    // A sideways scroll that ended without a flick leaves its direction
+    // behind; the next touch must not carry it into a vertical flick.
+    scroll_left_active = 1;
+    scroll_right_by_key = 1;
+    pad.down2(100, 100, 200, 100);
+    EXPECT_EQ(scroll_left_active.load(), 0);
+    EXPECT_EQ(scroll_right_by_key.load(), 0);
+    // Within the touch the directions of its own scroll steps stay.
+    scroll_down_active = 1;
+    pad.move2(0, 6, 0, 6, 2);
+    EXPECT_EQ(scroll_down_active.load(), 1);
+    pad.lift();
+    // While an auto-scroll runs, its own end step clears them.
+    scroll_up_active = 1;
+    autoscroll_running = 1;
+    pad.down1(3000, 2500);
+    EXPECT_EQ(scroll_up_active.load(), 1);
+    EXPECT_EQ(autoscroll_running.load(), 0);
+}
+
 }  // namespace
