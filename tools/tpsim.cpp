@@ -35,7 +35,8 @@ const char kUsage[] =
     "        write a whole finger state; columns x y z w f l r u d m multi\n"
     "        (eight digits) x2_1 y2_1 x2_2 y2_2 x3_1 y3_1, unnamed ones are 0\n"
     "  replay [--old|--new] FILE    replay a trace (the monitor's data lines,\n"
-    "                               '-' for standard input) with its timing\n"
+    "                               '-' for standard input) keeping the gaps\n"
+    "                               between its lines\n"
     "\n"
     "Fields of the finger records are named OldStructFingers.f,\n"
     "NewStructFingers.x2_1 and so on. --old/--new choose the finger record;\n"
@@ -332,12 +333,18 @@ int cmd_replay(int argc, char **argv)
     if (rc == 0 && !b)
         rc = 1;
     if (rc == 0) {
-        struct timespec start;
-        clock_gettime(CLOCK_MONOTONIC, &start);
-        double t0 = n ? steps[0].time : 0;
+        // Each state follows the one before by the gap the trace gives, counted
+        // from when that one was really written: a late write (a busy machine)
+        // delays the rest instead of squeezing the next state against it,
+        // since a reader polling the block would miss the squeezed one.
+        struct timespec last;
+        clock_gettime(CLOCK_MONOTONIC, &last);
         for (size_t i = 0; i < n; ++i) {
-            sleep_until(start, steps[i].time - t0 > 0 ? steps[i].time - t0 : 0);
+            double gap = i ? steps[i].time - steps[i - 1].time : 0;
+            if (gap > 0)
+                sleep_until(last, gap);
             write_state_whole(b, steps[i].state, choice);
+            clock_gettime(CLOCK_MONOTONIC, &last);
         }
     }
     free(steps);
