@@ -358,12 +358,7 @@ void hotkey_clear_latches()
 
 void hotkey_clear_scroll_and_zoom(int64_t now_ms)
 {
-    scroll_up_active.store(0);
-    scroll_down_active.store(0);
-    scroll_left_active.store(0);
-    scroll_right_active.store(0);
-    scroll_left_by_key.store(0);
-    scroll_right_by_key.store(0);
+    clear_scroll_directions();
     hotkey_state.last_browser_zoom_ms = now_ms;
     hotkey_state.zoom_in_steps = 0;
     hotkey_state.zoom_out_steps = 0;
