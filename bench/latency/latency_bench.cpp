@@ -33,6 +33,7 @@
 #include <thread>
 
 #include "finger_trace.h"
+#include "xvfb_launch.h"
 #include "platform.h"
 #include "record_session.h"
 #include "sim_defaults.h"
@@ -134,31 +135,12 @@ std::string dir_of_self()
 
 std::string start_xvfb()
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        die("pipe");
-    xvfb_pid = fork();
-    if (xvfb_pid == 0) {
-        close(fds[0]);
-        int null = open("/dev/null", O_RDWR);
-        dup2(null, 0);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-               "1024x768x24", static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c;
-    struct pollfd p = {fds[0], POLLIN, 0};
-    while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(fds[0]);
-    if (number.empty())
+    pid_t pid = -1;
+    std::string display = launch_xvfb(&pid);
+    xvfb_pid = pid;
+    if (display.empty())
         die("Xvfb did not start");
-    return ":" + number;
+    return display;
 }
 
 void create_block()

@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "xvfb_launch.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
@@ -224,34 +226,9 @@ bool Background::wait_for_output(const std::string &text, double timeout_s)
 
 Xvfb::Xvfb()
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        throw std::runtime_error("pipe");
-    pid_ = fork();
-    if (pid_ == 0) {
-        close(fds[0]);
-        int n = open("/dev/null", O_RDWR);
-        dup2(n, 0);
-        dup2(n, 1);
-        dup2(n, 2);
-        std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-               "1024x768x24", static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c;
-    struct pollfd p = {fds[0], POLLIN, 0};
-    while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(fds[0]);
-    if (number.empty()) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
+    display_ = launch_xvfb(&pid_);
+    if (display_.empty())
         throw std::runtime_error("Xvfb did not start");
-    }
-    display_ = ":" + number;
 }
 
 Xvfb::~Xvfb()
