@@ -5,10 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libx11-dev libxtst-dev
+  libx11-dev libxtst-dev libxi-dev
+  libevdev-dev libudev-dev libmtdev-dev
+  clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xautomation x11-xserver-utils x11-utils xdotool
   util-linux procps psmisc
+  systemd desktop-file-utils man-db scdoc lintian dpkg-dev fakeroot
 )
 
 missing=()
