@@ -6,8 +6,7 @@
 #include <X11/Xlib.h>
 
 #include "touchpad_block.h"
-#include "watcher_logic.h"
-#include "x_keymap.h"
+#include "watcher_run.h"
 
 #ifndef KBDWATCH_BUILD
 #error "KBDWATCH_BUILD must name a row of kWatcherBuilds"
@@ -16,19 +15,7 @@
 namespace {
 
 const WatcherBuild &g_build = kWatcherBuilds[KBDWATCH_BUILD];
-WatcherState g_state;
 TouchpadSharedBlock *g_block = nullptr;
-
-void x_sleep(void *, int64_t us) { sleep_microseconds(us); }
-
-// The X connection is gone: the program ends, but a flag it raised would
-// otherwise stay up and keep silencing the touchpad until the next run.
-int on_x_connection_lost(Display *)
-{
-    if (g_block)
-        watcher_lower(g_build, g_state, g_block);
-    exit(1);
-}
 
 }  // namespace
 
@@ -44,10 +31,5 @@ int main()
         XCloseDisplay(display);
         return 1;
     }
-    watcher_init(g_state);
-    XSetIOErrorHandler(on_x_connection_lost);
-
-    const WatcherPlatform platform = {display, query_x_keymap, x_sleep};
-    for (;;)
-        watcher_cycle(g_build, g_state, g_block, platform);
+    run_watcher(g_build, display, g_block);
 }

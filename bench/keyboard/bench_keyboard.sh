@@ -1,23 +1,32 @@
 #!/bin/bash
-# CPU cost of the keyboard side while nobody types, and of one key press.
+# CPU and X round trips of the five key-activity watchers, beside a bare
+# keyboard poller (XQueryKeymap every 20 ms) measured in the same run.
 #
-#   bench/keyboard/bench_keyboard.sh [BIN_DIR] [SECONDS]
+#   bench/keyboard/bench_keyboard.sh [BIN_DIR] [IDLE_SECONDS] [WATCHER_DIR]
 #
-# Starts a private Xvfb and, in a private IPC namespace, a simulated touchpad
-# block; runs vorellidle (one keymap round trip every 20 ms) and the five
-# watchers (in their one-second phase once the start-up fast phase is over)
-# side by side for SECONDS (default 30) and prints each one's share of one
-# core from /proc. Then kbdwatch_fastphase_bench measures what one key press
-# costs a watcher in its fast phase: X round trips and CPU time.
+# BIN_DIR holds tpsim and the bench helpers (keyboard_bench_tool and
+# libkeymap_query_counter.so); WATCHER_DIR (default BIN_DIR) the five
+# kbdwatch-* programs, so that another build of the watchers can be measured
+# with the same helpers. Starts a private Xvfb and, in a private IPC
+# namespace, a simulated touchpad block with DisableWhenKeyCheckBox=1 and the
+# default release delays (0.5 s), then measures three spells:
+#   idle       nobody types, IDLE_SECONDS (default 30)
+#   shift      left Shift held down for 3 s
+#   typing     10 s of letters at 5 a second, each held 80 ms
+# For each spell it prints each program's share of one core (from
+# /proc/PID/schedstat) and its XQueryKeymap calls (one X round trip each,
+# counted by libkeymap_query_counter.so loaded with LD_PRELOAD), the X
+# server's share, and how busy the whole machine was.
 set -euo pipefail
 
-bin=${1:-$(dirname "$0")/../../build/bin}
+bin=${1:-$(dirname "$0")/../../build/release/bin}
 bin=$(cd "$bin" && pwd)
-seconds=${2:-30}
-limit=0.5
+idle_seconds=${2:-30}
+watchers=${3:-$bin}
+watchers=$(cd "$watchers" && pwd)
 
 if [ "${VORELL_BENCH_NS:-}" != 1 ]; then
-    exec env VORELL_BENCH_NS=1 unshare --ipc "$0" "$bin" "$seconds"
+    exec env VORELL_BENCH_NS=1 unshare --ipc "$0" "$bin" "$idle_seconds" "$watchers"
 fi
 
 work=$(mktemp -d)
@@ -31,7 +40,8 @@ trap cleanup EXIT
 
 exec 3>"$work/displayfd"
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
-pids+=($!)
+xvfb_pid=$!
+pids+=("$xvfb_pid")
 exec 3>&-
 for _ in $(seq 100); do
     [ -s "$work/displayfd" ] && break
@@ -42,37 +52,70 @@ export DISPLAY=":$(head -n1 "$work/displayfd")"
 "$bin/tpsim" create
 "$bin/tpsim" set DisableWhenKeyCheckBox=1
 
-programs=(vorellidle kbdwatch-palmtrack kbdwatch-covergesture kbdwatch-kbd kbdwatch-tap kbdwatch-gesture)
+watcher_names=(kbdwatch-palmtrack kbdwatch-covergesture kbdwatch-kbd kbdwatch-tap kbdwatch-gesture)
+names=("${watcher_names[@]}" poller-20ms)
 declare -A pid_of
-for prog in "${programs[@]}"; do
-    "$bin/$prog" >/dev/null 2>&1 &
-    pid_of[$prog]=$!
+for name in "${watcher_names[@]}"; do
+    KEYMAP_QUERY_COUNT_FILE="$work/$name.count" LD_PRELOAD="$bin/libkeymap_query_counter.so" \
+        "$watchers/$name" >/dev/null 2>"$work/$name.err" &
+    pid_of[$name]=$!
     pids+=($!)
 done
+KEYMAP_QUERY_COUNT_FILE="$work/poller-20ms.count" LD_PRELOAD="$bin/libkeymap_query_counter.so" \
+    "$bin/keyboard_bench_tool" poll 20 &
+pid_of[poller-20ms]=$!
+pids+=($!)
+pid_of[Xvfb]=$xvfb_pid
 
-cpu_ns() {  # time a process has spent on a CPU, in nanoseconds
-    awk '{ print $1 }' "/proc/$1/schedstat"
+cpu_ns() { awk '{ print $1 }' "/proc/$1/schedstat"; }
+queries() { [ -s "$work/$1.count" ] && od -An -tu8 -N8 "$work/$1.count" | tr -d ' ' || echo 0; }
+busy_jiffies() { awk '/^cpu / { print $2 + $3 + $4 + $7 + $8 " " $2 + $3 + $4 + $5 + $6 + $7 + $8 }' /proc/stat; }
+
+# measure LABEL KEY_PRESSES COMMAND...: runs COMMAND and prints what every
+# program used while it ran.
+measure() {
+    local label=$1 presses=$2
+    shift 2
+    declare -A cpu0 q0
+    for name in "${names[@]}" Xvfb; do cpu0[$name]=$(cpu_ns "${pid_of[$name]}"); done
+    for name in "${names[@]}"; do q0[$name]=$(queries "$name"); done
+    read -r busy0 total0 < <(busy_jiffies)
+    local t0 t1
+    t0=$(date +%s.%N)
+    "$@" >/dev/null
+    t1=$(date +%s.%N)
+    read -r busy1 total1 < <(busy_jiffies)
+    echo
+    printf '%s (%.1f s; whole machine %s%% busy of %d cores)\n' "$label" "$(echo "$t1 - $t0" | bc)" \
+        "$(awk -v b=$((busy1 - busy0)) -v t=$((total1 - total0)) 'BEGIN { printf "%.0f", 100 * b / t }')" "$(nproc)"
+    printf '  %-22s %9s %10s %12s %16s\n' program "% of core" "cpu ms" "round trips" "trips/key press"
+    local sum=0
+    for name in "${names[@]}" Xvfb; do
+        local used=$(( $(cpu_ns "${pid_of[$name]}") - ${cpu0[$name]} )) trips=- per=-
+        if [ "$name" != Xvfb ]; then
+            trips=$(( $(queries "$name") - ${q0[$name]} ))
+            [ "$presses" -gt 0 ] && per=$(awk -v t="$trips" -v p="$presses" 'BEGIN { printf "%.1f", t / p }')
+        fi
+        case $name in kbdwatch-*) sum=$((sum + used)) ;; esac
+        awk -v u="$used" -v t0="$t0" -v t1="$t1" -v name="$name" -v trips="$trips" -v per="$per" 'BEGIN {
+            printf "  %-22s %8.3f%% %10.1f %12s %16s\n", name, 100 * u / 1e9 / (t1 - t0), u / 1e6, trips, per }'
+    done
+    awk -v u="$sum" -v t0="$t0" -v t1="$t1" 'BEGIN {
+        printf "  %-22s %8.3f%% %10.1f\n", "all five watchers", 100 * u / 1e9 / (t1 - t0), u / 1e6 }'
 }
 
-# Let the watchers' start-up fast phase (10000 quick polls) run out.
+echo "Watchers: $watchers"
+echo "Load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+# Let start-up settle (the old watchers begin with a fast phase of quick polls).
 sleep 5
-pid_of[Xvfb]=${pids[0]}
-declare -A start
-for prog in "${programs[@]}" Xvfb; do start[$prog]=$(cpu_ns "${pid_of[$prog]}"); done
-t0=$(date +%s.%N)
-sleep "$seconds"
-t1=$(date +%s.%N)
-
-echo "Idle CPU over ${seconds} s (limit ${limit}% of one core):"
-for prog in "${programs[@]}" Xvfb; do
-    used=$(( $(cpu_ns "${pid_of[$prog]}") - ${start[$prog]} ))
-    awk -v u="$used" -v t0="$t0" -v t1="$t1" -v name="$prog" -v lim="$limit" 'BEGIN {
-        pct = 100 * u / 1e9 / (t1 - t0)
-        verdict = name == "Xvfb" ? "(the X server, serving all six)" : (pct <= lim ? "within" : "OVER")
-        printf "  %-22s %6.3f%%  %8.1f ms  %s\n", name, pct, u / 1e6, verdict
-    }'
-done
-
+measure "Idle, nobody types" 0 sleep "$idle_seconds"
+measure "Left Shift held 3 s" 1 "$bin/keyboard_bench_tool" hold 50 3
+sleep 3
+measure "Typing 10 s, 5 letters a second" 50 "$bin/keyboard_bench_tool" type 10 5 80
 echo
-echo "One key press in the fast phase (release delay 0):"
-"$bin/kbdwatch_fastphase_bench"
+echo "Load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
+for name in "${watcher_names[@]}"; do
+    if [ -s "$work/$name.err" ]; then
+        echo "$name said: $(head -c 300 "$work/$name.err")"
+    fi
+done

@@ -1,4 +1,5 @@
-// The watcher's cycle with a scripted keyboard and recorded sleeps.
+// The watcher's decisions with a scripted keyboard and clock: key events,
+// readings of the key vector and the times they happen at.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -10,66 +11,59 @@
 
 namespace {
 
-// A keyboard that holds one key vector until the test changes it, and a
-// record of every sleep.
-struct FakeKeyboard {
-    uint8_t keys[kKeyVectorBytes] = {};
-    int queries = 0;
-    int64_t sleeps[64] = {};
-    int sleep_count = 0;
-    int64_t slept_total = 0;
+constexpr int64_t kMs = 1000;
 
-    void hold(std::initializer_list<unsigned> keycodes)
+struct KeyVector {
+    uint8_t keys[kKeyVectorBytes] = {};
+    explicit KeyVector(std::initializer_list<unsigned> keycodes)
     {
-        memset(keys, 0, sizeof keys);
         for (unsigned k : keycodes)
             keys[k / 8] |= static_cast<uint8_t>(1u << (k % 8));
     }
-    void clear_sleeps()
-    {
-        sleep_count = 0;
-        slept_total = 0;
-    }
 };
 
-void fake_query(void *ctx, uint8_t keys[kKeyVectorBytes])
-{
-    FakeKeyboard *k = static_cast<FakeKeyboard *>(ctx);
-    ++k->queries;
-    memcpy(keys, k->keys, kKeyVectorBytes);
-}
-
-void fake_sleep(void *ctx, int64_t us)
-{
-    FakeKeyboard *k = static_cast<FakeKeyboard *>(ctx);
-    if (k->sleep_count < 64)
-        k->sleeps[k->sleep_count] = us;
-    ++k->sleep_count;
-    k->slept_total += us;
-}
-
+// One watcher with its block, a clock the test moves, and a keyboard whose
+// state the test sets. A reading happens only where the loop would do one:
+// when watcher_wake asks for it.
 struct WatcherRig {
     const WatcherBuild &build;
-    FakeKeyboard kbd;
     TouchpadSharedBlock block = {};
     WatcherState state;
-    WatcherPlatform platform;
+    int64_t now = 0;
+    KeyVector held{};
+    int readings = 0;
 
-    explicit WatcherRig(int index) : build(kWatcherBuilds[index]), platform{&kbd, fake_query, fake_sleep}
+    explicit WatcherRig(int index) : build(kWatcherBuilds[index])
     {
         block.DisableWhenKeyCheckBox = 1;
-        watcher_init(state);
+        watcher_init(state, now);
     }
     int32_t flag() const { return block_get_int(&block, build.flag[0].offset); }
+    void set_flag(int32_t v) { block_set_int(&block, build.flag[0].offset, v); }
     void set_delay(int32_t tenths) { block_set_int(&block, build.delay_offset, tenths); }
-    void cycle() { watcher_cycle(build, state, &block, platform); }
+    // The loop's one wake at time t (milliseconds): true when it read the keyboard.
+    bool wake_at(int64_t t_ms)
+    {
+        now = t_ms * kMs;
+        if (!watcher_wake(build, state, &block, now))
+            return false;
+        ++readings;
+        watcher_keys(build, state, &block, now, held.keys);
+        return true;
+    }
+    // A key press or release reported by the server at time t, and the wake it causes.
+    bool key_event_at(int64_t t_ms, std::initializer_list<unsigned> now_held)
+    {
+        held = KeyVector(now_held);
+        watcher_key_event(state);
+        return wake_at(t_ms);
+    }
+    int64_t next_wake_ms() const { return watcher_next_wake(state) / kMs; }
 };
 
 bool exempt(std::initializer_list<unsigned> keycodes, int count)
 {
-    FakeKeyboard k;
-    k.hold(keycodes);
-    return exempt_key_down(k.keys, count);
+    return exempt_key_down(KeyVector(keycodes).keys, count);
 }
 
 constexpr int kAllBuilds[] = {kWatchPalmtrack, kWatchCovergesture, kWatchKbd, kWatchTap, kWatchGesture};
@@ -130,153 +124,208 @@ TEST(ExemptKeys, WholeByteEqualityQuirks)
     EXPECT_FALSE(exempt({}, full));
 }
 
-TEST(WatcherCycle, OrdinaryKeyRaisesOnceAndReleaseLowersAfterTheDelay)
+TEST(WatcherKeys, PressRaisesAtOnceAndReleaseLowersOneReleaseWaitLater)
 {
     for (int index : kAllBuilds) {
         WatcherRig rig(index);
         SCOPED_TRACE(rig.build.program);
         rig.set_delay(3);
-        rig.kbd.hold({38});
-        rig.cycle();
+        ASSERT_TRUE(rig.wake_at(0));  // the reading at start-up: nothing down
+
+        ASSERT_TRUE(rig.key_event_at(100, {38}));
         EXPECT_EQ(rig.flag(), 1);
-        EXPECT_TRUE(rig.state.raised);
         EXPECT_EQ(rig.state.release_wait_us, 300000);
-        // Builds that wait while a key is down sleep one release wait per poll;
-        // the others poll again at once.
-        EXPECT_EQ(rig.kbd.slept_total, rig.build.wait_while_down ? 300000 : 0);
 
-        // Still held: the flag is not written again.
-        block_set_int(&rig.block, rig.build.flag[0].offset, 5);
-        rig.cycle();
+        // Another key goes down while the first is held: the flag is not
+        // written again. Builds that wait while a key is down read the
+        // keyboard again only one release wait after the last reading.
+        rig.set_flag(5);
+        bool read = rig.key_event_at(150, {38, 39});
+        EXPECT_EQ(read, !rig.build.wait_while_down);
+        if (!read) {
+            EXPECT_EQ(rig.next_wake_ms(), 400);
+        }
         EXPECT_EQ(rig.flag(), 5);
-        block_set_int(&rig.block, rig.build.flag[0].offset, 1);
+        rig.set_flag(1);
 
-        rig.kbd.hold({});
-        rig.kbd.clear_sleeps();
-        rig.cycle();
+        // Released at 200 ms. The release is read at once, or at the end of
+        // the wait; the flag comes down one release wait after that reading.
+        read = rig.key_event_at(200, {});
+        int64_t release_read = 200;
+        if (!read) {
+            ASSERT_EQ(rig.next_wake_ms(), 400);
+            ASSERT_TRUE(rig.wake_at(400));
+            release_read = 400;
+        }
+        EXPECT_EQ(rig.next_wake_ms(), release_read + 300);
+        EXPECT_FALSE(rig.wake_at(release_read + 299));
+        EXPECT_EQ(rig.flag(), 1);
+        rig.wake_at(release_read + 300);
         EXPECT_EQ(rig.flag(), 0);
-        ASSERT_EQ(rig.kbd.sleep_count, 2);
-        EXPECT_EQ(rig.kbd.sleeps[0], 10);
-        EXPECT_EQ(rig.kbd.sleeps[1], 300000);
 
-        // Later idle polls only take the short sleep and write nothing.
-        block_set_int(&rig.block, rig.build.flag[0].offset, 7);
-        rig.kbd.clear_sleeps();
-        rig.cycle();
-        EXPECT_EQ(rig.kbd.slept_total, 10);
+        // Nothing is left to do but look at the switch once a second.
+        EXPECT_EQ(rig.next_wake_ms(), release_read + 300 + 1000);
+        rig.set_flag(7);
+        EXPECT_TRUE(rig.key_event_at(2000, {}));
         EXPECT_EQ(rig.flag(), 7);
     }
 }
 
-TEST(WatcherCycle, NothingWrittenAtStartUpAndFirstIdlePollDoesNotWait)
+TEST(WatcherKeys, HeldKeyCostsNoReadingsUntilTheNextKeyEvent)
+{
+    for (int index : kAllBuilds) {
+        WatcherRig rig(index);
+        SCOPED_TRACE(rig.build.program);
+        rig.set_delay(0);
+        rig.key_event_at(0, {50});  // Shift, an exempt key
+        rig.key_event_at(10, {38});  // and, for the others, a letter
+        int readings = rig.readings;
+        for (int64_t t = 20; t < 5000; t = rig.next_wake_ms())
+            rig.wake_at(t);
+        EXPECT_EQ(rig.readings, readings);
+    }
+}
+
+TEST(WatcherKeys, KeyDuringTheReleaseWaitKeepsTheFlagUp)
+{
+    WatcherRig rig(kWatchTap);
+    rig.set_delay(5);
+    rig.key_event_at(0, {38});
+    rig.key_event_at(80, {});
+    rig.key_event_at(300, {39});
+    rig.wake_at(580);  // where the first release wait would have ended
+    EXPECT_EQ(rig.flag(), 1);
+    rig.key_event_at(380, {});
+    rig.wake_at(879);
+    EXPECT_EQ(rig.flag(), 1);
+    rig.wake_at(880);
+    EXPECT_EQ(rig.flag(), 0);
+}
+
+TEST(WatcherKeys, NothingWrittenAtStartUpAndFirstIdleReadingDoesNotWait)
 {
     for (int index : kAllBuilds) {
         WatcherRig rig(index);
         SCOPED_TRACE(rig.build.program);
         rig.set_delay(20);
-        block_set_int(&rig.block, rig.build.flag[0].offset, 1);  // left by an earlier run
-        for (int i = 0; i < 5; ++i)
-            rig.cycle();
+        rig.set_flag(1);  // left by an earlier run
+        EXPECT_TRUE(rig.wake_at(0));
         EXPECT_EQ(rig.flag(), 1);
-        EXPECT_EQ(rig.kbd.slept_total, 5 * 10);
+        EXPECT_EQ(rig.state.lower_at_us, kNever);
         // An exempt key does not touch the flag either, since it was not raised here.
-        rig.kbd.hold({50});
-        rig.cycle();
+        rig.key_event_at(10, {50});
         EXPECT_EQ(rig.flag(), 1);
     }
 }
 
-TEST(WatcherCycle, ExemptKeyLowersAtOnceWithoutWaiting)
-{
-    WatcherRig rig(kWatchKbd);
-    rig.set_delay(10);
-    rig.kbd.hold({38});
-    rig.cycle();
-    ASSERT_EQ(rig.flag(), 1);
-    rig.kbd.hold({50, 38});  // Shift with a letter of another byte
-    rig.kbd.clear_sleeps();
-    rig.cycle();
-    EXPECT_EQ(rig.flag(), 0);
-    EXPECT_EQ(rig.kbd.sleep_count, 0);
-    EXPECT_EQ(rig.state.idle_polls, 1);
-    // The next idle poll is the second: no release wait after an exempt poll.
-    rig.kbd.hold({});
-    rig.cycle();
-    EXPECT_EQ(rig.kbd.slept_total, 10);
-}
-
-TEST(WatcherCycle, ArrowsAndEscapeCountOnlyForTheGestureWatcher)
-{
-    for (unsigned key : {98u, 104u, 100u, 102u, 105u, 107u, 9u}) {
-        for (int index : kAllBuilds) {
-            WatcherRig rig(index);
-            rig.kbd.hold({key});
-            rig.cycle();
-            EXPECT_EQ(rig.flag(), index == kWatchGesture ? 1 : 0) << rig.build.program << " key " << key;
-        }
-    }
-}
-
-TEST(WatcherCycle, SwitchedOffLowersTheFlagAndOnlySleeps)
+TEST(WatcherKeys, ExemptKeyLowersAtOnceWithoutReleaseWait)
 {
     for (int index : kAllBuilds) {
         WatcherRig rig(index);
         SCOPED_TRACE(rig.build.program);
-        rig.kbd.hold({38});
-        rig.cycle();
+        rig.set_delay(10);
+        rig.key_event_at(0, {38});
         ASSERT_EQ(rig.flag(), 1);
-
-        // The switch goes off; the sleep callback turns it back on after the
-        // first spell so the cycle can end.
-        struct Ctx {
-            FakeKeyboard *kbd;
-            TouchpadSharedBlock *block;
-        } ctx{&rig.kbd, &rig.block};
-        WatcherPlatform p = {&ctx,
-                             [](void *c, uint8_t keys[kKeyVectorBytes]) {
-                                 fake_query(static_cast<Ctx *>(c)->kbd, keys);
-                             },
-                             [](void *c, int64_t us) {
-                                 Ctx *x = static_cast<Ctx *>(c);
-                                 fake_sleep(x->kbd, us);
-                                 if (x->kbd->sleep_count == 2)
-                                     x->block->DisableWhenKeyCheckBox = 1;
-                             }};
-        rig.block.DisableWhenKeyCheckBox = 0;
-        rig.kbd.clear_sleeps();
-        int queries = rig.kbd.queries;
-        rig.kbd.hold({});
-        watcher_cycle(rig.build, rig.state, &rig.block, p);
+        // Shift with a letter of another byte; read at once or after the wait.
+        if (!rig.key_event_at(50, {50, 38}))
+            rig.wake_at(rig.next_wake_ms());
         EXPECT_EQ(rig.flag(), 0);
-        // 1 s sleeps: two per spell for palmtrack, one for the others; the
-        // keyboard is queried only once the switch is back on.
-        EXPECT_EQ(rig.kbd.sleeps[0], 1000000);
-        EXPECT_EQ(rig.kbd.sleeps[1], 1000000);
-        EXPECT_EQ(rig.kbd.queries, queries + 1);
+        // The next idle reading starts no release wait.
+        rig.key_event_at(2000, {});
+        EXPECT_EQ(rig.state.lower_at_us, kNever);
     }
 }
 
-TEST(WatcherCycle, FastPhaseEndsAfterTenThousandIdlePolls)
+TEST(WatcherKeys, WhichKeysRaiseTheFlag)
 {
-    WatcherRig rig(kWatchTap);
-    rig.kbd.hold({38});
-    rig.cycle();
-    rig.kbd.hold({});
-    for (int i = 0; i < 10000; ++i)
-        rig.cycle();
-    EXPECT_EQ(rig.state.idle_polls, 10000);
-    rig.kbd.clear_sleeps();
-    rig.cycle();
-    EXPECT_EQ(rig.kbd.sleep_count, 1);
-    EXPECT_EQ(rig.kbd.sleeps[0], 1000000);
-    EXPECT_EQ(rig.state.idle_polls, 10000);
-    // The next key press starts a new fast phase.
-    rig.kbd.hold({39});
-    rig.cycle();
-    EXPECT_EQ(rig.state.idle_polls, 0);
+    struct Case {
+        std::initializer_list<unsigned> held;
+        int raised_in_gesture, raised_in_others;
+    };
+    const Case cases[] = {
+        {{50}, 0, 0},            // Shift alone
+        {{50, 38}, 0, 0},        // Shift with a letter of another byte
+        {{50, 52}, 1, 1},        // Shift with keycode 52, its own byte
+        {{104, 109}, 1, 1},      // Down with right Control
+        {{98}, 1, 0}, {{104}, 1, 0}, {{100}, 1, 0}, {{102}, 1, 0},  // arrows
+        {{105}, 1, 0}, {{107}, 1, 0}, {{9}, 1, 0},                  // Page Down, Delete, Escape
+        {{38}, 1, 1},
+    };
+    for (const Case &c : cases) {
+        for (int index : kAllBuilds) {
+            WatcherRig rig(index);
+            rig.key_event_at(0, c.held);
+            EXPECT_EQ(rig.flag(), index == kWatchGesture ? c.raised_in_gesture : c.raised_in_others)
+                << rig.build.program << " first key " << *c.held.begin();
+        }
+    }
 }
 
-TEST(WatcherCycle, DelayFieldOutsideItsRangeIsBounded)
+TEST(WatcherKeys, TapOverBeforeTheReadingStillRaisesAndComesDown)
+{
+    WatcherRig rig(kWatchGesture);
+    rig.set_delay(1);
+    uint8_t pressed[kKeyVectorBytes] = {};
+    pressed[38 / 8] |= 1u << (38 % 8);
+    KeyVector read{};  // the reading found the key already up
+    EXPECT_TRUE(add_reported_presses(read.keys, pressed));
+    EXPECT_EQ(read.keys[38 / 8], 1u << (38 % 8));
+    EXPECT_EQ(pressed[38 / 8], 0);
+    watcher_keys(rig.build, rig.state, &rig.block, 0, read.keys);
+    watcher_key_event(rig.state);  // as the loop does for such a reading
+    EXPECT_EQ(rig.flag(), 1);
+    EXPECT_TRUE(rig.wake_at(1));
+    rig.wake_at(101);
+    EXPECT_EQ(rig.flag(), 0);
+
+    // A press that is still down asks for no second reading; Shift held with
+    // a tapped letter of another byte stays exempt.
+    KeyVector shift{50};
+    pressed[38 / 8] |= 1u << (38 % 8);
+    KeyVector shift_and_letter{50, 38};
+    EXPECT_TRUE(add_reported_presses(shift.keys, pressed));
+    EXPECT_TRUE(exempt_key_down(shift.keys, kExemptKeyCount));
+    pressed[50 / 8] |= 1u << (50 % 8);
+    EXPECT_FALSE(add_reported_presses(shift_and_letter.keys, pressed));
+}
+
+TEST(WatcherKeys, SwitchedOffLowersTheFlagAndLeavesTheKeyboardAlone)
+{
+    for (int index : kAllBuilds) {
+        WatcherRig rig(index);
+        SCOPED_TRACE(rig.build.program);
+        rig.set_delay(5);
+        rig.key_event_at(0, {38});
+        ASSERT_EQ(rig.flag(), 1);
+
+        rig.block.DisableWhenKeyCheckBox = 0;
+        rig.wake_at(rig.next_wake_ms());  // the once-a-second look
+        EXPECT_EQ(rig.flag(), 0);
+        const int64_t off_at = rig.now / kMs;
+        const int64_t period = rig.build.off_sleeps * 1000;
+        EXPECT_EQ(rig.next_wake_ms(), off_at + period);
+
+        // Keys go unread while switched off.
+        int readings = rig.readings;
+        EXPECT_FALSE(rig.key_event_at(off_at + 10, {39}));
+        EXPECT_FALSE(rig.key_event_at(off_at + 20, {}));
+        EXPECT_EQ(rig.readings, readings);
+        EXPECT_EQ(rig.next_wake_ms(), off_at + period);
+
+        // Back on: read at the next look, and the kept release wait starts
+        // (the flag is down already, so nothing is written).
+        rig.block.DisableWhenKeyCheckBox = 1;
+        rig.held = KeyVector({});
+        EXPECT_FALSE(rig.wake_at(off_at + period - 1));
+        EXPECT_TRUE(rig.wake_at(off_at + period));
+        EXPECT_EQ(rig.state.release_wait_us, 500000);
+        rig.set_flag(3);
+        rig.wake_at(rig.next_wake_ms());
+        EXPECT_EQ(rig.flag(), 3);
+    }
+}
+
+TEST(WatcherKeys, DelayFieldOutsideItsRangeIsBounded)
 {
     EXPECT_EQ(release_wait_for(0), 0);
     EXPECT_EQ(release_wait_for(20), 2000000);
@@ -285,7 +334,22 @@ TEST(WatcherCycle, DelayFieldOutsideItsRangeIsBounded)
 
     WatcherRig rig(kWatchPalmtrack);
     rig.set_delay(-100);
-    rig.kbd.hold({38});
-    rig.cycle();
-    EXPECT_EQ(rig.kbd.slept_total, 0);
+    rig.key_event_at(0, {38});
+    EXPECT_TRUE(rig.key_event_at(1, {}));  // no wait while down
+    EXPECT_EQ(rig.flag(), 0);              // and none after the release
+}
+
+TEST(WatcherKeys, RecreatedBlockGetsTheFlagAnew)
+{
+    WatcherRig rig(kWatchKbd);
+    rig.key_event_at(0, {38});
+    TouchpadSharedBlock fresh = {};
+    fresh.DisableWhenKeyCheckBox = 1;
+    watcher_block_replaced(rig.build, rig.state, &rig.block);
+    EXPECT_EQ(rig.flag(), 0);  // lowered in the old block
+    // The key still down is read at once and raises the flag in the new block.
+    rig.now = 10 * kMs;
+    ASSERT_TRUE(watcher_wake(rig.build, rig.state, &fresh, rig.now));
+    watcher_keys(rig.build, rig.state, &fresh, rig.now, KeyVector({38}).keys);
+    EXPECT_EQ(block_get_int(&fresh, rig.build.flag[0].offset), 1);
 }

@@ -1,0 +1,98 @@
+#include "watcher_run.h"
+
+#include <sys/shm.h>
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "block_reattach.h"
+#include "watcher_logic.h"
+#include "x_key_events.h"
+#include "x_keymap.h"
+
+namespace {
+
+constexpr int64_t kBlockCheckUs = 1000000;
+// Without key events the keyboard is read at this period.
+constexpr int64_t kFallbackPollUs = 20000;
+
+// Shared with the X I/O error handler, which runs on this same thread.
+const WatcherBuild *g_build = nullptr;
+WatcherState g_state;
+AttachedBlock g_block;
+
+// The X server has gone (at logout, say): lower a flag this watcher raised,
+// which would otherwise keep silencing the touchpad, then end as Xlib's own
+// handler would.
+int on_x_connection_lost(Display *)
+{
+    watcher_lower(*g_build, g_state, g_block.base);
+    exit(1);
+}
+
+int64_t monotonic_us()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
+int64_t earlier(int64_t a, int64_t b) { return a < b ? a : b; }
+
+void follow_recreated_block(const WatcherBuild &build)
+{
+    TouchpadSharedBlock *old = attach_if_recreated(g_block);
+    if (!old)
+        return;
+    watcher_block_replaced(build, g_state, old);
+    shmdt(old);
+    fprintf(stderr, "%s: the shared memory area was created again; attached the new one.\n",
+            build.program);
+}
+
+}  // namespace
+
+void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBlock *block)
+{
+    g_build = &build;
+    g_block = remember_attached_block(block);
+    int64_t now = monotonic_us();
+    watcher_init(g_state, now);
+    XSetIOErrorHandler(on_x_connection_lost);
+
+    int xi_opcode = 0;
+    const bool key_events = listen_for_key_events(display, &xi_opcode);
+    if (!key_events)
+        fprintf(stderr, "%s: no XInput 2 key events from this X server; reading the keyboard every 20 ms.\n",
+                build.program);
+
+    uint8_t pressed[kKeyVectorBytes] = {};
+    int64_t next_block_check = now + kBlockCheckUs;
+    int64_t next_fallback_poll = key_events ? kNever : now;
+    for (;;) {
+        // Also how a lost connection is noticed, idle or not.
+        if (take_key_events(display, xi_opcode, pressed))
+            watcher_key_event(g_state);
+        now = monotonic_us();
+        if (now >= next_fallback_poll) {
+            watcher_key_event(g_state);
+            next_fallback_poll = now + kFallbackPollUs;
+        }
+        if (now >= next_block_check) {
+            follow_recreated_block(build);
+            next_block_check = now + kBlockCheckUs;
+        }
+        if (watcher_wake(build, g_state, g_block.base, now)) {
+            uint8_t keys[kKeyVectorBytes];
+            query_x_keymap(display, keys);
+            bool already_up = add_reported_presses(keys, pressed);
+            watcher_keys(build, g_state, g_block.base, now, keys);
+            if (already_up)
+                watcher_key_event(g_state);
+            continue;
+        }
+        int64_t next = earlier(watcher_next_wake(g_state), earlier(next_block_check, next_fallback_poll));
+        wait_for_x(display, next - now);
+    }
+}
