@@ -70,10 +70,15 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
     uint8_t pressed[kKeyVectorBytes] = {};
     int64_t next_block_check = now + kBlockCheckUs;
     int64_t next_fallback_poll = key_events ? kNever : now;
+    // Events can wait in Xlib's queue only after the socket was readable or
+    // a keymap reply was read; otherwise a wake-up costs no X call.
+    bool events_may_wait = true;
     for (;;) {
-        // Also how a lost connection is noticed, idle or not.
-        if (take_key_events(display, xi_opcode, pressed))
+        // Also how a lost connection is noticed, idle or not: the socket
+        // becomes readable and the read fails.
+        if (events_may_wait && take_key_events(display, xi_opcode, pressed))
             watcher_key_event(g_state);
+        events_may_wait = false;
         now = monotonic_us();
         if (now >= next_fallback_poll) {
             watcher_key_event(g_state);
@@ -90,9 +95,10 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
             watcher_keys(build, g_state, g_block.base, now, keys);
             if (already_up)
                 watcher_key_event(g_state);
+            events_may_wait = true;
             continue;
         }
         int64_t next = earlier(watcher_next_wake(g_state), earlier(next_block_check, next_fallback_poll));
-        wait_for_x(display, next - now);
+        events_may_wait = wait_for_x(display, next - now);
     }
 }

@@ -52,12 +52,12 @@ bool take_key_events(Display *display, int xi_opcode, uint8_t pressed[32])
     return any;
 }
 
-void wait_for_x(Display *display, int64_t timeout_us)
+bool wait_for_x(Display *display, int64_t timeout_us)
 {
     if (timeout_us < 0)
         timeout_us = 0;
     // Rounded up, so the wait never ends just before a deadline and spins.
     int64_t ms = (timeout_us + 999) / 1000;
     struct pollfd p = {ConnectionNumber(display), POLLIN, 0};
-    poll(&p, 1, ms > 60000 ? 60000 : static_cast<int>(ms));
+    return poll(&p, 1, ms > 60000 ? 60000 : static_cast<int>(ms)) > 0;
 }

@@ -32,7 +32,7 @@ fi
 work=$(mktemp -d)
 pids=()
 cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
 }
