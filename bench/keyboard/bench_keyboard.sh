@@ -4,8 +4,9 @@
 #
 #   bench/keyboard/bench_keyboard.sh [BIN_DIR] [IDLE_SECONDS] [WATCHER_DIR]
 #
-# BIN_DIR holds tpsim and the bench helpers (keyboard_bench_tool and
-# libkeymap_query_counter.so); WATCHER_DIR (default BIN_DIR) the five
+# BIN_DIR holds tpsim, vorellidle (measured too: it polls every 20 ms) and
+# the bench helpers (keyboard_bench_tool and libkeymap_query_counter.so);
+# WATCHER_DIR (default BIN_DIR) the five
 # kbdwatch-* programs, so that another build of the watchers can be measured
 # with the same helpers. Starts a private Xvfb and, in a private IPC
 # namespace, a simulated touchpad block with DisableWhenKeyCheckBox=1 and the
@@ -53,7 +54,7 @@ export DISPLAY=":$(head -n1 "$work/displayfd")"
 "$bin/tpsim" set DisableWhenKeyCheckBox=1
 
 watcher_names=(kbdwatch-palmtrack kbdwatch-covergesture kbdwatch-kbd kbdwatch-tap kbdwatch-gesture)
-names=("${watcher_names[@]}" poller-20ms)
+names=("${watcher_names[@]}" vorellidle poller-20ms)
 declare -A pid_of
 for name in "${watcher_names[@]}"; do
     KEYMAP_QUERY_COUNT_FILE="$work/$name.count" LD_PRELOAD="$bin/libkeymap_query_counter.so" \
@@ -61,6 +62,10 @@ for name in "${watcher_names[@]}"; do
     pid_of[$name]=$!
     pids+=($!)
 done
+KEYMAP_QUERY_COUNT_FILE="$work/vorellidle.count" LD_PRELOAD="$bin/libkeymap_query_counter.so" \
+    "$bin/vorellidle" >/dev/null 2>&1 &
+pid_of[vorellidle]=$!
+pids+=($!)
 KEYMAP_QUERY_COUNT_FILE="$work/poller-20ms.count" LD_PRELOAD="$bin/libkeymap_query_counter.so" \
     "$bin/keyboard_bench_tool" poll 20 &
 pid_of[poller-20ms]=$!
