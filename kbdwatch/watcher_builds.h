@@ -15,8 +15,8 @@ struct WatcherBuild {
     ParameterDescriptor flag[2];
     int32_t delay_offset;     // release delay in tenths of a second
     int exempt_count;         // 15: every exempt key; 8: the modifiers only
-    bool wait_while_down;     // sleep one release wait at every key-down poll
-    int off_sleeps;           // 1 s sleeps between checks of the master switch
+    bool wait_while_down;     // after a key-down reading, read again one release wait later at the soonest
+    int off_sleeps;           // seconds between looks at the master switch while it is off
 };
 
 enum WatcherBuildIndex {
