@@ -104,7 +104,12 @@ int64_t watcher_next_wake(const WatcherState &s)
 {
     if (s.switched_off)
         return s.switch_check_at_us;
-    int64_t at = earlier(s.switch_check_at_us, s.lower_at_us);
+    int64_t at = s.lower_at_us;
+    // The switch needs watching only while turning it off would lower the
+    // flag; otherwise the look that comes with the next key event is soon
+    // enough, and a quiet keyboard wakes nothing.
+    if (s.raised)
+        at = earlier(at, s.switch_check_at_us);
     if (s.reading_wanted)
         at = earlier(at, s.quiet_until_us);
     return at;

@@ -35,16 +35,17 @@ void watcher_init(WatcherState &s, int64_t now_us);
 void watcher_key_event(WatcherState &s);
 
 // Decisions that need no keyboard, due at now_us: the master switch (looked
-// at on every wake, and at least once a second; while it is off only every
-// 1 or 2 s), and the end of a release wait. True when the key vector is to be
-// read now and handed to watcher_keys.
+// at on every wake, at least once a second while the flag is up, and while
+// it is off only every 1 or 2 s), and the end of a release wait. True when
+// the key vector is to be read now and handed to watcher_keys.
 bool watcher_wake(const WatcherBuild &build, WatcherState &s, void *block, int64_t now_us);
 
 // One reading of the key vector (bit b of byte i: keycode 8 * i + b down).
 void watcher_keys(const WatcherBuild &build, WatcherState &s, void *block, int64_t now_us,
                   const uint8_t keys[kKeyVectorBytes]);
 
-// When watcher_wake next has something to do if no key event comes first.
+// When watcher_wake next has something to do if no key event comes first;
+// kNever when only a key event can give it something.
 int64_t watcher_next_wake(const WatcherState &s);
 
 // Lowers the flag if this watcher raised it (used when the program ends).

@@ -13,6 +13,9 @@
 
 namespace {
 
+// The block's key is looked up again at most this often, and only on a
+// wake-up the watcher has anyway (a key event, a release wait ending, a look
+// at the switch): at the latest just before it next writes its flag.
 constexpr int64_t kBlockCheckUs = 1000000;
 // Without key events the keyboard is read at this period.
 constexpr int64_t kFallbackPollUs = 20000;
@@ -98,7 +101,7 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
             events_may_wait = true;
             continue;
         }
-        int64_t next = earlier(watcher_next_wake(g_state), earlier(next_block_check, next_fallback_poll));
+        int64_t next = earlier(watcher_next_wake(g_state), next_fallback_poll);
         events_may_wait = wait_for_x(display, next - now);
     }
 }

@@ -56,8 +56,10 @@ bool wait_for_x(Display *display, int64_t timeout_us)
 {
     if (timeout_us < 0)
         timeout_us = 0;
-    // Rounded up, so the wait never ends just before a deadline and spins.
+    // Rounded up, so the wait never ends just before a deadline and spins;
+    // a day or more stands for no deadline.
     int64_t ms = (timeout_us + 999) / 1000;
+    int timeout_ms = ms >= 86400000 ? -1 : static_cast<int>(ms);
     struct pollfd p = {ConnectionNumber(display), POLLIN, 0};
-    return poll(&p, 1, ms > 60000 ? 60000 : static_cast<int>(ms)) > 0;
+    return poll(&p, 1, timeout_ms) > 0;
 }

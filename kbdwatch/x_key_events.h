@@ -18,6 +18,6 @@ bool listen_for_key_events(Display *display, int *xi_opcode);
 // when the server has gone.
 bool take_key_events(Display *display, int xi_opcode, uint8_t pressed[32]);
 
-// Waits until the X connection has something to read or timeout_us passes;
-// true in the first case.
+// Waits until the X connection has something to read or timeout_us passes
+// (a day or more: no time limit); true in the first case.
 bool wait_for_x(Display *display, int64_t timeout_us);
