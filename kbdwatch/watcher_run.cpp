@@ -101,7 +101,11 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
             events_may_wait = true;
             continue;
         }
-        int64_t next = earlier(watcher_next_wake(g_state), next_fallback_poll);
+        int64_t next = watcher_next_wake(g_state);
+        // Polling without key events: only while a reading could follow
+        // (not switched off, and none already waiting for its time).
+        if (!g_state.switched_off && !g_state.reading_wanted)
+            next = earlier(next, next_fallback_poll);
         events_may_wait = wait_for_x(display, next - now);
     }
 }
