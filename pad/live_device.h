@@ -1,0 +1,14 @@
+// The thin device layer: finding the touchpad through udev, reading it with
+// libevdev (its sync mode repairs SYN_DROPPED), following removal and
+// re-plugging, and the X driver's properties while it runs.
+#pragma once
+
+#include <atomic>
+
+#include "block_publisher.h"
+#include "options.h"
+
+// Publishes the touchpad into block until stop is set. Returns an exit status.
+int run_live(const PadOptions &options, TouchpadSharedBlock *block, const std::atomic<bool> &stop);
+// Writes the touchpad's events to options.record until stop is set.
+int run_record(const PadOptions &options, const std::atomic<bool> &stop);

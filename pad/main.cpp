@@ -1,0 +1,98 @@
+// vorellpad: publishes a real touchpad's fingers into the touchpad block.
+#include <pwd.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+
+#include "block_publisher.h"
+#include "live_device.h"
+#include "options.h"
+#include "recording.h"
+#include "replay.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void on_signal(int) { g_stop.store(true); }
+
+void catch_signals()
+{
+    struct sigaction sa;
+    memset(&sa, 0, sizeof sa);
+    sa.sa_handler = on_signal;  // no SA_RESTART: poll and sleeps return at once
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &sa, nullptr);
+}
+
+bool resolve_owner(const std::string &user, BlockOwner *owner)
+{
+    if (user.empty())
+        return true;
+    struct passwd *pw = getpwnam(user.c_str());
+    if (!pw) {
+        fprintf(stderr, "vorellpad: no user named '%s'\n", user.c_str());
+        return false;
+    }
+    owner->set = true;
+    owner->uid = pw->pw_uid;
+    owner->gid = pw->pw_gid;
+    return true;
+}
+
+int claim(const BlockOwner &owner, TouchpadSharedBlock **block)
+{
+    std::string message;
+    BlockClaim c = claim_block(owner, block, &message);
+    fputs(message.c_str(), stderr);
+    return (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver) ? kExitOk : kExitBlock;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    PadOptions o;
+    std::string error;
+    if (!parse_options(argc, argv, &o, &error)) {
+        fputs(error.c_str(), stderr);
+        fputs(kPadUsage, stderr);
+        return kExitUsage;
+    }
+    if (o.help) {
+        fputs(kPadUsage, stdout);
+        return kExitOk;
+    }
+    if (o.version) {
+        printf("vorellpad %s\n", VORELL_VERSION);
+        return kExitOk;
+    }
+    BlockOwner owner;
+    if (!resolve_owner(o.user, &owner))
+        return kExitUsage;
+    catch_signals();
+
+    if (!o.record.empty())
+        return run_record(o, g_stop);
+
+    TouchpadSharedBlock *block = nullptr;
+    if (!o.replay.empty()) {
+        // The whole recording is checked before anything is written.
+        Recording rec;
+        if (!read_recording(o.replay, &rec, &error)) {
+            fprintf(stderr, "vorellpad: %s\n", error.c_str());
+            return kExitRecording;
+        }
+        if (int status = claim(owner, &block))
+            return status;
+        replay_recording(rec, block, system_replay_clock(), &g_stop);
+        return kExitOk;
+    }
+    if (int status = claim(owner, &block))
+        return status;
+    return run_live(o, block, g_stop);
+}
