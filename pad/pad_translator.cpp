@@ -59,8 +59,9 @@ PadTranslator::PadTranslator(const PadDescription &description) : desc_(descript
 
 PadTranslator::~PadTranslator()
 {
+    // mtdev_init allocated the converter's state: close it, then free it.
     if (mtdev_)
-        mtdev_delete(mtdev_);
+        mtdev_close_delete(mtdev_);
 }
 
 bool PadTranslator::feed(const PadEvent &event)
