@@ -132,9 +132,14 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
                 return BlockClaim::kFailed;
             }
             if (process_alive(ds.shm_cpid) && ds.shm_cpid != getpid()) {
-                *message = "vorellpad: the touchpad block belongs to another running program "
-                           "(process " + std::to_string(ds.shm_cpid) +
-                           "), probably the touchpad driver; not writing beside it\n";
+                const std::string pid = std::to_string(ds.shm_cpid);
+                if (first_line("/proc/" + pid + "/comm") == "vorellpad")
+                    *message = "vorellpad: another vorellpad (process " + pid +
+                               ") is publishing the touchpad block\n";
+                else
+                    *message = "vorellpad: the touchpad block belongs to another running program "
+                               "(process " + pid +
+                               "), probably the touchpad driver; not writing beside it\n";
                 return BlockClaim::kHeldByOther;
             }
             if (pid_t other = other_publisher(id)) {

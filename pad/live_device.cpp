@@ -172,6 +172,17 @@ bool udev_changed(Udev &u)
     return changed;
 }
 
+TouchpadSharedBlock *g_block = nullptr;
+
+// The X server is gone: lift every finger and end.
+void lift_and_end()
+{
+    if (g_block)
+        publish_state(g_block, FingerState{});
+    static const char msg[] = "vorellpad: lost the X server; ending\n";
+    (void)!write(2, msg, sizeof msg - 1);
+}
+
 }  // namespace
 
 int run_live(const PadOptions &options, TouchpadSharedBlock *block, const std::atomic<bool> &stop)
@@ -188,6 +199,8 @@ int run_live(const PadOptions &options, TouchpadSharedBlock *block, const std::a
     if (!pad)
         return kExitDevice;
 
+    g_block = block;
+    XDriverGuard::on_lost = lift_and_end;
     XDriverGuard x;
     bool told_x = false;
     while (!stop.load()) {

@@ -20,8 +20,8 @@ void sleep_until(int64_t us)
     struct timespec ts;
     ts.tv_sec = static_cast<time_t>(us / 1000000);
     ts.tv_nsec = static_cast<long>(us % 1000000) * 1000;
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
+    // A signal ends the sleep early; the caller looks at its stop flag.
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
 }
 
 }  // namespace
@@ -47,8 +47,10 @@ int replay_recording(const Recording &rec, TouchpadSharedBlock *block, const Rep
             break;
         if (e.type == 0 && e.code == 0) {  // a report is due at its own time
             due = start + (e.time_us - first);
-            if (clock.now_us() < due)
+            while (clock.now_us() < due && !(stop && stop->load()))
                 clock.sleep_until_us(due);
+            if (stop && stop->load())
+                break;
         }
         if (pad.feed(e)) {
             publish_state(block, pad.state());

@@ -11,7 +11,7 @@
 
 struct ReplayClock {
     int64_t (*now_us)() = nullptr;             // a monotonic clock
-    void (*sleep_until_us)(int64_t) = nullptr;  // returns at or after the time
+    void (*sleep_until_us)(int64_t) = nullptr;  // returns at the time, or earlier on a signal
 };
 
 // The monotonic clock and clock_nanosleep.

@@ -4,6 +4,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <vector>
 
@@ -61,8 +63,16 @@ std::string node_of(Display *d, int dev)
 
 }  // namespace
 
+void (*XDriverGuard::on_lost)() = nullptr;
+
 namespace {
 int ignore_x_error(Display *, XErrorEvent *) { return 0; }
+int x_lost(Display *)
+{
+    if (XDriverGuard::on_lost)
+        XDriverGuard::on_lost();
+    _exit(0);
+}
 }  // namespace
 
 XDriverGuard::~XDriverGuard()
@@ -81,6 +91,7 @@ bool XDriverGuard::attach(const std::string &node, std::string *message)
         // A device that goes away between two calls gives BadDevice or
         // BadMatch errors, which must not end the program.
         XSetErrorHandler(ignore_x_error);
+        XSetIOErrorHandler(x_lost);
         if (!display_) {
             *message = "vorellpad: no X display; publishing the touchpad block without switching "
                        "off the X driver's own scrolling and tapping\n";

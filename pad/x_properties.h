@@ -10,6 +10,11 @@ struct _XDisplay;
 
 class XDriverGuard {
 public:
+    // Called when the connection to the X server is lost (the session is
+    // over; nothing is left to restore there). It must not return: Xlib ends
+    // the process after it.
+    static void (*on_lost)();
+
     XDriverGuard() = default;
     ~XDriverGuard();
     XDriverGuard(const XDriverGuard &) = delete;

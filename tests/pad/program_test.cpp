@@ -76,6 +76,35 @@ TEST(PadProgram, RefusesABlockMadeByALiveProgram)
     shmctl(id, IPC_RMID, nullptr);
 }
 
+TEST(PadProgram, ASecondVorellpadLeavesTheFirstAloneAndASignalLiftsTheFingers)
+{
+    enter_private_ipc();
+    // One finger down, and the lift only a minute later.
+    const std::string path = testing::TempDir() + "pad_long.evemu";
+    std::ofstream(path) << "A: 2f 0 1 0 0\nA: 35 0 1000 0 0\nA: 36 0 1000 0 0\nA: 39 0 65535 0 0\n"
+                           "E: 0.0 0003 0039 1\nE: 0.0 0003 0035 500\nE: 0.0 0003 0036 500\n"
+                           "E: 0.0 0000 0000 0\nE: 60.0 0003 0039 -1\nE: 60.0 0000 0000 0\n";
+    tpsim({"create"});  // made by a program that is gone: the first one takes it over
+    Background first({bin_path("vorellpad"), "--replay", path});
+    TouchpadSharedBlock *b = nullptr;
+    for (int i = 0; i < 500 && !(b && b->NewStructFingers.f == 1); ++i) {
+        if (!b && shmget(kTouchpadShmKey, 0, 0) >= 0)
+            b = attach_shared_block();
+        sleep_ms(10);
+    }
+    ASSERT_TRUE(b && b->NewStructFingers.f == 1) << first.err();
+
+    RunResult second = pad({"--replay", kTap});
+    EXPECT_EQ(second.status, 3);
+    EXPECT_NE(second.err.find("another vorellpad (process " + std::to_string(first.pid())),
+              std::string::npos)
+        << second.err;
+    EXPECT_EQ(b->NewStructFingers.f, 1);
+
+    EXPECT_EQ(first.stop(15), 0);
+    EXPECT_EQ(b->NewStructFingers.f, 0) << "the finger is lifted when vorellpad ends";
+}
+
 TEST(PadProgram, BadRecordingFailsBeforeAnythingIsWritten)
 {
     enter_private_ipc();
