@@ -126,7 +126,10 @@ void PadTranslator::apply_key(uint16_t code, int32_t value)
         return;
     }
     switch (code) {
-    case BTN_TOUCH: touch_ = down; break;
+    case BTN_TOUCH:
+        touch_ = down;
+        touch_seen_ = true;
+        break;
     case BTN_LEFT: left_ = down; break;
     case BTN_RIGHT: right_ = down; break;
     case BTN_MIDDLE: middle_ = down; break;
@@ -260,7 +263,12 @@ void PadTranslator::finish_report()
     // A pad that tracks fewer slots than fingers says how many through
     // BTN_TOOL_*; a semi-MT pad's two slots are a bounding box, not fingers.
     int f = std::max(n, tools);
-    if (!multitouch_ && !touch_ && tools == 0)
+    // A pad that reports contact through BTN_TOUCH may track a finger that
+    // hovers above it; only a touch counts. (Some pads declare the key and
+    // never send it: they are judged by their slots.)
+    if (touch_seen_ && !touch_)
+        f = 0;
+    else if (!multitouch_ && !touch_ && tools == 0)
         f = 0;
     FingerState &s = state_;
     s.f = f;

@@ -81,6 +81,7 @@ private:
 
     // single-touch and shared values
     bool touch_ = false;
+    bool touch_seen_ = false;  // the pad sends BTN_TOUCH
     bool tools_[6] = {false, false, false, false, false, false};
     int32_t tool_width_ = -1;
     int32_t pressure_ = 0;

@@ -245,6 +245,18 @@ TEST(Translator, ProtocolAContactsBecomeFingers)
     EXPECT_EQ(states[1].f, 0);
 }
 
+TEST(Translator, AHoveringFingerIsNoTouch)
+{
+    PadTranslator t(pad());
+    auto states = run(t, Stream().down(0, 1, 500, 300).key(BTN_TOUCH, 1).report()
+                             .key(BTN_TOUCH, 0).report()    // still tracked, lifted off
+                             .key(BTN_TOUCH, 1).report());
+    ASSERT_EQ(states.size(), 3u);
+    EXPECT_EQ(states[0].f, 1);
+    EXPECT_EQ(states[1].f, 0);
+    EXPECT_EQ(states[2].f, 1);
+}
+
 TEST(Translator, LiftAllReleasesFingersAndButtons)
 {
     PadTranslator t(pad());
