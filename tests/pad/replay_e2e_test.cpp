@@ -58,7 +58,8 @@ TEST_P(RecordingReplay, ReachesTheDesktopAsTheGesture)
     RunResult r = replay(desk, c.file);
     ASSERT_EQ(r.status, 0) << r.err;
     if (!c.expected.empty()) {
-        ASSERT_TRUE(desk.wait_for(c.expected.back(), 1, 20));
+        ASSERT_TRUE(desk.wait_for(c.expected.back(), 1, 20))
+            << "seen: " << ::testing::PrintToString(desk.lines());
     }
     desk.settle(600);
     EXPECT_EQ(desk.lines(), c.expected);
