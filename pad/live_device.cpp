@@ -185,7 +185,7 @@ void lift_and_end()
 
 }  // namespace
 
-int run_live(const PadOptions &options, TouchpadSharedBlock *block, const std::atomic<bool> &stop)
+int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool> &stop)
 {
     Udev u;
     std::string node = wanted_node(options, u);
@@ -198,6 +198,10 @@ int run_live(const PadOptions &options, TouchpadSharedBlock *block, const std::a
     std::unique_ptr<OpenPad> pad = open_pad(node, false);
     if (!pad)
         return kExitDevice;
+    int status = kExitOk;
+    TouchpadSharedBlock *block = claim(&status);
+    if (!block)
+        return status;
 
     g_block = block;
     XDriverGuard::on_lost = lift_and_end;

@@ -8,7 +8,10 @@
 #include "block_publisher.h"
 #include "options.h"
 
-// Publishes the touchpad into block until stop is set. Returns an exit status.
-int run_live(const PadOptions &options, TouchpadSharedBlock *block, const std::atomic<bool> &stop);
+// Finds and opens the touchpad, then claims the block (through claim, which
+// returns the block or nullptr with its exit status in *status) and
+// publishes into it until stop is set. Returns an exit status.
+using ClaimBlock = TouchpadSharedBlock *(*)(int *status);
+int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool> &stop);
 // Writes the touchpad's events to options.record until stop is set.
 int run_record(const PadOptions &options, const std::atomic<bool> &stop);

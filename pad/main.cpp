@@ -16,6 +16,7 @@
 namespace {
 
 std::atomic<bool> g_stop{false};
+BlockOwner g_owner;
 
 void on_signal(int) { g_stop.store(true); }
 
@@ -44,12 +45,16 @@ bool resolve_owner(const std::string &user, BlockOwner *owner)
     return true;
 }
 
-int claim(const BlockOwner &owner, TouchpadSharedBlock **block)
+TouchpadSharedBlock *claim(int *status)
 {
     std::string message;
-    BlockClaim c = claim_block(owner, block, &message);
+    TouchpadSharedBlock *block = nullptr;
+    BlockClaim c = claim_block(g_owner, &block, &message);
     fputs(message.c_str(), stderr);
-    return (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver) ? kExitOk : kExitBlock;
+    if (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver)
+        return block;
+    *status = kExitBlock;
+    return nullptr;
 }
 
 }  // namespace
@@ -71,15 +76,13 @@ int main(int argc, char **argv)
         printf("vorellpad %s\n", VORELL_VERSION);
         return kExitOk;
     }
-    BlockOwner owner;
-    if (!resolve_owner(o.user, &owner))
+    if (!resolve_owner(o.user, &g_owner))
         return kExitUsage;
     catch_signals();
 
     if (!o.record.empty())
         return run_record(o, g_stop);
 
-    TouchpadSharedBlock *block = nullptr;
     if (!o.replay.empty()) {
         // The whole recording is checked before anything is written.
         Recording rec;
@@ -87,12 +90,13 @@ int main(int argc, char **argv)
             fprintf(stderr, "vorellpad: %s\n", error.c_str());
             return kExitRecording;
         }
-        if (int status = claim(owner, &block))
+        int status = kExitOk;
+        TouchpadSharedBlock *block = claim(&status);
+        if (!block)
             return status;
         replay_recording(rec, block, system_replay_clock(), &g_stop);
         return kExitOk;
     }
-    if (int status = claim(owner, &block))
-        return status;
-    return run_live(o, block, g_stop);
+    // The block is claimed only once a touchpad is open.
+    return run_live(o, claim, g_stop);
 }

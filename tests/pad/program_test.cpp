@@ -133,12 +133,16 @@ TEST(PadProgram, CommandLine)
         {{"--replay", "a", "--record", "b"}, 1, "exclude each other"},
         {{"--replay", "/nonexistent.evemu"}, 2, "/nonexistent.evemu: cannot be read"},
         {{"--user", "no-such-user-here", "--replay", kTap}, 1, "no user named"},
+        {{"--device", "/nonexistent/event9"}, 4, "cannot read /nonexistent/event9"},
+        {{"--device", "/dev/null"}, 4, "/dev/null is not an input device"},
+        {{"--record", "/tmp/x.evemu", "--device", "/dev/null"}, 4, "not an input device"},
     };
     for (const Case &c : cases) {
         RunResult r = pad(c.args);
         EXPECT_EQ(r.status, c.status) << c.args[0];
         EXPECT_NE((r.out + r.err).find(c.out_or_err), std::string::npos) << c.args[0] << r.err;
     }
+    EXPECT_LT(shmget(kTouchpadShmKey, 0, 0), 0) << "no block without a touchpad";
 }
 
 }  // namespace
