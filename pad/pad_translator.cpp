@@ -33,8 +33,8 @@ PadTranslator::PadTranslator(const PadDescription &description) : desc_(descript
     map_y_ = AxisMap(desc_.abs[ay], kScaleMinY, kScaleMaxY);
 
     if (multitouch_ && desc_.abs[ABS_MT_SLOT].present) {
-        slot_count_ = std::min(desc_.abs[ABS_MT_SLOT].maximum + 1, kPadMaxSlots);
-        slot_count_ = std::max(slot_count_, 1);
+        const int32_t last = desc_.abs[ABS_MT_SLOT].maximum;
+        slot_count_ = last >= kPadMaxSlots ? kPadMaxSlots : std::max(last + 1, 1);
     } else if (multitouch_) {
         // Protocol A: anonymous contacts, turned into slots by mtdev.
         mtdev_ = mtdev_new();

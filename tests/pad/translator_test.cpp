@@ -257,6 +257,20 @@ TEST(Translator, AHoveringFingerIsNoTouch)
     EXPECT_EQ(states[2].f, 1);
 }
 
+TEST(Translator, ImpossibleSlotNumbersAreIgnored)
+{
+    PadDescription d = pad();
+    d.abs[ABS_MT_SLOT].maximum = 2147483647;  // what a broken recording may claim
+    PadTranslator t(d);
+    auto states = run(t, Stream().down(2147483647, 1, 500, 300).report()
+                             .down(-5, 2, 500, 300).report()
+                             .down(3, 3, 500, 300).report());
+    ASSERT_EQ(states.size(), 3u);
+    EXPECT_EQ(states[0].f, 0);
+    EXPECT_EQ(states[1].f, 0);
+    EXPECT_EQ(states[2].f, 1);
+}
+
 TEST(Translator, LiftAllReleasesFingersAndButtons)
 {
     PadTranslator t(pad());
