@@ -51,6 +51,10 @@ TouchpadSharedBlock *claim(int *status)
     TouchpadSharedBlock *block = nullptr;
     BlockClaim c = claim_block(g_owner, &block, &message);
     fputs(message.c_str(), stderr);
+    if (c == BlockClaim::kCreated && geteuid() == 0 && !g_owner.set)
+        fputs("vorellpad: the block belongs to root (no --user): a desktop user's programs "
+              "cannot attach it\n",
+              stderr);
     if (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver)
         return block;
     *status = kExitBlock;
@@ -78,6 +82,7 @@ int main(int argc, char **argv)
     }
     if (!resolve_owner(o.user, &g_owner))
         return kExitUsage;
+
     catch_signals();
 
     if (!o.record.empty())
