@@ -14,7 +14,7 @@
 
 #include "block_fields.h"
 #include "finger_trace.h"
-#include "sim_defaults.h"
+#include "block_defaults.h"
 #include "touchpad_block.h"
 
 namespace {

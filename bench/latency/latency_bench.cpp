@@ -36,7 +36,7 @@
 #include "xvfb_launch.h"
 #include "platform.h"
 #include "record_session.h"
-#include "sim_defaults.h"
+#include "block_defaults.h"
 #include "touchpad_block.h"
 #include "x_input.h"
 

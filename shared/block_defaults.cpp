@@ -1,4 +1,4 @@
-#include "sim_defaults.h"
+#include "block_defaults.h"
 
 #include <cstring>
 

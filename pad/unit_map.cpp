@@ -1,0 +1,63 @@
+#include "unit_map.h"
+
+#include <algorithm>
+
+AxisMap::AxisMap(const PadAxis &axis, double low, double high)
+    : valid_(axis.present && axis.maximum > axis.minimum),
+      min_(axis.minimum),
+      max_(axis.maximum),
+      res_(axis.resolution > 0 ? axis.resolution : 0),
+      low_(low),
+      high_(high)
+{
+}
+
+int32_t AxisMap::clamp(int32_t value) const
+{
+    if (!valid_)
+        return value;
+    return std::min(std::max(value, min_), max_);
+}
+
+double AxisMap::map(int32_t value) const
+{
+    if (!valid_)
+        return (low_ + high_) / 2;
+    const double v = clamp(value);
+    double out;
+    if (res_ > 0) {
+        const double mid = (static_cast<double>(min_) + max_) / 2;
+        out = (low_ + high_) / 2 + (v - mid) / res_ * kUnitsPerMm;
+    } else {
+        out = low_ + (v - min_) * (high_ - low_) / (static_cast<double>(max_) - min_);
+    }
+    // 0 means "no position" to the engine; a very large pad stays above it.
+    return std::max(out, 1.0);
+}
+
+double AxisMap::mm_from_min(int32_t value) const
+{
+    if (!valid_ || res_ <= 0)
+        return -1;
+    return (static_cast<double>(clamp(value)) - min_) / res_;
+}
+
+double AxisMap::length_mm() const
+{
+    if (!valid_ || res_ <= 0)
+        return -1;
+    return (static_cast<double>(max_) - min_) / res_;
+}
+
+double two_finger_x(double x) { return (275.0 * x - 412500.0) / 4650.0 + 5.0; }
+
+double two_finger_y(double y) { return (175.0 * y - 218750.0) / 4095.0 + 75.0; }
+
+int32_t map_by_range(const PadAxis &axis, int32_t value, int32_t top)
+{
+    if (!axis.present || axis.maximum <= axis.minimum)
+        return 0;
+    const int64_t v = std::min(std::max(value, axis.minimum), axis.maximum);
+    const int64_t span = static_cast<int64_t>(axis.maximum) - axis.minimum;
+    return static_cast<int32_t>(((v - axis.minimum) * top + span / 2) / span);
+}

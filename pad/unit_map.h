@@ -1,0 +1,50 @@
+// Device coordinates onto the scales the gesture engine's thresholds are
+// written for.
+//
+// The one-finger scale is the classic touchpad range, x 1472..5472 and
+// y 1408..4448, at 40 units per millimetre (a 100 x 76 mm pad). A pad that
+// reports its resolution is mapped by millimetres around the centre, so the
+// same finger movement gives the same numbers on a small and on a large pad;
+// a pad that does not is stretched by its range onto the classic one.
+// Values outside the range the device declares are clamped first.
+//
+// The two-finger scale is the engine's coarser one. It follows from the
+// one-finger scale through the engine's own pairing formula, so that a
+// finger lifted from a two-finger contact lands where the engine expects it.
+#pragma once
+
+#include <cstdint>
+
+#include "pad_description.h"
+
+constexpr double kUnitsPerMm = 40.0;
+constexpr double kScaleMinX = 1472, kScaleMaxX = 5472;
+constexpr double kScaleMinY = 1408, kScaleMaxY = 4448;
+
+class AxisMap {
+public:
+    AxisMap() = default;
+    // axis: the device's range and resolution; low, high: the target range.
+    AxisMap(const PadAxis &axis, double low, double high);
+    // The device value, clamped to the declared range, on the one-finger scale.
+    double map(int32_t value) const;
+    // The device value clamped to the declared range.
+    int32_t clamp(int32_t value) const;
+    // Millimetres from the declared minimum, or -1 without resolution.
+    double mm_from_min(int32_t value) const;
+    // Length of the axis in millimetres, or -1 without resolution.
+    double length_mm() const;
+    bool valid() const { return valid_; }
+
+private:
+    bool valid_ = false;
+    int32_t min_ = 0, max_ = 0, res_ = 0;
+    double low_ = 0, high_ = 0;
+};
+
+// One-finger scale to the two-finger scale (fractions kept; the caller rounds).
+double two_finger_x(double x);
+double two_finger_y(double y);
+
+// A device value of another quantity (pressure, width) onto 0..top by range.
+int32_t map_by_range(const PadAxis &axis, int32_t value, int32_t top);

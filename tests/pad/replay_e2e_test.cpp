@@ -1,0 +1,114 @@
+// End to end on real laptops' recordings: vorellpad replays each into the
+// block, the real gestured turns it into input, and the recorder shows what
+// reached the X server.
+#include <gtest/gtest.h>
+
+#include "desk.h"
+#include "touchpad_block.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct RecordingCase {
+    const char *file;
+    std::vector<std::string> settings;
+    Lines expected;  // exactly this reaches the server
+};
+
+void PrintTo(const RecordingCase &c, std::ostream *os) { *os << c.file; }
+
+const Lines kNothing;
+const Lines kPageDown{"KeyPress Next", "KeyRelease Next"};
+const Lines kPageUp{"KeyPress Prior", "KeyRelease Prior"};
+const Lines kWheelRight{"ButtonPress 7", "ButtonRelease 7"};
+
+// Tap actions that no other gesture gives: Page_Down for two fingers, the
+// sideways wheel for three. For clicks the physical buttons are remapped to
+// keys (left Page_Down, right Page_Up) and the tap actions do nothing, so
+// each click shows which button the pad pressed.
+const std::vector<std::string> kTaps{"TwoFTComboBox=8", "ThreeFTComboBox=12"};
+const std::vector<std::string> kClicks{"ButtonCheckBox=1", "ButtonLeftComboBox=8",
+                                       "ButtonRightComboBox=9", "ButtonMiddleComboBox=10",
+                                       "TwoFTComboBox=7", "ThreeFTComboBox=7"};
+
+Lines repeat(const Lines &unit, int n)
+{
+    Lines out;
+    for (int i = 0; i < n; ++i)
+        out.insert(out.end(), unit.begin(), unit.end());
+    return out;
+}
+
+RunResult replay(Desk &desk, const std::string &file)
+{
+    RunOptions opt;
+    opt.env.push_back(desk.x().env());
+    opt.timeout_s = 60;
+    return run_program({bin_path("vorellpad"), "--replay", std::string(PAD_RECORDINGS) + "/" + file},
+                       opt);
+}
+
+class RecordingReplay : public ::testing::TestWithParam<RecordingCase> {};
+
+TEST_P(RecordingReplay, ReachesTheDesktopAsTheGesture)
+{
+    const RecordingCase &c = GetParam();
+    Desk desk(c.settings);
+    RunResult r = replay(desk, c.file);
+    ASSERT_EQ(r.status, 0) << r.err;
+    if (!c.expected.empty()) {
+        ASSERT_TRUE(desk.wait_for(c.expected.back(), 1, 20))
+            << "seen: " << ::testing::PrintToString(desk.lines());
+    }
+    desk.settle(600);
+    EXPECT_EQ(desk.lines(), c.expected);
+    TouchpadSharedBlock *block = attach_shared_block();
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->NewStructFingers.f, 0) << "every finger lifted at the end";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Recordings, RecordingReplay,
+    ::testing::Values(
+        RecordingCase{"pad-a.one-finger-tap.evemu", kTaps, kNothing},
+        RecordingCase{"pad-a.double-tap.evemu", kTaps, kNothing},
+        RecordingCase{"pad-a.right-edge-slide.evemu", kTaps, kNothing},
+        RecordingCase{"pad-a.two-finger-tap.evemu", kTaps, kPageDown},
+        RecordingCase{"pad-c.two-finger-tap.evemu", kTaps, kPageDown},
+        RecordingCase{"pad-c.three-finger-tap.evemu", kTaps, kWheelRight},
+        // The pad's firmware reports multi-finger clicks as its right button.
+        RecordingCase{"pad-c.two-finger-click.evemu", kClicks, kPageUp},
+        RecordingCase{"pad-c.three-finger-click.evemu", kClicks, kPageUp},
+        // One, two and three fingers click the middle of a clickpad: left.
+        RecordingCase{"pad-m.three-finger-click.evemu", kClicks, repeat(kPageDown, 3)}),
+    [](const ::testing::TestParamInfo<RecordingCase> &info) {
+        std::string name = info.param.file;
+        name = name.substr(0, name.size() - 6);
+        for (char &ch : name)
+            if (!isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name;
+    });
+
+TEST(RecordingReplayScroll, TwoFingerScrollGivesOnlyVerticalWheelClicks)
+{
+    Desk desk(kTaps);
+    RunResult r = replay(desk, "pad-s.two-finger-scroll-vertical.evemu");
+    ASSERT_EQ(r.status, 0) << r.err;
+    desk.settle(600);
+    const Lines lines = desk.lines();
+    int clicks = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string &l = lines[i];
+        EXPECT_TRUE(l == "ButtonPress 4" || l == "ButtonRelease 4" || l == "ButtonPress 5" ||
+                    l == "ButtonRelease 5")
+            << "unexpected " << l;
+        clicks += l.rfind("ButtonPress", 0) == 0;
+    }
+    EXPECT_GE(clicks, 4) << "a scroll up and down the pad is several wheel clicks";
+    EXPECT_GT(desk.count("ButtonPress 4"), 0);
+    EXPECT_GT(desk.count("ButtonPress 5"), 0);
+}
+
+}  // namespace

@@ -1,7 +1,0 @@
-#pragma once
-
-// Fills a fresh block with what a settings panel would ship: the finger
-// record layout the engine reads (NewStruct 1), tapping, scrolling, zoom,
-// rotation, drag, swipe, my home and window switching on, mid-range sliders,
-// no finger on the pad and no detection flag raised.
-void fill_default_block(void *block);
