@@ -70,10 +70,20 @@ void run_startup_commands() {
     }
 }
 
-// The same commands from the sampler thread, once the engine runs: without
-// system()'s process-wide changes to the signal dispositions.
-void rerun_startup_commands() {
+// The same commands once the engine runs, after a driver restart: on a
+// thread of their own, so that the sampler goes on sampling meanwhile, and
+// without system()'s process-wide changes to the signal dispositions.
+void *rerun_startup_commands(void *) {
     for (const char *cmd : kStartupCommands) engine_platform.run_command(cmd);
+    return nullptr;
+}
+
+void block_replaced() {
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, rerun_startup_commands, nullptr) == 0)
+        pthread_detach(thread);
+    else
+        rerun_startup_commands(nullptr);
 }
 
 const char kOptions[] = "vd";
@@ -115,7 +125,7 @@ int main(int argc, char **argv) {
 
     run_startup_commands();
     // After a driver restart the new block gets the same start-up settings.
-    sampler_block_replaced = rerun_startup_commands;
+    sampler_block_replaced = block_replaced;
     if (debug) install_debug_trace();
 
     // Before any thread exists: the threads inherit the blocked signals, and
