@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "long_options.h"
 #include "monitor.h"
 #include "parameter_access.h"
 #include "touchpad_block.h"
@@ -16,10 +17,33 @@ namespace {
 #ifdef VORELLCTL2
 const ParameterDescriptor *const kTable = kCtl2Parameters;
 constexpr bool kWatchNewRecord = true;
+const char kProgram[] = "vorellctl2";
+const char kTableKind[] = "the settings panel's";
 #else
 const ParameterDescriptor *const kTable = kCtlParameters;
 constexpr bool kWatchNewRecord = false;
+const char kProgram[] = "vorellctl";
+const char kTableKind[] = "the driver's tuning";
 #endif
+
+const char kOptions[] = "m:hlV";
+
+void print_help()
+{
+    printf("Usage: %s [-m interval] [-l] [-V] [name=value ...]\n"
+           "Lists and sets %s parameters in the touchpad block by name,\n"
+           "and watches the live finger state.\n"
+           "\n"
+           "  -m interval  after the other work, print the finger state whenever it\n"
+           "               changes, polling every interval milliseconds\n"
+           "  -l           list the parameters (after the assignments)\n"
+           "  -V, --version  print the version and exit\n"
+           "  -h, -?       print the short usage text (exit status 1)\n"
+           "      --help   show this help and exit\n"
+           "  name=value   set a parameter (name in any letter case); values are\n"
+           "               clamped to the parameter's range\n",
+           kProgram, kTableKind);
+}
 
 [[noreturn]] void usage()
 {
@@ -42,8 +66,18 @@ int main(int argc, char **argv)
     bool list = false;
     bool monitor = false;
     long interval_ms = -1;
+    switch (find_help_or_version(argc, argv, kOptions)) {
+    case EarlyOption::Help:
+        print_help();
+        return 0;
+    case EarlyOption::Version:
+        printf("QPX7.1.3.10\n");
+        return 0;
+    case EarlyOption::Run:
+        break;
+    }
     int c;
-    while ((c = getopt(argc, argv, "m:hlV")) != -1) {
+    while ((c = getopt(argc, argv, kOptions)) != -1) {
         switch (c) {
         case 'm':
             monitor = true;

@@ -1,5 +1,7 @@
 #include "monitor.h"
 
+#include "block_watch.h"
+
 #include <sys/time.h>
 #include <time.h>
 
@@ -93,7 +95,13 @@ void run_monitor(const TouchpadSharedBlock *block, long interval_ms, bool use_ne
 {
     static MonitorState st;
     monitor_init(&st, use_new_record, time_of_day());
+    // A driver restart creates the block anew: watch the new one in its place.
+    BlockWatch watch;
+    block_watch_init(&watch);
+    void *mapping = const_cast<TouchpadSharedBlock *>(block);
+    const char *program = use_new_record ? "vorellctl2" : "vorellctl";
     for (;;) {
+        block_watch_poll(&watch, mapping, program);
         TouchpadSharedBlock cur;
         memcpy(&cur, block, sizeof cur);
         monitor_cycle(&st, cur, time_of_day(), stdout);

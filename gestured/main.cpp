@@ -6,9 +6,15 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
 #include "engine_state.h"
 #include "held_input.h"
+#include "instance_lock.h"
+#include "long_options.h"
+#include "platform.h"
 #include "sampler.h"
+#include "session_control.h"
 
 namespace {
 
@@ -57,27 +63,76 @@ constexpr int kThreadCount = sizeof kThreads / sizeof kThreads[0];
     exit(1);
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
-    int opt;
-    while ((opt = getopt(argc, argv, "v")) != -1) {
-        if (opt == 'v') {
-            printf("%s\n", kVersion);
-            return 0;
-        }
-        // getopt has already printed its diagnostic; start up all the same.
-    }
-
+void run_startup_commands() {
     for (const char *cmd : kStartupCommands) {
         int rc = system(cmd);
         (void)rc;  // a missing client or block is not noticed here
     }
+}
+
+// The same commands once the engine runs, after a driver restart: on a
+// thread of their own, so that the sampler goes on sampling meanwhile, and
+// without system()'s process-wide changes to the signal dispositions.
+void *rerun_startup_commands(void *) {
+    for (const char *cmd : kStartupCommands) engine_platform.run_command(cmd);
+    return nullptr;
+}
+
+void block_replaced() {
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, rerun_startup_commands, nullptr) == 0)
+        pthread_detach(thread);
+    else
+        rerun_startup_commands(nullptr);
+}
+
+const char kOptions[] = "vd";
+InstanceLock instance_lock;
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    switch (find_help_or_version(argc, argv, kOptions)) {
+    case EarlyOption::Help:
+        print_help();
+        return 0;
+    case EarlyOption::Version:
+        printf("%s\n", kVersion);
+        return 0;
+    case EarlyOption::Run:
+        break;
+    }
+    bool debug = take_long_flag(&argc, argv, kOptions, "debug") > 0;
+    const bool release = take_long_flag(&argc, argv, kOptions, "release") > 0;
+
+    int opt;
+    while ((opt = getopt(argc, argv, kOptions)) != -1) {
+        if (opt == 'v') {
+            printf("%s\n", kVersion);
+            return 0;
+        }
+        if (opt == 'd') debug = true;
+        // getopt has already printed its diagnostic; start up all the same.
+    }
+    if (release) return release_everything_held();
+
+    // Before any other Xlib call, for the threads that use X.
+    XInitThreads();
+    // The connection that tells when the X server goes; with it open, one
+    // copy per display. (Without a display the action thread reports it.)
+    Display *watch_display = XOpenDisplay(nullptr);
+    if (watch_display) instance_lock_or_exit(&instance_lock, "gestured", DisplayString(watch_display));
+
+    run_startup_commands();
+    // After a driver restart the new block gets the same start-up settings.
+    sampler_block_replaced = block_replaced;
+    if (debug) install_debug_trace();
 
     // Before any thread exists: the threads inherit the blocked signals, and
     // a signal then releases whatever the engine holds down before it ends
     // the process.
     install_release_on_signal();
+    if (watch_display) end_with_x_server(watch_display);
 
     reset_engine_state();
     for (const SemaphoreStep &s : kSemaphores) {

@@ -2,6 +2,8 @@
 // SampleRecord to the ring for each change of the finger state.
 #include "sampler.h"
 
+#include "block_watch.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -9,6 +11,7 @@
 #include <unistd.h>
 
 int sampler_gave_up;
+void (*sampler_block_replaced)() = nullptr;
 
 namespace {
 
@@ -178,9 +181,15 @@ void *get_data_thread(void *) {
     TouchpadSharedBlock *block = sampler_attach();
     if (!block) return &sampler_gave_up;
     static SamplerState state;
+    static BlockWatch watch;
+    block_watch_init(&watch);
     sampler_start(&state, kSamplerPorts.now_s(nullptr));
     for (;;) {
         int pause_ms = sampler_poll(&state, block, &settings_snapshot, kSamplerPorts);
+        // A driver restart: the new block now sits at the same address.
+        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced &&
+            sampler_block_replaced)
+            sampler_block_replaced();
         usleep(pause_ms * 1000);
     }
     return nullptr;

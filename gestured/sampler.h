@@ -41,3 +41,8 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnap
 
 // get_data_thread's result when the block could not be attached.
 extern int sampler_gave_up;
+
+// Called by get_data_thread after the driver created the block anew and the
+// new one was mapped in place of the old (main runs the start-up commands
+// again). Set before the threads start.
+extern void (*sampler_block_replaced)();

@@ -11,8 +11,11 @@
 
 #include <X11/Xlib.h>
 
+#include "block_watch.h"
 #include "idle_monitor.h"
 #include "idle_options.h"
+#include "instance_lock.h"
+#include "long_options.h"
 #include "pid_file.h"
 #include "touchpad_block.h"
 #include "x_keymap.h"
@@ -50,6 +53,7 @@ void handle_signal(int sig)
 // case; switch the touchpad back on first so it is not left dead.
 int on_x_connection_lost(Display *)
 {
+    fputs("vorellidle: lost the X server\n", stderr);
     enable_touchpad(g_monitor, g_block);
     remove_own_pid_file();
     _exit(1);
@@ -69,6 +73,27 @@ bool poll_keyboard(Display *display)
     return keyboard_activity(g_monitor, keys, g_options.ignore_combos);
 }
 
+void print_help()
+{
+    fputs("Usage: vorellidle [-i idle-time] [-d] [-p pid-file] [-t] [-k] [-K] [-V]\n"
+          "Switches the touchpad off while keys are pressed and back on when the\n"
+          "keyboard has been idle for the idle time.\n"
+          "\n"
+          "  -i secs  seconds to wait after the last key press before enabling the\n"
+          "           touchpad (default 0.5)\n"
+          "  -d       start as a daemon, in the background\n"
+          "  -p file  with -d, write the daemon's pid into file\n"
+          "  -t       only disable tapping and scrolling, not pointer movement\n"
+          "  -k       ignore modifier keys\n"
+          "  -K       like -k, and ignore key presses while a modifier is held\n"
+          "  -V, --version  print the version and exit\n"
+          "      --help     show this help and exit\n"
+          "\n"
+          "One copy runs per user and display; the touchpad is switched back on when\n"
+          "the program ends by a signal or loses its X server.\n",
+          stdout);
+}
+
 void say(const char *word)
 {
     if (g_options.daemon)
@@ -81,6 +106,16 @@ void say(const char *word)
 
 int main(int argc, char **argv)
 {
+    switch (find_help_or_version(argc, argv, "i:dp:tkKV?")) {
+    case EarlyOption::Help:
+        print_help();
+        return 0;
+    case EarlyOption::Version:
+        printf("%s\n", kVersionString);
+        return 0;
+    case EarlyOption::Run:
+        break;
+    }
     switch (parse_idle_options(argc, argv, g_options)) {
     case IdleCommand::Run:
         break;
@@ -97,6 +132,8 @@ int main(int argc, char **argv)
         fputs("Can't open display.\n", stderr);
         return 2;
     }
+    static InstanceLock instance_lock;
+    instance_lock_or_exit(&instance_lock, "vorellidle", DisplayString(display));
     g_block = attach_shared_block();
     if (!g_block) {
         XCloseDisplay(display);
@@ -129,6 +166,7 @@ int main(int argc, char **argv)
             return 2;
         }
         umask(0);
+        instance_lock_note_pid(&instance_lock);
         if (g_options.pid_file) {
             if (!write_pid_file(g_options.pid_file, getpid())) {
                 perror("Can't create pid file");
@@ -154,8 +192,14 @@ int main(int argc, char **argv)
     }
     idle_monitor_init(g_monitor, modifier_codes, modifier_count, g_options.ignore_modifiers);
     poll_keyboard(display);  // primes the previous key vector
+    BlockWatch block_watch;
+    block_watch_init(&block_watch);
 
     for (;;) {
+        // After a driver restart the new block lies where the old one was;
+        // whatever this monitor had switched off belonged to the old one.
+        if (block_watch_poll(&block_watch, g_block, "vorellidle") == BlockCheck::Replaced)
+            g_monitor.disabled_by_monitor.store(false);
         double now = wall_clock_now();
         switch (idle_poll(g_monitor, g_options, g_block, now, poll_keyboard(display))) {
         case IdleChange::Unchanged:

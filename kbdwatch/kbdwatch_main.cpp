@@ -5,6 +5,8 @@
 
 #include <X11/Xlib.h>
 
+#include "instance_lock.h"
+#include "long_options.h"
 #include "touchpad_block.h"
 #include "watcher_run.h"
 
@@ -17,15 +19,36 @@ namespace {
 const WatcherBuild &g_build = kWatcherBuilds[KBDWATCH_BUILD];
 TouchpadSharedBlock *g_block = nullptr;
 
+void print_help()
+{
+    printf("Usage: %s [--help] [--version]\n"
+           "Raises %s in the touchpad block while keys are pressed, and lowers it\n"
+           "again a release delay after typing stops. Takes no other arguments; one\n"
+           "copy runs per user and display.\n",
+           g_build.program, g_build.flag[0].name);
+}
+
 }  // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    switch (find_help_or_version(argc, argv, "")) {
+    case EarlyOption::Help:
+        print_help();
+        return 0;
+    case EarlyOption::Version:
+        puts("QPX7.1.3.10");
+        return 0;
+    case EarlyOption::Run:
+        break;
+    }
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
         fputs("Can't open display.\n", stderr);
         return 2;
     }
+    static InstanceLock instance_lock;
+    instance_lock_or_exit(&instance_lock, g_build.program, DisplayString(display));
     g_block = attach_shared_block();
     if (!g_block) {
         XCloseDisplay(display);

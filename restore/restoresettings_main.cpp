@@ -1,7 +1,9 @@
 // restoresettings: re-applies the saved touchpad settings (~/.vorellshm)
 // through vorellctl2.
+#include <cstdio>
 #include <cstdlib>
 
+#include "long_options.h"
 #include "restore_settings.h"
 
 namespace {
@@ -12,10 +14,35 @@ void run_through_shell(void *, const char *command)
     (void)status;  // a failed setting does not stop the others
 }
 
+void print_help()
+{
+    fputs("Usage: restoresettings [--help] [--version]\n"
+          "Re-applies the touchpad settings saved in ~/.vorellshm (the listing of\n"
+          "'vorellctl2 -l') through vorellctl2. When that file is missing, the current\n"
+          "settings are saved there first. Works in the current directory, where it\n"
+          "leaves the files .vorellshm and .vorellshm_parameter.\n"
+          "\n"
+          "      --help     show this help and exit\n"
+          "      --version  print the version and exit\n",
+          stdout);
+}
+
 }  // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    // Nothing else on the command line means anything: every other word is
+    // ignored and the settings are restored.
+    switch (find_help_or_version(argc, argv, "")) {
+    case EarlyOption::Help:
+        print_help();
+        return 0;
+    case EarlyOption::Version:
+        puts("QPX7.1.3.10");
+        return 0;
+    case EarlyOption::Run:
+        break;
+    }
     const RestorePlatform platform = {nullptr, run_through_shell};
     return restore_settings(platform);
 }

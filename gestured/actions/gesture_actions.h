@@ -26,3 +26,7 @@ void hotkey_clear_scroll_and_zoom(int64_t now_ms);
 
 // One entry, everything but the queue wait and the read index.
 void carry_out_action(int32_t code, int32_t arg);
+
+// Called by hotkey_event_thread with each entry before it is carried out,
+// when set (gestured --debug sets it before the threads start).
+extern void (*action_trace)(int32_t code, int32_t arg);

@@ -9,6 +9,8 @@
 #include "platform.h"
 #include "x_input.h"
 
+void (*action_trace)(int32_t code, int32_t arg) = nullptr;
+
 void *hotkey_event_thread(void *)
 {
     Display *display = XOpenDisplay(nullptr);
@@ -28,6 +30,8 @@ void *hotkey_event_thread(void *)
     for (;;) {
         ActionEntry entry;
         action_queue_dequeue(&entry);
+        if (action_trace)
+            action_trace(entry.code, entry.arg);
         carry_out_action(entry.code, entry.arg);
     }
     return nullptr;

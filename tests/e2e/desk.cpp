@@ -1,6 +1,7 @@
 #include "desk.h"
 
 #include <errno.h>
+#include <sys/shm.h>
 #include <time.h>
 
 #include <gtest/gtest.h>
@@ -52,7 +53,8 @@ std::string trace_path(const std::string &name)
     return source_dir() + "/tests/e2e/traces/" + name + ".trace";
 }
 
-Desk::Desk(const std::vector<std::string> &settings, const std::string &title)
+Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
+           const std::vector<std::string> &engine_options)
 {
     enter_private_ipc();
     tpsim_out({"create"});
@@ -70,7 +72,9 @@ Desk::Desk(const std::vector<std::string> &settings, const std::string &title)
     if (!recorder_->wait_for_output("ready\n", 20))
         throw std::runtime_error("xrecord did not start: " + recorder_->err());
 
-    engine_ = std::make_unique<Background>(std::vector<std::string>{bin_path("gestured")}, opt);
+    std::vector<std::string> engine{bin_path("gestured")};
+    engine.insert(engine.end(), engine_options.begin(), engine_options.end());
+    engine_ = std::make_unique<Background>(engine, opt);
     double deadline = now_s() + 20;
     while (now_s() < deadline &&
            (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6))
@@ -138,6 +142,13 @@ void Desk::replay(const std::string &name)
     // The last state (normally no finger) stays a while, so that a replay
     // that follows at once is a new touch and not the same one going on.
     sleep_ms(30);
+}
+
+void Desk::forget_block()
+{
+    if (block_)
+        shmdt(block_);
+    block_ = nullptr;
 }
 
 void Desk::fingers(const std::vector<std::string> &columns)

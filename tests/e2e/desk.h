@@ -21,12 +21,17 @@ class Desk {
 public:
     // settings: tpsim assignments ("AutoScrollCheckBox=1") applied before
     // gestured starts; title: the focused window's title ("" = none).
-    explicit Desk(const std::vector<std::string> &settings = {}, const std::string &title = "");
+    // engine_options: extra command-line words for gestured.
+    explicit Desk(const std::vector<std::string> &settings = {}, const std::string &title = "",
+                  const std::vector<std::string> &engine_options = {});
     ~Desk();
 
     // Replays tests/e2e/traces/<name>.trace into the block, with its timing
     // (into NewStructFingers).
     void replay(const std::string &name);
+    // After the test removed the block and made a new one: replay() attaches
+    // the new one.
+    void forget_block();
     // Writes one whole finger state ("f=1", "x=3000", ...), then gives the
     // engine a sample period to see it.
     void fingers(const std::vector<std::string> &columns);

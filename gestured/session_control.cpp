@@ -1,0 +1,158 @@
+#include "session_control.h"
+
+#include <X11/extensions/XTest.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "engine_state.h"
+#include "gesture_actions.h"
+#include "held_input.h"
+#include "platform.h"
+#include "x_connection_watch.h"
+
+namespace {
+
+constexpr int kButtonsReported = 5;  // XQueryPointer reports buttons 1 to 5
+
+std::atomic<bool> ending{false};
+
+[[noreturn]] void end_after_x_loss()
+{
+    if (ending.exchange(true)) {
+        // Another thread is already on its way out.
+        for (;;)
+            pause();
+    }
+    fputs("gestured: lost the X server\n", stderr);
+    // The connection may have been closed by the server while the server
+    // itself lives on; then a fresh connection can still let go.
+    if (held_input_count() > 0) {
+        if (Display *d = XOpenDisplay(nullptr)) {
+            release_held_inputs(d);
+            XCloseDisplay(d);
+        }
+    }
+    fflush(stdout);
+    _exit(1);
+}
+
+int on_x_io_error(Display *) { end_after_x_loss(); }
+
+void *x_watch_thread(void *arg)
+{
+    wait_for_x_connection_end(static_cast<Display *>(arg));
+    end_after_x_loss();
+}
+
+const char *const kGestureNames[] = {
+    "GESTURE_BUTTON_LEFT",         "GESTURE_BUTTON_MIDDLE",        "GESTURE_BUTTON_RIGHT",
+    "GESTURE_TAP_TWO",             "GESTURE_TAP_THREE",            "GESTURE_SCROLL_Y_DEC",
+    "GESTURE_SCROLL_Y_INC",        "GESTURE_SCROLL_X_DEC",         "GESTURE_SCROLL_X_INC",
+    "GESTURE_ZOOM_OUT",            "GESTURE_ZOOM_IN",              "GESTURE_ROTATE_CW",
+    "GESTURE_ROTATE_CCW",          "GESTURE_SWIPE_X_DEC",          "GESTURE_SWIPE_X_INC",
+    "GESTURE_MY_HOME",             "GESTURE_SWITCH_WINDOWS_BEGIN", "GESTURE_SWITCH_WINDOWS_PREV",
+    "GESTURE_SWITCH_WINDOWS_NEXT", "GESTURE_SWITCH_WINDOWS_END",   "GESTURE_COVER",
+    "GESTURE_TAP_CLICK",           "GESTURE_DRAG_RELEASE",         "GESTURE_DRAG_PRESS",
+};
+static_assert(sizeof kGestureNames / sizeof kGestureNames[0] == GESTURE_DRAG_PRESS + 1,
+              "one name per action code");
+
+const char *const kInputKindNames[] = {"key tap",      "key press",     "key release", "text",
+                                       "button click", "button press",  "button release"};
+
+void trace_gesture(int32_t code, int32_t arg)
+{
+    const char *name = code == GESTURE_BUTTON_RELEASE               ? "GESTURE_BUTTON_RELEASE"
+                       : code >= 0 && code <= GESTURE_DRAG_PRESS ? kGestureNames[code]
+                                                                  : "unknown";
+    fprintf(stderr, "gestured: gesture %s (%d), argument %d\n", name, code, arg);
+}
+
+void trace_run_command(const char *command)
+{
+    fprintf(stderr, "gestured:   command: %s\n", command ? command : "");
+    real_run_command(command);
+}
+
+void trace_send_input(const char *operand, int button, InputKind kind)
+{
+    const char *what = kind >= KEY_TAP && kind <= BUTTON_RELEASE ? kInputKindNames[kind] : "input";
+    if (kind >= BUTTON_CLICK && kind <= BUTTON_RELEASE)
+        fprintf(stderr, "gestured:   %s %d\n", what, button);
+    else
+        fprintf(stderr, "gestured:   %s %s\n", what, operand ? operand : "");
+    real_send_input(operand, button, kind);
+}
+
+}  // namespace
+
+int release_everything_held()
+{
+    Display *d = XOpenDisplay(nullptr);
+    if (!d) {
+        fputs("Can't open display.\n", stderr);
+        return 0;
+    }
+    int event_base, error_base, major, minor;
+    if (!XTestQueryExtension(d, &event_base, &error_base, &major, &minor)) {
+        fputs("gestured: the X server has no XTEST extension\n", stderr);
+        XCloseDisplay(d);
+        return 0;
+    }
+    char keys[32];
+    XQueryKeymap(d, keys);
+    for (int code = 8; code < 256; ++code) {
+        if (keys[code / 8] & (1 << (code % 8)))
+            XTestFakeKeyEvent(d, static_cast<unsigned>(code), False, 0);
+    }
+    Window root, child;
+    int root_x, root_y, x, y;
+    unsigned int mask = 0;
+    XQueryPointer(d, DefaultRootWindow(d), &root, &child, &root_x, &root_y, &x, &y, &mask);
+    for (int b = 1; b <= kButtonsReported; ++b) {
+        if (mask & (Button1Mask << (b - 1)))
+            XTestFakeButtonEvent(d, static_cast<unsigned>(b), False, 0);
+    }
+    XSync(d, False);
+    XCloseDisplay(d);
+    return 0;
+}
+
+void end_with_x_server(Display *display)
+{
+    XSetIOErrorHandler(on_x_io_error);
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, x_watch_thread, display) != 0) {
+        // Without the thread an idle engine notices only at its next action.
+        perror("x_watch_thread create failed");
+        return;
+    }
+    pthread_detach(thread);
+}
+
+void install_debug_trace()
+{
+    action_trace = trace_gesture;
+    engine_platform.run_command = trace_run_command;
+    engine_platform.send_input = trace_send_input;
+}
+
+void print_help()
+{
+    fputs("Usage: gestured [-v] [-d] [--release] [--help] [--version]\n"
+          "Touchpad gesture engine: turns multi-finger touches into desktop actions.\n"
+          "\n"
+          "  -v, --version  print the version and exit\n"
+          "  -d, --debug    print each recognised gesture and the input or command it\n"
+          "                 leads to on standard error\n"
+          "      --release  release every key and button the X server holds down and\n"
+          "                 exit (run it after the engine was stopped or killed)\n"
+          "      --help     show this help and exit\n"
+          "\n"
+          "Only one copy runs per user and display. The engine ends when its X server\n"
+          "goes, and follows the touchpad block when the driver creates it anew.\n",
+          stdout);
+}

@@ -1,0 +1,28 @@
+// gestured's life in a desktop session, around the engine proper: the
+// release step run after the engine was stopped, the end when the X server
+// goes away, the --debug trace, and the help text.
+#pragma once
+
+#include <X11/Xlib.h>
+
+// Releases through XTEST every key and button the X server reports down
+// (XQueryKeymap, XQueryPointer) on the default display. A release the XTEST
+// device did not press is dropped by the server, so keys the user holds stay
+// held. Returns the exit status of the release step: 0, also when the
+// display cannot be opened ("Can't open display." on standard error; a
+// server that is gone holds nothing).
+int release_everything_held();
+
+// Ends the engine when its X server goes: an I/O error handler for every
+// display connection of the process, and a thread that sleeps on `display`'s
+// socket and wakes only when it closes. Either way the engine lets go of
+// whatever it holds (if a server is still there to hear it), says
+// "gestured: lost the X server" on standard error and exits with status 1.
+// `display` then belongs to that thread.
+void end_with_x_server(Display *display);
+
+// --debug: each action_queue entry and each input or command it leads to is
+// printed on standard error. Call before the engine threads start.
+void install_debug_trace();
+
+void print_help();

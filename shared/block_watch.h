@@ -1,0 +1,38 @@
+// Follows the touchpad block across driver restarts.
+//
+// When the driver (or the X server) restarts, it removes the block and
+// creates a new one under the same key; a program still attached to the old
+// segment would read and write a block nobody else sees. A BlockWatch
+// compares, at most once a second, the segment the key names with the one
+// attached, and maps a new one over the old at the same address, so every
+// pointer into the block stays valid in every thread and in signal handlers.
+#pragma once
+
+#include <cstdint>
+
+#include "touchpad_block.h"
+
+constexpr int kBlockCheckPeriodMs = 1000;
+
+struct BlockWatch {
+    int id = -1;          // segment attached at the watched address
+    int refused_id = -1;  // a newer segment that could not be attached (said once)
+    int64_t next_check_ms = 0;
+};
+
+enum class BlockCheck { Unchanged, Replaced };
+
+// Notes the segment now under the key as the attached one (call right after
+// attach_shared_block).
+void block_watch_init(BlockWatch *w);
+
+// Looks at once: if the key names another segment of the block's size, maps
+// it at block's address (the old mapping goes) and writes
+// "<program>: touchpad block re-created, attached again" to standard error.
+// A new segment of another size or one that cannot be attached is reported
+// once with the attach routine's words and left alone.
+BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program);
+
+// block_watch_check when at least a second has passed since the last look
+// (monotonic clock); otherwise Unchanged without a system call.
+BlockCheck block_watch_poll(BlockWatch *w, void *block, const char *program);

@@ -1,0 +1,203 @@
+// The session pieces on their own: picking --help/--version out of a command
+// line as getopt reads it, the lock's folder, name and exclusion, and
+// following a re-created block.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "block_watch.h"
+#include "instance_lock.h"
+#include "kbd_helpers.h"
+#include "long_options.h"
+#include "support.h"
+#include "touchpad_block.h"
+
+namespace {
+
+struct Argv {
+    explicit Argv(std::vector<std::string> words) : words_(std::move(words))
+    {
+        for (std::string &w : words_)
+            ptrs_.push_back(&w[0]);
+        ptrs_.push_back(nullptr);
+    }
+    int argc() const { return static_cast<int>(ptrs_.size()) - 1; }
+    char **argv() { return ptrs_.data(); }
+    std::vector<std::string> rest(int argc) const
+    {
+        std::vector<std::string> out;
+        for (int i = 0; i < argc; ++i)
+            out.push_back(ptrs_[i]);
+        return out;
+    }
+
+private:
+    std::vector<std::string> words_;
+    std::vector<char *> ptrs_;
+};
+
+// Restores an environment variable at the end of a test.
+struct EnvGuard {
+    explicit EnvGuard(const char *name) : name_(name)
+    {
+        if (const char *v = getenv(name))
+            old_ = v, had_ = true;
+    }
+    ~EnvGuard() { had_ ? setenv(name_, old_.c_str(), 1) : unsetenv(name_); }
+    const char *name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+}  // namespace
+
+TEST(LongOptions, HelpAndVersionWhereGetoptWouldSeeAnOption)
+{
+    struct Case {
+        std::vector<std::string> args;
+        EarlyOption expected;
+    };
+    const Case cases[] = {
+        {{"--help"}, EarlyOption::Help},
+        {{"--version"}, EarlyOption::Version},
+        {{"-l", "--version", "--help"}, EarlyOption::Version},  // the first one wins
+        {{"Foo=1", "--help"}, EarlyOption::Help},               // operands may come first
+        {{"-m", "--help"}, EarlyOption::Run},                   // the interval of -m
+        {{"-m10", "--help"}, EarlyOption::Help},
+        {{"-lm", "--help"}, EarlyOption::Run},                  // -m last in a cluster
+        {{"--", "--help"}, EarlyOption::Run},                   // an operand after "--"
+        {{"--helpx", "-help", "help"}, EarlyOption::Run},
+        {{}, EarlyOption::Run},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> words{"prog"};
+        words.insert(words.end(), c.args.begin(), c.args.end());
+        Argv a(words);
+        EXPECT_EQ(find_help_or_version(a.argc(), a.argv(), "m:hlV"), c.expected)
+            << testing::PrintToString(c.args);
+    }
+}
+
+TEST(LongOptions, TakenFlagsLeaveTheRestForGetopt)
+{
+    struct Case {
+        std::vector<std::string> args, left;
+        int removed;
+    };
+    const Case cases[] = {
+        {{"--debug", "-v"}, {"-v"}, 1},
+        {{"-q", "--debug", "x", "--debug"}, {"-q", "x"}, 2},
+        {{"--", "--debug"}, {"--", "--debug"}, 0},
+        {{"--debugging"}, {"--debugging"}, 0},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> words{"gestured"};
+        words.insert(words.end(), c.args.begin(), c.args.end());
+        Argv a(words);
+        int argc = a.argc();
+        EXPECT_EQ(take_long_flag(&argc, a.argv(), "vd", "debug"), c.removed);
+        std::vector<std::string> left{"gestured"};
+        left.insert(left.end(), c.left.begin(), c.left.end());
+        EXPECT_EQ(a.rest(argc), left);
+        EXPECT_EQ(a.argv()[argc], nullptr);
+    }
+}
+
+TEST(InstanceLock, DisplayKeys)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {":0", ":0"},          {":0.0", ":0"},      {"unix:3.1", ":3"},
+        {"host:10.0", "host:10"}, {"/tmp/launch/x:0", "_tmp_launch_x:0"},
+        {"fe80::1:2.0", "fe80::1:2"}, {"", ""},
+    };
+    for (const auto &c : cases) {
+        char key[64];
+        instance_display_key(c.first, key, sizeof key);
+        EXPECT_STREQ(key, c.second) << c.first;
+    }
+}
+
+TEST(InstanceLock, SecondTakerSeesTheHolderAndTheLockGoesWithTheDescriptor)
+{
+    EnvGuard guard("XDG_RUNTIME_DIR");
+    std::string dir = make_temp_dir();
+    ASSERT_EQ(chmod(dir.c_str(), 0700), 0);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+
+    InstanceLock first, second;
+    ASSERT_EQ(instance_lock_take(&first, "gestured", ":5.0"), LockResult::Taken);
+    EXPECT_EQ(std::string(first.path), dir + "/vorell-gestured-:5.lock");
+    EXPECT_EQ(read_file(first.path), std::to_string(getpid()) + "\n");
+
+    // flock is per open file: a second open in this process is a rival.
+    EXPECT_EQ(instance_lock_take(&second, "gestured", ":5"), LockResult::HeldElsewhere);
+    EXPECT_EQ(second.holder, getpid());
+    // Other programs and other displays have locks of their own.
+    InstanceLock other_program, other_display;
+    EXPECT_EQ(instance_lock_take(&other_program, "vorellidle", ":5"), LockResult::Taken);
+    EXPECT_EQ(instance_lock_take(&other_display, "gestured", ":6"), LockResult::Taken);
+
+    close(first.fd);
+    EXPECT_EQ(instance_lock_take(&second, "gestured", ":5"), LockResult::Taken);
+    close(second.fd);
+    close(other_program.fd);
+    close(other_display.fd);
+}
+
+TEST(InstanceLock, RuntimeFolderMustBeOurs)
+{
+    EnvGuard guard("XDG_RUNTIME_DIR");
+    char dir[kLockPathMax];
+    std::string fallback = "/tmp/vorell-" + std::to_string(geteuid());
+
+    const char *unusable[] = {"relative/dir", "/nonexistent/vorell", "/tmp"};
+    for (const char *runtime : unusable) {
+        setenv("XDG_RUNTIME_DIR", runtime, 1);
+        ASSERT_TRUE(instance_lock_dir(dir, sizeof dir)) << runtime;
+        EXPECT_EQ(std::string(dir), fallback) << runtime;
+    }
+    unsetenv("XDG_RUNTIME_DIR");
+    ASSERT_TRUE(instance_lock_dir(dir, sizeof dir));
+    EXPECT_EQ(std::string(dir), fallback);
+    struct stat st;
+    ASSERT_EQ(lstat(fallback.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(BlockWatch, NewBlockIsMappedWhereTheOldOneWas)
+{
+    enter_private_ipc();
+    TouchpadSharedBlock *block = create_test_block();
+    BlockWatch watch;
+    block_watch_init(&watch);
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged);
+
+    tpsim({"remove"});
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged) << "no block yet";
+
+    // Another size is refused, and only once.
+    tpsim({"create", "--size", "600"});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged);
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Incorrect size of shared memory area. Incompatible driver version?\n");
+    tpsim({"remove"});
+
+    tpsim({"create"});
+    tpsim({"set", "MaxTapTime=777"});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Replaced);
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "test: touchpad block re-created, attached again\n");
+    EXPECT_EQ(block->MaxTapTime, 777) << "the old address shows the new block";
+    block->MaxTapMove = 55;
+    tpsim({"get", "MaxTapMove"});
+    EXPECT_EQ(run_program({"tpsim", "get", "MaxTapMove"}).out, "55\n");
+}
