@@ -53,5 +53,5 @@ include(CPack)
 
 add_custom_target(uninstall
   COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
-          -DPREFIX=${CMAKE_INSTALL_PREFIX} -P ${CMAKE_SOURCE_DIR}/cmake/Uninstall.cmake
+          -P ${CMAKE_SOURCE_DIR}/cmake/Uninstall.cmake
   COMMENT "Removing the installed files")
