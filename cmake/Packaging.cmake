@@ -1,0 +1,57 @@
+# Debian package of the suite (cpack -G DEB in the build folder) and the
+# uninstall target.
+#
+# The package holds the programs, units, autostart entry, manual pages,
+# completion, udev rule and cursor images; the developer tools (tpsim,
+# xrecord) stay out.
+
+# Debian wants the licence as copyright and a compressed changelog in the
+# package's doc folder.
+install(FILES ${CMAKE_SOURCE_DIR}/dist/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+set(changelog_gz ${CMAKE_BINARY_DIR}/dist/changelog.gz)
+add_custom_command(OUTPUT ${changelog_gz}
+  COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/dist/debian/changelog > ${changelog_gz}
+  DEPENDS ${CMAKE_SOURCE_DIR}/dist/debian/changelog VERBATIM)
+add_custom_target(debian_changelog ALL DEPENDS ${changelog_gz})
+install(FILES ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vorelltouchpad)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "the Vorell touchpad developers <vorell-touchpad@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "touchpad gestures for X11 desktops")
+# CPack puts the summary first and indents this body under it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "The Vorell touchpad suite turns touchpad contacts into desktop actions:
+two-finger scrolling, pinch zoom and rotation, two- and three-finger taps,
+page swipes, window switching, tap-and-drag with drag lock and auto-scroll.
+It switches the touchpad off while you type, restores your settings at
+login, and starts and stops with the graphical session through systemd
+user units or an autostart entry.")
+set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Libraries from dpkg-shlibdeps; the X tools the engine runs by command.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xautomation, x11-xserver-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+  ${CMAKE_SOURCE_DIR}/dist/debian/postinst ${CMAKE_SOURCE_DIR}/dist/debian/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Installed into a staging root with DESTDIR, so that the install-time
+# configuration sees the package's prefix and the cursor images their fixed
+# /usr/share path.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_COMPONENTS_ALL suite cursor_images)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS OFF)
+set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)
+include(CPack)
+
+add_custom_target(uninstall
+  COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
+          -P ${CMAKE_SOURCE_DIR}/cmake/Uninstall.cmake
+  COMMENT "Removing the installed files")

@@ -1,0 +1,47 @@
+#!/bin/sh
+# vorell-session under a systemd user manager drives vorell.target. The
+# manager is a stand-in systemctl on PATH that logs its arguments and answers
+# is-enabled / is-active as each case says.
+# Usage: session_systemd_test.sh VORELL_SESSION
+set -u
+session=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir "$tmp/bin"
+cat >"$tmp/bin/systemctl" <<'EOT'
+#!/bin/sh
+echo "$*" >>"$FAKE_LOG"
+case "$*" in
+*list-unit-files*) echo "vorell.target enabled enabled" ;;
+*is-enabled*) exit "$FAKE_ENABLED" ;;
+*is-active*) exit "$FAKE_ACTIVE" ;;
+esac
+exit 0
+EOT
+chmod +x "$tmp/bin/systemctl"
+failures=0
+
+# case COMMAND ENABLED ACTIVE STATUS "expected systemctl calls after the probe"
+case_() {
+    : >"$tmp/log"
+    FAKE_LOG=$tmp/log FAKE_ENABLED=$2 FAKE_ACTIVE=$3 DISPLAY=:99 PATH="$tmp/bin:$PATH" \
+        "$session" "$1" >/dev/null 2>&1
+    status=$?
+    calls=$(grep -v -e '^--user show-environment$' -e '^--user list-unit-files vorell.target$' "$tmp/log" |
+        tr '\n' ';')
+    if [ "$status" != "$4" ] || [ "$calls" != "$5" ]; then
+        echo "$1 (enabled $2, active $3): status $status, calls '$calls'; expected $4, '$5'"
+        failures=$((failures + 1))
+    fi
+}
+
+case_ start     0 0 0 "--user import-environment DISPLAY XAUTHORITY;--user start vorell.target;"
+case_ stop      0 0 0 "--user stop vorell.target;"
+case_ enable    1 3 0 "--user enable vorell.target;"
+case_ disable   0 0 0 "--user disable vorell.target;"
+case_ status    0 0 0 "--user --no-pager list-units --all vorell*;--user is-active --quiet vorell.target;"
+case_ status    0 3 3 "--user --no-pager list-units --all vorell*;--user is-active --quiet vorell.target;"
+# The autostart entry starts the target only when the user enabled it.
+case_ autostart 0 3 0 "--user is-enabled --quiet vorell.target;--user import-environment DISPLAY XAUTHORITY;--user start --no-block vorell.target;"
+case_ autostart 1 3 0 "--user is-enabled --quiet vorell.target;"
+exit $((failures > 0))

@@ -1,0 +1,163 @@
+// vorell-session without a systemd user manager: it starts the whole suite
+// on a private Xvfb against the simulated block, once per display, shows
+// it, and stops it without leaving a process behind.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+
+const char *const kDaemons[] = {"gestured",     "vorellidle",          "kbdwatch-palmtrack",
+                                "kbdwatch-covergesture", "kbdwatch-kbd", "kbdwatch-tap",
+                                "kbdwatch-gesture"};
+
+// A process that has ended but is not yet reaped counts as gone.
+bool alive(pid_t pid)
+{
+    std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
+    if (stat.empty())
+        return false;
+    size_t paren = stat.rfind(')');
+    return paren != std::string::npos && stat.size() > paren + 2 && stat[paren + 2] != 'Z';
+}
+
+// Waits, with a generous bound, for a process to be gone: its last
+// clean-up may still run just after vorell-session has seen it end.
+bool gone_within(pid_t pid, double seconds)
+{
+    for (int waited_ms = 0; alive(pid); waited_ms += 20) {
+        if (waited_ms > seconds * 1000)
+            return false;
+        sleep_ms(20);
+    }
+    return true;
+}
+
+// "name   running (pid N)" lines of the status output.
+std::map<std::string, pid_t> running(const std::string &status)
+{
+    std::map<std::string, pid_t> pids;
+    std::istringstream in(status);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string name, state, pid_word;
+        words >> name >> state >> pid_word >> pid_word;
+        if (state == "running")
+            pids[name] = atoi(pid_word.c_str());
+    }
+    return pids;
+}
+
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        enter_private_ipc();
+        tpsim({"create"});
+        char tmpl[] = "/tmp/vorell-session-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        root_ = tmpl;
+        for (const char *dir : {"/home", "/state", "/runtime"})
+            ASSERT_EQ(mkdir((root_ + dir).c_str(), 0700), 0);
+    }
+
+    void TearDown() override
+    {
+        session("stop");
+        std::string cmd = "rm -rf '" + root_ + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+
+    RunResult session(const std::string &command)
+    {
+        RunOptions opt;
+        opt.env = {x_.env(), "HOME=" + root_ + "/home", "XDG_STATE_HOME=" + root_ + "/state",
+                   "XDG_RUNTIME_DIR=" + root_ + "/runtime", "VORELL_SESSION_NO_SYSTEMD=1"};
+        opt.timeout_s = 60;
+        return run_program({"vorell-session", command}, opt);
+    }
+
+    Xvfb x_;
+    std::string root_;
+};
+
+TEST_F(SessionTest, StartsEveryDaemonOnceAndStopsThemAll)
+{
+    RunResult start = session("start");
+    ASSERT_EQ(start.status, 0) << start.err;
+
+    RunResult status = session("status");
+    EXPECT_EQ(status.status, 0) << status.out << status.err;
+    std::map<std::string, pid_t> pids = running(status.out);
+    for (const char *daemon : kDaemons) {
+        ASSERT_EQ(pids.count(daemon), 1u) << daemon << " not running:\n" << status.out;
+        EXPECT_TRUE(alive(pids[daemon])) << daemon;
+        std::string cmdline = read_file("/proc/" + std::to_string(pids[daemon]) + "/cmdline");
+        EXPECT_NE(cmdline.find(daemon), std::string::npos) << cmdline;
+    }
+
+    // The restore ran in the state folder, not in the home folder, and saved
+    // the block's settings where the next start reads them.
+    EXPECT_FALSE(read_file(root_ + "/state/vorell/.vorellshm_parameter").empty());
+    EXPECT_TRUE(read_file(root_ + "/home/.vorellshm_parameter").empty());
+    EXPECT_NE(read_file(root_ + "/home/.vorellshm").find("Parameter settings:"), std::string::npos);
+
+    // A second start on the same display starts nothing new.
+    ASSERT_EQ(session("start").status, 0);
+    EXPECT_EQ(running(session("status").out), pids);
+
+    RunResult stop = session("stop");
+    EXPECT_EQ(stop.status, 0) << stop.err;
+    for (const auto &[name, pid] : pids)
+        EXPECT_TRUE(gone_within(pid, 5)) << name << " still runs";
+    status = session("status");
+    EXPECT_EQ(status.status, 3);
+    EXPECT_TRUE(running(status.out).empty()) << status.out;
+}
+
+TEST_F(SessionTest, StatusNamesWhatCrashed)
+{
+    ASSERT_EQ(session("start").status, 0);
+    std::map<std::string, pid_t> pids = running(session("status").out);
+    ASSERT_EQ(pids.count("gestured"), 1u);
+    kill(pids["gestured"], SIGKILL);
+    ASSERT_TRUE(gone_within(pids["gestured"], 10));
+
+    RunResult status = session("status");
+    EXPECT_EQ(status.status, 3);
+    EXPECT_NE(status.out.find("gestured               stopped"), std::string::npos) << status.out;
+    EXPECT_EQ(running(status.out).size(), pids.size() - 1);
+}
+
+TEST(SessionCommand, HelpAndUnknownCommands)
+{
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char *text;
+    } cases[] = {
+        {{"vorell-session", "--help"}, 0, "Usage: vorell-session COMMAND"},
+        {{"vorell-session", "--version"}, 0, "vorell-session 7.1.3"},
+        {{"vorell-session", "frobnicate"}, 1, "Usage: vorell-session COMMAND"},
+        {{"vorell-session"}, 1, "Usage: vorell-session COMMAND"},
+    };
+    for (const auto &c : cases) {
+        RunResult r = run_program(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.back();
+        EXPECT_NE((r.out + r.err).find(c.text), std::string::npos) << r.out << r.err;
+    }
+}
+
+}  // namespace
