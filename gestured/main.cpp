@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "command_runner.h"
+#include "driver_parameters.h"
 #include "engine_state.h"
 #include "held_input.h"
 #include "sampler.h"
@@ -69,10 +71,11 @@ int main(int argc, char **argv) {
         // getopt has already printed its diagnostic; start up all the same.
     }
 
-    for (const char *cmd : kStartupCommands) {
-        int rc = system(cmd);
-        (void)rc;  // a missing client or block is not noticed here
-    }
+    // What the start-up and drag commands change is put back when a signal
+    // ends the engine.
+    driver_parameters_remember();
+    for (const char *cmd : kStartupCommands)
+        run_command_bounded(cmd);  // a missing client or block is not noticed here
 
     // Before any thread exists: the threads inherit the blocked signals, and
     // a signal then releases whatever the engine holds down before it ends

@@ -51,6 +51,7 @@ struct TouchState {
     int32_t seen_x2_1, seen_x2_2;  // x2 values of the last record with f 0 or 2
     int32_t tap_origin_x, tap_origin_y;
     int64_t last_move_ms;  // last two-finger movement while scroll_active
+    int32_t scrolled;      // this touch has enqueued a scroll step
 };
 
 constexpr int32_t kNoButton = 100;

@@ -210,6 +210,16 @@ void tap_at_lift_off(const StepContext &c) {
     }
 }
 
+bool scroll_steps_queued(const TouchState &t) {
+    return t.scrolled != 0 && action_entries_outstanding();
+}
+
+// Movement counts toward a flick once a scroll step is armed, or once this
+// touch has enqueued one that the action thread has yet to carry out.
+bool flick_may_follow(const TouchState &t) {
+    return scroll_active.load() != 0 || t.scrolled != 0;
+}
+
 void lift_off_reset(const StepContext &c, int64_t now_ms) {
     TouchState &t = c.st->touch;
     ThreeFingerState &th = c.st->three;
@@ -239,13 +249,17 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     th.swipe_armed = 1;
     th.fast_key_armed = 1;
 
-    // A flick: the fingers left while still moving.
-    if (scroll_active.load() != 0) {
+    // A flick: the fingers left while still moving. When the action thread
+    // has not yet carried out this touch's scroll steps, whether they arm
+    // auto-scroll is not known yet: the auto-scroll thread waits for them
+    // before it looks at scroll_active.
+    if (scroll_active.load() != 0 || scroll_steps_queued(t)) {
         int64_t since_move = now_ms - t.last_move_ms;
-        if (since_move <= 199 && scroll_active.load() != 0 &&
+        if (since_move <= 199 && (scroll_active.load() != 0 || scroll_steps_queued(t)) &&
             c.snap.AutoScrollCheckBox.load(std::memory_order_relaxed) == 1)
             c.ports.post_auto_scroll(c.ports.ctx);
     }
+    t.scrolled = 0;
 }
 
 void end_of_sample(const StepContext &c, int64_t now_ms) {
@@ -262,7 +276,7 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
         const TwoFingerState &two = st.two;
         bool moving = std::abs(two.dx1) > 4 || std::abs(two.dx2) > 4 || std::abs(two.dy1) > 5 ||
                       std::abs(two.dy2) > 5;
-        if (scroll_active.load() != 0 && moving) t.last_move_ms = now_ms;
+        if (flick_may_follow(t) && moving) t.last_move_ms = now_ms;
         t.one_finger_count = 0;
         three_finger_reset(&st.three);
         break;

@@ -322,6 +322,7 @@ void scrolling(const StepContext &c) {
     }
     zero_gesture_counts(&two);
     c.st->touch.touch_consumed = 1;
+    c.st->touch.scrolled = 1;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // SampleRecord to the ring for each change of the finger state.
 #include "sampler.h"
 
+#include "command_runner.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -21,8 +23,7 @@ double wall_seconds(void *) {
 void post_sample(void *) { sem_post(&get_data_sem); }
 
 void run_shell(void *, const char *cmd) {
-    int rc = system(cmd);
-    (void)rc;  // the tool's result changes nothing here
+    run_command_bounded(cmd);  // the tool's result changes nothing here
 }
 
 template <typename T>

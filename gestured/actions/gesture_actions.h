@@ -26,3 +26,6 @@ void hotkey_clear_scroll_and_zoom(int64_t now_ms);
 
 // One entry, everything but the queue wait and the read index.
 void carry_out_action(int32_t code, int32_t arg);
+// The thread's loop body: waits for the next entry, carries it out and
+// counts it in action_entries_done.
+void carry_out_next_action();

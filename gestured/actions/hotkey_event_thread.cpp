@@ -25,10 +25,7 @@ void *hotkey_event_thread(void *)
     build_keysym_table(display);
     hotkey_clear_scroll_and_zoom(engine_platform.now_ms());
 
-    for (;;) {
-        ActionEntry entry;
-        action_queue_dequeue(&entry);
-        carry_out_action(entry.code, entry.arg);
-    }
+    for (;;)
+        carry_out_next_action();
     return nullptr;
 }

@@ -46,7 +46,10 @@ TEST(Release, KilledDuringAutoScrollTheEngineLetsGoOfTheArrowKey)
     EXPECT_EQ(desk.engine().stop(SIGHUP), 128 + SIGHUP);
     ASSERT_TRUE(desk.wait_for("KeyRelease Left", 9));
     desk.settle();
-    EXPECT_EQ(desk.count("KeyPress Left"), desk.count("KeyRelease Left"));
+    // Eight steps and the held key each let go of Left once; the server's
+    // auto-repeat of the held key may add presses, never releases.
+    EXPECT_EQ(desk.count("KeyRelease Left"), 9);
+    EXPECT_GE(desk.count("KeyPress Left"), 9);
     EXPECT_EQ(desk.lines().back(), "KeyRelease Left");
 }
 
