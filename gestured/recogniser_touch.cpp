@@ -54,6 +54,15 @@ int32_t button_field(const SampleRecord &r, int32_t button) {
     return 0;
 }
 
+void release_remapped_button(const StepContext &c) {
+    TouchState &t = c.st->touch;
+    if (t.held_button >= 0 && t.held_button <= 2 && button_field(c.rec, t.held_button) == 0) {
+        c.enqueue(GESTURE_BUTTON_RELEASE, button_combo(c.snap, t.held_button));
+        t.held_button = kNoButton;
+        t.button_latched = 0;
+    }
+}
+
 void remapped_buttons(const StepContext &c) {
     if (c.snap.ButtonCheckBox.load(std::memory_order_relaxed) == 0) return;
     TouchState &t = c.st->touch;
@@ -70,11 +79,7 @@ void remapped_buttons(const StepContext &c) {
             }
         }
     }
-    if (t.held_button >= 0 && t.held_button <= 2 && button_field(c.rec, t.held_button) == 0) {
-        c.enqueue(GESTURE_BUTTON_RELEASE, button_combo(c.snap, t.held_button));
-        t.held_button = kNoButton;
-        t.button_latched = 0;
-    }
+    release_remapped_button(c);
 }
 
 void drag_lift_off(const StepContext &c) {
@@ -86,6 +91,21 @@ void drag_lift_off(const StepContext &c) {
         drag_fingers_up.store(1);
         drag_lift_event.store(1);
         c.ports.post_drag(c.ports.ctx);
+    }
+}
+
+// The part of a sample that still runs while TouchpadOff is set: the
+// release of a held remapped button and, at a lift, the end of a drag and of
+// window switching.
+void end_what_was_begun(const StepContext &c) {
+    release_remapped_button(c);
+    if (c.rec.f != 0) return;
+    drag_lift_off(c);
+    ThreeFingerState &th = c.st->three;
+    if (th.three_finger_mode == kSwitchingWindows) {
+        th.switching_windows = 0;
+        th.three_finger_mode = kThreeNone;
+        c.enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
     }
 }
 
@@ -320,9 +340,16 @@ void recogniser_step(RecogniserState *st, const SampleRecord &rec, const Setting
     begin_sample(&st->two);
     drag_finger_count.store(rec.f);
     scroll_finger_count.store(rec.f);
-    if (snap.TouchpadOff.load(std::memory_order_relaxed) != 0) return;
-
     const StepContext c{st, rec, snap, ports};
+    if (snap.TouchpadOff.load(std::memory_order_relaxed) != 0) {
+        // Nothing new begins while the touchpad is off, but what a touch
+        // began before must still end: a typing monitor that switches the
+        // pad off because of the engine's own Alt+Tab must not leave Alt_L
+        // held, nor a drag its button.
+        end_what_was_begun(c);
+        return;
+    }
+
     track_fingers(c);
     remapped_buttons(c);
     drag_lift_off(c);
