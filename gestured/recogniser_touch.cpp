@@ -29,7 +29,7 @@ void track_fingers(const StepContext &c) {
         t.one_finger_count++;
         t.last_one_x = c.rec.x;
         t.last_one_y = c.rec.y;
-        t.one_dx = t.one_finger_count > 1 ? c.rec.x - t.prev_one_x : 0;
+        t.one_dx = t.one_finger_count > 1 ? sat_diff(c.rec.x, t.prev_one_x) : 0;
     } else if (c.rec.f == 3) {
         three_finger_track(c);
     }
@@ -119,8 +119,8 @@ void centroid_and_touch_start(const StepContext &c) {
         t.centroid_x = r.x3_1;
         t.centroid_y = r.y3_1;
     } else {
-        t.centroid_x = (r.x2_1 + r.x2_2) / 2;
-        t.centroid_y = (r.y2_1 + r.y2_2) / 2;
+        t.centroid_x = static_cast<int32_t>((int64_t{r.x2_1} + r.x2_2) / 2);
+        t.centroid_y = static_cast<int32_t>((int64_t{r.y2_1} + r.y2_2) / 2);
         t.seen_x2_1 = r.x2_1;
         t.seen_x2_2 = r.x2_2;
     }
@@ -144,8 +144,8 @@ void rise_and_fall(const StepContext &c) {
 }
 
 bool moved_from_start(const TouchState &t) {
-    return std::abs(t.centroid_x - t.touch_start_cx) > 32 ||
-           std::abs(t.centroid_y - t.touch_start_cy) > 32;
+    return abs_diff(t.centroid_x, t.touch_start_cx) > 32 ||
+           abs_diff(t.centroid_y, t.touch_start_cy) > 32;
 }
 
 void settle_and_movement(const StepContext &c) {
@@ -158,8 +158,8 @@ void settle_and_movement(const StepContext &c) {
             if (r.f == 1) {
                 moved = moved_from_start(t);
             } else if (r.f == 2) {
-                moved = moved_from_start(t) || std::abs(r.x2_1 - t.touch_start_x2_1) > 8 ||
-                        std::abs(r.x2_2 - t.touch_start_x2_2) > 8;
+                moved = moved_from_start(t) || abs_diff(r.x2_1, t.touch_start_x2_1) > 8 ||
+                        abs_diff(r.x2_2, t.touch_start_x2_2) > 8;
             } else if (r.f == 3) {
                 moved = t.settle_count > 6;
             }
@@ -173,8 +173,8 @@ void settle_and_movement(const StepContext &c) {
 void retouch_near_tapped_spot(const StepContext &c) {
     const TouchState &t = c.st->touch;
     if (tap_state.load() != 1 || drag_active.load() != 0) return;
-    int32_t near = std::abs(t.centroid_x - t.tap_origin_x) <= 599 &&
-                   std::abs(t.centroid_y - t.tap_origin_y) <= 599;
+    int32_t near = abs_diff(t.centroid_x, t.tap_origin_x) <= 599 &&
+                   abs_diff(t.centroid_y, t.tap_origin_y) <= 599;
     retouch_near_tap.store(near);
     retouch_seen.store(near);
 }
@@ -294,8 +294,8 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
         break;
     case 2: {
         const TwoFingerState &two = st.two;
-        bool moving = std::abs(two.dx1) > 4 || std::abs(two.dx2) > 4 || std::abs(two.dy1) > 5 ||
-                      std::abs(two.dy2) > 5;
+        bool moving = magnitude(two.dx1) > 4 || magnitude(two.dx2) > 4 ||
+                      magnitude(two.dy1) > 5 || magnitude(two.dy2) > 5;
         if (flick_may_follow(t) && moving) t.last_move_ms = now_ms;
         t.one_finger_count = 0;
         three_finger_reset(&st.three);
