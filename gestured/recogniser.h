@@ -92,6 +92,9 @@ struct TwoFingerState {
     uint32_t vscroll_inc_travel, vscroll_dec_travel, hscroll_inc_travel, hscroll_dec_travel;
     int32_t scroll_flags;
     int32_t last_scroll_flags;
+    // 1 once this touch has measured a movement: until then the movement
+    // values are an earlier touch's, and gather no scroll travel.
+    int32_t movement_of_touch;
 };
 
 enum ThreeFingerMode : int32_t {

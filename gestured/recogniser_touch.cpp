@@ -268,6 +268,7 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     th.fast_dec_travel = 0;
     th.swipe_armed = 1;
     th.fast_key_armed = 1;
+    c.st->two.movement_of_touch = 0;
 
     // A flick: the fingers left while still moving. When the action thread
     // has not yet carried out this touch's scroll steps, whether they arm
@@ -294,8 +295,9 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
         break;
     case 2: {
         const TwoFingerState &two = st.two;
-        bool moving = magnitude(two.dx1) > 4 || magnitude(two.dx2) > 4 ||
-                      magnitude(two.dy1) > 5 || magnitude(two.dy2) > 5;
+        bool moving = two.movement_of_touch &&
+                      (magnitude(two.dx1) > 4 || magnitude(two.dx2) > 4 ||
+                       magnitude(two.dy1) > 5 || magnitude(two.dy2) > 5);
         if (flick_may_follow(t) && moving) t.last_move_ms = now_ms;
         t.one_finger_count = 0;
         three_finger_reset(&st.three);

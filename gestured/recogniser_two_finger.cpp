@@ -122,6 +122,7 @@ void measure_movement(TwoFingerState *two) {
     two->ysep = sat_diff(cur.y2_2, cur.y2_1);
     two->prev_xsep = sat_diff(prev.x2_2, prev.x2_1);
     two->prev_ysep = sat_diff(prev.y2_2, prev.y2_1);
+    two->movement_of_touch = 1;
     two->pair_class = direction_class(two->xsep, two->ysep);
     two->prev_pair_class = direction_class(two->prev_xsep, two->prev_ysep);
     two->motion1_class = direction_class(two->dx1, two->dy1);
@@ -279,6 +280,13 @@ void scroll_step(TwoFingerState *two, const ScrollAxis &a, int32_t slider) {
 void scrolling(const StepContext &c) {
     TwoFingerState &two = c.st->two;
     const int32_t slider = relaxed(c.snap.ScrollingSpeedSlider);
+    // A new touch's first record has no movement of its own: what an earlier
+    // touch left behind must not become travel (a still two-finger tap after
+    // a fast scroll would turn into one more scroll step).
+    if (!two.movement_of_touch) {
+        two.last_scroll_flags = 0;  // as after any record without a step
+        return;
+    }
     const int32_t dy1 = two.dy1, dy2 = two.dy2;
 
     if (relaxed(c.snap.VerticalScrollingCheckBox) == 1 &&
