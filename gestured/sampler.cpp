@@ -4,6 +4,7 @@
 
 #include "command_runner.h"
 
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -176,6 +177,8 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnap
 }
 
 void *get_data_thread(void *) {
+    // Named so that a test can watch this thread's polls from outside.
+    pthread_setname_np(pthread_self(), "gestured-sample");
     TouchpadSharedBlock *block = sampler_attach();
     if (!block) return &sampler_gave_up;
     static SamplerState state;
