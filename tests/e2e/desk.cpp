@@ -152,6 +152,7 @@ void Desk::replay(const std::string &name)
     std::string line;
     bool first = true;
     double last_time = 0;
+    double last_write = 0;
     while (std::getline(in, line)) {
         TraceStep step;
         const char *why = nullptr;
@@ -160,8 +161,10 @@ void Desk::replay(const std::string &name)
             continue;
         if (kind == TraceLine::kBad)
             throw std::runtime_error("bad trace line in " + name + ": " + (why ? why : ""));
-        if (!first && step.time > last_time) {
-            const double gap = step.time - last_time;
+        // Each gap counts from the write before, the wait for the sampler
+        // included.
+        const double gap = step.time - last_time - (now_s() - last_write);
+        if (!first && gap > 0) {
             struct timespec ts;
             ts.tv_sec = static_cast<time_t>(gap);
             ts.tv_nsec = static_cast<long>((gap - static_cast<double>(ts.tv_sec)) * 1e9);
@@ -169,6 +172,7 @@ void Desk::replay(const std::string &name)
             }
         }
         write_finger_state(block_, step.state, true);
+        last_write = now_s();
         // The trace's gaps are the least time between states; a busy machine
         // may stretch them, but never let the engine miss a state.
         wait_for_sampler();
