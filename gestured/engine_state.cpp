@@ -77,12 +77,21 @@ int32_t queue_read_index = 0;
 
 }  // namespace
 
+std::atomic<uint32_t> action_entries_queued{0};
+std::atomic<uint32_t> action_entries_done{0};
+
+bool action_entries_outstanding() {
+    return action_entries_done.load() != action_entries_queued.load();
+}
+
 void action_queue_reset() {
     pthread_mutex_lock(&queue_mutex);
     for (ActionEntry &e : queue_entries) e = ActionEntry{0, 0, 0};
     action_queue_head = 0;
     queue_unread = 0;
     queue_read_index = 0;
+    action_entries_queued.store(0);
+    action_entries_done.store(0);
     pthread_mutex_unlock(&queue_mutex);
 }
 
@@ -92,6 +101,7 @@ void action_queue_enqueue_with(int32_t code, int32_t arg, void (*between)(void *
     queue_entries[action_queue_head] = ActionEntry{code, arg, 1};
     if (between) between(ctx);
     ++queue_unread;
+    action_entries_queued.fetch_add(1);
     sem_post(&ctrl_data_sem);
     action_queue_head = (action_queue_head + 1) % kActionQueueSize;
     pthread_mutex_unlock(&queue_mutex);

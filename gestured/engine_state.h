@@ -106,6 +106,15 @@ void action_queue_take_posted(ActionEntry *out);
 // Number of written, unread entries (for tests and diagnostics).
 int action_queue_unread();
 
+// Entries ever enqueued (counted by the enqueue, under the producers' mutex)
+// and entries the consumer has finished carrying out (counted by it after
+// each one). They differ while the action thread is behind, so that a
+// decision that hangs on what the queued entries will do can wait for them.
+extern std::atomic<uint32_t> action_entries_queued;
+extern std::atomic<uint32_t> action_entries_done;
+// True while some enqueued entry has not yet been carried out.
+bool action_entries_outstanding();
+
 // ---------------------------------------------------------------------------
 // settings_snapshot: the engine's copy of the user parameters, refreshed by
 // get_data_thread at every poll; the other threads only read it. Members

@@ -8,6 +8,8 @@
 
 #include <X11/Xlib.h>
 
+#include "command_runner.h"
+#include "driver_parameters.h"
 #include "engine_state.h"
 #include "held_input.h"
 #include "instance_lock.h"
@@ -64,16 +66,19 @@ constexpr int kThreadCount = sizeof kThreads / sizeof kThreads[0];
 }
 
 void run_startup_commands() {
-    for (const char *cmd : kStartupCommands) {
-        int rc = system(cmd);
-        (void)rc;  // a missing client or block is not noticed here
-    }
+    // What the start-up and drag commands change is put back when a signal
+    // ends the engine.
+    driver_parameters_remember();
+    for (const char *cmd : kStartupCommands)
+        run_command_bounded(cmd);  // a missing client or block is not noticed here
 }
 
 // The same commands once the engine runs, after a driver restart: on a
 // thread of their own, so that the sampler goes on sampling meanwhile, and
-// without system()'s process-wide changes to the signal dispositions.
+// like every command of the running engine, bounded.
 void *rerun_startup_commands(void *) {
+    // The new block's own values are the ones to put back at the end.
+    driver_parameters_remember();
     for (const char *cmd : kStartupCommands) engine_platform.run_command(cmd);
     return nullptr;
 }

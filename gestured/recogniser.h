@@ -9,10 +9,14 @@
 // ports (action queue entries, drag events, auto-scroll starts) or through
 // the shared drag and auto-scroll words of engine_state.h.
 //
-// All arithmetic is 32-bit integer; divisions truncate toward zero.
+// State is 32-bit integer and divisions truncate toward zero. Differences
+// and sums of coordinates are formed in 64 bits and saturated to 32 bits
+// where they are kept, so that any value the block may hold gives a defined
+// result; for every position a pad reports the result is the 32-bit one.
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "engine_state.h"
 
@@ -51,6 +55,7 @@ struct TouchState {
     int32_t seen_x2_1, seen_x2_2;  // x2 values of the last record with f 0 or 2
     int32_t tap_origin_x, tap_origin_y;
     int64_t last_move_ms;  // last two-finger movement while scroll_active
+    int32_t scrolled;      // this touch has enqueued a scroll step
 };
 
 constexpr int32_t kNoButton = 100;
@@ -87,6 +92,9 @@ struct TwoFingerState {
     uint32_t vscroll_inc_travel, vscroll_dec_travel, hscroll_inc_travel, hscroll_dec_travel;
     int32_t scroll_flags;
     int32_t last_scroll_flags;
+    // 1 once this touch has measured a movement: until then the movement
+    // values are an earlier touch's, and gather no scroll travel.
+    int32_t movement_of_touch;
 };
 
 enum ThreeFingerMode : int32_t {
@@ -153,3 +161,22 @@ void three_finger_stage(const StepContext &c);
 // Wall-clock milliseconds (seconds and milliseconds of the time of day), the
 // recogniser's clock in production.
 int64_t wall_clock_ms();
+
+// --- arithmetic shared by the stages --------------------------------------
+
+inline int32_t saturate32(int64_t v) {
+    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+// a - b and a + b, saturated.
+inline int32_t sat_diff(int32_t a, int32_t b) { return saturate32(int64_t{a} - b); }
+inline int32_t sat_sum(int32_t a, int32_t b) { return saturate32(int64_t{a} + b); }
+// |a - b| and |v| without overflow.
+inline int64_t abs_diff(int32_t a, int32_t b) {
+    int64_t d = int64_t{a} - b;
+    return d < 0 ? -d : d;
+}
+inline uint32_t magnitude(int32_t v) {
+    return v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+}

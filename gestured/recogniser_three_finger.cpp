@@ -29,9 +29,9 @@ void cover(const StepContext &c) {
 // Adds a movement to the travel of its sign.
 void add_signed(int32_t d, int32_t *inc, int32_t *dec) {
     if (d < 0)
-        *dec += d;
+        *dec = sat_sum(*dec, d);
     else if (d > 0)
-        *inc += d;
+        *inc = sat_sum(*inc, d);
 }
 
 void window_step(const StepContext &c, int32_t *inc, int32_t *dec, int32_t limit) {
@@ -72,9 +72,9 @@ void three_finger_track(const StepContext &c) {
         th.three_dx = th.three_dy = th.prev_three_dy = th.three_ddy = 0;
         return;
     }
-    th.three_dx = c.rec.x3_1 - th.prev_three_x;
-    th.three_dy = c.rec.y3_1 - th.prev_three_y;
-    if (th.three_count >= 3) th.three_ddy = th.three_dy - th.prev_three_dy;
+    th.three_dx = sat_diff(c.rec.x3_1, th.prev_three_x);
+    th.three_dy = sat_diff(c.rec.y3_1, th.prev_three_y);
+    if (th.three_count >= 3) th.three_ddy = sat_diff(th.three_dy, th.prev_three_dy);
     th.prev_three_dy = th.three_dy;
 }
 
@@ -96,10 +96,10 @@ void three_finger_stage(const StepContext &c) {
         (th.three_dy < 21 || (th.three_ddy <= 10 && th.three_dy <= 45)) &&
         th.swipe_dec_travel <= 39 && th.swipe_inc_travel <= 39) {
         if (c.rec.y3_1 > th.prev_three_y) {
-            th.fast_inc_travel += th.three_dy;
+            th.fast_inc_travel = sat_sum(th.fast_inc_travel, th.three_dy);
             th.fast_dec_travel = 0;
         } else if (c.rec.y3_1 < th.prev_three_y) {
-            th.fast_dec_travel += th.three_dy;
+            th.fast_dec_travel = sat_sum(th.fast_dec_travel, th.three_dy);
             th.fast_inc_travel = 0;
         }
     }

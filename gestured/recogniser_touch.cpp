@@ -29,7 +29,7 @@ void track_fingers(const StepContext &c) {
         t.one_finger_count++;
         t.last_one_x = c.rec.x;
         t.last_one_y = c.rec.y;
-        t.one_dx = t.one_finger_count > 1 ? c.rec.x - t.prev_one_x : 0;
+        t.one_dx = t.one_finger_count > 1 ? sat_diff(c.rec.x, t.prev_one_x) : 0;
     } else if (c.rec.f == 3) {
         three_finger_track(c);
     }
@@ -54,6 +54,15 @@ int32_t button_field(const SampleRecord &r, int32_t button) {
     return 0;
 }
 
+void release_remapped_button(const StepContext &c) {
+    TouchState &t = c.st->touch;
+    if (t.held_button >= 0 && t.held_button <= 2 && button_field(c.rec, t.held_button) == 0) {
+        c.enqueue(GESTURE_BUTTON_RELEASE, button_combo(c.snap, t.held_button));
+        t.held_button = kNoButton;
+        t.button_latched = 0;
+    }
+}
+
 void remapped_buttons(const StepContext &c) {
     if (c.snap.ButtonCheckBox.load(std::memory_order_relaxed) == 0) return;
     TouchState &t = c.st->touch;
@@ -70,11 +79,7 @@ void remapped_buttons(const StepContext &c) {
             }
         }
     }
-    if (t.held_button >= 0 && t.held_button <= 2 && button_field(c.rec, t.held_button) == 0) {
-        c.enqueue(GESTURE_BUTTON_RELEASE, button_combo(c.snap, t.held_button));
-        t.held_button = kNoButton;
-        t.button_latched = 0;
-    }
+    release_remapped_button(c);
 }
 
 void drag_lift_off(const StepContext &c) {
@@ -89,6 +94,21 @@ void drag_lift_off(const StepContext &c) {
     }
 }
 
+// The part of a sample that still runs while TouchpadOff is set: the
+// release of a held remapped button and, at a lift, the end of a drag and of
+// window switching.
+void end_what_was_begun(const StepContext &c) {
+    release_remapped_button(c);
+    if (c.rec.f != 0) return;
+    drag_lift_off(c);
+    ThreeFingerState &th = c.st->three;
+    if (th.three_finger_mode == kSwitchingWindows) {
+        th.switching_windows = 0;
+        th.three_finger_mode = kThreeNone;
+        c.enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
+    }
+}
+
 void centroid_and_touch_start(const StepContext &c) {
     TouchState &t = c.st->touch;
     const SampleRecord &r = c.rec;
@@ -99,8 +119,8 @@ void centroid_and_touch_start(const StepContext &c) {
         t.centroid_x = r.x3_1;
         t.centroid_y = r.y3_1;
     } else {
-        t.centroid_x = (r.x2_1 + r.x2_2) / 2;
-        t.centroid_y = (r.y2_1 + r.y2_2) / 2;
+        t.centroid_x = static_cast<int32_t>((int64_t{r.x2_1} + r.x2_2) / 2);
+        t.centroid_y = static_cast<int32_t>((int64_t{r.y2_1} + r.y2_2) / 2);
         t.seen_x2_1 = r.x2_1;
         t.seen_x2_2 = r.x2_2;
     }
@@ -124,8 +144,8 @@ void rise_and_fall(const StepContext &c) {
 }
 
 bool moved_from_start(const TouchState &t) {
-    return std::abs(t.centroid_x - t.touch_start_cx) > 32 ||
-           std::abs(t.centroid_y - t.touch_start_cy) > 32;
+    return abs_diff(t.centroid_x, t.touch_start_cx) > 32 ||
+           abs_diff(t.centroid_y, t.touch_start_cy) > 32;
 }
 
 void settle_and_movement(const StepContext &c) {
@@ -138,8 +158,8 @@ void settle_and_movement(const StepContext &c) {
             if (r.f == 1) {
                 moved = moved_from_start(t);
             } else if (r.f == 2) {
-                moved = moved_from_start(t) || std::abs(r.x2_1 - t.touch_start_x2_1) > 8 ||
-                        std::abs(r.x2_2 - t.touch_start_x2_2) > 8;
+                moved = moved_from_start(t) || abs_diff(r.x2_1, t.touch_start_x2_1) > 8 ||
+                        abs_diff(r.x2_2, t.touch_start_x2_2) > 8;
             } else if (r.f == 3) {
                 moved = t.settle_count > 6;
             }
@@ -153,8 +173,8 @@ void settle_and_movement(const StepContext &c) {
 void retouch_near_tapped_spot(const StepContext &c) {
     const TouchState &t = c.st->touch;
     if (tap_state.load() != 1 || drag_active.load() != 0) return;
-    int32_t near = std::abs(t.centroid_x - t.tap_origin_x) <= 599 &&
-                   std::abs(t.centroid_y - t.tap_origin_y) <= 599;
+    int32_t near = abs_diff(t.centroid_x, t.tap_origin_x) <= 599 &&
+                   abs_diff(t.centroid_y, t.tap_origin_y) <= 599;
     retouch_near_tap.store(near);
     retouch_seen.store(near);
 }
@@ -210,6 +230,16 @@ void tap_at_lift_off(const StepContext &c) {
     }
 }
 
+bool scroll_steps_queued(const TouchState &t) {
+    return t.scrolled != 0 && action_entries_outstanding();
+}
+
+// Movement counts toward a flick once a scroll step is armed, or once this
+// touch has enqueued one that the action thread has yet to carry out.
+bool flick_may_follow(const TouchState &t) {
+    return scroll_active.load() != 0 || t.scrolled != 0;
+}
+
 void lift_off_reset(const StepContext &c, int64_t now_ms) {
     TouchState &t = c.st->touch;
     ThreeFingerState &th = c.st->three;
@@ -238,14 +268,19 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     th.fast_dec_travel = 0;
     th.swipe_armed = 1;
     th.fast_key_armed = 1;
+    c.st->two.movement_of_touch = 0;
 
-    // A flick: the fingers left while still moving.
-    if (scroll_active.load() != 0) {
+    // A flick: the fingers left while still moving. When the action thread
+    // has not yet carried out this touch's scroll steps, whether they arm
+    // auto-scroll is not known yet: the auto-scroll thread waits for them
+    // before it looks at scroll_active.
+    if (scroll_active.load() != 0 || scroll_steps_queued(t)) {
         int64_t since_move = now_ms - t.last_move_ms;
-        if (since_move <= 199 && scroll_active.load() != 0 &&
+        if (since_move <= 199 && (scroll_active.load() != 0 || scroll_steps_queued(t)) &&
             c.snap.AutoScrollCheckBox.load(std::memory_order_relaxed) == 1)
             c.ports.post_auto_scroll(c.ports.ctx);
     }
+    t.scrolled = 0;
 }
 
 void end_of_sample(const StepContext &c, int64_t now_ms) {
@@ -260,9 +295,10 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
         break;
     case 2: {
         const TwoFingerState &two = st.two;
-        bool moving = std::abs(two.dx1) > 4 || std::abs(two.dx2) > 4 || std::abs(two.dy1) > 5 ||
-                      std::abs(two.dy2) > 5;
-        if (scroll_active.load() != 0 && moving) t.last_move_ms = now_ms;
+        bool moving = two.movement_of_touch &&
+                      (magnitude(two.dx1) > 4 || magnitude(two.dx2) > 4 ||
+                       magnitude(two.dy1) > 5 || magnitude(two.dy2) > 5);
+        if (flick_may_follow(t) && moving) t.last_move_ms = now_ms;
         t.one_finger_count = 0;
         three_finger_reset(&st.three);
         break;
@@ -306,9 +342,16 @@ void recogniser_step(RecogniserState *st, const SampleRecord &rec, const Setting
     begin_sample(&st->two);
     drag_finger_count.store(rec.f);
     scroll_finger_count.store(rec.f);
-    if (snap.TouchpadOff.load(std::memory_order_relaxed) != 0) return;
-
     const StepContext c{st, rec, snap, ports};
+    if (snap.TouchpadOff.load(std::memory_order_relaxed) != 0) {
+        // Nothing new begins while the touchpad is off, but what a touch
+        // began before must still end: a typing monitor that switches the
+        // pad off because of the engine's own Alt+Tab must not leave Alt_L
+        // held, nor a drag its button.
+        end_what_was_begun(c);
+        return;
+    }
+
     track_fingers(c);
     remapped_buttons(c);
     drag_lift_off(c);

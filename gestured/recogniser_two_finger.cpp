@@ -59,15 +59,15 @@ void pair_fingers(const StepContext &c) {
             // the same as in 32 bits.
             int32_t px = static_cast<int32_t>((275LL * t.last_one_x - 412500) / 4650 + 5);
             int32_t py = static_cast<int32_t>((175LL * t.last_one_y - 218750) / 4095 + 75);
-            if (std::abs(px - r.x2_1) <= 10)
+            if (abs_diff(px, r.x2_1) <= 10)
                 two.match_x = 1;
-            else if (std::abs(px - r.x2_2) <= 10)
+            else if (abs_diff(px, r.x2_2) <= 10)
                 two.match_x = 2;
             else
                 two.match_x = 0;
-            if (std::abs(py - r.y2_1) <= 20)
+            if (abs_diff(py, r.y2_1) <= 20)
                 two.match_y = 1;
-            else if (std::abs(py - r.y2_2) <= 20)
+            else if (abs_diff(py, r.y2_2) <= 20)
                 two.match_y = 2;
             else
                 two.match_y = 0;
@@ -114,14 +114,15 @@ void measure_movement(TwoFingerState *two) {
     if (two->pair_count < 2) return;
     const FingerPair &cur = two->cur;
     const FingerPair &prev = two->prev;
-    two->dx1 = cur.x2_1 - prev.x2_1;
-    two->dy1 = cur.y2_1 - prev.y2_1;
-    two->dx2 = cur.x2_2 - prev.x2_2;
-    two->dy2 = cur.y2_2 - prev.y2_2;
-    two->xsep = cur.x2_2 - cur.x2_1;
-    two->ysep = cur.y2_2 - cur.y2_1;
-    two->prev_xsep = prev.x2_2 - prev.x2_1;
-    two->prev_ysep = prev.y2_2 - prev.y2_1;
+    two->dx1 = sat_diff(cur.x2_1, prev.x2_1);
+    two->dy1 = sat_diff(cur.y2_1, prev.y2_1);
+    two->dx2 = sat_diff(cur.x2_2, prev.x2_2);
+    two->dy2 = sat_diff(cur.y2_2, prev.y2_2);
+    two->xsep = sat_diff(cur.x2_2, cur.x2_1);
+    two->ysep = sat_diff(cur.y2_2, cur.y2_1);
+    two->prev_xsep = sat_diff(prev.x2_2, prev.x2_1);
+    two->prev_ysep = sat_diff(prev.y2_2, prev.y2_1);
+    two->movement_of_touch = 1;
     two->pair_class = direction_class(two->xsep, two->ysep);
     two->prev_pair_class = direction_class(two->prev_xsep, two->prev_ysep);
     two->motion1_class = direction_class(two->dx1, two->dy1);
@@ -279,25 +280,32 @@ void scroll_step(TwoFingerState *two, const ScrollAxis &a, int32_t slider) {
 void scrolling(const StepContext &c) {
     TwoFingerState &two = c.st->two;
     const int32_t slider = relaxed(c.snap.ScrollingSpeedSlider);
+    // A new touch's first record has no movement of its own: what an earlier
+    // touch left behind must not become travel (a still two-finger tap after
+    // a fast scroll would turn into one more scroll step).
+    if (!two.movement_of_touch) {
+        two.last_scroll_flags = 0;  // as after any record without a step
+        return;
+    }
     const int32_t dy1 = two.dy1, dy2 = two.dy2;
 
-    if (relaxed(c.snap.VerticalScrollingCheckBox) == 1 && two.prev_ysep - two.ysep <= 2 &&
-        std::abs(dy1 - dy2) <= 2) {
+    if (relaxed(c.snap.VerticalScrollingCheckBox) == 1 &&
+        int64_t{two.prev_ysep} - two.ysep <= 2 && abs_diff(dy1, dy2) <= 2) {
         ScrollAxis v{&two.vscroll_inc_count, &two.vscroll_dec_count, &two.vscroll_inc_travel,
                      &two.vscroll_dec_travel, kScrollYInc, kScrollYDec};
         if (dy1 > 0 && dy2 > 0) {
             gather(v, 1, static_cast<uint32_t>(dy1 < dy2 ? dy1 : dy2));
         } else if (dy1 < 0 && dy2 < 0) {
-            int32_t a1 = -dy1, a2 = -dy2;
-            gather(v, -1, static_cast<uint32_t>(a1 > a2 ? a1 : a2));
+            uint32_t a1 = magnitude(dy1), a2 = magnitude(dy2);
+            gather(v, -1, a1 > a2 ? a1 : a2);
         }
         scroll_step(&two, v, slider);
     }
-    if (relaxed(c.snap.HorizontalScrollingCheckBox) != 0 && two.xsep - two.prev_xsep <= 0 &&
-        two.dx1 == two.dx2) {
+    if (relaxed(c.snap.HorizontalScrollingCheckBox) != 0 &&
+        int64_t{two.xsep} - two.prev_xsep <= 0 && two.dx1 == two.dx2) {
         ScrollAxis h{&two.hscroll_inc_count, &two.hscroll_dec_count, &two.hscroll_inc_travel,
                      &two.hscroll_dec_travel, kScrollXInc, kScrollXDec};
-        gather(h, two.dx1, static_cast<uint32_t>(std::abs(two.dx1)));
+        gather(h, two.dx1, magnitude(two.dx1));
         scroll_step(&two, h, slider);
     }
 
@@ -322,6 +330,7 @@ void scrolling(const StepContext &c) {
     }
     zero_gesture_counts(&two);
     c.st->touch.touch_consumed = 1;
+    c.st->touch.scrolled = 1;
 }
 
 }  // namespace

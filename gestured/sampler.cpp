@@ -3,7 +3,9 @@
 #include "sampler.h"
 
 #include "block_watch.h"
+#include "command_runner.h"
 
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -24,8 +26,7 @@ double wall_seconds(void *) {
 void post_sample(void *) { sem_post(&get_data_sem); }
 
 void run_shell(void *, const char *cmd) {
-    int rc = system(cmd);
-    (void)rc;  // the tool's result changes nothing here
+    run_command_bounded(cmd);  // the tool's result changes nothing here
 }
 
 template <typename T>
@@ -178,6 +179,8 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnap
 }
 
 void *get_data_thread(void *) {
+    // Named so that a test can watch this thread's polls from outside.
+    pthread_setname_np(pthread_self(), "gestured-sample");
     TouchpadSharedBlock *block = sampler_attach();
     if (!block) return &sampler_gave_up;
     static SamplerState state;

@@ -11,11 +11,11 @@
 struct SamplerPorts {
     double (*now_s)(void *ctx);                        // wall-clock seconds
     void (*post_sample)(void *ctx);                    // one new record in the ring
-    void (*run_command)(void *ctx, const char *cmd);  // through the shell, waited for
+    void (*run_command)(void *ctx, const char *cmd);  // through the shell, waited for (bounded)
     void *ctx;
 };
 
-// The production ports: gettimeofday, get_data_sem and system().
+// The production ports: gettimeofday, get_data_sem and run_command_bounded.
 extern const SamplerPorts kSamplerPorts;
 
 struct SamplerState {

@@ -9,6 +9,8 @@
 
 #include "engine_state.h"
 #include "gesture_actions.h"
+#include "command_runner.h"
+#include "driver_parameters.h"
 #include "held_input.h"
 #include "platform.h"
 #include "x_connection_watch.h"
@@ -27,6 +29,8 @@ std::atomic<bool> ending{false};
             pause();
     }
     fputs("gestured: lost the X server\n", stderr);
+    // No command still starting may press anything after the release.
+    run_commands_end_in_flight();
     // The connection may have been closed by the server while the server
     // itself lives on; then a fresh connection can still let go.
     if (held_input_count() > 0) {
@@ -35,6 +39,9 @@ std::atomic<bool> ending{false};
             XCloseDisplay(d);
         }
     }
+    // The block outlives the X server: tap-to-click and the drag lock go
+    // back to what they were.
+    driver_parameters_restore();
     fflush(stdout);
     _exit(1);
 }

@@ -22,6 +22,15 @@ struct Title {
 
 void run(const char *command) { engine_platform.run_command(command); }
 
+// Set by a scroll step that arms auto-scroll, during the entry being carried
+// out.
+bool entry_armed_scroll = false;
+
+bool is_scroll_step(int32_t code)
+{
+    return code >= GESTURE_SCROLL_Y_DEC && code <= GESTURE_SCROLL_X_INC;
+}
+
 // ---- pointer shapes -------------------------------------------------------
 
 struct CursorImage {
@@ -146,6 +155,7 @@ void vertical_scroll(const Title &title, int32_t code)
         scroll_up_active.store(0);
         scroll_down_active.store(1);
     }
+    entry_armed_scroll = true;
     scroll_active.store(1);
 }
 
@@ -175,6 +185,7 @@ void horizontal_scroll(const Title &title, int32_t code)
         scroll_left_active.store(0);
         scroll_right_active.store(1);
     }
+    entry_armed_scroll = true;
     scroll_active.store(1);
 }
 
@@ -345,6 +356,8 @@ bool is_selectable(int32_t code)
     return (code >= GESTURE_BUTTON_LEFT && code <= GESTURE_TAP_THREE) || code == GESTURE_COVER;
 }
 
+void carry_out(int32_t code, int32_t arg);
+
 }  // namespace
 
 void hotkey_clear_latches()
@@ -367,7 +380,35 @@ void hotkey_clear_scroll_and_zoom(int64_t now_ms)
 
 void carry_out_action(int32_t code, int32_t arg)
 {
-    scroll_active.store(0);
+    // scroll_active tells whether the last entry carried out was a scroll
+    // step that arms auto-scroll. A scroll step leaves it as it stands while
+    // it runs and settles it at its end: on a machine where the action
+    // thread is always inside an entry during a flick, clearing it first
+    // would hide every finished step from the recogniser's flick test.
+    entry_armed_scroll = false;
+    if (!is_scroll_step(code))
+        scroll_active.store(0);
+    carry_out(code, arg);
+    if (is_scroll_step(code) && !entry_armed_scroll)
+        scroll_active.store(0);
+}
+
+void (*action_trace)(int32_t code, int32_t arg) = nullptr;
+
+void carry_out_next_action()
+{
+    ActionEntry entry;
+    action_queue_dequeue(&entry);
+    if (action_trace)
+        action_trace(entry.code, entry.arg);
+    carry_out_action(entry.code, entry.arg);
+    action_entries_done.fetch_add(1);
+}
+
+namespace {
+
+void carry_out(int32_t code, int32_t arg)
+{
     int32_t a = arg;
 
     Title title;
@@ -413,3 +454,5 @@ void carry_out_action(int32_t code, int32_t arg)
     }
     by_code(title, code, a);
 }
+
+}  // namespace

@@ -30,3 +30,7 @@ void carry_out_action(int32_t code, int32_t arg);
 // Called by hotkey_event_thread with each entry before it is carried out,
 // when set (gestured --debug sets it before the threads start).
 extern void (*action_trace)(int32_t code, int32_t arg);
+
+// The thread's loop body: waits for the next entry, carries it out and
+// counts it in action_entries_done.
+void carry_out_next_action();

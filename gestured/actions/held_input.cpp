@@ -10,6 +10,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "command_runner.h"
+#include "driver_parameters.h"
 #include "x_input.h"
 
 namespace {
@@ -77,12 +79,17 @@ void *release_on_signal_thread(void *)
     int sig = 0;
     while (sigwait(&set, &sig) != 0) {
     }
+    // First no command may still be starting or running: a keydown that
+    // landed after the release would stay held.
+    run_commands_end_in_flight();
+    stop_synthetic_input();
     if (held_input_count() > 0) {
         if (Display *display = XOpenDisplay(nullptr)) {
             release_held_inputs(display);
             XCloseDisplay(display);
         }
     }
+    driver_parameters_restore();
     // End the way the signal would have ended the process.
     signal(sig, SIG_DFL);
     sigset_t one;

@@ -9,8 +9,6 @@
 #include "platform.h"
 #include "x_input.h"
 
-void (*action_trace)(int32_t code, int32_t arg) = nullptr;
-
 void *hotkey_event_thread(void *)
 {
     Display *display = XOpenDisplay(nullptr);
@@ -27,12 +25,7 @@ void *hotkey_event_thread(void *)
     build_keysym_table(display);
     hotkey_clear_scroll_and_zoom(engine_platform.now_ms());
 
-    for (;;) {
-        ActionEntry entry;
-        action_queue_dequeue(&entry);
-        if (action_trace)
-            action_trace(entry.code, entry.arg);
-        carry_out_action(entry.code, entry.arg);
-    }
+    for (;;)
+        carry_out_next_action();
     return nullptr;
 }

@@ -1,20 +1,18 @@
 #include "platform.h"
 
-#include <signal.h>
-#include <spawn.h>
 #include <sys/time.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <X11/Xlib.h>
 
-#include <cerrno>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <mutex>
 
+#include "command_runner.h"
 #include "held_input.h"
 #include "x_input.h"
-
-extern char **environ;
 
 EnginePlatform engine_platform = {
     real_now_ms, real_sleep_ms, real_run_command, real_send_input, real_focus_title,
@@ -33,45 +31,41 @@ void real_sleep_ms(int ms)
         usleep(static_cast<useconds_t>(ms) * 1000);
 }
 
-// The same as system(), without system()'s process-wide changes to the
-// dispositions of SIGINT and SIGQUIT (which would lose a SIGINT that arrives
-// while another thread waits for a command): /bin/sh -c runs the line with
-// default signal dispositions and an empty signal mask, and the calling
-// thread waits for it.
+// /bin/sh -c runs the line, waited for within the engine's bound (see
+// command_runner.h). Unlike system(), nothing process-wide changes while a
+// thread waits, so a signal to the engine is never lost meanwhile.
 void real_run_command(const char *command)
 {
     if (!command)
         return;
     note_command_downs(command);
-
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGTERM);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGHUP);
-    sigaddset(&defaults, SIGQUIT);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    char sh[] = "sh", dash_c[] = "-c";
-    char *argv[] = {sh, dash_c, const_cast<char *>(command), nullptr};
-    pid_t pid = -1;
-    if (posix_spawn(&pid, "/bin/sh", nullptr, &attr, argv, environ) == 0) {
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
-    posix_spawnattr_destroy(&attr);
+    run_command_bounded(command);
     note_command_ups(command);
+}
+
+namespace {
+
+// Held by the thread that sends synthetic input for the length of one send;
+// stop_synthetic_input takes it, so that no send is under way when it
+// returns and none starts after.
+std::timed_mutex send_mutex;
+std::atomic<bool> input_stopped{false};
+
+}  // namespace
+
+void stop_synthetic_input()
+{
+    const bool locked = send_mutex.try_lock_for(std::chrono::seconds(1));
+    input_stopped = true;
+    if (locked)
+        send_mutex.unlock();
 }
 
 void real_send_input(const char *operand, int button, InputKind kind)
 {
+    std::lock_guard<std::timed_mutex> lock(send_mutex);
+    if (input_stopped)
+        return;
     // A press is noted before it is sent and a release after, so that a
     // signal in between never misses something held.
     if (kind == KEY_PRESS)

@@ -47,4 +47,7 @@ int64_t real_now_ms();
 void real_sleep_ms(int ms);
 void real_run_command(const char *command);
 void real_send_input(const char *operand, int button, InputKind kind);
+// Makes real_send_input send nothing from now on, after any send under way
+// has finished (the signal path, before it releases what is held).
+void stop_synthetic_input();
 int real_focus_title(char *buf, int cap);

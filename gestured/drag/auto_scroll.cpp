@@ -16,6 +16,8 @@ const char kRightUpCommand[] = "/usr/local/bin/xte  'keyup Right'";
 namespace {
 
 constexpr int kRepeatMs = 25;
+constexpr int kActionPollMs = 2;
+constexpr int kActionWaitMs = 5000;
 
 bool may_run()
 {
@@ -70,8 +72,24 @@ void auto_scroll_release_key(AutoScroll *a)
     a->held = HeldKey::kNone;
 }
 
+void auto_scroll_wait_for_actions()
+{
+    // Entries enqueued up to now include the scroll steps of the flick that
+    // posted this wake-up; the last of them decides scroll_active. A finger
+    // that touches meanwhile ends the wait (no auto-scroll can start then),
+    // and so does a wait that has gone on far longer than any step takes.
+    const uint32_t target = action_entries_queued.load();
+    int waited = 0;
+    while (static_cast<int32_t>(action_entries_done.load() - target) < 0 &&
+           scroll_finger_count.load() == 0 && waited < kActionWaitMs) {
+        engine_platform.sleep_ms(kActionPollMs);
+        waited += kActionPollMs;
+    }
+}
+
 int auto_scroll_wake(AutoScroll *a)
 {
+    auto_scroll_wait_for_actions();
     if (!may_run()) {
         scroll_active.store(0);
         return 0;

@@ -17,10 +17,16 @@ struct AutoScroll {
 // Thread start: nothing held; scroll_finger_count and scroll_active 0.
 void auto_scroll_start(AutoScroll *a);
 
-// One wake-up: refuses (clearing scroll_active) when the run condition does
-// not hold, otherwise repeats until it fails and then ends the auto-scroll.
-// Returns the number of repetitions (0 when refused).
+// One wake-up: first waits until the action thread has carried out every
+// entry enqueued so far (see auto_scroll_wait_for_actions); then refuses
+// (clearing scroll_active) when the run condition does not hold, otherwise
+// repeats until it fails and then ends the auto-scroll. Returns the number
+// of repetitions (0 when refused).
 int auto_scroll_wake(AutoScroll *a);
+
+// Sleeps in short steps until action_entries_done has caught up with the
+// entries queued when it was called, a finger touches the pad, or 5 s pass.
+void auto_scroll_wait_for_actions();
 
 // Releases a held arrow key (the end step; also used when the engine ends).
 void auto_scroll_release_key(AutoScroll *a);

@@ -1,5 +1,6 @@
 #include "desk.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <sys/shm.h>
 #include <time.h>
@@ -34,6 +35,42 @@ int thread_count(pid_t pid)
         }
     }
     return 0;
+}
+
+// The status file of the engine's thread of that name, "" when none.
+std::string thread_status_path(pid_t pid, const std::string &name)
+{
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task/";
+    DIR *dir = opendir(tasks.c_str());
+    if (!dir)
+        return "";
+    std::string found;
+    while (struct dirent *e = readdir(dir)) {
+        if (e->d_name[0] == '.')
+            continue;
+        std::ifstream comm(tasks + e->d_name + "/comm");
+        std::string line;
+        if (std::getline(comm, line) && line == name) {
+            found = tasks + e->d_name + "/status";
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+long voluntary_switches(const std::string &status_path)
+{
+    std::ifstream in(status_path);
+    std::string key;
+    while (in >> key) {
+        if (key == "voluntary_ctxt_switches:") {
+            long n = -1;
+            in >> n;
+            return n;
+        }
+    }
+    return -1;
 }
 
 std::string tpsim_out(const std::vector<std::string> &args)
@@ -119,6 +156,7 @@ void Desk::replay(const std::string &name)
     std::string line;
     bool first = true;
     double last_time = 0;
+    double last_write = 0;
     while (std::getline(in, line)) {
         TraceStep step;
         const char *why = nullptr;
@@ -127,8 +165,10 @@ void Desk::replay(const std::string &name)
             continue;
         if (kind == TraceLine::kBad)
             throw std::runtime_error("bad trace line in " + name + ": " + (why ? why : ""));
-        if (!first && step.time > last_time) {
-            const double gap = step.time - last_time;
+        // Each gap counts from the write before, the wait for the sampler
+        // included.
+        const double gap = step.time - last_time - (now_s() - last_write);
+        if (!first && gap > 0) {
             struct timespec ts;
             ts.tv_sec = static_cast<time_t>(gap);
             ts.tv_nsec = static_cast<long>((gap - static_cast<double>(ts.tv_sec)) * 1e9);
@@ -136,6 +176,10 @@ void Desk::replay(const std::string &name)
             }
         }
         write_finger_state(block_, step.state, true);
+        last_write = now_s();
+        // The trace's gaps are the least time between states; a busy machine
+        // may stretch them, but never let the engine miss a state.
+        wait_for_sampler();
         last_time = step.time;
         first = false;
     }
@@ -159,6 +203,25 @@ void Desk::fingers(const std::vector<std::string> &columns)
     // A pad reports at most about every 12 ms; a faster succession could fall
     // between two polls of the engine and never be seen.
     sleep_ms(20);
+    wait_for_sampler();
+}
+
+void Desk::wait_for_sampler()
+{
+    if (sampler_status_.empty())
+        sampler_status_ = thread_status_path(engine_->pid(), "gestured-sample");
+    const long start = voluntary_switches(sampler_status_);
+    if (start < 0)
+        return;  // the engine has ended: nothing to wait for
+    // The poll under way when the state was written may have copied the
+    // block just before; the one after its next sleep cannot have.
+    const double deadline = now_s() + 10;
+    while (now_s() < deadline) {
+        const long n = voluntary_switches(sampler_status_);
+        if (n < 0 || n >= start + 2)
+            return;
+        sleep_ms(1);
+    }
 }
 
 void Desk::set(const std::vector<std::string> &assignments)

@@ -52,6 +52,11 @@ public:
     // been recorded for quiet_ms.
     void settle(int quiet_ms = 400);
 
+    // Returns once the engine's sampler has copied the block at least once
+    // since the call (it is watched through the kernel's count of its
+    // sleeps), so that a state written before is sure to have been seen.
+    void wait_for_sampler();
+
     Background &engine() { return *engine_; }
     const Xvfb &x() const { return x_; }
 
@@ -60,6 +65,7 @@ private:
     std::unique_ptr<Background> recorder_;
     std::unique_ptr<Background> engine_;
     size_t skip_ = 0;  // events of the start-up probe
+    std::string sampler_status_;  // /proc status file of the sampler thread
     void *block_ = nullptr;
 };
 

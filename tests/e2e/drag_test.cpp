@@ -108,8 +108,13 @@ TEST(AutoScroll, PdfViewerHoldsTheArrowKeyAndLetsGoAtTheTouch)
     ASSERT_GT(lines.size(), expected.size() + 1);
     EXPECT_EQ(Lines(lines.begin(), lines.begin() + static_cast<long>(expected.size())), expected);
     EXPECT_EQ(lines.back(), "KeyRelease Left") << "the held key is let go exactly once, at the end";
+    // While Left is held the server may repeat its press (auto-repeat starts
+    // after 660 ms, which a loaded machine reaches before the touch).
     for (size_t i = expected.size(); i + 1 < lines.size(); ++i)
-        EXPECT_TRUE(lines[i] == "ButtonPress 6" || lines[i] == "ButtonRelease 6") << lines[i];
+        EXPECT_TRUE(lines[i] == "ButtonPress 6" || lines[i] == "ButtonRelease 6" ||
+                    lines[i] == "KeyPress Left")
+            << lines[i];
+    EXPECT_EQ(desk.count("KeyRelease Left"), 9);
 }
 
 }  // namespace

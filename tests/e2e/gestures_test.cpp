@@ -121,6 +121,36 @@ TEST(ThreeFingers, WindowSwitchingHoldsAltFromBeginToEnd)
                                    "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
 }
 
+TEST(ThreeFingers, TypingMonitorSwitchingThePadOffMidSwitchStillLetsGoOfAlt)
+{
+    Desk desk({"FastKeyCheckBox=1"});
+    RunOptions opt;
+    opt.env.push_back(desk.x().env());
+    Background idle({bin_path("vorellidle")}, opt);
+    // Running once a held key switches the pad off and the idle time after
+    // it on again.
+    const std::string xte = "/usr/local/bin/xte";
+    ASSERT_EQ(run_program({xte, "keydown Shift_L"}, opt).status, 0);
+    ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "1")) << idle.err();
+    ASSERT_EQ(run_program({xte, "keyup Shift_L"}, opt).status, 0);
+    ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "0"));
+    const size_t before = desk.lines().size();
+
+    // The engine's own Alt+Tab is typing to the monitor: the pad goes off
+    // while the fingers are still down, and the lift must end the switch.
+    for (int i = 0; i < 8; ++i)
+        desk.fingers({"f=3", "x3_1=500", "y3_1=" + std::to_string(300 + 20 * i), "z=40"});
+    ASSERT_TRUE(desk.wait_for("KeyRelease Tab"));
+    ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "1"));
+    desk.fingers({"f=0"});
+    ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
+    desk.settle();
+    Lines lines = desk.lines();
+    EXPECT_EQ(Lines(lines.begin() + static_cast<long>(before), lines.end()),
+              (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
+    idle.stop();
+}
+
 TEST(TypingGate, GesturesAreSilentWhileTypingExceptTheChosenTapAction)
 {
     Desk desk({"DetectGestureIntr=1", "TwoFTComboBox=17"});

@@ -281,6 +281,64 @@ TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect) {
     EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 0)});
 }
 
+TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
+    // A typing monitor switches the pad off in the middle of a touch (the
+    // engine's own Alt+Tab looks like typing): the touch's end still ends
+    // the window switching, the drag and the remapped button.
+    struct Case {
+        const char *name;
+        void (*begin)(Pad &);
+        void (*end)(Pad &);
+        Events ended;
+    } cases[] = {
+        {"window switching",
+         [](Pad &p) {
+             p.settings.FastKeyCheckBox = 1;
+             p.settings.SwitchWindowsCheckBox = 1;
+             p.down3(500, 100);
+             p.move3(0, 20, 6);
+         },
+         [](Pad &p) { p.lift(); }, Events{action(GESTURE_SWITCH_WINDOWS_END)}},
+        {"drag released at the lift",
+         [](Pad &p) {
+             p.settings.DragCheckBox = 1;
+             p.settings.LiftReleaseRadioButton = 1;
+             drag_active = 1;
+             p.down1(3000, 2500);
+         },
+         [](Pad &p) {
+             p.move1(50, 0, 3);
+             p.lift();
+         },
+         Events{drag_post()}},
+        {"remapped button",
+         [](Pad &p) {
+             p.settings.ButtonCheckBox = 1;
+             p.settings.ButtonLeftComboBox = 6;
+             p.buttons(1, 0, 0);
+             p.down1(3000, 2500);
+         },
+         [](Pad &p) {
+             p.buttons(0, 0, 0);
+             p.lift();
+         },
+         Events{action(GESTURE_BUTTON_RELEASE, 6)}},
+    };
+    for (const Case &c : cases) {
+        Pad p;
+        c.begin(p);
+        p.take();
+        p.settings.TouchpadOff = 1;
+        c.end(p);
+        EXPECT_EQ(p.take(), c.ended) << c.name;
+        drag_active = 0;  // as the drag thread does once it has ended the drag
+        // Ended once: the next touch, still off, ends nothing more.
+        p.down1(3000, 2500);
+        p.lift();
+        EXPECT_EQ(p.take(), Events{}) << c.name;
+    }
+}
+
 TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms) {
     struct Case {
         int lift_after_ms;

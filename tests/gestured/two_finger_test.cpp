@@ -123,16 +123,19 @@ TEST_F(Scroll, VerticalToleratesTwoUnitsOfDifference) {
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(Scroll, FirstRecordAfterOneFingerDoesNotScroll) {
-    pad.move2(0, 6, 0, 6, 1);
+TEST_F(Scroll, ANewTouchGathersNoTravelFromTheTouchBefore) {
+    pad.settings.TappingCheckBox = 1;
+    pad.move2(0, 30, 0, 30, 3);  // a fast scroll
     pad.lift();
     pad.take();
-    // A new phase starts with the movement left from the last one: straight
-    // after a lift-off its first record scrolls on that movement ...
+    // A still two-finger tap straight after it: no step from the old
+    // movement, and the tap is a tap.
     pad.down2(100, 100, 200, 100);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SCROLL_Y_INC)});
+    EXPECT_EQ(pad.take(), Events{});
+    pad.hold(1);
     pad.lift();
-    // ... but not when one-finger records came just before it.
+    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO)});
+    // Nor when one-finger records came just before the pair.
     pad.down1(3000, 2500);
     pad.down2(100, 100, 200, 100);
     EXPECT_EQ(pad.take(), Events{});

@@ -224,6 +224,11 @@ TEST_F(GestureActions, ScrollStepsSetDirectionFlagsAndArmAutoScroll)
     // Any entry starts by disarming auto-scroll.
     entry(GESTURE_BUTTON_RELEASE);
     EXPECT_EQ(scroll_active.load(), 0);
+    // A scroll step that does not arm leaves it disarmed, even after one
+    // that did.
+    entry(GESTURE_SCROLL_Y_INC);
+    entry(GESTURE_SCROLL_Y_INC, 0, "Gwenview");
+    EXPECT_EQ(scroll_active.load(), 0);
 }
 
 TEST_F(GestureActions, PhotoViewersScrollWithoutArmingAutoScroll)

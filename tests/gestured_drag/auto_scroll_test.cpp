@@ -121,4 +121,33 @@ TEST_F(AutoScrollTest, WithoutDirectionFlagsItRepeatsSilently)
     EXPECT_TRUE(fake.log().empty());
 }
 
+TEST_F(AutoScrollTest, WaitsForQueuedScrollStepsBeforeDeciding)
+{
+    // The flick's last steps are still queued for the action thread, which
+    // is inside an entry: what they leave in scroll_active decides.
+    struct Case {
+        int32_t left_by_steps;  // scroll_active once the steps are carried out
+        bool touch_first;       // a finger touches before they are
+        int repetitions;
+    } cases[] = {{1, false, 2}, {0, false, 0}, {1, true, 0}};
+    for (const Case &c : cases) {
+        fake.restart();
+        auto_scroll_start(&scroll);
+        settings_snapshot.AutoScrollCheckBox = 1;
+        scroll_down_active = 1;
+        action_entries_queued = 3;
+        action_entries_done = 1;
+        if (c.touch_first)
+            fake.after_sleeps(2, finger_touches);
+        const int32_t left = c.left_by_steps;
+        fake.after_sleeps(5, [left] {
+            action_entries_done = 3;
+            scroll_active = left;
+        });
+        fake.after_sleeps(7, finger_touches);
+        EXPECT_EQ(auto_scroll_wake(&scroll), c.repetitions)
+            << "steps leave " << c.left_by_steps << ", touch first " << c.touch_first;
+    }
+}
+
 }  // namespace

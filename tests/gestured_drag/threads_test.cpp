@@ -55,6 +55,7 @@ bool take_entry(ActionEntry *out, int timeout_ms)
     if (sem_timedwait(&ctrl_data_sem, &deadline) != 0)
         return false;
     action_queue_take_posted(out);
+    action_entries_done.fetch_add(1);  // as the action thread counts it once carried out
     return true;
 }
 
