@@ -147,15 +147,20 @@ void write_parameter_file(FILE *saved, FILE *parameters)
 void read_parameter_file(FILE *parameters, RestoreValues &values)
 {
     memset(&values, 0, sizeof values);
-    char key[64];
+    // The search keys, "Name=", made once.
+    static char keys[kRestoreSettingCount][64];
+    static size_t key_lengths[kRestoreSettingCount];
+    if (key_lengths[0] == 0)
+        for (int i = 0; i < kRestoreSettingCount; ++i)
+            key_lengths[i] = static_cast<size_t>(
+                snprintf(keys[i], sizeof keys[i], "%s=", kRestoreSettings[i].name));
     Word w;
     while (read_word(parameters, kParameterWordMax, w)) {
         if (w.too_long)
             continue;
         for (int i = 0; i < kRestoreSettingCount; ++i) {
             const RestoreSetting &s = kRestoreSettings[i];
-            int key_length = snprintf(key, sizeof key, "%s=", s.name);
-            const char *rest = after_key(w, key, static_cast<size_t>(key_length));
+            const char *rest = after_key(w, keys[i], key_lengths[i]);
             if (!rest)
                 continue;
             bool ok = s.kind == RestoreKind::Float ? parse_float(rest, values.float_value[i])
