@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <X11/Xlib.h>
 
@@ -69,6 +70,12 @@ bool poll_keyboard(Display *display)
     return keyboard_activity(g_monitor, keys, g_options.ignore_combos);
 }
 
+void report_pid_file_refusal(PidFileRefusal refusal)
+{
+    fprintf(stderr, "Can't create pid file: %s%s\n", g_options.pid_file,
+            pid_file_refusal_text(refusal));
+}
+
 void say(const char *word)
 {
     if (g_options.daemon)
@@ -115,6 +122,21 @@ int main(int argc, char **argv)
         }
     }
 
+    if (g_options.daemon && g_options.pid_file) {
+        // The daemon writes the file after the parent has reported success:
+        // refuse here, while the failure can still be seen, what it would
+        // refuse then. The daemon works from "/", so a relative name is
+        // looked at from there.
+        std::string name = g_options.pid_file;
+        if (!name.empty() && name[0] != '/')
+            name = "/" + name;
+        PidFileRefusal refusal = check_pid_file_path(name.c_str());
+        if (refusal != PidFileRefusal::NotRefused) {
+            report_pid_file_refusal(refusal);
+            return 2;
+        }
+    }
+
     if (g_options.daemon) {
         pid_t pid = fork();
         if (pid < 0) {
@@ -130,8 +152,12 @@ int main(int argc, char **argv)
         }
         umask(0);
         if (g_options.pid_file) {
-            if (!write_pid_file(g_options.pid_file, getpid())) {
-                perror("Can't create pid file");
+            PidFileRefusal refusal;
+            if (!write_pid_file(g_options.pid_file, getpid(), &refusal)) {
+                if (refusal != PidFileRefusal::NotRefused)
+                    report_pid_file_refusal(refusal);  // something was put there since
+                else
+                    perror("Can't create pid file");
                 return 2;
             }
             g_pid_file_written.store(true);
