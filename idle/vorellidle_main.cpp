@@ -133,6 +133,7 @@ int main(int argc, char **argv)
         PidFileRefusal refusal = check_pid_file_path(name.c_str());
         if (refusal != PidFileRefusal::NotRefused) {
             report_pid_file_refusal(refusal);
+            XCloseDisplay(display);
             return 2;
         }
     }
@@ -158,6 +159,7 @@ int main(int argc, char **argv)
                     report_pid_file_refusal(refusal);  // something was put there since
                 else
                     perror("Can't create pid file");
+                XCloseDisplay(display);
                 return 2;
             }
             g_pid_file_written.store(true);
