@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <X11/Xlib.h>
 
@@ -94,6 +95,12 @@ void print_help()
           stdout);
 }
 
+void report_pid_file_refusal(PidFileRefusal refusal)
+{
+    fprintf(stderr, "Can't create pid file: %s%s\n", g_options.pid_file,
+            pid_file_refusal_text(refusal));
+}
+
 void say(const char *word)
 {
     if (g_options.daemon)
@@ -152,6 +159,22 @@ int main(int argc, char **argv)
         }
     }
 
+    if (g_options.daemon && g_options.pid_file) {
+        // The daemon writes the file after the parent has reported success:
+        // refuse here, while the failure can still be seen, what it would
+        // refuse then. The daemon works from "/", so a relative name is
+        // looked at from there.
+        std::string name = g_options.pid_file;
+        if (!name.empty() && name[0] != '/')
+            name = "/" + name;
+        PidFileRefusal refusal = check_pid_file_path(name.c_str());
+        if (refusal != PidFileRefusal::NotRefused) {
+            report_pid_file_refusal(refusal);
+            XCloseDisplay(display);
+            return 2;
+        }
+    }
+
     if (g_options.daemon) {
         pid_t pid = fork();
         if (pid < 0) {
@@ -168,8 +191,13 @@ int main(int argc, char **argv)
         umask(0);
         instance_lock_note_pid(&instance_lock);
         if (g_options.pid_file) {
-            if (!write_pid_file(g_options.pid_file, getpid())) {
-                perror("Can't create pid file");
+            PidFileRefusal refusal;
+            if (!write_pid_file(g_options.pid_file, getpid(), &refusal)) {
+                if (refusal != PidFileRefusal::NotRefused)
+                    report_pid_file_refusal(refusal);  // something was put there since
+                else
+                    perror("Can't create pid file");
+                XCloseDisplay(display);
                 return 2;
             }
             g_pid_file_written.store(true);

@@ -1,5 +1,9 @@
 #include "restore_settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -147,15 +151,20 @@ void write_parameter_file(FILE *saved, FILE *parameters)
 void read_parameter_file(FILE *parameters, RestoreValues &values)
 {
     memset(&values, 0, sizeof values);
-    char key[64];
+    // The search keys, "Name=", made once.
+    static char keys[kRestoreSettingCount][64];
+    static size_t key_lengths[kRestoreSettingCount];
+    if (key_lengths[0] == 0)
+        for (int i = 0; i < kRestoreSettingCount; ++i)
+            key_lengths[i] = static_cast<size_t>(
+                snprintf(keys[i], sizeof keys[i], "%s=", kRestoreSettings[i].name));
     Word w;
     while (read_word(parameters, kParameterWordMax, w)) {
         if (w.too_long)
             continue;
         for (int i = 0; i < kRestoreSettingCount; ++i) {
             const RestoreSetting &s = kRestoreSettings[i];
-            int key_length = snprintf(key, sizeof key, "%s=", s.name);
-            const char *rest = after_key(w, key, static_cast<size_t>(key_length));
+            const char *rest = after_key(w, keys[i], key_lengths[i]);
             if (!rest)
                 continue;
             bool ok = s.kind == RestoreKind::Float ? parse_float(rest, values.float_value[i])
@@ -187,23 +196,79 @@ bool format_restore_command(int i, const RestoreValues &values, char *buf, size_
     return n > 0 && static_cast<size_t>(n) < size;
 }
 
+namespace {
+
+// What is wrong with a file at a working file's name for us to write it, or
+// nullptr when it is a plain file. A link could send the write anywhere, a
+// FIFO would block, and a second hard link would carry the write to a file
+// elsewhere.
+const char *unwritable(const struct stat &st)
+{
+    if (S_ISLNK(st.st_mode))
+        return "Is a symbolic link";
+    if (!S_ISREG(st.st_mode))
+        return "Is not a regular file";
+    if (st.st_nlink != 1)
+        return "Has other hard links";
+    return nullptr;
+}
+
+// Opens a working file without following a link or waiting on a FIFO, and
+// only if it is a plain file. On failure *why says why (nullptr: see errno).
+FILE *open_working_file(const char *name, int flags, const char *mode, const char **why)
+{
+    *why = nullptr;
+    int fd = open(name, flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            *why = "Is a symbolic link";
+        return nullptr;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || (*why = unwritable(st)) != nullptr) {
+        close(fd);
+        return nullptr;
+    }
+    if ((flags & O_ACCMODE) != O_RDONLY && ftruncate(fd, 0) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    FILE *f = fdopen(fd, mode);
+    if (!f)
+        close(fd);
+    return f;
+}
+
+const char *reason(const char *why) { return why ? why : strerror(errno); }
+
+}  // namespace
+
 int restore_settings(const RestorePlatform &platform)
 {
     // The saved file, copied here; if there is none yet, save the current
-    // settings first and copy again.
+    // settings first and copy again. cp would write through whatever stands
+    // at the copy's name, so anything there but a plain file stops the run
+    // before a copy is made.
     FILE *saved = nullptr;
     for (int pass = 0; pass < 2 && !saved; ++pass) {
         if (pass == 1)
             platform.run(platform.ctx, "vorellctl2 -l > ~/.vorellshm");
+        struct stat st;
+        const char *why = nullptr;
+        if (lstat(kSavedCopyName, &st) == 0 && (why = unwritable(st)) != nullptr) {
+            fprintf(stderr, "Can't copy over %s: %s\n", kSavedCopyName, why);
+            return 1;
+        }
         platform.run(platform.ctx, "cp ~/.vorellshm ./");
-        saved = fopen(kSavedCopyName, "r");
+        saved = open_working_file(kSavedCopyName, O_RDONLY, "r", &why);
     }
     if (!saved)
         return 1;
 
-    FILE *parameters = fopen(kParameterFileName, "w+");
+    const char *why = nullptr;
+    FILE *parameters = open_working_file(kParameterFileName, O_RDWR | O_CREAT, "w+", &why);
     if (!parameters) {
-        fprintf(stderr, "Can't create %s: %s\n", kParameterFileName, strerror(errno));
+        fprintf(stderr, "Can't create %s: %s\n", kParameterFileName, reason(why));
         fclose(saved);
         return 1;
     }
@@ -214,9 +279,9 @@ int restore_settings(const RestorePlatform &platform)
         return 1;
     }
 
-    parameters = fopen(kParameterFileName, "r");
+    parameters = open_working_file(kParameterFileName, O_RDONLY, "r", &why);
     if (!parameters) {
-        fprintf(stderr, "Can't read %s: %s\n", kParameterFileName, strerror(errno));
+        fprintf(stderr, "Can't read %s: %s\n", kParameterFileName, reason(why));
         return 1;
     }
     static RestoreValues values;

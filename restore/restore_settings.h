@@ -1,7 +1,8 @@
 // The settings restorer: turns the saved listing of `vorellctl2 -l` into one
-// vorellctl2 assignment per restored setting. File handling is plain stdio in
-// the working directory; commands go through a one-function platform record
-// so that tests can record them.
+// vorellctl2 assignment per restored setting. The working files live in the
+// working directory and are never written through a link (nor is the copy
+// made over one); commands go through a one-function platform record so that
+// tests can record them.
 #pragma once
 
 #include <cstddef>

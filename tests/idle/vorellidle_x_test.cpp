@@ -15,6 +15,7 @@
 #include <string>
 
 #include "kbd_helpers.h"
+#include "planted_paths.h"
 #include "support.h"
 #include "touchpad_block.h"
 
@@ -207,6 +208,29 @@ TEST_F(IdleX, DaemonWithPidFileEndsBySigtermWithTheTouchpadOn)
     EXPECT_EQ(touchpad_off(), 0);
     EXPECT_NE(access(pid_path.c_str(), F_OK), 0) << "pid file left behind";
     EXPECT_EQ(parent->out(), "") << "a daemon prints nothing";
+}
+
+TEST_F(IdleX, DaemonRefusesAPlantedPidFileBeforeReportingSuccess)
+{
+    for (const PlantedPath &kind : planted_paths()) {
+        for (bool relative : {false, true}) {
+            SCOPED_TRACE(std::string(kind.what) + (relative ? ", relative name" : ""));
+            std::string dir = make_temp_dir(), guarded;
+            std::string name = plant(kind.what, dir, &guarded);
+            bool existed = access(guarded.c_str(), F_OK) == 0;
+            std::string before = existed ? read_file(guarded) : "";
+            // The daemon works from "/": a relative name is seen from there.
+            std::string given = relative ? name.substr(1) : name;
+            auto parent = start({"-d", "-p", given, "-i", "30"});
+            EXPECT_EQ(parent->wait(20.0), 2);
+            EXPECT_EQ(parent->err(), "Can't create pid file: " + given +
+                                         pid_file_refusal_text(kind.refusal) + "\n");
+            EXPECT_EQ(access(guarded.c_str(), F_OK) == 0, existed);
+            if (before == "keep\n") {
+                EXPECT_EQ(read_file(guarded), "keep\n");
+            }
+        }
+    }
 }
 
 TEST_F(IdleX, PidFileNameWithoutDaemonModeIsNeitherWrittenNorRemoved)

@@ -124,6 +124,55 @@ TEST(RestoreProcess, UncreatableParameterFileEndsWithStatusOne)
     EXPECT_EQ(read_file(log), "") << "nothing may be sent";
 }
 
+TEST(RestoreProcess, NothingIsWrittenThroughWhatStandsAtAWorkingFileName)
+{
+    struct Case {
+        const char *name;  // working file
+        const char *what;
+        const char *message;
+    };
+    const Case cases[] = {
+        {".vorellshm", "link", "Can't copy over .vorellshm: Is a symbolic link\n"},
+        {".vorellshm", "dangling link", "Can't copy over .vorellshm: Is a symbolic link\n"},
+        {".vorellshm", "hard link", "Can't copy over .vorellshm: Has other hard links\n"},
+        {".vorellshm", "fifo", "Can't copy over .vorellshm: Is not a regular file\n"},
+        {".vorellshm_parameter", "link", "Can't create .vorellshm_parameter: Is a symbolic link\n"},
+        {".vorellshm_parameter", "dangling link",
+         "Can't create .vorellshm_parameter: Is a symbolic link\n"},
+        {".vorellshm_parameter", "hard link",
+         "Can't create .vorellshm_parameter: Has other hard links\n"},
+        {".vorellshm_parameter", "fifo", "Can't create .vorellshm_parameter: Is not a regular file\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " as a " + c.what);
+        std::string home = make_temp_dir(), work = make_temp_dir(), elsewhere = make_temp_dir();
+        std::string log = elsewhere + "/calls.log";
+        std::string standin = make_recording_standin(log);
+        write_text(home + "/.vorellshm", listing_of(sample_rows()));
+        std::string at = work + "/" + c.name, victim = elsewhere + "/victim";
+        std::string what = c.what;
+        if (what == "link" || what == "hard link")
+            write_text(victim, "keep\n");
+        if (what == "fifo")
+            ASSERT_EQ(mkfifo(at.c_str(), 0666), 0);
+        else if (what == "hard link")
+            ASSERT_EQ(link(victim.c_str(), at.c_str()), 0);
+        else
+            ASSERT_EQ(symlink(victim.c_str(), at.c_str()), 0);
+
+        RunResult r = run_in(home, work, {bin_path("restoresettings")},
+                             {"PATH=" + standin + ":/usr/bin:/bin"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.message);
+        if (what == "dangling link") {
+            EXPECT_NE(access(victim.c_str(), F_OK), 0) << "the link's target was created";
+        } else if (what != "fifo") {
+            EXPECT_EQ(read_file(victim), "keep\n") << "written through the link";
+        }
+        EXPECT_EQ(read_file(log), "") << "nothing may be sent";
+    }
+}
+
 TEST(RestoreProcess, NoSavedFileAndNoWayToSaveOne)
 {
     std::string work = make_temp_dir();
