@@ -21,3 +21,6 @@ echo "== ThreadSanitizer build (engine)"
 bash scripts/build.sh build/tsan -DVORELL_SANITIZE=thread -DVORELL_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir build/tsan -j"$jobs" -L engine --output-on-failure --timeout 600
+
+echo "== fuzz smoke run (clang, libFuzzer, ASan+UBSan; about 20 s)"
+bash fuzz/run_fuzz.sh --smoke
