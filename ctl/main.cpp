@@ -66,16 +66,8 @@ int main(int argc, char **argv)
     bool list = false;
     bool monitor = false;
     long interval_ms = -1;
-    switch (find_help_or_version(argc, argv, kOptions)) {
-    case EarlyOption::Help:
-        print_help();
+    if (answer_help_or_version(argc, argv, kOptions, print_help, "QPX7.1.3.10"))
         return 0;
-    case EarlyOption::Version:
-        printf("QPX7.1.3.10\n");
-        return 0;
-    case EarlyOption::Run:
-        break;
-    }
     int c;
     while ((c = getopt(argc, argv, kOptions)) != -1) {
         switch (c) {

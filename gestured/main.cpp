@@ -97,16 +97,8 @@ InstanceLock instance_lock;
 }  // namespace
 
 int main(int argc, char **argv) {
-    switch (find_help_or_version(argc, argv, kOptions)) {
-    case EarlyOption::Help:
-        print_help();
+    if (answer_help_or_version(argc, argv, kOptions, print_help, kVersion))
         return 0;
-    case EarlyOption::Version:
-        printf("%s\n", kVersion);
-        return 0;
-    case EarlyOption::Run:
-        break;
-    }
     bool debug = take_long_flag(&argc, argv, kOptions, "debug") > 0;
     const bool release = take_long_flag(&argc, argv, kOptions, "release") > 0;
 

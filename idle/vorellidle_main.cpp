@@ -113,16 +113,8 @@ void say(const char *word)
 
 int main(int argc, char **argv)
 {
-    switch (find_help_or_version(argc, argv, "i:dp:tkKV?")) {
-    case EarlyOption::Help:
-        print_help();
+    if (answer_help_or_version(argc, argv, "i:dp:tkKV?", print_help, kVersionString))
         return 0;
-    case EarlyOption::Version:
-        printf("%s\n", kVersionString);
-        return 0;
-    case EarlyOption::Run:
-        break;
-    }
     switch (parse_idle_options(argc, argv, g_options)) {
     case IdleCommand::Run:
         break;

@@ -32,16 +32,8 @@ void print_help()
 
 int main(int argc, char **argv)
 {
-    switch (find_help_or_version(argc, argv, "")) {
-    case EarlyOption::Help:
-        print_help();
+    if (answer_help_or_version(argc, argv, "", print_help, "QPX7.1.3.10"))
         return 0;
-    case EarlyOption::Version:
-        puts("QPX7.1.3.10");
-        return 0;
-    case EarlyOption::Run:
-        break;
-    }
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
         fputs("Can't open display.\n", stderr);

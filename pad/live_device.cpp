@@ -183,19 +183,26 @@ void lift_and_end()
     (void)!write(2, msg, sizeof msg - 1);
 }
 
-}  // namespace
-
-int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool> &stop)
+// The touchpad the options name, or the first udev knows; says why when
+// there is none or it cannot be opened.
+std::unique_ptr<OpenPad> open_wanted_pad(const PadOptions &options, Udev &u)
 {
-    Udev u;
     std::string node = wanted_node(options, u);
     if (node.empty()) {
         fputs("vorellpad: no touchpad found (no input device with ID_INPUT_TOUCHPAD=1); name "
               "one with --device\n",
               stderr);
-        return kExitDevice;
+        return nullptr;
     }
-    std::unique_ptr<OpenPad> pad = open_pad(node, false);
+    return open_pad(node, false);
+}
+
+}  // namespace
+
+int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool> &stop)
+{
+    Udev u;
+    std::unique_ptr<OpenPad> pad = open_wanted_pad(options, u);
     if (!pad)
         return kExitDevice;
     int status = kExitOk;
@@ -285,14 +292,7 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
 int run_record(const PadOptions &options, const std::atomic<bool> &stop)
 {
     Udev u;
-    std::string node = wanted_node(options, u);
-    if (node.empty()) {
-        fputs("vorellpad: no touchpad found (no input device with ID_INPUT_TOUCHPAD=1); name "
-              "one with --device\n",
-              stderr);
-        return kExitDevice;
-    }
-    std::unique_ptr<OpenPad> pad = open_pad(node, false);
+    std::unique_ptr<OpenPad> pad = open_wanted_pad(options, u);
     if (!pad)
         return kExitDevice;
     FILE *out = fopen(options.record.c_str(), "w");
@@ -301,7 +301,7 @@ int run_record(const PadOptions &options, const std::atomic<bool> &stop)
         return kExitRecording;
     }
     fputs(format_header(describe(pad->dev)).c_str(), out);
-    fprintf(stderr, "vorellpad: recording %s into %s; stop with Ctrl+C\n", node.c_str(),
+    fprintf(stderr, "vorellpad: recording %s into %s; stop with Ctrl+C\n", pad->node.c_str(),
             options.record.c_str());
     int status = kExitOk;
     while (!stop.load()) {
@@ -319,7 +319,7 @@ int run_record(const PadOptions &options, const std::atomic<bool> &stop)
                 fputs(format_event(to_pad_event(ev)).c_str(), out);
         }
         if (rc != -EAGAIN) {
-            fprintf(stderr, "vorellpad: %s is gone; the recording ends here\n", node.c_str());
+            fprintf(stderr, "vorellpad: %s is gone; the recording ends here\n", pad->node.c_str());
             break;
         }
         fflush(out);

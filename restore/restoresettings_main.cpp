@@ -33,16 +33,8 @@ int main(int argc, char **argv)
 {
     // Nothing else on the command line means anything: every other word is
     // ignored and the settings are restored.
-    switch (find_help_or_version(argc, argv, "")) {
-    case EarlyOption::Help:
-        print_help();
+    if (answer_help_or_version(argc, argv, "", print_help, "QPX7.1.3.10"))
         return 0;
-    case EarlyOption::Version:
-        puts("QPX7.1.3.10");
-        return 0;
-    case EarlyOption::Run:
-        break;
-    }
     const RestorePlatform platform = {nullptr, run_through_shell};
     return restore_settings(platform);
 }

@@ -1,5 +1,6 @@
 #include "long_options.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -50,6 +51,22 @@ EarlyOption find_help_or_version(int argc, char *const argv[], const char *optst
             return EarlyOption::Version;
     }
     return EarlyOption::Run;
+}
+
+bool answer_help_or_version(int argc, char *const argv[], const char *optstring,
+                            void (*print_help)(), const char *version)
+{
+    switch (find_help_or_version(argc, argv, optstring)) {
+    case EarlyOption::Help:
+        print_help();
+        return true;
+    case EarlyOption::Version:
+        printf("%s\n", version);
+        return true;
+    case EarlyOption::Run:
+        break;
+    }
+    return false;
 }
 
 int take_long_flag(int *argc, char **argv, const char *optstring, const char *name)

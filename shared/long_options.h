@@ -11,6 +11,11 @@ enum class EarlyOption { Run, Help, Version };
 // options) and returns the first of --help and --version found.
 EarlyOption find_help_or_version(int argc, char *const argv[], const char *optstring);
 
+// find_help_or_version's answer carried out: prints the usage (print_help)
+// or the version line and returns true, or returns false for a normal run.
+bool answer_help_or_version(int argc, char *const argv[], const char *optstring,
+                            void (*print_help)(), const char *version);
+
 // Removes every "--name" that getopt would take for an option from argv,
 // shifting the rest down (argv[argc] stays the null end); returns how many
 // were removed.
