@@ -128,11 +128,16 @@ TEST(ThreeFingers, TypingMonitorSwitchingThePadOffMidSwitchStillLetsGoOfAlt)
     opt.env.push_back(desk.x().env());
     Background idle({bin_path("vorellidle")}, opt);
     // Running once a held key switches the pad off and the idle time after
-    // it on again.
+    // it on again. The monitor takes the keys down at its first look as
+    // already there, so a press made before that look is pressed again.
     const std::string xte = "/usr/local/bin/xte";
-    ASSERT_EQ(run_program({xte, "keydown Shift_L"}, opt).status, 0);
-    ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "1")) << idle.err();
-    ASSERT_EQ(run_program({xte, "keyup Shift_L"}, opt).status, 0);
+    bool seen = false;
+    for (int attempt = 0; attempt < 10 && !seen; ++attempt) {
+        ASSERT_EQ(run_program({xte, "keydown Shift_L"}, opt).status, 0);
+        seen = desk.wait_for_field("TouchpadOff", "1", 2.0);
+        ASSERT_EQ(run_program({xte, "keyup Shift_L"}, opt).status, 0);
+    }
+    ASSERT_TRUE(seen) << idle.err();
     ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "0"));
     const size_t before = desk.lines().size();
 
