@@ -131,6 +131,10 @@ int release_everything_held()
 void end_with_x_server(Display *display)
 {
     XSetIOErrorHandler(on_x_io_error);
+    // A thread that opens its own connection after the server has gone ends
+    // the same way, not with the start-up message and exit() beside this
+    // clean-up.
+    hotkey_display_gone = end_after_x_loss;
     pthread_t thread;
     if (pthread_create(&thread, nullptr, x_watch_thread, display) != 0) {
         // Without the thread an idle engine notices only at its next action.

@@ -18,7 +18,8 @@ int release_everything_held();
 // socket and wakes only when it closes. Either way the engine lets go of
 // whatever it holds (if a server is still there to hear it), says
 // "gestured: lost the X server" on standard error and exits with status 1.
-// `display` then belongs to that thread.
+// A thread of the engine that cannot open its own connection later takes the
+// same way out. `display` then belongs to that thread.
 void end_with_x_server(Display *display);
 
 // --debug: each action_queue entry and each input or command it leads to is

@@ -394,6 +394,7 @@ void carry_out_action(int32_t code, int32_t arg)
 }
 
 void (*action_trace)(int32_t code, int32_t arg) = nullptr;
+void (*hotkey_display_gone)() = nullptr;
 
 void carry_out_next_action()
 {

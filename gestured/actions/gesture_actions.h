@@ -31,6 +31,11 @@ void carry_out_action(int32_t code, int32_t arg);
 // when set (gestured --debug sets it before the threads start).
 extern void (*action_trace)(int32_t code, int32_t arg);
 
+// Called by hotkey_event_thread instead of its "Can't open display." exit
+// when set: the engine had an X server at start, so the server is gone and
+// the engine ends through its clean-up for that. Does not return.
+extern void (*hotkey_display_gone)();
+
 // The thread's loop body: waits for the next entry, carries it out and
 // counts it in action_entries_done.
 void carry_out_next_action();

@@ -13,6 +13,8 @@ void *hotkey_event_thread(void *)
 {
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
+        if (hotkey_display_gone)
+            hotkey_display_gone();
         // Without a display every gesture would be lost; say so and stop.
         fprintf(stderr, "Can't open display.\n");
         exit(1);
