@@ -1,5 +1,7 @@
 #include "drag_lock.h"
 
+#include <semaphore.h>
+
 #include "engine_state.h"
 #include "platform.h"
 
@@ -63,26 +65,50 @@ void take_drag_start(void *ctx)
     static_cast<DragLock *>(ctx)->drag_start_ms = engine_platform.now_ms();
 }
 
+// A lift the recogniser could not report as the drag's own because the drag
+// was not yet in force when it came (the finger left while the press was
+// being queued): reported here, as the recogniser would have, so that the
+// lift still ends the drag instead of leaving button 1 held.
+void report_early_lift(const DragView &v)
+{
+    const bool releases_on_lift = v.LiftReleaseRadioButton == 1 || v.TapReleaseRadioButton == 1;
+    if (v.DragCheckBox == 1 && !releases_on_lift)
+        return;
+    drag_fingers_up.store(1);
+    drag_lift_event.store(1);
+    sem_post(&ctrl_drag_sem);
+}
+
 void begin_drag(DragLock *d, const DragView &v)
 {
+    // The drag is in force before the driver commands run: a finger that
+    // lifts while they run (a slow vorellctl) is then the drag's lift, seen
+    // by the recogniser, and ends it at the next wake-up.
+    drag_active.store(1);
     if (v.DragCheckBox == 1) {
         // The start time is taken once the press is written, before it is
         // posted to the action thread.
         action_queue_enqueue_with(GESTURE_DRAG_PRESS, 0, take_drag_start, d);
+    } else {
+        take_drag_start(d);
+    }
+    tap_state.store(1);
+    clear(tap_pending);
+    clear(tap_request);
+    clear(retouch_near_tap);
+    clear(drag_tap_again);
+    // The recogniser stores the finger count before it looks at
+    // drag_active; this thread stores drag_active before it looks at the
+    // count: one of the two sees the lift.
+    if (drag_finger_count.load() == 0)
+        report_early_lift(v);
+    if (v.DragCheckBox == 1) {
         if (v.TapReleaseRadioButton == 1) {
             engine_platform.run_command(kDragTimeoutOffCommand);
             drag_timeout_off.store(1);
         }
         engine_platform.run_command(kDragHoldOnCommand);
-    } else {
-        take_drag_start(d);
     }
-    tap_state.store(1);
-    drag_active.store(1);
-    clear(tap_pending);
-    clear(tap_request);
-    clear(retouch_near_tap);
-    clear(drag_tap_again);
 }
 
 void end_drag_by_tap_again()

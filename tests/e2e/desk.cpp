@@ -1,5 +1,7 @@
 #include "desk.h"
 
+#include <cstdio>
+
 #include <dirent.h>
 #include <errno.h>
 #include <sys/shm.h>
@@ -279,7 +281,14 @@ bool Desk::wait_for(const std::string &line, int n, double timeout_s)
             return true;
         sleep_ms(10);
     }
-    return count(line) >= n;
+    if (count(line) >= n)
+        return true;
+    // What did arrive, for the failure's report.
+    fprintf(stderr, "waited %.1f s for %d x \"%s\"; the server saw:\n", timeout_s, n,
+            line.c_str());
+    for (const std::string &seen : lines())
+        fprintf(stderr, "  %s\n", seen.c_str());
+    return false;
 }
 
 bool Desk::wait_for_field(const std::string &field, const std::string &value, double timeout_s)

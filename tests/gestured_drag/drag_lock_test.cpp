@@ -1,6 +1,7 @@
 // The drag rules, one wake-up at a time, with a fake clock and the flags the
 // recogniser would set scripted in between.
 #include <gtest/gtest.h>
+#include <semaphore.h>
 
 #include "drag_lock.h"
 #include "engine_state.h"
@@ -39,6 +40,7 @@ protected:
     // A new touch near the tapped spot.
     static void touch_near_tap()
     {
+        drag_finger_count = 1;
         retouch_near_tap = 1;
         retouch_seen = 1;
     }
@@ -107,6 +109,34 @@ TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
     EXPECT_EQ(tap_state, 0);
     EXPECT_EQ(drag_fingers_up, 0);
     EXPECT_EQ(drag_lift_event, 0);
+}
+
+// The touch that begins a drag may already have left the pad when the drag
+// thread gets to it (a slow machine): the lift was not the drag's when the
+// recogniser saw it, so the drag reports it itself and the next wake-up ends
+// the drag as a lift would. A tap-again drag is not ended by a lift.
+TEST_F(DragLockTest, ATouchAlreadyGoneWhenTheDragBeginsStillEndsItWithItsLift)
+{
+    for (Style style : {Style::kLift, Style::kTapAgain}) {
+        fake.restart();
+        settings(style);
+        tap_lifted();
+        fake.at(50, [] {
+            touch_near_tap();
+            drag_finger_count = 0;
+        });
+        ASSERT_EQ(drag_lock_wake(&drag), DragRule::kBegin);
+        if (style == Style::kTapAgain) {
+            EXPECT_NE(sem_trywait(&ctrl_drag_sem), 0) << "no wake-up for a tap-again drag";
+            EXPECT_EQ(drag_active, 1);
+            continue;
+        }
+        ASSERT_EQ(sem_trywait(&ctrl_drag_sem), 0) << "the lift is posted";
+        EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
+        EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
+                                   "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+        EXPECT_EQ(drag_active, 0);
+    }
 }
 
 TEST_F(DragLockTest, TapReleaseDragSurvivesFingerComingBackWithinTheWait)
