@@ -1,7 +1,5 @@
 #include "parameter_table.h"
 
-#include <strings.h>
-
 const ParameterDescriptor kCtlParameters[] = {
     {"MaxTapTime", 188, kParamInt, 0, 1000},
     {"MaxTapMove", 192, kParamInt, 0, 2000},
@@ -99,11 +97,3 @@ const ParameterDescriptor kCtl2Parameters[] = {
     {"PalmTrackingSlider", 524, kParamInt, 1, 7},
     {nullptr, 0, 0, 0, 0},
 };
-
-const ParameterDescriptor *find_parameter(const ParameterDescriptor *table, const char *name)
-{
-    for (const ParameterDescriptor *p = table; p->name; ++p)
-        if (strcasecmp(p->name, name) == 0)
-            return p;
-    return nullptr;
-}
