@@ -1,6 +1,8 @@
 // The parameter tables of the two client builds: vorellctl carries the
 // driver-tuning table, vorellctl2 the settings-panel table. Each row names a
-// block field with its type and the range that assignments are clamped to.
+// block field, whose offset and type come from the block's field list, and
+// gives the range that assignments are clamped to. The rows keep the order in
+// which the clients list them.
 #pragma once
 
 #include "parameter_descriptor.h"

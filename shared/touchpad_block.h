@@ -53,6 +53,13 @@ FINGER_RECORD_FIELDS(TPB_WORD_AT, TPB_WORDS_AT, FingerRecord)
 static_assert(sizeof(FingerRecord) == 80, "finger record is 80 bytes");
 static_assert(sizeof(TouchpadSharedBlock) == kTouchpadShmSize, "block is 556 bytes");
 
+// Each field's kind by name, for the tables that pick fields by name.
+namespace block_field_kind {
+#define TPB_KIND(name, kind, offset, fresh) constexpr BlockFieldKind name = kind;
+TOUCHPAD_BLOCK_FIELDS(TPB_KIND, TPB_KIND, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
+#undef TPB_KIND
+}  // namespace block_field_kind
+
 // Looks the block up (never creating it) and attaches it read-write. On
 // failure the reason has already been written to standard error and the
 // result is nullptr; each caller picks its own exit status or retry.
