@@ -1,23 +1,12 @@
 // The parameter tables of the two client builds: vorellctl carries the
 // driver-tuning table, vorellctl2 the settings-panel table. Each row names a
-// block field with its type and the range that assignments are clamped to.
+// block field, whose offset and type come from the block's field list, and
+// gives the range that assignments are clamped to. The rows keep the order in
+// which the clients list them.
 #pragma once
 
-#include <cstdint>
-
-enum ParameterType { kParamInt = 0, kParamBool = 1, kParamDouble = 2 };
-
-struct ParameterDescriptor {
-    const char *name;
-    int32_t offset;
-    int32_t type;
-    double minimum;
-    double maximum;
-};
+#include "parameter_descriptor.h"
 
 // Both tables end with a row whose name is null.
 extern const ParameterDescriptor kCtlParameters[];   // vorellctl, 44 rows
 extern const ParameterDescriptor kCtl2Parameters[];  // vorellctl2, 46 rows
-
-// Case-insensitive lookup in table order; nullptr when no row matches.
-const ParameterDescriptor *find_parameter(const ParameterDescriptor *table, const char *name);

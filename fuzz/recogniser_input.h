@@ -54,6 +54,8 @@ struct SnapshotField {
 };
 
 constexpr int kSnapshotFieldCount = 36;
+static_assert(kSnapshotFieldCount == kSettingsSnapshotMembers,
+              "the settings part of an input gives every snapshot member a value");
 // The snapshot's fields with the ranges the parameter clients clamp to
 // (0..1 for the watchers' detection flags).
 const SnapshotField *snapshot_fields();

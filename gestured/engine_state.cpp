@@ -139,20 +139,9 @@ int action_queue_unread() {
 void reset_engine_state() {
     action_queue_reset();
     SettingsSnapshot &s = settings_snapshot;
-    std::atomic<int32_t> *snapshot_ints[] = {
-        &s.TouchpadOff, &s.ButtonCheckBox, &s.ButtonLeftComboBox, &s.ButtonMiddleComboBox,
-        &s.ButtonRightComboBox, &s.TappingCheckBox, &s.TwoFTComboBox, &s.ThreeFTComboBox,
-        &s.DetectTapIntr, &s.DetectKT_310TapIntr, &s.VerticalScrollingCheckBox,
-        &s.HorizontalScrollingCheckBox, &s.ScrollingSpeedSlider, &s.AutoScrollCheckBox,
-        &s.ZoomCheckBox, &s.ZoomOutComboBox, &s.ZoomInComboBox, &s.ZoomSlider,
-        &s.RotationCheckBox, &s.ClockwiseComboBox, &s.CounterclosewiseComboBox,
-        &s.RotationSlider, &s.DragCheckBox, &s.LiftReleaseRadioButton, &s.TapAgainRadioButton,
-        &s.TapReleaseRadioButton, &s.SwipePageCheckBox, &s.FastKeyCheckBox,
-        &s.MyHomeFileCheckBox, &s.SwitchWindowsCheckBox, &s.CovergestureCheckBox,
-        &s.CovergestureSlider, &s.CovergestureComboBox, &s.DetectGestureIntr,
-        &s.DetectCovergestureIntr};
-    for (std::atomic<int32_t> *p : snapshot_ints) p->store(0);
-    s.DragSlider.store(0.0);
+#define RESET(name, kind, offset, fresh) s.name.store(0);
+    TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, RESET, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
+#undef RESET
 
     std::atomic<int32_t> *words[] = {
         &cover_gesture_latch, &swipe_latch, &vscroll_cursor_shown, &hscroll_cursor_shown,

@@ -16,6 +16,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "block_field_list.h"
+
 // ---------------------------------------------------------------------------
 // Semaphores (unnamed, process-private, initial value 0; created by main in
 // this order).
@@ -117,48 +119,21 @@ bool action_entries_outstanding();
 
 // ---------------------------------------------------------------------------
 // settings_snapshot: the engine's copy of the user parameters, refreshed by
-// get_data_thread at every poll; the other threads only read it. Members
-// bear the block fields' names.
+// get_data_thread at every poll; the other threads only read it. Its members
+// are the block field list's POLLED rows, under the fields' names and types.
 // ---------------------------------------------------------------------------
 
 struct SettingsSnapshot {
-    std::atomic<int32_t> TouchpadOff{0};
-    std::atomic<int32_t> ButtonCheckBox{0};
-    std::atomic<int32_t> ButtonLeftComboBox{0};
-    std::atomic<int32_t> ButtonMiddleComboBox{0};
-    std::atomic<int32_t> ButtonRightComboBox{0};
-    std::atomic<int32_t> TappingCheckBox{0};
-    std::atomic<int32_t> TwoFTComboBox{0};
-    std::atomic<int32_t> ThreeFTComboBox{0};
-    std::atomic<int32_t> DetectTapIntr{0};
-    std::atomic<int32_t> DetectKT_310TapIntr{0};
-    std::atomic<int32_t> VerticalScrollingCheckBox{0};
-    std::atomic<int32_t> HorizontalScrollingCheckBox{0};
-    std::atomic<int32_t> ScrollingSpeedSlider{0};
-    std::atomic<int32_t> AutoScrollCheckBox{0};
-    std::atomic<int32_t> ZoomCheckBox{0};
-    std::atomic<int32_t> ZoomOutComboBox{0};
-    std::atomic<int32_t> ZoomInComboBox{0};
-    std::atomic<int32_t> ZoomSlider{0};
-    std::atomic<int32_t> RotationCheckBox{0};
-    std::atomic<int32_t> ClockwiseComboBox{0};
-    std::atomic<int32_t> CounterclosewiseComboBox{0};
-    std::atomic<int32_t> RotationSlider{0};
-    std::atomic<int32_t> DragCheckBox{0};
-    std::atomic<int32_t> LiftReleaseRadioButton{0};
-    std::atomic<int32_t> TapAgainRadioButton{0};
-    std::atomic<int32_t> TapReleaseRadioButton{0};
-    std::atomic<double> DragSlider{0.0};
-    std::atomic<int32_t> SwipePageCheckBox{0};
-    std::atomic<int32_t> FastKeyCheckBox{0};
-    std::atomic<int32_t> MyHomeFileCheckBox{0};
-    std::atomic<int32_t> SwitchWindowsCheckBox{0};
-    std::atomic<int32_t> CovergestureCheckBox{0};
-    std::atomic<int32_t> CovergestureSlider{0};
-    std::atomic<int32_t> CovergestureComboBox{0};
-    std::atomic<int32_t> DetectGestureIntr{0};
-    std::atomic<int32_t> DetectCovergestureIntr{0};
+#define SNAPSHOT_MEMBER(name, kind, offset, fresh) std::atomic<BlockFieldStorage<kind>::type> name{0};
+    TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, SNAPSHOT_MEMBER, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
+#undef SNAPSHOT_MEMBER
 };
+
+// How many parameters the snapshot holds.
+#define SNAPSHOT_COUNT(...) +1
+constexpr int kSettingsSnapshotMembers =
+    0 TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, SNAPSHOT_COUNT, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED);
+#undef SNAPSHOT_COUNT
 
 extern SettingsSnapshot settings_snapshot;
 

@@ -35,42 +35,9 @@ void refresh(std::atomic<T> &member, T value) {
 }
 
 void refresh_snapshot(SettingsSnapshot *s, const TouchpadSharedBlock &b) {
-    refresh(s->TouchpadOff, b.TouchpadOff);
-    refresh(s->ButtonCheckBox, b.ButtonCheckBox);
-    refresh(s->ButtonLeftComboBox, b.ButtonLeftComboBox);
-    refresh(s->ButtonMiddleComboBox, b.ButtonMiddleComboBox);
-    refresh(s->ButtonRightComboBox, b.ButtonRightComboBox);
-    refresh(s->TappingCheckBox, b.TappingCheckBox);
-    refresh(s->TwoFTComboBox, b.TwoFTComboBox);
-    refresh(s->ThreeFTComboBox, b.ThreeFTComboBox);
-    refresh(s->DetectTapIntr, b.DetectTapIntr);
-    refresh(s->DetectKT_310TapIntr, b.DetectKT_310TapIntr);
-    refresh(s->VerticalScrollingCheckBox, b.VerticalScrollingCheckBox);
-    refresh(s->HorizontalScrollingCheckBox, b.HorizontalScrollingCheckBox);
-    refresh(s->ScrollingSpeedSlider, b.ScrollingSpeedSlider);
-    refresh(s->AutoScrollCheckBox, b.AutoScrollCheckBox);
-    refresh(s->ZoomCheckBox, b.ZoomCheckBox);
-    refresh(s->ZoomOutComboBox, b.ZoomOutComboBox);
-    refresh(s->ZoomInComboBox, b.ZoomInComboBox);
-    refresh(s->ZoomSlider, b.ZoomSlider);
-    refresh(s->RotationCheckBox, b.RotationCheckBox);
-    refresh(s->ClockwiseComboBox, b.ClockwiseComboBox);
-    refresh(s->CounterclosewiseComboBox, b.CounterclosewiseComboBox);
-    refresh(s->RotationSlider, b.RotationSlider);
-    refresh(s->DragCheckBox, b.DragCheckBox);
-    refresh(s->LiftReleaseRadioButton, b.LiftReleaseRadioButton);
-    refresh(s->TapAgainRadioButton, b.TapAgainRadioButton);
-    refresh(s->TapReleaseRadioButton, b.TapReleaseRadioButton);
-    refresh(s->DragSlider, b.DragSlider);
-    refresh(s->SwipePageCheckBox, b.SwipePageCheckBox);
-    refresh(s->FastKeyCheckBox, b.FastKeyCheckBox);
-    refresh(s->MyHomeFileCheckBox, b.MyHomeFileCheckBox);
-    refresh(s->SwitchWindowsCheckBox, b.SwitchWindowsCheckBox);
-    refresh(s->CovergestureCheckBox, b.CovergestureCheckBox);
-    refresh(s->CovergestureSlider, b.CovergestureSlider);
-    refresh(s->CovergestureComboBox, b.CovergestureComboBox);
-    refresh(s->DetectGestureIntr, b.DetectGestureIntr);
-    refresh(s->DetectCovergestureIntr, b.DetectCovergestureIntr);
+#define REFRESH(name, kind, offset, fresh) refresh(s->name, b.name);
+    TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, REFRESH, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
+#undef REFRESH
 }
 
 // The finger state as far as the engine cares: every field but z.

@@ -40,17 +40,17 @@ void idle_monitor_init(IdleMonitor &m, const uint8_t *modifier_keycodes, int cou
     }
 }
 
-bool keyboard_activity(IdleMonitor &m, const uint8_t keys[kKeymapBytes], bool ignore_combos)
+bool keyboard_activity(IdleMonitor &m, const uint8_t keys[kKeyVectorBytes], bool ignore_combos)
 {
     bool activity = false;
-    for (int i = 0; i < kKeymapBytes; ++i)
+    for (int i = 0; i < kKeyVectorBytes; ++i)
         if (keys[i] & m.mask[i] & ~m.previous[i])
             activity = true;
     if (ignore_combos)
-        for (int i = 0; i < kKeymapBytes; ++i)
+        for (int i = 0; i < kKeyVectorBytes; ++i)
             if (keys[i] & ~m.mask[i])
                 activity = false;
-    memcpy(m.previous, keys, kKeymapBytes);
+    memcpy(m.previous, keys, kKeyVectorBytes);
     return activity;
 }
 

@@ -7,17 +7,16 @@
 #include <cstdint>
 
 #include "idle_options.h"
+#include "key_vector.h"
 #include "touchpad_block.h"
-
-constexpr int kKeymapBytes = 32;
 
 struct IdleMonitor {
     // Set between our write of 1 or 2 into TouchpadOff and our write of 0.
     // Also read and cleared by the signal handler.
     std::atomic<bool> disabled_by_monitor{false};
     double last_activity = 0.0;  // wall-clock seconds of the last key press
-    uint8_t mask[kKeymapBytes];  // keys whose press counts as activity
-    uint8_t previous[kKeymapBytes];
+    uint8_t mask[kKeyVectorBytes];  // keys whose press counts as activity
+    uint8_t previous[kKeyVectorBytes];
 };
 static_assert(std::atomic<bool>::is_always_lock_free, "flag is touched from a signal handler");
 
@@ -28,7 +27,7 @@ void idle_monitor_init(IdleMonitor &m, const uint8_t *modifier_keycodes, int cou
 
 // One keyboard poll: a key that the mask admits went down since the last
 // poll. With ignore_combos, no press counts while a masked key is down.
-bool keyboard_activity(IdleMonitor &m, const uint8_t keys[kKeymapBytes], bool ignore_combos);
+bool keyboard_activity(IdleMonitor &m, const uint8_t keys[kKeyVectorBytes], bool ignore_combos);
 
 // Writes 0 into TouchpadOff if (and only if) this monitor switched it off.
 // Async-signal-safe.

@@ -69,7 +69,7 @@ double wall_clock_now()
 
 bool poll_keyboard(Display *display)
 {
-    uint8_t keys[kKeymapBytes];
+    uint8_t keys[kKeyVectorBytes];
     query_x_keymap(display, keys);
     return keyboard_activity(g_monitor, keys, g_options.ignore_combos);
 }

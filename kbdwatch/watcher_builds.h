@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "parameter_table.h"
+#include "parameter_descriptor.h"
 
 struct WatcherBuild {
     const char *program;

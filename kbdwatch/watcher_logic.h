@@ -10,9 +10,9 @@
 
 #include <cstdint>
 
+#include "key_vector.h"
 #include "watcher_builds.h"
 
-constexpr int kKeyVectorBytes = 32;
 constexpr int64_t kNever = INT64_MAX;
 
 struct WatcherState {

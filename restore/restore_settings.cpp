@@ -10,49 +10,72 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "touchpad_block.h"
+
+namespace {
+
+// A double is restored as a float, every other field as an int.
+constexpr RestoreKind restore_kind(BlockFieldKind kind)
+{
+    return kind == kBlockDouble ? RestoreKind::Float : RestoreKind::Int;
+}
+
+// The delays are ints, written with the delay commands' own spacing.
+constexpr RestoreKind delay_kind(BlockFieldKind) { return RestoreKind::Delay; }
+
+}  // namespace
+
+// Each row names a block field (a name that is not one does not compile), in
+// the order the commands run.
+#define RESTORED(field) {#field, restore_kind(block_field_kind::field)}
+#define RESTORED_DELAY(field) {#field, delay_kind(block_field_kind::field)}
+
 const RestoreSetting kRestoreSettings[kRestoreSettingCount] = {
-    {"TouchpadOff", RestoreKind::Int},
-    {"MaxSpeed", RestoreKind::Float},
-    {"ButtonCheckBox", RestoreKind::Int},
-    {"ButtonLeftComboBox", RestoreKind::Int},
-    {"ButtonMiddleComboBox", RestoreKind::Int},
-    {"ButtonRightComboBox", RestoreKind::Int},
-    {"TappingCheckBox", RestoreKind::Int},
-    {"TwoFTComboBox", RestoreKind::Int},
-    {"ThreeFTComboBox", RestoreKind::Int},
-    {"DisableWhenKeyCheckBox", RestoreKind::Int},
-    {"TappingDelayComboBox", RestoreKind::Delay},
-    {"CursorDelayComboBox", RestoreKind::Delay},
-    {"GestureDelayComboBox", RestoreKind::Delay},
-    {"CoverDelayComboBox", RestoreKind::Delay},
-    {"PalmtrackDelayComboBox", RestoreKind::Delay},
-    {"VerticalScrollingCheckBox", RestoreKind::Int},
-    {"HorizontalScrollingCheckBox", RestoreKind::Int},
-    {"ScrollingSpeedSlider", RestoreKind::Int},
-    {"AutoScrollCheckBox", RestoreKind::Int},
-    {"ZoomCheckBox", RestoreKind::Int},
-    {"ZoomOutComboBox", RestoreKind::Int},
-    {"ZoomInComboBox", RestoreKind::Int},
-    {"ZoomSlider", RestoreKind::Int},
-    {"RotationCheckBox", RestoreKind::Int},
-    {"ClockwiseComboBox", RestoreKind::Int},
-    {"CounterclosewiseComboBox", RestoreKind::Int},
-    {"RotationSlider", RestoreKind::Int},
-    {"DragCheckBox", RestoreKind::Int},
-    {"LiftReleaseRadioButton", RestoreKind::Int},
-    {"TapAgainRadioButton", RestoreKind::Int},
-    {"TapReleaseRadioButton", RestoreKind::Int},
-    {"DragSlider", RestoreKind::Float},
-    {"SwipePageCheckBox", RestoreKind::Int},
-    {"FastKeyCheckBox", RestoreKind::Int},
-    {"MyHomeFileCheckBox", RestoreKind::Int},
-    {"SwitchWindowsCheckBox", RestoreKind::Int},
-    {"CovergestureCheckBox", RestoreKind::Int},
-    {"CovergestureSlider", RestoreKind::Int},
-    {"CovergestureComboBox", RestoreKind::Int},
-    {"PalmtrackingCheckBox", RestoreKind::Int},
-    {"PalmTrackingSlider", RestoreKind::Int},
+    RESTORED(TouchpadOff),
+    RESTORED(MaxSpeed),
+    RESTORED(ButtonCheckBox),
+    RESTORED(ButtonLeftComboBox),
+    RESTORED(ButtonMiddleComboBox),
+    RESTORED(ButtonRightComboBox),
+    RESTORED(TappingCheckBox),
+    RESTORED(TwoFTComboBox),
+    RESTORED(ThreeFTComboBox),
+    RESTORED(DisableWhenKeyCheckBox),
+    RESTORED_DELAY(TappingDelayComboBox),
+    RESTORED_DELAY(CursorDelayComboBox),
+    RESTORED_DELAY(GestureDelayComboBox),
+    RESTORED_DELAY(CoverDelayComboBox),
+    RESTORED_DELAY(PalmtrackDelayComboBox),
+    RESTORED(VerticalScrollingCheckBox),
+    RESTORED(HorizontalScrollingCheckBox),
+    RESTORED(ScrollingSpeedSlider),
+    RESTORED(AutoScrollCheckBox),
+    RESTORED(ZoomCheckBox),
+    RESTORED(ZoomOutComboBox),
+    RESTORED(ZoomInComboBox),
+    RESTORED(ZoomSlider),
+    RESTORED(RotationCheckBox),
+    RESTORED(ClockwiseComboBox),
+    RESTORED(CounterclosewiseComboBox),
+    RESTORED(RotationSlider),
+    RESTORED(DragCheckBox),
+    RESTORED(LiftReleaseRadioButton),
+    RESTORED(TapAgainRadioButton),
+    RESTORED(TapReleaseRadioButton),
+    RESTORED(DragSlider),
+    RESTORED(SwipePageCheckBox),
+    RESTORED(FastKeyCheckBox),
+    RESTORED(MyHomeFileCheckBox),
+    RESTORED(SwitchWindowsCheckBox),
+    RESTORED(CovergestureCheckBox),
+    RESTORED(CovergestureSlider),
+    RESTORED(CovergestureComboBox),
+    RESTORED(PalmtrackingCheckBox),
+    RESTORED(PalmTrackingSlider),
 };
+
+#undef RESTORED
+#undef RESTORED_DELAY
 
 namespace {
 

@@ -6,137 +6,41 @@
 
 #include "touchpad_block.h"
 
+namespace {
+
+constexpr int field_type(BlockFieldKind kind) { return kind == kBlockDouble ? kFieldDouble : kFieldInt; }
+
+}  // namespace
+
+#define FIELD_ROW(name, kind, offset, fresh) \
+    {#name, static_cast<int>(offsetof(TouchpadSharedBlock, name)), field_type(kind)},
+#define WORD_ROW(record, name, offset)                                                      \
+    {#record "." #name,                                                                     \
+     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name)), \
+     kFieldInt},
+#define ITEM_ROW(record, name, i)                                                                \
+    {#record "." #name "[" #i "]",                                                               \
+     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name) + 4 * i), \
+     kFieldInt},
+// An array's words one by one, as NAME[0] to NAME[count - 1].
+#define ITEM_ROWS_8(record, name)                                                        \
+    ITEM_ROW(record, name, 0) ITEM_ROW(record, name, 1) ITEM_ROW(record, name, 2)        \
+    ITEM_ROW(record, name, 3) ITEM_ROW(record, name, 4) ITEM_ROW(record, name, 5)        \
+    ITEM_ROW(record, name, 6) ITEM_ROW(record, name, 7)
+#define WORDS_ROWS(record, name, offset, count) ITEM_ROWS_##count(record, name)
+#define FINGER_ROWS(record, offset) FINGER_RECORD_FIELDS(WORD_ROW, WORDS_ROWS, record)
+
 const BlockField kBlockFields[] = {
-    {"TP_Version", static_cast<int>(offsetof(TouchpadSharedBlock, TP_Version)), kFieldInt},
-    {"ByteMode", static_cast<int>(offsetof(TouchpadSharedBlock, ByteMode)), kFieldInt},
-    {"NewStruct", static_cast<int>(offsetof(TouchpadSharedBlock, NewStruct)), kFieldInt},
-    {"x", static_cast<int>(offsetof(TouchpadSharedBlock, x)), kFieldInt},
-    {"y", static_cast<int>(offsetof(TouchpadSharedBlock, y)), kFieldInt},
-    {"z", static_cast<int>(offsetof(TouchpadSharedBlock, z)), kFieldInt},
-    {"w", static_cast<int>(offsetof(TouchpadSharedBlock, w)), kFieldInt},
-    {"OldStructFingers.x2_1", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, x2_1)), kFieldInt},
-    {"OldStructFingers.y2_1", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, y2_1)), kFieldInt},
-    {"OldStructFingers.x2_2", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, x2_2)), kFieldInt},
-    {"OldStructFingers.y2_2", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, y2_2)), kFieldInt},
-    {"OldStructFingers.x3_1", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, x3_1)), kFieldInt},
-    {"OldStructFingers.y3_1", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, y3_1)), kFieldInt},
-    {"OldStructFingers.f", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, f)), kFieldInt},
-    {"OldStructFingers.l", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, l)), kFieldInt},
-    {"OldStructFingers.r", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, r)), kFieldInt},
-    {"OldStructFingers.u", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, u)), kFieldInt},
-    {"OldStructFingers.d", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, d)), kFieldInt},
-    {"OldStructFingers.multi[0]", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, multi[0])), kFieldInt},
-    {"OldStructFingers.multi[1]", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, multi[1])), kFieldInt},
-    {"OldStructFingers.multi[2]", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, multi[2])), kFieldInt},
-    {"OldStructFingers.multi[3]", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, multi[3])), kFieldInt},
-    {"OldStructFingers.multi[4]", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, multi[4])), kFieldInt},
-    {"OldStructFingers.multi[5]", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, multi[5])), kFieldInt},
-    {"OldStructFingers.multi[6]", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, multi[6])), kFieldInt},
-    {"OldStructFingers.multi[7]", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, multi[7])), kFieldInt},
-    {"OldStructFingers.m", static_cast<int>(offsetof(TouchpadSharedBlock, OldStructFingers) + offsetof(FingerRecord, m)), kFieldInt},
-    {"NewStructFingers.x2_1", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, x2_1)), kFieldInt},
-    {"NewStructFingers.y2_1", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, y2_1)), kFieldInt},
-    {"NewStructFingers.x2_2", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, x2_2)), kFieldInt},
-    {"NewStructFingers.y2_2", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, y2_2)), kFieldInt},
-    {"NewStructFingers.x3_1", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, x3_1)), kFieldInt},
-    {"NewStructFingers.y3_1", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, y3_1)), kFieldInt},
-    {"NewStructFingers.f", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, f)), kFieldInt},
-    {"NewStructFingers.l", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, l)), kFieldInt},
-    {"NewStructFingers.r", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, r)), kFieldInt},
-    {"NewStructFingers.u", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, u)), kFieldInt},
-    {"NewStructFingers.d", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, d)), kFieldInt},
-    {"NewStructFingers.multi[0]", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, multi[0])), kFieldInt},
-    {"NewStructFingers.multi[1]", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, multi[1])), kFieldInt},
-    {"NewStructFingers.multi[2]", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, multi[2])), kFieldInt},
-    {"NewStructFingers.multi[3]", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, multi[3])), kFieldInt},
-    {"NewStructFingers.multi[4]", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, multi[4])), kFieldInt},
-    {"NewStructFingers.multi[5]", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, multi[5])), kFieldInt},
-    {"NewStructFingers.multi[6]", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, multi[6])), kFieldInt},
-    {"NewStructFingers.multi[7]", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, multi[7])), kFieldInt},
-    {"NewStructFingers.m", static_cast<int>(offsetof(TouchpadSharedBlock, NewStructFingers) + offsetof(FingerRecord, m)), kFieldInt},
-    {"MaxTapTime", static_cast<int>(offsetof(TouchpadSharedBlock, MaxTapTime)), kFieldInt},
-    {"MaxTapMove", static_cast<int>(offsetof(TouchpadSharedBlock, MaxTapMove)), kFieldInt},
-    {"SingleTapTimeout", static_cast<int>(offsetof(TouchpadSharedBlock, SingleTapTimeout)), kFieldInt},
-    {"MaxDoubleTapTime", static_cast<int>(offsetof(TouchpadSharedBlock, MaxDoubleTapTime)), kFieldInt},
-    {"ClickTime", static_cast<int>(offsetof(TouchpadSharedBlock, ClickTime)), kFieldInt},
-    {"FastTaps", static_cast<int>(offsetof(TouchpadSharedBlock, FastTaps)), kFieldInt},
-    {"EmulateMidButtonTime", static_cast<int>(offsetof(TouchpadSharedBlock, EmulateMidButtonTime)), kFieldInt},
-    {"VertScrollDelta", static_cast<int>(offsetof(TouchpadSharedBlock, VertScrollDelta)), kFieldInt},
-    {"HorizScrollDelta", static_cast<int>(offsetof(TouchpadSharedBlock, HorizScrollDelta)), kFieldInt},
-    {"VertTwoFingerScroll", static_cast<int>(offsetof(TouchpadSharedBlock, VertTwoFingerScroll)), kFieldInt},
-    {"HorizTwoFingerScroll", static_cast<int>(offsetof(TouchpadSharedBlock, HorizTwoFingerScroll)), kFieldInt},
-    {"MinSpeed", static_cast<int>(offsetof(TouchpadSharedBlock, MinSpeed)), kFieldDouble},
-    {"MaxSpeed", static_cast<int>(offsetof(TouchpadSharedBlock, MaxSpeed)), kFieldDouble},
-    {"AccelFactor", static_cast<int>(offsetof(TouchpadSharedBlock, AccelFactor)), kFieldDouble},
-    {"UpDownScrolling", static_cast<int>(offsetof(TouchpadSharedBlock, UpDownScrolling)), kFieldInt},
-    {"LeftRightScrolling", static_cast<int>(offsetof(TouchpadSharedBlock, LeftRightScrolling)), kFieldInt},
-    {"UpDownScrollRepeat", static_cast<int>(offsetof(TouchpadSharedBlock, UpDownScrollRepeat)), kFieldInt},
-    {"LeftRightScrollRepeat", static_cast<int>(offsetof(TouchpadSharedBlock, LeftRightScrollRepeat)), kFieldInt},
-    {"ScrollButtonRepeat", static_cast<int>(offsetof(TouchpadSharedBlock, ScrollButtonRepeat)), kFieldInt},
-    {"TouchpadOff", static_cast<int>(offsetof(TouchpadSharedBlock, TouchpadOff)), kFieldInt},
-    {"LockedDrags", static_cast<int>(offsetof(TouchpadSharedBlock, LockedDrags)), kFieldInt},
-    {"LockedDragTimeout", static_cast<int>(offsetof(TouchpadSharedBlock, LockedDragTimeout)), kFieldInt},
-    {"RTCornerButton", static_cast<int>(offsetof(TouchpadSharedBlock, RTCornerButton)), kFieldInt},
-    {"RBCornerButton", static_cast<int>(offsetof(TouchpadSharedBlock, RBCornerButton)), kFieldInt},
-    {"LTCornerButton", static_cast<int>(offsetof(TouchpadSharedBlock, LTCornerButton)), kFieldInt},
-    {"LBCornerButton", static_cast<int>(offsetof(TouchpadSharedBlock, LBCornerButton)), kFieldInt},
-    {"TapButton1", static_cast<int>(offsetof(TouchpadSharedBlock, TapButton1)), kFieldInt},
-    {"TapButton2", static_cast<int>(offsetof(TouchpadSharedBlock, TapButton2)), kFieldInt},
-    {"TapButton3", static_cast<int>(offsetof(TouchpadSharedBlock, TapButton3)), kFieldInt},
-    {"GrabEventDevice", static_cast<int>(offsetof(TouchpadSharedBlock, GrabEventDevice)), kFieldInt},
-    {"ZoomIn", static_cast<int>(offsetof(TouchpadSharedBlock, ZoomIn)), kFieldInt},
-    {"ZoomOut", static_cast<int>(offsetof(TouchpadSharedBlock, ZoomOut)), kFieldInt},
-    {"RotateLeft", static_cast<int>(offsetof(TouchpadSharedBlock, RotateLeft)), kFieldInt},
-    {"RotateRight", static_cast<int>(offsetof(TouchpadSharedBlock, RotateRight)), kFieldInt},
-    {"DragHoldButton", static_cast<int>(offsetof(TouchpadSharedBlock, DragHoldButton)), kFieldInt},
-    {"ButtonCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, ButtonCheckBox)), kFieldInt},
-    {"ButtonLeftComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, ButtonLeftComboBox)), kFieldInt},
-    {"ButtonMiddleComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, ButtonMiddleComboBox)), kFieldInt},
-    {"ButtonRightComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, ButtonRightComboBox)), kFieldInt},
-    {"TappingCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, TappingCheckBox)), kFieldInt},
-    {"TwoFTComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, TwoFTComboBox)), kFieldInt},
-    {"ThreeFTComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, ThreeFTComboBox)), kFieldInt},
-    {"DisableWhenKeyCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, DisableWhenKeyCheckBox)), kFieldInt},
-    {"TappingDelayComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, TappingDelayComboBox)), kFieldInt},
-    {"CursorDelayComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, CursorDelayComboBox)), kFieldInt},
-    {"GestureDelayComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, GestureDelayComboBox)), kFieldInt},
-    {"CoverDelayComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, CoverDelayComboBox)), kFieldInt},
-    {"PalmtrackDelayComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, PalmtrackDelayComboBox)), kFieldInt},
-    {"VerticalScrollingCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, VerticalScrollingCheckBox)), kFieldInt},
-    {"HorizontalScrollingCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, HorizontalScrollingCheckBox)), kFieldInt},
-    {"ScrollingSpeedSlider", static_cast<int>(offsetof(TouchpadSharedBlock, ScrollingSpeedSlider)), kFieldInt},
-    {"AutoScrollCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, AutoScrollCheckBox)), kFieldInt},
-    {"ZoomCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, ZoomCheckBox)), kFieldInt},
-    {"ZoomOutComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, ZoomOutComboBox)), kFieldInt},
-    {"ZoomInComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, ZoomInComboBox)), kFieldInt},
-    {"ZoomSlider", static_cast<int>(offsetof(TouchpadSharedBlock, ZoomSlider)), kFieldInt},
-    {"RotationCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, RotationCheckBox)), kFieldInt},
-    {"ClockwiseComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, ClockwiseComboBox)), kFieldInt},
-    {"CounterclosewiseComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, CounterclosewiseComboBox)), kFieldInt},
-    {"RotationSlider", static_cast<int>(offsetof(TouchpadSharedBlock, RotationSlider)), kFieldInt},
-    {"DragCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, DragCheckBox)), kFieldInt},
-    {"LiftReleaseRadioButton", static_cast<int>(offsetof(TouchpadSharedBlock, LiftReleaseRadioButton)), kFieldInt},
-    {"TapAgainRadioButton", static_cast<int>(offsetof(TouchpadSharedBlock, TapAgainRadioButton)), kFieldInt},
-    {"TapReleaseRadioButton", static_cast<int>(offsetof(TouchpadSharedBlock, TapReleaseRadioButton)), kFieldInt},
-    {"DragSlider", static_cast<int>(offsetof(TouchpadSharedBlock, DragSlider)), kFieldDouble},
-    {"SwipePageCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, SwipePageCheckBox)), kFieldInt},
-    {"FastKeyCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, FastKeyCheckBox)), kFieldInt},
-    {"MyHomeFileCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, MyHomeFileCheckBox)), kFieldInt},
-    {"SwitchWindowsCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, SwitchWindowsCheckBox)), kFieldInt},
-    {"CovergestureCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, CovergestureCheckBox)), kFieldInt},
-    {"CovergestureSlider", static_cast<int>(offsetof(TouchpadSharedBlock, CovergestureSlider)), kFieldInt},
-    {"CovergestureComboBox", static_cast<int>(offsetof(TouchpadSharedBlock, CovergestureComboBox)), kFieldInt},
-    {"PalmtrackingCheckBox", static_cast<int>(offsetof(TouchpadSharedBlock, PalmtrackingCheckBox)), kFieldInt},
-    {"PalmTrackingSlider", static_cast<int>(offsetof(TouchpadSharedBlock, PalmTrackingSlider)), kFieldInt},
-    {"DetectKbdIntr", static_cast<int>(offsetof(TouchpadSharedBlock, DetectKbdIntr)), kFieldInt},
-    {"DetectTapIntr", static_cast<int>(offsetof(TouchpadSharedBlock, DetectTapIntr)), kFieldInt},
-    {"DetectGestureIntr", static_cast<int>(offsetof(TouchpadSharedBlock, DetectGestureIntr)), kFieldInt},
-    {"DetectCovergestureIntr", static_cast<int>(offsetof(TouchpadSharedBlock, DetectCovergestureIntr)), kFieldInt},
-    {"DetectPalmtrackIntr", static_cast<int>(offsetof(TouchpadSharedBlock, DetectPalmtrackIntr)), kFieldInt},
-    {"DetectKT_310TapIntr", static_cast<int>(offsetof(TouchpadSharedBlock, DetectKT_310TapIntr)), kFieldInt},
-    {"DragTimeoutRelease", static_cast<int>(offsetof(TouchpadSharedBlock, DragTimeoutRelease)), kFieldInt},
+    TOUCHPAD_BLOCK_FIELDS(FIELD_ROW, FIELD_ROW, FINGER_ROWS, BLOCK_ROW_SKIPPED)
     {nullptr, 0, 0},
 };
+
+#undef FIELD_ROW
+#undef WORD_ROW
+#undef ITEM_ROW
+#undef ITEM_ROWS_8
+#undef WORDS_ROWS
+#undef FINGER_ROWS
 
 const BlockField *find_block_field(const char *name)
 {

@@ -13,7 +13,7 @@
 namespace {
 
 struct Keys {
-    uint8_t v[kKeymapBytes] = {};
+    uint8_t v[kKeyVectorBytes] = {};
     Keys(std::initializer_list<unsigned> codes)
     {
         for (unsigned k : codes)

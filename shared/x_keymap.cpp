@@ -13,9 +13,9 @@ void sleep_microseconds(int64_t us)
     }
 }
 
-void query_x_keymap(void *display, uint8_t keys[32])
+void query_x_keymap(void *display, uint8_t keys[kKeyVectorBytes])
 {
-    char raw[32];
+    char raw[kKeyVectorBytes];
     XQueryKeymap(static_cast<Display *>(display), raw);
     memcpy(keys, raw, sizeof raw);
 }
