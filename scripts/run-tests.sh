@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Sets everything up and runs all tests: a normal build, an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, and the engine's tests under
-# ThreadSanitizer. Tests that touch the touchpad block run in private IPC
-# namespaces and start their own Xvfb, so this needs root and no display.
+# Sets everything up and runs all tests: the formatting check, a normal build
+# with its tests and clang-tidy, an AddressSanitizer + UndefinedBehaviorSanitizer
+# build, and the engine's tests under ThreadSanitizer. Tests that touch the
+# touchpad block run in private IPC namespaces and start their own Xvfb, so
+# this needs root and no display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc)
 
+echo "== formatting"
+bash scripts/check-style.sh format
+
 echo "== normal build"
-bash scripts/build.sh build/release
+bash scripts/build.sh build/release -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 ctest --test-dir build/release -j"$jobs" --output-on-failure --timeout 300
+
+echo "== clang-tidy"
+bash scripts/check-style.sh tidy build/release
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 bash scripts/build.sh build/asan -DVORELL_SANITIZE=address -DVORELL_BENCH=OFF

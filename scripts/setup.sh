@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   libx11-dev libxtst-dev libxi-dev
   libevdev-dev libudev-dev libmtdev-dev
-  clang libclang-rt-14-dev
+  clang clang-format clang-tidy libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xautomation x11-xserver-utils x11-utils xdotool
   util-linux procps psmisc
