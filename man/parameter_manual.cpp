@@ -28,7 +28,7 @@ Meanings read_section(const std::string &readme, const std::string &heading, std
         return meanings;
     std::istringstream in(readme.substr(at + heading.size() + 2));
     std::string line;
-    while (std::getline(in, line) && line.rfind("#", 0) != 0) {
+    while (std::getline(in, line) && line.rfind('#', 0) != 0) {
         if (line.rfind("| `", 0) == 0) {
             size_t name_end = line.find('`', 3);
             size_t last_bar = line.rfind(" |");
@@ -37,7 +37,7 @@ Meanings read_section(const std::string &readme, const std::string &heading, std
                 continue;
             meanings[line.substr(3, name_end - 3)] =
                 line.substr(meaning_bar + 3, last_bar - meaning_bar - 3);
-        } else if (notes && line.rfind("|", 0) != 0) {
+        } else if (notes && line.rfind('|', 0) != 0) {
             for (char c : line)
                 if (c != '`')
                     *notes += c;

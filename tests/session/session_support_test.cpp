@@ -31,6 +31,7 @@ struct Argv {
     std::vector<std::string> rest(int argc) const
     {
         std::vector<std::string> out;
+        out.reserve(argc);
         for (int i = 0; i < argc; ++i)
             out.push_back(ptrs_[i]);
         return out;
