@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "block_fields.h"
 #include "finger_trace.h"
@@ -266,20 +268,6 @@ int cmd_fingers(int argc, char **argv)
     return 0;
 }
 
-void sleep_until(const struct timespec &start, double offset_s)
-{
-    struct timespec t = start;
-    double whole = std::floor(offset_s);
-    t.tv_sec += static_cast<time_t>(whole);
-    t.tv_nsec += static_cast<long>((offset_s - whole) * 1e9);
-    if (t.tv_nsec >= 1000000000L) {
-        t.tv_sec += 1;
-        t.tv_nsec -= 1000000000L;
-    }
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
-    }
-}
-
 int cmd_replay(int argc, char **argv)
 {
     int choice = take_record_choice(&argc, &argv);
@@ -292,63 +280,39 @@ int cmd_replay(int argc, char **argv)
     }
     // The whole trace is read and checked first, so a bad line stops the
     // replay before any state of the trace reaches the block.
-    size_t cap = 1024, n = 0;
-    TraceStep *steps = static_cast<TraceStep *>(malloc(cap * sizeof *steps));
-    char *line = nullptr;
-    size_t line_cap = 0;
-    long lineno = 0;
-    int rc = 0;
-    while (steps && getline(&line, &line_cap, in) != -1) {
-        ++lineno;
-        const char *why = "";
-        TraceStep step;
-        TraceLine kind = parse_trace_line(line, &step, &why);
-        if (kind == TraceLine::kSkip)
-            continue;
-        if (kind == TraceLine::kBad) {
-            fprintf(stderr, "tpsim: %s:%ld: %s\n", argv[0], lineno, why);
-            rc = 2;
-            break;
-        }
-        if (n == cap) {
-            cap *= 2;
-            TraceStep *grown = static_cast<TraceStep *>(realloc(steps, cap * sizeof *steps));
-            if (!grown) {
-                free(steps);
-                steps = nullptr;
-                break;
-            }
-            steps = grown;
-        }
-        steps[n++] = step;
+    TraceReading trace;
+    bool no_memory = false;
+    try {
+        trace = read_trace(in);
+    } catch (const std::bad_alloc &) {
+        no_memory = true;
     }
-    free(line);
     if (in != stdin)
         fclose(in);
-    if (!steps) {
+    if (no_memory) {
         fputs("tpsim: out of memory\n", stderr);
         return 1;
     }
-    void *b = rc == 0 ? attach_or_complain() : nullptr;
-    if (rc == 0 && !b)
-        rc = 1;
-    if (rc == 0) {
-        // Each state follows the one before by the gap the trace gives, counted
-        // from when that one was really written: a late write (a busy machine)
-        // delays the rest instead of squeezing the next state against it,
-        // since a reader polling the block would miss the squeezed one.
-        struct timespec last;
-        clock_gettime(CLOCK_MONOTONIC, &last);
-        for (size_t i = 0; i < n; ++i) {
-            double gap = i ? steps[i].time - steps[i - 1].time : 0;
-            if (gap > 0)
-                sleep_until(last, gap);
-            write_state_whole(b, steps[i].state, choice);
-            clock_gettime(CLOCK_MONOTONIC, &last);
-        }
+    if (trace.bad_line) {
+        fprintf(stderr, "tpsim: %s:%ld: %s\n", argv[0], trace.bad_line, trace.why);
+        return 2;
     }
-    free(steps);
-    return rc;
+    void *b = attach_or_complain();
+    if (!b)
+        return 1;
+    // Each state follows the one before by the gap the trace gives, counted
+    // from when that one was really written.
+    const std::vector<TraceStep> &steps = trace.steps;
+    struct timespec last;
+    clock_gettime(CLOCK_MONOTONIC, &last);
+    for (size_t i = 0; i < steps.size(); ++i) {
+        double gap = i ? steps[i].time - steps[i - 1].time : 0;
+        if (gap > 0)
+            sleep_until_after(last, gap);
+        write_state_whole(b, steps[i].state, choice);
+        clock_gettime(CLOCK_MONOTONIC, &last);
+    }
+    return 0;
 }
 
 }  // namespace
