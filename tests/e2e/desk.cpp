@@ -194,6 +194,13 @@ void Desk::fingers(const std::vector<std::string> &columns)
     wait_for_sampler();
 }
 
+bool Desk::start_window_switch()
+{
+    for (int i = 0; i < 8; ++i)
+        fingers({"f=3", "x3_1=500", "y3_1=" + std::to_string(300 + 20 * i), "z=40"});
+    return wait_for("KeyRelease Tab");
+}
+
 void Desk::wait_for_sampler()
 {
     if (sampler_status_.empty())
