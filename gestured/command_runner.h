@@ -24,9 +24,3 @@ void run_command_final(const char *command);
 // of every command in flight and waits until their runners have reaped them
 // (at most about a second).
 void run_commands_end_in_flight();
-
-// Commands killed for running too long, since start or the last reset.
-int run_command_kills();
-// Back to the start: commands allowed, kill counts and reports cleared
-// (tests).
-void run_commands_reset();

@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include <atomic>
+#include <memory>
 
 #include "touchpad_block.h"
 
@@ -109,6 +111,56 @@ TraceLine parse_trace_line(const char *line, TraceStep *step, const char **why)
     }
     step->state = st;
     return TraceLine::kStep;
+}
+
+TraceReading read_trace(std::FILE *in)
+{
+    TraceReading reading;
+    char *line = nullptr;
+    size_t line_cap = 0;
+    long lineno = 0;
+    try {
+        while (getline(&line, &line_cap, in) != -1) {
+            ++lineno;
+            TraceStep step;
+            TraceLine kind = parse_trace_line(line, &step, &reading.why);
+            if (kind == TraceLine::kSkip)
+                continue;
+            if (kind == TraceLine::kBad) {
+                reading.bad_line = lineno;
+                break;
+            }
+            reading.steps.push_back(step);
+        }
+    } catch (...) {
+        free(line);
+        throw;
+    }
+    free(line);
+    return reading;
+}
+
+bool read_trace_file(const std::string &path, TraceReading *reading)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> in(fopen(path.c_str(), "r"), fclose);
+    if (!in)
+        return false;
+    *reading = read_trace(in.get());
+    return true;
+}
+
+void sleep_until_after(const struct timespec &since, double seconds)
+{
+    struct timespec t = since;
+    double whole = std::floor(seconds);
+    t.tv_sec += static_cast<time_t>(whole);
+    t.tv_nsec += static_cast<long>((seconds - whole) * 1e9);
+    if (t.tv_nsec >= 1000000000L) {
+        t.tv_sec += 1;
+        t.tv_nsec -= 1000000000L;
+    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
+    }
 }
 
 void write_finger_state(void *block, const FingerState &st, bool use_new)

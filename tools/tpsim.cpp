@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "block_fields.h"
 #include "finger_trace.h"
@@ -106,8 +108,10 @@ int cmd_create(int argc, char **argv)
     return 0;
 }
 
-int cmd_remove()
+int cmd_remove(int argc, char **)
 {
+    if (argc)
+        return usage_error();
     int id = shmget(kTouchpadShmKey, 0, 0);
     if (id == -1 || shmctl(id, IPC_RMID, nullptr) == -1) {
         fprintf(stderr, "tpsim: cannot remove the touchpad block: %s\n", strerror(errno));
@@ -143,14 +147,32 @@ int cmd_get(int argc, char **argv)
     return 0;
 }
 
-int cmd_dump()
+int cmd_dump(int argc, char **)
 {
+    if (argc)
+        return usage_error();
     void *b = attach_or_complain();
     if (!b)
         return 1;
     for (const BlockField *f = kBlockFields; f->name; ++f)
         print_field(b, f, true);
     return 0;
+}
+
+// Splits "NAME=VALUE" at its first '=': copies the name into name (cap
+// bytes) and returns where the value starts. When there is no '=', the name
+// is empty or it does not fit, says that arg is not FORM=VALUE and returns
+// nullptr.
+const char *split_assignment(const char *arg, const char *form, char *name, size_t cap)
+{
+    const char *eq = strchr(arg, '=');
+    if (!eq || eq == arg || static_cast<size_t>(eq - arg) >= cap) {
+        fprintf(stderr, "tpsim: '%s' is not %s=VALUE\n", arg, form);
+        return nullptr;
+    }
+    memcpy(name, arg, static_cast<size_t>(eq - arg));
+    name[eq - arg] = '\0';
+    return eq + 1;
 }
 
 int cmd_set(int argc, char **argv)
@@ -169,13 +191,9 @@ int cmd_set(int argc, char **argv)
     }
     for (int i = 0; i < argc; ++i) {
         char name[64];
-        const char *eq = strchr(argv[i], '=');
-        if (!eq || eq == argv[i] || static_cast<size_t>(eq - argv[i]) >= sizeof name) {
-            fprintf(stderr, "tpsim: '%s' is not NAME=VALUE\n", argv[i]);
+        const char *value = split_assignment(argv[i], "NAME", name, sizeof name);
+        if (!value)
             return 2;
-        }
-        memcpy(name, argv[i], static_cast<size_t>(eq - argv[i]));
-        name[eq - argv[i]] = '\0';
         const BlockField *f = find_block_field(name);
         if (!f) {
             fprintf(stderr, "tpsim: unknown field '%s'\n", name);
@@ -185,16 +203,16 @@ int cmd_set(int argc, char **argv)
         errno = 0;
         pending[i].field = f;
         if (f->type == kFieldDouble) {
-            pending[i].dvalue = strtod(eq + 1, &end);
-            if (end == eq + 1 || *end || !std::isfinite(pending[i].dvalue)) {
-                fprintf(stderr, "tpsim: '%s' needs a finite number, not '%s'\n", f->name, eq + 1);
+            pending[i].dvalue = strtod(value, &end);
+            if (end == value || *end || !std::isfinite(pending[i].dvalue)) {
+                fprintf(stderr, "tpsim: '%s' needs a finite number, not '%s'\n", f->name, value);
                 return 2;
             }
         } else {
-            pending[i].ivalue = strtol(eq + 1, &end, 0);
-            if (end == eq + 1 || *end || errno == ERANGE || pending[i].ivalue < INT32_MIN ||
+            pending[i].ivalue = strtol(value, &end, 0);
+            if (end == value || *end || errno == ERANGE || pending[i].ivalue < INT32_MIN ||
                 pending[i].ivalue > INT32_MAX) {
-                fprintf(stderr, "tpsim: '%s' needs a 32-bit whole number, not '%s'\n", f->name, eq + 1);
+                fprintf(stderr, "tpsim: '%s' needs a 32-bit whole number, not '%s'\n", f->name, value);
                 return 2;
             }
         }
@@ -247,14 +265,10 @@ int cmd_fingers(int argc, char **argv)
     FingerState st{};
     for (int i = 0; i < argc; ++i) {
         char name[16];
-        const char *eq = strchr(argv[i], '=');
-        if (!eq || eq == argv[i] || static_cast<size_t>(eq - argv[i]) >= sizeof name) {
-            fprintf(stderr, "tpsim: '%s' is not COLUMN=VALUE\n", argv[i]);
+        const char *value = split_assignment(argv[i], "COLUMN", name, sizeof name);
+        if (!value)
             return 2;
-        }
-        memcpy(name, argv[i], static_cast<size_t>(eq - argv[i]));
-        name[eq - argv[i]] = '\0';
-        if (!set_finger_column(&st, name, eq + 1)) {
+        if (!set_finger_column(&st, name, value)) {
             fprintf(stderr, "tpsim: bad finger column '%s'\n", argv[i]);
             return 2;
         }
@@ -264,20 +278,6 @@ int cmd_fingers(int argc, char **argv)
         return 1;
     write_state_whole(b, st, choice);
     return 0;
-}
-
-void sleep_until(const struct timespec &start, double offset_s)
-{
-    struct timespec t = start;
-    double whole = std::floor(offset_s);
-    t.tv_sec += static_cast<time_t>(whole);
-    t.tv_nsec += static_cast<long>((offset_s - whole) * 1e9);
-    if (t.tv_nsec >= 1000000000L) {
-        t.tv_sec += 1;
-        t.tv_nsec -= 1000000000L;
-    }
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
-    }
 }
 
 int cmd_replay(int argc, char **argv)
@@ -292,64 +292,50 @@ int cmd_replay(int argc, char **argv)
     }
     // The whole trace is read and checked first, so a bad line stops the
     // replay before any state of the trace reaches the block.
-    size_t cap = 1024, n = 0;
-    TraceStep *steps = static_cast<TraceStep *>(malloc(cap * sizeof *steps));
-    char *line = nullptr;
-    size_t line_cap = 0;
-    long lineno = 0;
-    int rc = 0;
-    while (steps && getline(&line, &line_cap, in) != -1) {
-        ++lineno;
-        const char *why = "";
-        TraceStep step;
-        TraceLine kind = parse_trace_line(line, &step, &why);
-        if (kind == TraceLine::kSkip)
-            continue;
-        if (kind == TraceLine::kBad) {
-            fprintf(stderr, "tpsim: %s:%ld: %s\n", argv[0], lineno, why);
-            rc = 2;
-            break;
-        }
-        if (n == cap) {
-            cap *= 2;
-            TraceStep *grown = static_cast<TraceStep *>(realloc(steps, cap * sizeof *steps));
-            if (!grown) {
-                free(steps);
-                steps = nullptr;
-                break;
-            }
-            steps = grown;
-        }
-        steps[n++] = step;
+    TraceReading trace;
+    bool no_memory = false;
+    try {
+        trace = read_trace(in);
+    } catch (const std::bad_alloc &) {
+        no_memory = true;
     }
-    free(line);
     if (in != stdin)
         fclose(in);
-    if (!steps) {
+    if (no_memory) {
         fputs("tpsim: out of memory\n", stderr);
         return 1;
     }
-    void *b = rc == 0 ? attach_or_complain() : nullptr;
-    if (rc == 0 && !b)
-        rc = 1;
-    if (rc == 0) {
-        // Each state follows the one before by the gap the trace gives, counted
-        // from when that one was really written: a late write (a busy machine)
-        // delays the rest instead of squeezing the next state against it,
-        // since a reader polling the block would miss the squeezed one.
-        struct timespec last;
-        clock_gettime(CLOCK_MONOTONIC, &last);
-        for (size_t i = 0; i < n; ++i) {
-            double gap = i ? steps[i].time - steps[i - 1].time : 0;
-            if (gap > 0)
-                sleep_until(last, gap);
-            write_state_whole(b, steps[i].state, choice);
-            clock_gettime(CLOCK_MONOTONIC, &last);
-        }
+    if (trace.bad_line) {
+        fprintf(stderr, "tpsim: %s:%ld: %s\n", argv[0], trace.bad_line, trace.why);
+        return 2;
     }
-    free(steps);
-    return rc;
+    void *b = attach_or_complain();
+    if (!b)
+        return 1;
+    // Each state follows the one before by the gap the trace gives, counted
+    // from when that one was really written.
+    const std::vector<TraceStep> &steps = trace.steps;
+    struct timespec last;
+    clock_gettime(CLOCK_MONOTONIC, &last);
+    for (size_t i = 0; i < steps.size(); ++i) {
+        double gap = i ? steps[i].time - steps[i - 1].time : 0;
+        if (gap > 0)
+            sleep_until_after(last, gap);
+        write_state_whole(b, steps[i].state, choice);
+        clock_gettime(CLOCK_MONOTONIC, &last);
+    }
+    return 0;
 }
+
+// The commands by name; each is given the words after its name.
+struct Command {
+    const char *name;
+    int (*run)(int argc, char **argv);
+};
+const Command kCommands[] = {
+    {"create", cmd_create}, {"remove", cmd_remove},   {"set", cmd_set},       {"get", cmd_get},
+    {"dump", cmd_dump},     {"fingers", cmd_fingers}, {"replay", cmd_replay},
+};
 
 }  // namespace
 
@@ -358,22 +344,9 @@ int main(int argc, char **argv)
     if (argc < 2)
         return usage_error();
     const char *cmd = argv[1];
-    int n = argc - 2;
-    char **args = argv + 2;
-    if (strcmp(cmd, "create") == 0)
-        return cmd_create(n, args);
-    if (strcmp(cmd, "remove") == 0)
-        return n ? usage_error() : cmd_remove();
-    if (strcmp(cmd, "set") == 0)
-        return cmd_set(n, args);
-    if (strcmp(cmd, "get") == 0)
-        return cmd_get(n, args);
-    if (strcmp(cmd, "dump") == 0)
-        return n ? usage_error() : cmd_dump();
-    if (strcmp(cmd, "fingers") == 0)
-        return cmd_fingers(n, args);
-    if (strcmp(cmd, "replay") == 0)
-        return cmd_replay(n, args);
+    for (const Command &c : kCommands)
+        if (strcmp(cmd, c.name) == 0)
+            return c.run(argc - 2, argv + 2);
     if (strcmp(cmd, "-h") == 0 || strcmp(cmd, "--help") == 0 || strcmp(cmd, "help") == 0) {
         fputs(kUsage, stdout);
         return 0;

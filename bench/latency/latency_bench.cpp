@@ -175,17 +175,11 @@ void start_engine(const std::string &bin)
         die("gestured did not run its start-up commands");
 }
 
+// Two fingers side by side at height y, in the monitor's column order.
 FingerState two_fingers(int y)
 {
-    FingerState s{};
-    s.f = 2;
-    s.z = 40;
-    s.w = 4;
-    s.x2_1 = 100;
-    s.x2_2 = 300;
-    s.y2_1 = y;
-    s.y2_2 = y;
-    return s;
+    //       x  y  z   w  f  l  r  u  d  m  multi x2_1 y2_1 x2_2 y2_2 x3_1 y3_1
+    return {0, 0, 40, 4, 2, 0, 0, 0, 0, 0, {}, 100, y, 300, y, 0, 0};
 }
 
 void write_state(const FingerState &s) { write_finger_state(block, s, true); }

@@ -204,8 +204,6 @@ void release_held_inputs(Display *display)
         XSync(display, False);
 }
 
-void held_input_clear() { release_held_inputs(nullptr); }
-
 void install_release_on_signal()
 {
     XInitThreads();

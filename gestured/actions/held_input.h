@@ -25,15 +25,10 @@ void note_command_ups(const char *command);
 
 // How many keys and buttons are noted as held (for tests and diagnostics).
 int held_input_count();
-bool held_key_is_down(const char *keysym_name);
-bool held_button_is_down(int button);
 
 // Sends a release for everything noted as held (buttons first, then keys),
 // syncs with the server and forgets it all.
 void release_held_inputs(Display *display);
-
-// Forgets everything without sending anything (tests).
-void held_input_clear();
 
 // Makes SIGTERM, SIGINT and SIGHUP release everything held before the process
 // ends by the same signal. Blocks the three signals in the calling thread and

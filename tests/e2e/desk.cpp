@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include <dirent.h>
-#include <errno.h>
 #include <sys/shm.h>
 #include <time.h>
 
@@ -152,38 +151,25 @@ void Desk::replay(const std::string &name)
         block_ = attach_shared_block();
     if (!block_)
         throw std::runtime_error("cannot attach the touchpad block");
-    std::ifstream in(trace_path(name));
-    if (!in)
+    TraceReading trace;
+    if (!read_trace_file(trace_path(name), &trace))
         throw std::runtime_error("no trace " + name);
-    std::string line;
-    bool first = true;
-    double last_time = 0;
-    double last_write = 0;
-    while (std::getline(in, line)) {
-        TraceStep step;
-        const char *why = nullptr;
-        TraceLine kind = parse_trace_line(line.c_str(), &step, &why);
-        if (kind == TraceLine::kSkip)
-            continue;
-        if (kind == TraceLine::kBad)
-            throw std::runtime_error("bad trace line in " + name + ": " + (why ? why : ""));
+    if (trace.bad_line)
+        throw std::runtime_error("bad trace line in " + name + ":" + std::to_string(trace.bad_line) + ": " +
+                                 trace.why);
+    const std::vector<TraceStep> &steps = trace.steps;
+    struct timespec last_write {};
+    for (size_t i = 0; i < steps.size(); ++i) {
         // Each gap counts from the write before, the wait for the sampler
         // included.
-        const double gap = step.time - last_time - (now_s() - last_write);
-        if (!first && gap > 0) {
-            struct timespec ts;
-            ts.tv_sec = static_cast<time_t>(gap);
-            ts.tv_nsec = static_cast<long>((gap - static_cast<double>(ts.tv_sec)) * 1e9);
-            while (clock_nanosleep(CLOCK_MONOTONIC, 0, &ts, &ts) == EINTR) {
-            }
-        }
-        write_finger_state(block_, step.state, true);
-        last_write = now_s();
+        const double gap = i ? steps[i].time - steps[i - 1].time : 0;
+        if (gap > 0)
+            sleep_until_after(last_write, gap);
+        write_finger_state(block_, steps[i].state, true);
+        clock_gettime(CLOCK_MONOTONIC, &last_write);
         // The trace's gaps are the least time between states; a busy machine
         // may stretch them, but never let the engine miss a state.
         wait_for_sampler();
-        last_time = step.time;
-        first = false;
     }
     // The last state (normally no finger) stays a while, so that a replay
     // that follows at once is a new touch and not the same one going on.
@@ -206,6 +192,13 @@ void Desk::fingers(const std::vector<std::string> &columns)
     // between two polls of the engine and never be seen.
     sleep_ms(20);
     wait_for_sampler();
+}
+
+bool Desk::start_window_switch()
+{
+    for (int i = 0; i < 8; ++i)
+        fingers({"f=3", "x3_1=500", "y3_1=" + std::to_string(300 + 20 * i), "z=40"});
+    return wait_for("KeyRelease Tab");
 }
 
 void Desk::wait_for_sampler()

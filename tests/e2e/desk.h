@@ -35,6 +35,10 @@ public:
     // Writes one whole finger state ("f=1", "x=3000", ...), then gives the
     // engine a sample period to see it.
     void fingers(const std::vector<std::string> &columns);
+    // Three fingers down and moving, one state at a time, until the engine
+    // has begun switching windows (with FastKeyCheckBox=1: Alt_L down, one
+    // Tab); the fingers stay down. False when the Tab does not arrive.
+    bool start_window_switch();
     // Changes block fields by name, as the settings panel would.
     void set(const std::vector<std::string> &assignments);
     std::string get(const std::string &field);

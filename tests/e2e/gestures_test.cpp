@@ -4,6 +4,9 @@
 // did.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "desk.h"
 
 namespace {
@@ -29,51 +32,46 @@ Lines control_click(int button)
             "ButtonRelease " + std::to_string(button), "KeyRelease Control_L"};
 }
 
+// Replays each trace in turn, each until the server has seen the last of the
+// lines it should cause, and then checks that, once all is quiet, the server
+// has seen exactly those lines, in order, and nothing else.
+void expect_replays(Desk &desk, const std::vector<std::pair<std::string, Lines>> &replays)
+{
+    Lines expected;
+    for (const auto &[trace, lines] : replays) {
+        desk.replay(trace);
+        expected.insert(expected.end(), lines.begin(), lines.end());
+        const std::string &last = lines.back();
+        const long times = std::count(expected.begin(), expected.end(), last);
+        ASSERT_TRUE(desk.wait_for(last, static_cast<int>(times)));
+    }
+    desk.settle();
+    EXPECT_EQ(desk.lines(), expected);
+}
+
 TEST(Scrolling, VerticalBothWaysOneWheelClickPerStep)
 {
     Desk desk;
-    desk.replay("scroll_down");
-    ASSERT_TRUE(desk.wait_for("ButtonRelease 5", 12));
-    desk.replay("scroll_up");
-    ASSERT_TRUE(desk.wait_for("ButtonRelease 4", 12));
-    desk.settle();
-    Lines expected = repeat(click(5), 12);
-    Lines up = repeat(click(4), 12);
-    expected.insert(expected.end(), up.begin(), up.end());
-    EXPECT_EQ(desk.lines(), expected);
+    expect_replays(desk, {{"scroll_down", repeat(click(5), 12)}, {"scroll_up", repeat(click(4), 12)}});
 }
 
 TEST(Scrolling, HorizontalClicksTheSidewaysWheel)
 {
     Desk desk;
-    desk.replay("scroll_right");
-    ASSERT_TRUE(desk.wait_for("ButtonRelease 7", 12));
-    desk.settle();
-    EXPECT_EQ(desk.lines(), repeat(click(7), 12));
+    expect_replays(desk, {{"scroll_right", repeat(click(7), 12)}});
 }
 
 TEST(Zoom, PinchAndSpreadControlClickTheWheel)
 {
     Desk desk;  // ZoomSlider 8: a step every 3 qualifying samples
-    desk.replay("pinch");
-    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L", 3));
-    desk.replay("spread");
-    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L", 6));
-    desk.settle();
-    Lines expected = repeat(control_click(5), 3);
-    Lines in = repeat(control_click(4), 3);
-    expected.insert(expected.end(), in.begin(), in.end());
-    EXPECT_EQ(desk.lines(), expected);
+    expect_replays(desk, {{"pinch", repeat(control_click(5), 3)}, {"spread", repeat(control_click(4), 3)}});
 }
 
 TEST(Rotation, ClockwiseSendsTheChosenChordOnce)
 {
     Desk desk;  // ClockwiseComboBox 2: Control_L + R
-    desk.replay("rotate_cw");
-    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L"));
-    desk.settle();
-    EXPECT_EQ(desk.lines(),
-              (Lines{"KeyPress Control_L", "KeyPress r", "KeyRelease r", "KeyRelease Control_L"}));
+    expect_replays(desk, {{"rotate_cw", {"KeyPress Control_L", "KeyPress r", "KeyRelease r",
+                                         "KeyRelease Control_L"}}});
 }
 
 TEST(Taps, TwoAndThreeFingerTapsRunTheChosenActions)
@@ -104,21 +102,15 @@ TEST(Taps, SingleTapGivesTheTapBackToTheDriver)
 TEST(ThreeFingers, SwipeGoesBackAPage)
 {
     Desk desk;
-    desk.replay("swipe_left");
-    ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
-    desk.settle();
-    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Left", "KeyRelease Left",
-                                   "KeyRelease Alt_L"}));
+    expect_replays(desk, {{"swipe_left", {"KeyPress Alt_L", "KeyPress Left", "KeyRelease Left",
+                                          "KeyRelease Alt_L"}}});
 }
 
 TEST(ThreeFingers, WindowSwitchingHoldsAltFromBeginToEnd)
 {
     Desk desk({"FastKeyCheckBox=1"});
-    desk.replay("switch_windows");
-    ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
-    desk.settle();
-    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab",
-                                   "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
+    expect_replays(desk, {{"switch_windows", {"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab",
+                                              "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}}});
 }
 
 TEST(ThreeFingers, TypingMonitorSwitchingThePadOffMidSwitchStillLetsGoOfAlt)
@@ -143,9 +135,7 @@ TEST(ThreeFingers, TypingMonitorSwitchingThePadOffMidSwitchStillLetsGoOfAlt)
 
     // The engine's own Alt+Tab is typing to the monitor: the pad goes off
     // while the fingers are still down, and the lift must end the switch.
-    for (int i = 0; i < 8; ++i)
-        desk.fingers({"f=3", "x3_1=500", "y3_1=" + std::to_string(300 + 20 * i), "z=40"});
-    ASSERT_TRUE(desk.wait_for("KeyRelease Tab"));
+    ASSERT_TRUE(desk.start_window_switch());
     ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "1"));
     desk.fingers({"f=0"});
     ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
@@ -175,21 +165,14 @@ TEST(Applications, WebBrowserTapZoomsWithControlPlus)
     // Action 15 is a control click of wheel up elsewhere; in the browser it
     // types Control_L + "+", which is Shift + equal on this keyboard.
     Desk desk({"TwoFTComboBox=15"}, "Vorell Docs - Web Browser");
-    desk.replay("tap_two");
-    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L"));
-    desk.settle();
-    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Control_L", "KeyPress Shift_L", "KeyPress equal",
-                                   "KeyRelease equal", "KeyRelease Shift_L",
-                                   "KeyRelease Control_L"}));
+    expect_replays(desk, {{"tap_two", {"KeyPress Control_L", "KeyPress Shift_L", "KeyPress equal",
+                                       "KeyRelease equal", "KeyRelease Shift_L", "KeyRelease Control_L"}}});
 }
 
 TEST(Applications, WithoutATitleTheSameTapControlClicksWheelUp)
 {
     Desk desk({"TwoFTComboBox=15"});
-    desk.replay("tap_two");
-    ASSERT_TRUE(desk.wait_for("KeyRelease Control_L"));
-    desk.settle();
-    EXPECT_EQ(desk.lines(), control_click(4));
+    expect_replays(desk, {{"tap_two", control_click(4)}});
 }
 
 }  // namespace

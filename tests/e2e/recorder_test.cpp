@@ -9,14 +9,6 @@
 
 namespace {
 
-int count_of(const std::string &text, const std::string &what)
-{
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
 TEST(Recorder, OwnsTheFocusedWindowAndSeesEveryClickAndKey)
 {
     Xvfb x;

@@ -97,9 +97,7 @@ TEST(Release, KilledWhileAKeydownIsStartingNothingIsPressedAfterTheRelease)
 TEST(Release, KilledWhileSwitchingWindowsTheEngineLetsGoOfAlt)
 {
     Desk desk({"FastKeyCheckBox=1"});
-    for (int i = 0; i < 8; ++i)
-        desk.fingers({"f=3", "x3_1=500", "y3_1=" + std::to_string(300 + 20 * i), "z=40"});
-    ASSERT_TRUE(desk.wait_for("KeyRelease Tab"));
+    ASSERT_TRUE(desk.start_window_switch());
     desk.settle(200);
     EXPECT_EQ(desk.engine().stop(SIGINT), 128 + SIGINT);
     ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));

@@ -13,20 +13,10 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-int count_of(const std::string &text, const std::string &part)
-{
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 TEST(Session, ReleaseStepLetsGoOfAltAfterTheEngineWasKilledMidSwitch)
 {
     Desk desk({"FastKeyCheckBox=1"});
-    for (int i = 0; i < 8; ++i)
-        desk.fingers({"f=3", "x3_1=500", "y3_1=" + std::to_string(300 + 20 * i), "z=40"});
-    ASSERT_TRUE(desk.wait_for("KeyRelease Tab"));
+    ASSERT_TRUE(desk.start_window_switch());
     desk.settle(200);
     // Nothing can catch SIGKILL: Alt_L stays down on the server.
     EXPECT_EQ(desk.engine().stop(SIGKILL), 128 + SIGKILL);

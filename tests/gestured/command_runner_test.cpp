@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "command_runner.h"
+#include "command_runner_inspect.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // recogniser at their own timing.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "finger_trace.h"
@@ -14,16 +13,11 @@ namespace {
 // Feeds every data line of a trace file to the pad, the clock following the
 // trace's own times; the record carries the position set that f selects.
 void replay(Pad &pad, const std::string &name) {
-    std::ifstream in(source_dir() + "/tests/gestured/traces/" + name);
-    ASSERT_TRUE(in) << name;
+    TraceReading trace;
+    ASSERT_TRUE(read_trace_file(source_dir() + "/tests/gestured/traces/" + name, &trace)) << name;
+    ASSERT_EQ(trace.bad_line, 0) << name << ": " << trace.why;
     const int64_t start = pad.now_ms;
-    std::string text;
-    while (std::getline(in, text)) {
-        TraceStep step;
-        const char *why = nullptr;
-        TraceLine kind = parse_trace_line(text.c_str(), &step, &why);
-        ASSERT_NE(kind, TraceLine::kBad) << why << ": " << text;
-        if (kind == TraceLine::kSkip) continue;
+    for (const TraceStep &step : trace.steps) {
         const FingerState &s = step.state;
         SampleRecord r{};
         r.z = s.z;

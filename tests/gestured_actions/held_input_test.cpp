@@ -5,7 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "held_input.h"
+#include "held_input_inspect.h"
 #include "platform.h"
 #include "support.h"
 

@@ -238,3 +238,11 @@ Xvfb::~Xvfb()
         waitpid(pid_, nullptr, 0);
     }
 }
+
+int count_of(const std::string &text, const std::string &part)
+{
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}

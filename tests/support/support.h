@@ -81,4 +81,6 @@ private:
 };
 
 std::string read_file(const std::string &path);
+// How many times part occurs in text (overlapping ones too).
+int count_of(const std::string &text, const std::string &part);
 void sleep_ms(int ms);

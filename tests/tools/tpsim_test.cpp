@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "finger_trace.h"
 #include "support.h"
@@ -18,6 +19,14 @@ RunResult sim(std::vector<std::string> args, const std::string &input = "")
 }
 
 std::string get(const std::string &field) { return sim({"get", field}).out; }
+
+// Several fields at once: their values one a line, in the order asked.
+std::string get_all(const std::vector<std::string> &fields)
+{
+    std::vector<std::string> args{"get"};
+    args.insert(args.end(), fields.begin(), fields.end());
+    return sim(args).out;
+}
 
 class Simulator : public ::testing::Test {
 protected:
@@ -65,13 +74,9 @@ TEST_F(Simulator, CreatesDefaultsAndSetsAnyFieldByName)
     RunResult again = sim({"create"});
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.err.find("exists already"), std::string::npos);
-    EXPECT_EQ(get("NewStruct"), "1\n");
-    EXPECT_EQ(get("TappingCheckBox"), "1\n");
-    EXPECT_EQ(get("VerticalScrollingCheckBox"), "1\n");
+    EXPECT_EQ(get_all({"NewStruct", "TappingCheckBox", "VerticalScrollingCheckBox"}), "1\n1\n1\n");
     EXPECT_EQ(sim({"set", "NewStructFingers.multi[3]=1", "dragslider=1.5", "x=-5"}).status, 0);
-    EXPECT_EQ(get("NewStructFingers.multi[3]"), "1\n");
-    EXPECT_EQ(get("DragSlider"), "1.5\n");
-    EXPECT_EQ(get("x"), "-5\n");
+    EXPECT_EQ(get_all({"NewStructFingers.multi[3]", "DragSlider", "x"}), "1\n1.5\n-5\n");
     EXPECT_EQ(sim({"dump"}).out.find("TP_Version = 1\n"), 0u);
 }
 
@@ -104,16 +109,12 @@ TEST_F(Simulator, FingerStatesAreWholeAndGoToTheSelectedRecord)
 {
     ASSERT_EQ(sim({"create"}).status, 0);
     ASSERT_EQ(sim({"fingers", "f=2", "x2_1=10", "y2_1=20", "x2_2=30", "y2_2=40", "l=1"}).status, 0);
-    EXPECT_EQ(get("NewStructFingers.f"), "2\n");
-    EXPECT_EQ(get("NewStructFingers.y2_2"), "40\n");
-    EXPECT_EQ(get("OldStructFingers.f"), "0\n");
+    EXPECT_EQ(get_all({"NewStructFingers.f", "NewStructFingers.y2_2", "OldStructFingers.f"}), "2\n40\n0\n");
     // the next state replaces the whole record: unnamed columns become 0
     ASSERT_EQ(sim({"fingers", "f=1", "x=5", "y=6"}).status, 0);
-    EXPECT_EQ(get("NewStructFingers.x2_1"), "0\n");
-    EXPECT_EQ(get("NewStructFingers.l"), "0\n");
+    EXPECT_EQ(get_all({"NewStructFingers.x2_1", "NewStructFingers.l"}), "0\n0\n");
     ASSERT_EQ(sim({"fingers", "--old", "f=3", "x3_1=7"}).status, 0);
-    EXPECT_EQ(get("OldStructFingers.x3_1"), "7\n");
-    EXPECT_EQ(get("NewStructFingers.f"), "1\n");
+    EXPECT_EQ(get_all({"OldStructFingers.x3_1", "NewStructFingers.f"}), "7\n1\n");
 }
 
 TEST_F(Simulator, ReplayKeepsTheTraceTiming)
