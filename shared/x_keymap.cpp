@@ -13,9 +13,9 @@ void sleep_microseconds(int64_t us)
     }
 }
 
-void query_x_keymap(void *display, uint8_t keys[kKeyVectorBytes])
+void query_x_keymap(Display *display, uint8_t keys[kKeyVectorBytes])
 {
     char raw[kKeyVectorBytes];
-    XQueryKeymap(static_cast<Display *>(display), raw);
+    XQueryKeymap(display, raw);
     memcpy(keys, raw, sizeof raw);
 }

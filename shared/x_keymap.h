@@ -1,4 +1,5 @@
-// Real-X implementations of the watcher and typing-monitor seams.
+// The keyboard read from the X server, and a plain sleep, for the typing
+// monitor and the key-activity watchers.
 #pragma once
 
 #include <cstdint>
@@ -10,5 +11,5 @@
 // Sleeps for `us` microseconds (any length; restarts after signals).
 void sleep_microseconds(int64_t us);
 
-// XQueryKeymap into 32 unsigned bytes; ctx is the Display.
-void query_x_keymap(void *display, uint8_t keys[kKeyVectorBytes]);
+// XQueryKeymap into 32 unsigned bytes.
+void query_x_keymap(Display *display, uint8_t keys[kKeyVectorBytes]);

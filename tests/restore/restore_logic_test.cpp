@@ -29,9 +29,8 @@ protected:
     // Runs the restorer; the recorded commands land in commands_.
     int run()
     {
-        RestorePlatform p = {this, [](void *ctx, const char *command) {
-                                 static_cast<RestoreRun *>(ctx)->shell(command);
-                             }};
+        const RestorePlatform p = {
+            [](void *ctx, const char *command) { static_cast<RestoreRun *>(ctx)->shell(command); }, this};
         return restore_settings(p);
     }
     void shell(const std::string &command)
