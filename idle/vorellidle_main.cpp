@@ -119,18 +119,11 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    Display *display = XOpenDisplay(nullptr);
-    if (!display) {
-        fputs("Can't open display.\n", stderr);
-        return 2;
-    }
     static InstanceLock instance_lock;
-    instance_lock_or_exit(&instance_lock, "vorellidle", DisplayString(display));
-    g_block = attach_shared_block();
-    if (!g_block) {
-        XCloseDisplay(display);
+    Display *display = nullptr;
+    g_block = open_display_and_block(&instance_lock, "vorellidle", &display);
+    if (!g_block)
         return 2;
-    }
     XSetIOErrorHandler(on_x_connection_lost);
 
     struct sigaction sa = {};
