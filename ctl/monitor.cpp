@@ -1,21 +1,14 @@
 #include "monitor.h"
 
 #include "block_watch.h"
+#include "clock.h"
 
-#include <sys/time.h>
 #include <time.h>
 
 #include <cerrno>
 #include <cstring>
 
 namespace {
-
-double time_of_day()
-{
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return tv.tv_sec + tv.tv_usec / 1e6;
-}
 
 const FingerRecord &record_of(const TouchpadSharedBlock &b, bool use_new)
 {
@@ -94,7 +87,7 @@ bool monitor_cycle(MonitorState *st, const TouchpadSharedBlock &cur, double now,
 void run_monitor(const TouchpadSharedBlock *block, long interval_ms, bool use_new_record)
 {
     static MonitorState st;
-    monitor_init(&st, use_new_record, time_of_day());
+    monitor_init(&st, use_new_record, wall_clock_now_seconds());
     // A driver restart creates the block anew: watch the new one in its place.
     BlockWatch watch;
     block_watch_init(&watch);
@@ -104,7 +97,7 @@ void run_monitor(const TouchpadSharedBlock *block, long interval_ms, bool use_ne
         block_watch_poll(&watch, mapping, program);
         TouchpadSharedBlock cur;
         memcpy(&cur, block, sizeof cur);
-        monitor_cycle(&st, cur, time_of_day(), stdout);
+        monitor_cycle(&st, cur, wall_clock_now_seconds(), stdout);
         if (interval_ms > 0)
             pause_ms(interval_ms);
     }

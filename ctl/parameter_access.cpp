@@ -60,17 +60,10 @@ void apply_assignment(void *block, const ParameterDescriptor *table, const char 
 void print_listing(const void *block, const ParameterDescriptor *table, FILE *out)
 {
     fputs("Parameter settings:\n", out);
-    const int32_t version = block_get_int(block, 0);
     for (const ParameterDescriptor *p = table; p->name; ++p) {
-        if (p->type == kParamDouble) {
+        if (p->type == kParamDouble)
             fprintf(out, "    %-23s = %g\n", p->name, block_get_double(block, p->offset));
-            continue;
-        }
-        // A palm-tracking row only means something on the hardware versions
-        // that have it; neither table carries one today.
-        if (p->type == kParamInt && strcmp(p->name, "PalmTrack") == 0 &&
-            (version < 3 || version > 6))
-            continue;
-        fprintf(out, "    %-23s = %d\n", p->name, block_get_int(block, p->offset));
+        else
+            fprintf(out, "    %-23s = %d\n", p->name, block_get_int(block, p->offset));
     }
 }

@@ -2,7 +2,6 @@
 // after the keyboard has been idle for a while.
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,6 +12,7 @@
 #include <X11/Xlib.h>
 
 #include "block_watch.h"
+#include "clock.h"
 #include "idle_monitor.h"
 #include "idle_options.h"
 #include "instance_lock.h"
@@ -58,13 +58,6 @@ int on_x_connection_lost(Display *)
     enable_touchpad(g_monitor, g_block);
     remove_own_pid_file();
     _exit(1);
-}
-
-double wall_clock_now()
-{
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1000000.0;
 }
 
 bool poll_keyboard(Display *display)
@@ -126,18 +119,11 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    Display *display = XOpenDisplay(nullptr);
-    if (!display) {
-        fputs("Can't open display.\n", stderr);
-        return 2;
-    }
     static InstanceLock instance_lock;
-    instance_lock_or_exit(&instance_lock, "vorellidle", DisplayString(display));
-    g_block = attach_shared_block();
-    if (!g_block) {
-        XCloseDisplay(display);
+    Display *display = nullptr;
+    g_block = open_display_and_block(&instance_lock, "vorellidle", &display);
+    if (!g_block)
         return 2;
-    }
     XSetIOErrorHandler(on_x_connection_lost);
 
     struct sigaction sa = {};
@@ -220,7 +206,7 @@ int main(int argc, char **argv)
         // whatever this monitor had switched off belonged to the old one.
         if (block_watch_poll(&block_watch, g_block, "vorellidle") == BlockCheck::Replaced)
             g_monitor.disabled_by_monitor.store(false);
-        double now = wall_clock_now();
+        double now = wall_clock_now_seconds();
         switch (idle_poll(g_monitor, g_options, g_block, now, poll_keyboard(display))) {
         case IdleChange::Unchanged:
             break;

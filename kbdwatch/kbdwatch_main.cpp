@@ -9,6 +9,7 @@
 #include "long_options.h"
 #include "touchpad_block.h"
 #include "watcher_run.h"
+#include "x_keymap.h"
 
 #ifndef KBDWATCH_BUILD
 #error "KBDWATCH_BUILD must name a row of kWatcherBuilds"
@@ -34,17 +35,10 @@ int main(int argc, char **argv)
 {
     if (answer_help_or_version(argc, argv, "", print_help, "QPX7.1.3.10"))
         return 0;
-    Display *display = XOpenDisplay(nullptr);
-    if (!display) {
-        fputs("Can't open display.\n", stderr);
-        return 2;
-    }
     static InstanceLock instance_lock;
-    instance_lock_or_exit(&instance_lock, g_build.program, DisplayString(display));
-    g_block = attach_shared_block();
-    if (!g_block) {
-        XCloseDisplay(display);
+    Display *display = nullptr;
+    g_block = open_display_and_block(&instance_lock, g_build.program, &display);
+    if (!g_block)
         return 1;
-    }
     run_watcher(g_build, display, g_block);
 }

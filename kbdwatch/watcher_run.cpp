@@ -1,12 +1,12 @@
 #include "watcher_run.h"
 
 #include <sys/shm.h>
-#include <time.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "block_reattach.h"
+#include "clock.h"
 #include "watcher_logic.h"
 #include "x_key_events.h"
 #include "x_keymap.h"
@@ -34,13 +34,6 @@ int on_x_connection_lost(Display *)
     exit(1);
 }
 
-int64_t monotonic_us()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
-}
-
 int64_t earlier(int64_t a, int64_t b) { return a < b ? a : b; }
 
 void follow_recreated_block(const WatcherBuild &build)
@@ -60,7 +53,7 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
 {
     g_build = &build;
     g_block = remember_attached_block(block);
-    int64_t now = monotonic_us();
+    int64_t now = monotonic_now_us();
     watcher_init(g_state, now);
     XSetIOErrorHandler(on_x_connection_lost);
 
@@ -82,7 +75,7 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
         if (events_may_wait && take_key_events(display, xi_opcode, pressed))
             watcher_key_event(g_state);
         events_may_wait = false;
-        now = monotonic_us();
+        now = monotonic_now_us();
         if (now >= next_fallback_poll) {
             watcher_key_event(g_state);
             next_fallback_poll = now + kFallbackPollUs;

@@ -59,8 +59,7 @@ bool restrict_block(int id, const BlockOwner &owner, std::string *message)
     return true;
 }
 
-}  // namespace
-
+// The pid of another running vorellpad attached to the segment id, or 0.
 pid_t other_publisher(int shmid)
 {
     const std::string my_ns = read_link("/proc/self/ns/ipc");
@@ -99,6 +98,8 @@ pid_t other_publisher(int shmid)
     closedir(dir);
     return found;
 }
+
+}  // namespace
 
 BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message)
 {

@@ -32,6 +32,3 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
 // coordinates and buttons first, the finger count last, so a reader that
 // sees the new count also sees the positions that go with it.
 void publish_state(TouchpadSharedBlock *block, const FingerState &state);
-
-// The pid of another running vorellpad attached to the segment id, or 0.
-pid_t other_publisher(int shmid);

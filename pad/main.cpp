@@ -99,7 +99,7 @@ int main(int argc, char **argv)
         TouchpadSharedBlock *block = claim(&status);
         if (!block)
             return status;
-        replay_recording(rec, block, system_replay_clock(), &g_stop);
+        replay_recording(rec, block, real_replay_platform(), &g_stop);
         return kExitOk;
     }
     // The block is claimed only once a touchpad is open.

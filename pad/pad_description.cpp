@@ -23,13 +23,6 @@ void set_bit(std::vector<uint8_t> &bytes, int n)
 
 bool PadDescription::has_prop(int prop) const { return bit(props, prop); }
 
-bool PadDescription::has_code(int type, int code) const
-{
-    if (type < 0 || type >= kPadTypeCount)
-        return false;
-    return bit(codes[static_cast<size_t>(type)], code);
-}
-
 void PadDescription::set_code(int type, int code)
 {
     if (type >= 0 && type < kPadTypeCount)

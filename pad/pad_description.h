@@ -35,7 +35,6 @@ struct PadDescription {
     std::array<PadAxis, kPadAbsCount> abs;
 
     bool has_prop(int prop) const;
-    bool has_code(int type, int code) const;
     void set_code(int type, int code);
     void set_prop(int prop);
 };

@@ -1,21 +1,19 @@
 #include "replay.h"
 
-#include <errno.h>
 #include <time.h>
 
 #include "block_publisher.h"
+#include "clock.h"
 #include "pad_translator.h"
 
 namespace {
 
-int64_t monotonic_us()
+int64_t real_now_us(void *)
 {
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+    return monotonic_now_us();
 }
 
-void sleep_until(int64_t us)
+void real_sleep_until_us(void *, int64_t us)
 {
     struct timespec ts;
     ts.tv_sec = static_cast<time_t>(us / 1000000);
@@ -26,20 +24,17 @@ void sleep_until(int64_t us)
 
 }  // namespace
 
-ReplayClock system_replay_clock()
+ReplayPlatform real_replay_platform()
 {
-    ReplayClock c;
-    c.now_us = monotonic_us;
-    c.sleep_until_us = sleep_until;
-    return c;
+    return {real_now_us, real_sleep_until_us, nullptr};
 }
 
-int replay_recording(const Recording &rec, TouchpadSharedBlock *block, const ReplayClock &clock,
+int replay_recording(const Recording &rec, TouchpadSharedBlock *block, const ReplayPlatform &platform,
                      const std::atomic<bool> *stop, ReplayObserver observer, void *observer_data)
 {
     PadTranslator pad(rec.description);
     const int64_t first = rec.events.empty() ? 0 : rec.events.front().time_us;
-    const int64_t start = clock.now_us();
+    const int64_t start = platform.now_us(platform.ctx);
     int reports = 0;
     int64_t due = start;
     for (const PadEvent &e : rec.events) {
@@ -47,8 +42,8 @@ int replay_recording(const Recording &rec, TouchpadSharedBlock *block, const Rep
             break;
         if (e.type == 0 && e.code == 0) {  // a report is due at its own time
             due = start + (e.time_us - first);
-            while (clock.now_us() < due && !(stop && stop->load()))
-                clock.sleep_until_us(due);
+            while (platform.now_us(platform.ctx) < due && !(stop && stop->load()))
+                platform.sleep_until_us(platform.ctx, due);
             if (stop && stop->load())
                 break;
         }
@@ -56,7 +51,7 @@ int replay_recording(const Recording &rec, TouchpadSharedBlock *block, const Rep
             publish_state(block, pad.state());
             ++reports;
             if (observer)
-                observer(due, clock.now_us(), observer_data);
+                observer(due, platform.now_us(platform.ctx), observer_data);
         }
     }
     publish_state(block, pad.lift_all());

@@ -264,7 +264,18 @@ FILE *open_working_file(const char *name, int flags, const char *mode, const cha
 
 const char *reason(const char *why) { return why ? why : strerror(errno); }
 
+void real_run(void *, const char *command)
+{
+    int status = system(command);
+    (void)status;  // a failed setting does not stop the others
+}
+
 }  // namespace
+
+RestorePlatform real_restore_platform()
+{
+    return {real_run, nullptr};
+}
 
 int restore_settings(const RestorePlatform &platform)
 {

@@ -1,8 +1,8 @@
 // The settings restorer: turns the saved listing of `vorellctl2 -l` into one
 // vorellctl2 assignment per restored setting. The working files live in the
 // working directory and are never written through a link (nor is the copy
-// made over one); commands go through a one-function platform record so that
-// tests can record them.
+// made over one); commands go through a platform record so that tests can
+// record them.
 #pragma once
 
 #include <cstddef>
@@ -46,9 +46,12 @@ void read_parameter_file(FILE *parameters, RestoreValues &values);
 bool format_restore_command(int i, const RestoreValues &values, char *buf, size_t size);
 
 struct RestorePlatform {
-    void *ctx;
     void (*run)(void *ctx, const char *command);  // through the shell, waited for
+    void *ctx;
 };
+
+// Runs the commands with system(); a failed one does not stop the others.
+RestorePlatform real_restore_platform();
 
 constexpr char kSavedCopyName[] = ".vorellshm";
 constexpr char kParameterFileName[] = ".vorellshm_parameter";

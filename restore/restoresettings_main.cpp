@@ -1,18 +1,11 @@
 // restoresettings: re-applies the saved touchpad settings (~/.vorellshm)
 // through vorellctl2.
 #include <cstdio>
-#include <cstdlib>
 
 #include "long_options.h"
 #include "restore_settings.h"
 
 namespace {
-
-void run_through_shell(void *, const char *command)
-{
-    int status = system(command);
-    (void)status;  // a failed setting does not stop the others
-}
 
 void print_help()
 {
@@ -35,6 +28,5 @@ int main(int argc, char **argv)
     // ignored and the settings are restored.
     if (answer_help_or_version(argc, argv, "", print_help, "QPX7.1.3.10"))
         return 0;
-    const RestorePlatform platform = {nullptr, run_through_shell};
-    return restore_settings(platform);
+    return restore_settings(real_restore_platform());
 }

@@ -24,28 +24,30 @@ TouchpadSharedBlock *attach_shared_block()
     return static_cast<TouchpadSharedBlock *>(base);
 }
 
+namespace {
+
 // Single stores and loads of one field; memcpy keeps the 4-byte-aligned
 // doubles and the int32 words free of alignment and aliasing trouble.
-int32_t block_get_int(const void *block, int offset)
+template <typename T>
+T load_field(const void *block, int offset)
 {
-    int32_t v;
+    T v;
     memcpy(&v, static_cast<const char *>(block) + offset, sizeof v);
     return v;
 }
 
-void block_set_int(void *block, int offset, int32_t value)
+template <typename T>
+void store_field(void *block, int offset, T value)
 {
     memcpy(static_cast<char *>(block) + offset, &value, sizeof value);
 }
 
-double block_get_double(const void *block, int offset)
-{
-    double v;
-    memcpy(&v, static_cast<const char *>(block) + offset, sizeof v);
-    return v;
-}
+}  // namespace
 
-void block_set_double(void *block, int offset, double value)
-{
-    memcpy(static_cast<char *>(block) + offset, &value, sizeof value);
-}
+int32_t block_get_int(const void *block, int offset) { return load_field<int32_t>(block, offset); }
+
+void block_set_int(void *block, int offset, int32_t value) { store_field(block, offset, value); }
+
+double block_get_double(const void *block, int offset) { return load_field<double>(block, offset); }
+
+void block_set_double(void *block, int offset, double value) { store_field(block, offset, value); }

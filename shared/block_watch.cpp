@@ -2,26 +2,16 @@
 
 #include <sys/ipc.h>
 #include <sys/shm.h>
-#include <time.h>
 
 #include <cstdio>
 
-namespace {
-
-int64_t monotonic_ms()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
-}  // namespace
+#include "clock.h"
 
 void block_watch_init(BlockWatch *w)
 {
     w->id = shmget(kTouchpadShmKey, 0, 0);
     w->refused_id = -1;
-    w->next_check_ms = monotonic_ms() + kBlockCheckPeriodMs;
+    w->next_check_ms = coarse_monotonic_now_ms() + kBlockCheckPeriodMs;
 }
 
 BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program)
@@ -51,7 +41,7 @@ BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program)
 
 BlockCheck block_watch_poll(BlockWatch *w, void *block, const char *program)
 {
-    int64_t now = monotonic_ms();
+    int64_t now = coarse_monotonic_now_ms();
     if (now < w->next_check_ms)
         return BlockCheck::Unchanged;
     w->next_check_ms = now + kBlockCheckPeriodMs;

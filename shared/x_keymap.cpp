@@ -1,6 +1,8 @@
 #include "x_keymap.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -13,9 +15,23 @@ void sleep_microseconds(int64_t us)
     }
 }
 
-void query_x_keymap(void *display, uint8_t keys[kKeyVectorBytes])
+void query_x_keymap(Display *display, uint8_t keys[kKeyVectorBytes])
 {
     char raw[kKeyVectorBytes];
-    XQueryKeymap(static_cast<Display *>(display), raw);
+    XQueryKeymap(display, raw);
     memcpy(keys, raw, sizeof raw);
+}
+
+TouchpadSharedBlock *open_display_and_block(InstanceLock *lock, const char *program, Display **display)
+{
+    *display = XOpenDisplay(nullptr);
+    if (!*display) {
+        fputs("Can't open display.\n", stderr);
+        exit(2);
+    }
+    instance_lock_or_exit(lock, program, DisplayString(*display));
+    TouchpadSharedBlock *block = attach_shared_block();
+    if (!block)
+        XCloseDisplay(*display);
+    return block;
 }

@@ -1,14 +1,24 @@
-// Real-X implementations of the watcher and typing-monitor seams.
+// The keyboard read from the X server, a plain sleep and the start-up they
+// share, for the typing monitor and the key-activity watchers.
 #pragma once
 
 #include <cstdint>
 
 #include <X11/Xlib.h>
 
+#include "instance_lock.h"
 #include "key_vector.h"
+#include "touchpad_block.h"
 
 // Sleeps for `us` microseconds (any length; restarts after signals).
 void sleep_microseconds(int64_t us);
 
-// XQueryKeymap into 32 unsigned bytes; ctx is the Display.
-void query_x_keymap(void *display, uint8_t keys[kKeyVectorBytes]);
+// XQueryKeymap into 32 unsigned bytes.
+void query_x_keymap(Display *display, uint8_t keys[kKeyVectorBytes]);
+
+// Opens the display, takes program's instance lock on it (see
+// instance_lock_or_exit) and attaches the touchpad block. Without a display
+// it prints "Can't open display." and ends the program with status 2. When
+// the block cannot be attached (the attach routine has said why) it closes
+// the display and returns nullptr.
+TouchpadSharedBlock *open_display_and_block(InstanceLock *lock, const char *program, Display **display);

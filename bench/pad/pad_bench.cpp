@@ -136,7 +136,7 @@ int main(int argc, char **argv)
         return 1;
     }
     std::vector<int64_t> lat;
-    replay_recording(rec, block, system_replay_clock(), nullptr, collect, &lat);
+    replay_recording(rec, block, real_replay_platform(), nullptr, collect, &lat);
     std::sort(lat.begin(), lat.end());
     printf("report due -> f stored, with the wake-up (%zu reports): p50 %lld us, p99 %lld us\n",
            lat.size(), static_cast<long long>(lat[lat.size() / 2]),

@@ -68,6 +68,19 @@ bool exempt(std::initializer_list<unsigned> keycodes, int count)
 
 constexpr int kAllBuilds[] = {kWatchPalmtrack, kWatchCovergesture, kWatchKbd, kWatchTap, kWatchGesture};
 
+// Runs body once for every build, each on a new rig whose release delay is
+// delay_tenths tenths of a second; a failure names the build.
+template <typename Body>
+void for_each_build(int32_t delay_tenths, Body body)
+{
+    for (int index : kAllBuilds) {
+        WatcherRig rig(index);
+        SCOPED_TRACE(rig.build.program);
+        rig.set_delay(delay_tenths);
+        body(rig);
+    }
+}
+
 }  // namespace
 
 TEST(WatcherBuilds, EachBuildWritesItsOwnFlagAndReadsItsOwnDelay)
@@ -126,10 +139,7 @@ TEST(ExemptKeys, WholeByteEqualityQuirks)
 
 TEST(WatcherKeys, PressRaisesAtOnceAndReleaseLowersOneReleaseWaitLater)
 {
-    for (int index : kAllBuilds) {
-        WatcherRig rig(index);
-        SCOPED_TRACE(rig.build.program);
-        rig.set_delay(3);
+    for_each_build(3, [](WatcherRig &rig) {
         ASSERT_TRUE(rig.wake_at(0));  // the reading at start-up: nothing down
 
         ASSERT_TRUE(rig.key_event_at(100, {38}));
@@ -168,15 +178,12 @@ TEST(WatcherKeys, PressRaisesAtOnceAndReleaseLowersOneReleaseWaitLater)
         rig.set_flag(7);
         EXPECT_TRUE(rig.key_event_at(2000, {}));
         EXPECT_EQ(rig.flag(), 7);
-    }
+    });
 }
 
 TEST(WatcherKeys, HeldKeyCostsNoReadingsUntilTheNextKeyEvent)
 {
-    for (int index : kAllBuilds) {
-        WatcherRig rig(index);
-        SCOPED_TRACE(rig.build.program);
-        rig.set_delay(0);
+    for_each_build(0, [](WatcherRig &rig) {
         rig.key_event_at(0, {50});  // Shift, an exempt key: nothing to wait for
         EXPECT_EQ(watcher_next_wake(rig.state), kNever);
         rig.key_event_at(10, {38});  // and, for the others, a letter
@@ -187,7 +194,7 @@ TEST(WatcherKeys, HeldKeyCostsNoReadingsUntilTheNextKeyEvent)
             rig.wake_at(t);
         }
         EXPECT_EQ(rig.readings, readings);
-    }
+    });
 }
 
 TEST(WatcherKeys, KeyDuringTheReleaseWaitKeepsTheFlagUp)
@@ -208,10 +215,7 @@ TEST(WatcherKeys, KeyDuringTheReleaseWaitKeepsTheFlagUp)
 
 TEST(WatcherKeys, NothingWrittenAtStartUpAndFirstIdleReadingDoesNotWait)
 {
-    for (int index : kAllBuilds) {
-        WatcherRig rig(index);
-        SCOPED_TRACE(rig.build.program);
-        rig.set_delay(20);
+    for_each_build(20, [](WatcherRig &rig) {
         rig.set_flag(1);  // left by an earlier run
         EXPECT_TRUE(rig.wake_at(0));
         EXPECT_EQ(rig.flag(), 1);
@@ -219,15 +223,12 @@ TEST(WatcherKeys, NothingWrittenAtStartUpAndFirstIdleReadingDoesNotWait)
         // An exempt key does not touch the flag either, since it was not raised here.
         rig.key_event_at(10, {50});
         EXPECT_EQ(rig.flag(), 1);
-    }
+    });
 }
 
 TEST(WatcherKeys, ExemptKeyLowersAtOnceWithoutReleaseWait)
 {
-    for (int index : kAllBuilds) {
-        WatcherRig rig(index);
-        SCOPED_TRACE(rig.build.program);
-        rig.set_delay(10);
+    for_each_build(10, [](WatcherRig &rig) {
         rig.key_event_at(0, {38});
         ASSERT_EQ(rig.flag(), 1);
         // Shift with a letter of another byte; read at once or after the wait.
@@ -237,7 +238,7 @@ TEST(WatcherKeys, ExemptKeyLowersAtOnceWithoutReleaseWait)
         // The next idle reading starts no release wait.
         rig.key_event_at(2000, {});
         EXPECT_EQ(rig.state.lower_at_us, kNever);
-    }
+    });
 }
 
 TEST(WatcherKeys, WhichKeysRaiseTheFlag)
@@ -295,10 +296,7 @@ TEST(WatcherKeys, TapOverBeforeTheReadingStillRaisesAndComesDown)
 
 TEST(WatcherKeys, SwitchedOffLowersTheFlagAndLeavesTheKeyboardAlone)
 {
-    for (int index : kAllBuilds) {
-        WatcherRig rig(index);
-        SCOPED_TRACE(rig.build.program);
-        rig.set_delay(5);
+    for_each_build(5, [](WatcherRig &rig) {
         rig.key_event_at(0, {38});
         ASSERT_EQ(rig.flag(), 1);
 
@@ -326,7 +324,7 @@ TEST(WatcherKeys, SwitchedOffLowersTheFlagAndLeavesTheKeyboardAlone)
         rig.set_flag(3);
         rig.wake_at(rig.next_wake_ms());
         EXPECT_EQ(rig.flag(), 3);
-    }
+    });
 }
 
 TEST(WatcherKeys, DelayFieldOutsideItsRangeIsBounded)

@@ -12,24 +12,32 @@
 
 namespace {
 
-int64_t g_now = 0;
-std::vector<int64_t> g_sleeps;
-TouchpadSharedBlock *g_block = nullptr;
-std::vector<int> g_f_at_sleep;
+// A clock that stands still until the replay sleeps, and then jumps to the
+// time it sleeps until, noting the time and the finger count it saw then.
+struct FakeClock {
+    int64_t now = 0;
+    const TouchpadSharedBlock *block = nullptr;
+    std::vector<int64_t> sleeps;
+    std::vector<int> f_at_sleep;
 
-int64_t fake_now() { return g_now; }
-void fake_sleep(int64_t until)
-{
-    g_sleeps.push_back(until);
-    g_f_at_sleep.push_back(g_block->NewStructFingers.f);
-    g_now = until;
-}
+    ReplayPlatform platform()
+    {
+        return {[](void *ctx) { return static_cast<FakeClock *>(ctx)->now; },
+                [](void *ctx, int64_t until) {
+                    FakeClock *c = static_cast<FakeClock *>(ctx);
+                    c->sleeps.push_back(until);
+                    c->f_at_sleep.push_back(c->block->NewStructFingers.f);
+                    c->now = until;
+                },
+                this};
+    }
+};
 
 TEST(Replay, ReportsAreWrittenAtTheirRecordedOffsetsAndTheFingersLiftedAtTheEnd)
 {
     alignas(8) static unsigned char mem[kTouchpadShmSize];
     fill_default_block(mem);
-    g_block = reinterpret_cast<TouchpadSharedBlock *>(mem);
+    TouchpadSharedBlock *block = reinterpret_cast<TouchpadSharedBlock *>(mem);
     Recording rec;
     std::string error;
     const std::string text = "A: 2f 0 1 0 0\nA: 35 0 1000 0 0\nA: 36 0 1000 0 0\n"
@@ -38,16 +46,13 @@ TEST(Replay, ReportsAreWrittenAtTheirRecordedOffsetsAndTheFingersLiftedAtTheEnd)
                              "E: 5.012000 0003 0035 520\nE: 5.012000 0000 0000 0\n"
                              "E: 5.250000 0003 0035 540\nE: 5.250000 0000 0000 0\n";
     ASSERT_TRUE(parse_recording(text.data(), text.size(), "t", &rec, &error)) << error;
-    g_now = 1000;
-    g_sleeps.clear();
-    g_f_at_sleep.clear();
-    ReplayClock clock;
-    clock.now_us = fake_now;
-    clock.sleep_until_us = fake_sleep;
-    EXPECT_EQ(replay_recording(rec, g_block, clock), 4);
-    EXPECT_EQ(g_sleeps, (std::vector<int64_t>{1000 + 12000, 1000 + 250000}));
-    EXPECT_EQ(g_f_at_sleep, (std::vector<int>{1, 1})) << "the finger is down between reports";
-    EXPECT_EQ(g_block->NewStructFingers.f, 0);
+    FakeClock clock;
+    clock.now = 1000;
+    clock.block = block;
+    EXPECT_EQ(replay_recording(rec, block, clock.platform()), 4);
+    EXPECT_EQ(clock.sleeps, (std::vector<int64_t>{1000 + 12000, 1000 + 250000}));
+    EXPECT_EQ(clock.f_at_sleep, (std::vector<int>{1, 1})) << "the finger is down between reports";
+    EXPECT_EQ(block->NewStructFingers.f, 0);
 }
 
 TEST(XDriverGuard, SaysWhyItCannotSwitchTheDriverOff)

@@ -29,9 +29,8 @@ protected:
     // Runs the restorer; the recorded commands land in commands_.
     int run()
     {
-        RestorePlatform p = {this, [](void *ctx, const char *command) {
-                                 static_cast<RestoreRun *>(ctx)->shell(command);
-                             }};
+        const RestorePlatform p = {
+            [](void *ctx, const char *command) { static_cast<RestoreRun *>(ctx)->shell(command); }, this};
         return restore_settings(p);
     }
     void shell(const std::string &command)
@@ -44,6 +43,14 @@ protected:
             write_text(saved, current_listing_);
     }
     void save(const std::string &text) { write_text(home_ + "/.vorellshm", text); }
+    // Saves rows as the listing and runs the restorer, which must succeed;
+    // returns the assignments it sent.
+    std::vector<std::string> restore(const std::vector<ListingRow> &rows)
+    {
+        save(listing_of(rows));
+        EXPECT_EQ(run(), 0);
+        return assignments();
+    }
     std::vector<std::string> assignments() const
     {
         std::vector<std::string> a;
@@ -152,9 +159,7 @@ TEST_F(RestoreRun, LaterWordWins)
     std::vector<ListingRow> rows = sample_rows();
     rows.push_back({"TouchpadOff", "1"});
     rows.push_back({"MaxSpeed", "0.25"});
-    save(listing_of(rows));
-    EXPECT_EQ(run(), 0);
-    std::vector<std::string> a = assignments();
+    std::vector<std::string> a = restore(rows);
     ASSERT_EQ(a.size(), 41u);
     EXPECT_EQ(a[0], "vorellctl2 TouchpadOff=1 ");
     EXPECT_EQ(a[1], "vorellctl2 MaxSpeed=0.25 ");
@@ -168,17 +173,13 @@ TEST_F(RestoreRun, OverlongWordsAreNoSettingAndDoNotDisturbTheRest)
     for (ListingRow &r : rows)
         if (r.first == "ZoomInComboBox")
             r.second = std::string(128, '7');
-    save(listing_of(rows));
-    EXPECT_EQ(run(), 0);
-    EXPECT_EQ(assignments(), without("ZoomInComboBox"));
+    EXPECT_EQ(restore(rows), without("ZoomInComboBox"));
 
     // A word of exactly 127 characters is still a word.
     commands_.clear();
     rows = sample_rows();
     rows.push_back({"TouchpadOff", "1" + std::string(126, '0')});
-    save(listing_of(rows));
-    EXPECT_EQ(run(), 0);
-    EXPECT_EQ(assignments().front(), "vorellctl2 TouchpadOff=2 ") << "127 digits do not fit an int";
+    EXPECT_EQ(restore(rows).front(), "vorellctl2 TouchpadOff=2 ") << "127 digits do not fit an int";
 }
 
 TEST_F(RestoreRun, BinaryGarbageSendsNothing)
@@ -211,9 +212,7 @@ TEST_F(RestoreRun, SinglePrecisionValuesPrintShort)
         if (r.first == "DragSlider")
             r.second = "1.3";
     }
-    save(listing_of(rows));
-    EXPECT_EQ(run(), 0);
-    std::vector<std::string> a = assignments();
+    std::vector<std::string> a = restore(rows);
     ASSERT_EQ(a.size(), 41u);
     EXPECT_EQ(a[1], "vorellctl2 MaxSpeed=0.1 ");
     EXPECT_EQ(a[31], "vorellctl2 DragSlider=1.3 ");

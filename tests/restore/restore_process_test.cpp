@@ -41,6 +41,37 @@ std::string make_recording_standin(const std::string &log)
     return dir;
 }
 
+// restoresettings run with `what` (a link, a dangling link, a hard link or a
+// fifo) standing at the working file `name`: it must end with status 1 and
+// message, send no command and write nothing through what stands there.
+void expect_refused_at(const char *name, const std::string &what, const std::string &message)
+{
+    std::string home = make_temp_dir(), work = make_temp_dir(), elsewhere = make_temp_dir();
+    std::string log = elsewhere + "/calls.log";
+    std::string standin = make_recording_standin(log);
+    write_text(home + "/.vorellshm", listing_of(sample_rows()));
+    std::string at = work + "/" + name, victim = elsewhere + "/victim";
+    if (what == "link" || what == "hard link")
+        write_text(victim, "keep\n");
+    if (what == "fifo")
+        ASSERT_EQ(mkfifo(at.c_str(), 0666), 0);
+    else if (what == "hard link")
+        ASSERT_EQ(link(victim.c_str(), at.c_str()), 0);
+    else
+        ASSERT_EQ(symlink(victim.c_str(), at.c_str()), 0);
+
+    RunResult r = run_in(home, work, {bin_path("restoresettings")},
+                         {"PATH=" + standin + ":/usr/bin:/bin"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, message);
+    if (what == "dangling link") {
+        EXPECT_NE(access(victim.c_str(), F_OK), 0) << "the link's target was created";
+    } else if (what != "fifo") {
+        EXPECT_EQ(read_file(victim), "keep\n") << "written through the link";
+    }
+    EXPECT_EQ(read_file(log), "") << "nothing may be sent";
+}
+
 }  // namespace
 
 TEST(RestoreProcess, SavedListingRestoresEveryValueThroughTheRealClient)
@@ -126,50 +157,28 @@ TEST(RestoreProcess, UncreatableParameterFileEndsWithStatusOne)
 
 TEST(RestoreProcess, NothingIsWrittenThroughWhatStandsAtAWorkingFileName)
 {
-    struct Case {
-        const char *name;  // working file
+    // Each working file with the words its refusals begin with, and each
+    // thing that can stand at its name with the reason a refusal gives.
+    struct WorkingFile {
+        const char *name;
+        const char *refusal;
+    };
+    const WorkingFile files[] = {{".vorellshm", "Can't copy over"}, {".vorellshm_parameter", "Can't create"}};
+    struct Obstacle {
         const char *what;
-        const char *message;
+        const char *reason;
     };
-    const Case cases[] = {
-        {".vorellshm", "link", "Can't copy over .vorellshm: Is a symbolic link\n"},
-        {".vorellshm", "dangling link", "Can't copy over .vorellshm: Is a symbolic link\n"},
-        {".vorellshm", "hard link", "Can't copy over .vorellshm: Has other hard links\n"},
-        {".vorellshm", "fifo", "Can't copy over .vorellshm: Is not a regular file\n"},
-        {".vorellshm_parameter", "link", "Can't create .vorellshm_parameter: Is a symbolic link\n"},
-        {".vorellshm_parameter", "dangling link",
-         "Can't create .vorellshm_parameter: Is a symbolic link\n"},
-        {".vorellshm_parameter", "hard link",
-         "Can't create .vorellshm_parameter: Has other hard links\n"},
-        {".vorellshm_parameter", "fifo", "Can't create .vorellshm_parameter: Is not a regular file\n"},
+    const Obstacle obstacles[] = {
+        {"link", "Is a symbolic link"},
+        {"dangling link", "Is a symbolic link"},
+        {"hard link", "Has other hard links"},
+        {"fifo", "Is not a regular file"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " as a " + c.what);
-        std::string home = make_temp_dir(), work = make_temp_dir(), elsewhere = make_temp_dir();
-        std::string log = elsewhere + "/calls.log";
-        std::string standin = make_recording_standin(log);
-        write_text(home + "/.vorellshm", listing_of(sample_rows()));
-        std::string at = work + "/" + c.name, victim = elsewhere + "/victim";
-        std::string what = c.what;
-        if (what == "link" || what == "hard link")
-            write_text(victim, "keep\n");
-        if (what == "fifo")
-            ASSERT_EQ(mkfifo(at.c_str(), 0666), 0);
-        else if (what == "hard link")
-            ASSERT_EQ(link(victim.c_str(), at.c_str()), 0);
-        else
-            ASSERT_EQ(symlink(victim.c_str(), at.c_str()), 0);
-
-        RunResult r = run_in(home, work, {bin_path("restoresettings")},
-                             {"PATH=" + standin + ":/usr/bin:/bin"});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, c.message);
-        if (what == "dangling link") {
-            EXPECT_NE(access(victim.c_str(), F_OK), 0) << "the link's target was created";
-        } else if (what != "fifo") {
-            EXPECT_EQ(read_file(victim), "keep\n") << "written through the link";
+    for (const WorkingFile &f : files) {
+        for (const Obstacle &o : obstacles) {
+            SCOPED_TRACE(std::string(f.name) + " as a " + o.what);
+            expect_refused_at(f.name, o.what, std::string(f.refusal) + " " + f.name + ": " + o.reason + "\n");
         }
-        EXPECT_EQ(read_file(log), "") << "nothing may be sent";
     }
 }
 
