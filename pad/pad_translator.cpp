@@ -266,9 +266,7 @@ void PadTranslator::finish_report()
     // A pad that reports contact through BTN_TOUCH may track a finger that
     // hovers above it; only a touch counts. (Some pads declare the key and
     // never send it: they are judged by their slots.)
-    if (touch_seen_ && !touch_)
-        f = 0;
-    else if (!multitouch_ && !touch_ && tools == 0)
+    if (!touch_ && (touch_seen_ || (!multitouch_ && tools == 0)))
         f = 0;
     FingerState &s = state_;
     s.f = f;

@@ -131,12 +131,11 @@ bool XDriverGuard::attach(const std::string &node, std::string *message)
         p.name = a;
         saved_->props.push_back(p);
         std::vector<unsigned char> changed = p.bytes;
-        if (!strcmp(name, "libinput Tapping Enabled") && !changed.empty())
-            changed[0] = 0;
-        else if (!strcmp(name, "libinput Scroll Method Enabled") && !changed.empty())
-            changed[0] = 0;
-        else
+        const bool switched_off_here =
+            !strcmp(name, "libinput Tapping Enabled") || !strcmp(name, "libinput Scroll Method Enabled");
+        if (!switched_off_here || changed.empty())
             continue;
+        changed[0] = 0;
         write_prop(display_, device_, a, p.type, p.format, changed, p.items);
     }
     XFlush(display_);

@@ -20,7 +20,7 @@ constexpr int field_type(BlockFieldKind kind) { return kind == kBlockDouble ? kF
      kFieldInt},
 #define ITEM_ROW(record, name, i)                                                                \
     {#record "." #name "[" #i "]",                                                               \
-     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name) + 4 * i), \
+     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name) + sizeof(int32_t) * (i)), \
      kFieldInt},
 // An array's words one by one, as NAME[0] to NAME[count - 1].
 #define ITEM_ROWS_8(record, name)                                                        \

@@ -167,7 +167,7 @@ void write_finger_state(void *block, const FingerState &st, bool use_new)
 {
     const int rec = use_new ? offsetof(TouchpadSharedBlock, NewStructFingers)
                             : offsetof(TouchpadSharedBlock, OldStructFingers);
-    auto put = [&](int off, int32_t v) { block_set_int(block, off, v); };
+    auto put = [&](size_t off, int32_t v) { block_set_int(block, static_cast<int>(off), v); };
     put(offsetof(TouchpadSharedBlock, x), st.x);
     put(offsetof(TouchpadSharedBlock, y), st.y);
     put(offsetof(TouchpadSharedBlock, z), st.z);
@@ -183,7 +183,7 @@ void write_finger_state(void *block, const FingerState &st, bool use_new)
     put(rec + offsetof(FingerRecord, u), st.u);
     put(rec + offsetof(FingerRecord, d), st.d);
     for (int i = 0; i < 8; ++i)
-        put(rec + offsetof(FingerRecord, multi) + 4 * i, st.multi[i]);
+        put(rec + offsetof(FingerRecord, multi) + sizeof(int32_t) * i, st.multi[i]);
     put(rec + offsetof(FingerRecord, m), st.m);
     std::atomic_thread_fence(std::memory_order_release);
     put(rec + offsetof(FingerRecord, f), st.f);

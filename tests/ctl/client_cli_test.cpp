@@ -41,8 +41,8 @@ protected:
 
 TEST_F(Client, UsageCasesNeedNoBlock)
 {
-    for (const std::string prog : {"vorellctl", "vorellctl2"}) {
-        for (std::vector<std::string> args :
+    for (const char *prog : {"vorellctl", "vorellctl2"}) {
+        for (const std::vector<std::string> &args :
              {std::vector<std::string>{}, {"-h"}, {"-m", "-1"}, {"-l", "-h", "MaxTapTime=1"}}) {
             RunResult r = ctl(prog, args);
             EXPECT_EQ(r.status, 1) << prog;
@@ -53,7 +53,9 @@ TEST_F(Client, UsageCasesNeedNoBlock)
         for (const std::string opt : {"x", "?"}) {
             RunResult r = ctl(prog, {"-" + opt});
             EXPECT_EQ(r.status, 1);
-            EXPECT_EQ(r.err, bin_path(prog) + ": invalid option -- '" + opt + "'\n" + kUsage);
+            std::string expected = bin_path(prog);
+            expected.append(": invalid option -- '").append(opt).append("'\n").append(kUsage);
+            EXPECT_EQ(r.err, expected);
         }
         RunResult r = ctl(prog, {"-m"});
         EXPECT_EQ(r.status, 1);

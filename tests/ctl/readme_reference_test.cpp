@@ -26,7 +26,7 @@ void check_section(const std::string &readme, const std::string &heading, const 
     std::istringstream in(readme.substr(at + heading.size() + 2));
     std::string line;
     const ParameterDescriptor *row = table;
-    while (std::getline(in, line) && line.rfind("#", 0) != 0) {
+    while (std::getline(in, line) && line.rfind('#', 0) != 0) {
         if (line.rfind("| `", 0) != 0)
             continue;
         ASSERT_NE(row->name, nullptr) << heading << ": extra row " << line;

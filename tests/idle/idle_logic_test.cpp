@@ -33,6 +33,7 @@ IdleCommand parse(const std::vector<std::string> &args, IdleOptions &o)
     kept = args;
     kept.insert(kept.begin(), "vorellidle");
     std::vector<char *> argv;
+    argv.reserve(kept.size() + 1);
     for (std::string &a : kept)
         argv.push_back(&a[0]);
     argv.push_back(nullptr);

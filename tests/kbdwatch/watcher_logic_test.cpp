@@ -304,7 +304,7 @@ TEST(WatcherKeys, SwitchedOffLowersTheFlagAndLeavesTheKeyboardAlone)
         rig.wake_at(rig.next_wake_ms());  // the once-a-second look
         EXPECT_EQ(rig.flag(), 0);
         const int64_t off_at = rig.now / kMs;
-        const int64_t period = rig.build.off_sleeps * 1000;
+        const int64_t period = int64_t{rig.build.off_sleeps} * 1000;
         EXPECT_EQ(rig.next_wake_ms(), off_at + period);
 
         // Keys go unread while switched off.

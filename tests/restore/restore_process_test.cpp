@@ -15,7 +15,7 @@
 
 namespace {
 
-RunResult run_in(const std::string &home, const std::string &cwd, std::vector<std::string> argv,
+RunResult run_in(const std::string &home, const std::string &cwd, const std::vector<std::string> &argv,
                  std::vector<std::string> extra_env = {})
 {
     extra_env.push_back("HOME=" + home);

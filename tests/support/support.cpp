@@ -72,6 +72,7 @@ int decode_status(int st)
     if (!opt.cwd.empty() && chdir(opt.cwd.c_str()) != 0)
         _exit(126);
     std::vector<char *> args;
+    args.reserve(argv.size() + 1);
     for (const std::string &a : argv)
         args.push_back(const_cast<char *>(a.c_str()));
     args.push_back(nullptr);
