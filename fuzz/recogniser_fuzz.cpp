@@ -52,10 +52,10 @@ struct Run {
 };
 Run g_run;
 
-bool known_code(int32_t code)
+bool known_code(Gesture code)
 {
-    return (code >= GESTURE_BUTTON_LEFT && code <= GESTURE_DRAG_PRESS) ||
-           code == GESTURE_BUTTON_RELEASE;
+    return (code >= Gesture::kButtonLeft && code <= Gesture::kDragPress) ||
+           code == Gesture::kButtonRelease;
 }
 
 // The action thread: takes one entry and compares it with the model.
@@ -78,7 +78,7 @@ void drain()
     CHECK(g_run.expected.empty(), g_run.expected.size());
 }
 
-void on_enqueue(void *, int32_t code, int32_t arg)
+void on_enqueue(void *, Gesture code, int32_t arg)
 {
     CHECK(known_code(code), code);
     // A full queue would block the producer; here the consumer makes room,
@@ -109,7 +109,9 @@ void check_state(const RecogniserState &st)
     CHECK_IN(t.fingers_rising, 0, 1);
     CHECK_IN(t.press_cycles, 0, n);
     CHECK_IN(t.one_finger_count, 0, n);
-    CHECK(t.held_button == kNoButton || (t.held_button >= 0 && t.held_button <= 2), t.held_button);
+    CHECK(t.held_button == HeldButton::kNone || t.held_button == HeldButton::kLeft ||
+              t.held_button == HeldButton::kMiddle || t.held_button == HeldButton::kRight,
+          t.held_button);
     CHECK_IN(t.button_latched, 0, 1);
     // A latched button is always one that can be released again.
     CHECK((t.button_latched == 1) == (t.held_button != kNoButton), t.held_button);
@@ -126,29 +128,31 @@ void check_state(const RecogniserState &st)
     CHECK_IN(two.still_y2, -n, n);
     for (int32_t c : {two.pair_class, two.prev_pair_class, two.motion1_class, two.motion2_class})
         check_direction_class(c);
-    CHECK_IN(two.two_finger_gesture, kTwoNone, kTwoRotate);
+    CHECK_IN(two.two_finger_gesture, static_cast<long>(TwoFingerGesture::kNone),
+             static_cast<long>(TwoFingerGesture::kRotate));
     for (int32_t c : {two.rotate_cw_count, two.rotate_ccw_count, two.zoom_out_count,
                       two.zoom_in_count, two.vscroll_inc_count, two.vscroll_dec_count,
                       two.hscroll_inc_count, two.hscroll_dec_count})
         CHECK_IN(c, 0, n);
-    CHECK_IN(two.rotate_result, 0, 2);
-    CHECK_IN(two.zoom_result, 0, 2);
-    CHECK_IN(two.rotate_reported, 0, 2);
+    CHECK_IN(two.rotate_result, static_cast<long>(Rotation::kNone), static_cast<long>(Rotation::kCw));
+    CHECK_IN(two.zoom_result, static_cast<long>(Zoom::kNone), static_cast<long>(Zoom::kOut));
+    CHECK_IN(two.rotate_reported, static_cast<long>(Rotation::kNone), static_cast<long>(Rotation::kCw));
     const int32_t all_flags = kScrollYInc | kScrollYDec | kScrollXInc | kScrollXDec;
     CHECK((two.scroll_flags & ~all_flags) == 0, two.scroll_flags);
     CHECK((two.last_scroll_flags & ~all_flags) == 0, two.last_scroll_flags);
 
     const ThreeFingerState &th = st.three;
     CHECK_IN(th.three_count, 0, n);
-    const int32_t mode = th.three_finger_mode;
-    CHECK(mode == kThreeNone || mode == kSwipedXDec || mode == kSwipedXInc ||
-              mode == kMyHomeDone || mode == kSwitchingWindows,
+    const ThreeFingerMode mode = th.three_finger_mode;
+    CHECK(mode == ThreeFingerMode::kNone || mode == ThreeFingerMode::kSwipedXDec ||
+              mode == ThreeFingerMode::kSwipedXInc || mode == ThreeFingerMode::kMyHomeDone ||
+              mode == ThreeFingerMode::kSwitchingWindows,
           mode);
     CHECK_IN(th.switching_windows, 0, 1);
     // Window switching is ended at lift-off by its mode: the two never part.
-    CHECK((th.switching_windows == 1) == (mode == kSwitchingWindows), mode);
-    CHECK_IN(th.swipe_armed, 1, 2);
-    CHECK_IN(th.fast_key_armed, 1, 2);
+    CHECK((th.switching_windows == 1) == (mode == ThreeFingerMode::kSwitchingWindows), mode);
+    CHECK_IN(th.swipe_armed, static_cast<long>(Armed::kArmed), static_cast<long>(Armed::kUsed));
+    CHECK_IN(th.fast_key_armed, static_cast<long>(Armed::kArmed), static_cast<long>(Armed::kUsed));
     CHECK(th.cover_threshold == 0 || th.cover_threshold == 100 ||
               (th.cover_threshold >= 8 && th.cover_threshold <= 15),
           th.cover_threshold);
@@ -160,7 +164,7 @@ void check_state(const RecogniserState &st)
         CHECK(v <= 0, v);
 
     // The shared words the recogniser writes.
-    CHECK_IN(tap_state.load(), 0, 2);
+    CHECK_IN(tap_state.load(), static_cast<long>(TapState::kIdle), static_cast<long>(TapState::kRetouched));
     CHECK_IN(tap_pending.load(), 0, 1);
     CHECK_IN(tap_request.load(), 0, 1);
     CHECK_IN(retouch_near_tap.load(), 0, 1);
@@ -176,7 +180,7 @@ void thread_event(uint32_t which)
 {
     switch (which % kThreadEventCount) {
     case kDragThreadTookTap:
-        tap_state.store(0);
+        tap_state.store(TapState::kIdle);
         tap_pending.store(0);
         tap_request.store(0);
         break;
@@ -188,7 +192,7 @@ void thread_event(uint32_t which)
         drag_fingers_up.store(0);
         drag_lift_event.store(0);
         drag_tap_again.store(0);
-        tap_state.store(0);
+        tap_state.store(TapState::kIdle);
         tap_pending.store(0);
         break;
     case kScrollStepArmed:

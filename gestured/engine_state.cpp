@@ -26,7 +26,7 @@ std::atomic<int32_t> rotate_right_cursor_shown{0};
 std::atomic<int32_t> rotate_left_cursor_shown{0};
 
 std::atomic<int32_t> drag_active{0};
-std::atomic<int32_t> tap_state{0};
+std::atomic<TapState> tap_state{TapState::kIdle};
 std::atomic<int32_t> tap_pending{0};
 std::atomic<int32_t> tap_request{0};
 std::atomic<int32_t> retouch_near_tap{0};
@@ -86,7 +86,7 @@ bool action_entries_outstanding() {
 
 void action_queue_reset() {
     pthread_mutex_lock(&queue_mutex);
-    for (ActionEntry &e : queue_entries) e = ActionEntry{0, 0, 0};
+    for (ActionEntry &e : queue_entries) e = ActionEntry{Gesture::kButtonLeft, 0, 0};
     action_queue_head = 0;
     queue_unread = 0;
     queue_read_index = 0;
@@ -95,7 +95,7 @@ void action_queue_reset() {
     pthread_mutex_unlock(&queue_mutex);
 }
 
-void action_queue_enqueue_with(int32_t code, int32_t arg, void (*between)(void *), void *ctx) {
+void action_queue_enqueue_with(Gesture code, int32_t arg, void (*between)(void *), void *ctx) {
     pthread_mutex_lock(&queue_mutex);
     while (queue_unread >= kActionQueueSize) pthread_cond_wait(&queue_slot_freed, &queue_mutex);
     queue_entries[action_queue_head] = ActionEntry{code, arg, 1};
@@ -107,7 +107,7 @@ void action_queue_enqueue_with(int32_t code, int32_t arg, void (*between)(void *
     pthread_mutex_unlock(&queue_mutex);
 }
 
-void action_queue_enqueue(int32_t code, int32_t arg) {
+void action_queue_enqueue(Gesture code, int32_t arg) {
     action_queue_enqueue_with(code, arg, nullptr, nullptr);
 }
 
@@ -146,11 +146,12 @@ void reset_engine_state() {
     std::atomic<int32_t> *words[] = {
         &cover_gesture_latch, &swipe_latch, &vscroll_cursor_shown, &hscroll_cursor_shown,
         &zoom_out_cursor_shown, &zoom_in_cursor_shown, &rotate_right_cursor_shown,
-        &rotate_left_cursor_shown, &drag_active, &tap_state, &tap_pending, &tap_request,
+        &rotate_left_cursor_shown, &drag_active, &tap_pending, &tap_request,
         &retouch_near_tap, &retouch_seen, &drag_fingers_up, &drag_lift_event, &drag_tap_again,
         &drag_finger_count, &drag_timeout_off, &scroll_finger_count, &scroll_active,
         &autoscroll_running, &scroll_up_active, &scroll_down_active, &scroll_left_active,
         &scroll_right_active, &scroll_left_by_key, &scroll_right_by_key, &sample_ring_head,
         &sample_ring_tail, &sample_ring_unread};
     for (std::atomic<int32_t> *p : words) p->store(0);
+    tap_state.store(TapState::kIdle);
 }

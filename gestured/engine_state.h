@@ -39,31 +39,34 @@ void engine_sem_wait(sem_t *sem);
 // Action codes: the hand-off from recognition to action.
 // ---------------------------------------------------------------------------
 
-constexpr int32_t GESTURE_BUTTON_LEFT = 0;
-constexpr int32_t GESTURE_BUTTON_MIDDLE = 1;
-constexpr int32_t GESTURE_BUTTON_RIGHT = 2;
-constexpr int32_t GESTURE_TAP_TWO = 3;
-constexpr int32_t GESTURE_TAP_THREE = 4;
-constexpr int32_t GESTURE_SCROLL_Y_DEC = 5;
-constexpr int32_t GESTURE_SCROLL_Y_INC = 6;
-constexpr int32_t GESTURE_SCROLL_X_DEC = 7;
-constexpr int32_t GESTURE_SCROLL_X_INC = 8;
-constexpr int32_t GESTURE_ZOOM_OUT = 9;
-constexpr int32_t GESTURE_ZOOM_IN = 10;
-constexpr int32_t GESTURE_ROTATE_CW = 11;
-constexpr int32_t GESTURE_ROTATE_CCW = 12;
-constexpr int32_t GESTURE_SWIPE_X_DEC = 13;
-constexpr int32_t GESTURE_SWIPE_X_INC = 14;
-constexpr int32_t GESTURE_MY_HOME = 15;
-constexpr int32_t GESTURE_SWITCH_WINDOWS_BEGIN = 16;
-constexpr int32_t GESTURE_SWITCH_WINDOWS_PREV = 17;
-constexpr int32_t GESTURE_SWITCH_WINDOWS_NEXT = 18;
-constexpr int32_t GESTURE_SWITCH_WINDOWS_END = 19;
-constexpr int32_t GESTURE_COVER = 20;
-constexpr int32_t GESTURE_TAP_CLICK = 21;
-constexpr int32_t GESTURE_DRAG_RELEASE = 22;
-constexpr int32_t GESTURE_DRAG_PRESS = 23;
-constexpr int32_t GESTURE_BUTTON_RELEASE = 100;
+// The numeric values are those of the queue entries and of the --debug trace.
+enum class Gesture : int32_t {
+    kButtonLeft = 0,
+    kButtonMiddle = 1,
+    kButtonRight = 2,
+    kTapTwo = 3,
+    kTapThree = 4,
+    kScrollYDec = 5,
+    kScrollYInc = 6,
+    kScrollXDec = 7,
+    kScrollXInc = 8,
+    kZoomOut = 9,
+    kZoomIn = 10,
+    kRotateCW = 11,
+    kRotateCCW = 12,
+    kSwipeXDec = 13,
+    kSwipeXInc = 14,
+    kMyHome = 15,
+    kSwitchWindowsBegin = 16,
+    kSwitchWindowsPrev = 17,
+    kSwitchWindowsNext = 18,
+    kSwitchWindowsEnd = 19,
+    kCover = 20,
+    kTapClick = 21,
+    kDragRelease = 22,
+    kDragPress = 23,
+    kButtonRelease = 100,
+};
 
 // ---------------------------------------------------------------------------
 // action_queue: 20 entries, two producers (ctrl_data_thread and
@@ -78,7 +81,7 @@ constexpr int32_t GESTURE_BUTTON_RELEASE = 100;
 constexpr int kActionQueueSize = 20;
 
 struct ActionEntry {
-    int32_t code;
+    Gesture code;
     int32_t arg;
     int32_t pending;  // always written 1
 };
@@ -90,12 +93,12 @@ void action_queue_reset();
 // Writes {code, arg, 1} at the write index, posts ctrl_data_sem once and
 // advances the write index, all under the producers' mutex. Blocks while the
 // queue holds 20 unread entries.
-void action_queue_enqueue(int32_t code, int32_t arg);
+void action_queue_enqueue(Gesture code, int32_t arg);
 
 // The same, calling between(ctx) after the entry is written and before the
 // post (still under the mutex). The drag thread takes its drag start time
 // there.
-void action_queue_enqueue_with(int32_t code, int32_t arg, void (*between)(void *), void *ctx);
+void action_queue_enqueue_with(Gesture code, int32_t arg, void (*between)(void *), void *ctx);
 
 // Consumer side: waits on ctrl_data_sem, then copies the entry at the read
 // index into *out, advances the read index and frees the slot.
@@ -153,13 +156,20 @@ extern std::atomic<int32_t> zoom_in_cursor_shown;
 extern std::atomic<int32_t> rotate_right_cursor_shown;
 extern std::atomic<int32_t> rotate_left_cursor_shown;
 
+// Where a one-finger tap stands between the recogniser and the drag logic.
+enum class TapState : int32_t {
+    kIdle = 0,
+    kHandedOver = 1,  // a tap was handed to the drag logic
+    kRetouched = 2,   // and the pad was touched again near it
+};
+
 // ---------------------------------------------------------------------------
 // Drag events: written by ctrl_data_thread before each post of
 // ctrl_drag_sem, read and cleared by drag_event_thread.
 // ---------------------------------------------------------------------------
 
 extern std::atomic<int32_t> drag_active;        // 1 while a drag lock is in force
-extern std::atomic<int32_t> tap_state;          // 0 idle, 1 tap handed over, 2 re-touched near it
+extern std::atomic<TapState> tap_state;
 extern std::atomic<int32_t> tap_pending;
 extern std::atomic<int32_t> tap_request;        // resolve a single tap
 extern std::atomic<int32_t> retouch_near_tap;   // the new touch is near the tapped spot

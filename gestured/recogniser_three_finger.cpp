@@ -21,7 +21,7 @@ void cover(const StepContext &c) {
     int32_t w = c.rec.w;
     if (w > 8 && relaxed(c.snap.CovergestureCheckBox) == 1 && drag_active.load() == 0 &&
         w >= th.cover_threshold && th.cover_done == 0) {
-        c.enqueue(GESTURE_COVER, relaxed(c.snap.CovergestureComboBox));
+        c.enqueue(Gesture::kCover, relaxed(c.snap.CovergestureComboBox));
         th.cover_done = 1;
     }
 }
@@ -36,9 +36,9 @@ void add_signed(int32_t d, int32_t *inc, int32_t *dec) {
 
 void window_step(const StepContext &c, int32_t *inc, int32_t *dec, int32_t limit) {
     if (*inc > limit)
-        c.enqueue(GESTURE_SWITCH_WINDOWS_NEXT, 0);
+        c.enqueue(Gesture::kSwitchWindowsNext, 0);
     else if (*dec < -limit)
-        c.enqueue(GESTURE_SWITCH_WINDOWS_PREV, 0);
+        c.enqueue(Gesture::kSwitchWindowsPrev, 0);
     else
         return;
     *inc = 0;
@@ -48,7 +48,7 @@ void window_step(const StepContext &c, int32_t *inc, int32_t *dec, int32_t limit
 
 void window_switching(const StepContext &c) {
     ThreeFingerState &th = c.st->three;
-    if (th.three_finger_mode != kSwitchingWindows || drag_active.load() != 0) return;
+    if (th.three_finger_mode != ThreeFingerMode::kSwitchingWindows || drag_active.load() != 0) return;
     if (c.rec.f == 1) {
         add_signed(c.st->touch.one_dx, &th.switch_one_inc_travel, &th.switch_one_dec_travel);
         window_step(c, &th.switch_one_inc_travel, &th.switch_one_dec_travel, 150);
@@ -87,12 +87,13 @@ void three_finger_stage(const StepContext &c) {
     ThreeFingerState &th = c.st->three;
     const SettingsSnapshot &s = c.snap;
 
-    if (th.three_finger_mode != kMyHomeDone && th.three_finger_mode != kSwitchingWindows)
+    if (th.three_finger_mode != ThreeFingerMode::kMyHomeDone &&
+        th.three_finger_mode != ThreeFingerMode::kSwitchingWindows)
         add_signed(th.three_dx, &th.swipe_inc_travel, &th.swipe_dec_travel);
 
     // Fast-key travel gathers only from smooth movement along y, not from a
     // jump or a sideways swipe.
-    if (th.three_finger_mode == kThreeNone &&
+    if (th.three_finger_mode == ThreeFingerMode::kNone &&
         (th.three_dy < 21 || (th.three_ddy <= 10 && th.three_dy <= 45)) &&
         th.swipe_dec_travel <= 39 && th.swipe_inc_travel <= 39) {
         if (c.rec.y3_1 > th.prev_three_y) {
@@ -104,40 +105,40 @@ void three_finger_stage(const StepContext &c) {
         }
     }
 
-    if (relaxed(s.SwipePageCheckBox) == 1 && drag_active.load() == 0 && th.swipe_armed == 1) {
+    if (relaxed(s.SwipePageCheckBox) == 1 && drag_active.load() == 0 && th.swipe_armed == Armed::kArmed) {
         bool swiped = true;
         if (th.swipe_dec_travel < -30) {
-            th.three_finger_mode = kSwipedXDec;
-            c.enqueue(GESTURE_SWIPE_X_DEC, 0);
+            th.three_finger_mode = ThreeFingerMode::kSwipedXDec;
+            c.enqueue(Gesture::kSwipeXDec, 0);
         } else if (th.swipe_inc_travel >= 31) {
-            th.three_finger_mode = kSwipedXInc;
-            c.enqueue(GESTURE_SWIPE_X_INC, 0);
+            th.three_finger_mode = ThreeFingerMode::kSwipedXInc;
+            c.enqueue(Gesture::kSwipeXInc, 0);
         } else {
             swiped = false;
         }
         if (swiped) {
-            th.swipe_armed = 2;
+            th.swipe_armed = Armed::kUsed;
             c.st->touch.touch_consumed = 1;
             clear_three_finger_travels(&th);
         }
     }
 
     if (relaxed(s.FastKeyCheckBox) == 1 && drag_active.load() == 0) {
-        if (relaxed(s.SwitchWindowsCheckBox) == 1 && th.fast_key_armed == 1 &&
+        if (relaxed(s.SwitchWindowsCheckBox) == 1 && th.fast_key_armed == Armed::kArmed &&
             th.fast_inc_travel > 100) {
-            th.three_finger_mode = kSwitchingWindows;
+            th.three_finger_mode = ThreeFingerMode::kSwitchingWindows;
             th.switching_windows = 1;
-            th.fast_key_armed = 2;
+            th.fast_key_armed = Armed::kUsed;
             c.st->touch.touch_consumed = 1;
-            c.enqueue(GESTURE_SWITCH_WINDOWS_BEGIN, 0);
+            c.enqueue(Gesture::kSwitchWindowsBegin, 0);
             clear_three_finger_travels(&th);
         }
-        if (relaxed(s.MyHomeFileCheckBox) == 1 && th.fast_key_armed == 1 &&
+        if (relaxed(s.MyHomeFileCheckBox) == 1 && th.fast_key_armed == Armed::kArmed &&
             th.fast_dec_travel < -100) {
-            th.three_finger_mode = kMyHomeDone;
-            th.fast_key_armed = 2;
+            th.three_finger_mode = ThreeFingerMode::kMyHomeDone;
+            th.fast_key_armed = Armed::kUsed;
             c.st->touch.touch_consumed = 1;
-            c.enqueue(GESTURE_MY_HOME, 0);
+            c.enqueue(Gesture::kMyHome, 0);
             clear_three_finger_travels(&th);
         }
     }

@@ -8,14 +8,14 @@
 
 namespace {
 
-void enqueue_action(void *, int32_t code, int32_t arg) { action_queue_enqueue(code, arg); }
+void enqueue_action(void *, Gesture code, int32_t arg) { action_queue_enqueue(code, arg); }
 void post_drag_event(void *) { sem_post(&ctrl_drag_sem); }
 void post_auto_scroll(void *) { sem_post(&auto_scroll_sem); }
 
 // Start of a sample: the per-sample results of the two-finger stage.
 void begin_sample(TwoFingerState *two) {
-    two->zoom_result = 0;
-    two->rotate_result = 0;
+    two->zoom_result = Zoom::kNone;
+    two->rotate_result = Rotation::kNone;
     two->scroll_flags = 0;
     two->pair_class = kClassNotComputed;
     two->prev_pair_class = kClassNotComputed;
@@ -35,29 +35,36 @@ void track_fingers(const StepContext &c) {
     }
 }
 
-// Combo value of a remapped button: 0 left, 1 middle, 2 right.
-int32_t button_combo(const SettingsSnapshot &s, int32_t button) {
+// Combo value of a remapped button.
+int32_t button_combo(const SettingsSnapshot &s, HeldButton button) {
     switch (button) {
-    case 0: return s.ButtonLeftComboBox.load(std::memory_order_relaxed);
-    case 1: return s.ButtonMiddleComboBox.load(std::memory_order_relaxed);
-    case 2: return s.ButtonRightComboBox.load(std::memory_order_relaxed);
+    case HeldButton::kLeft: return s.ButtonLeftComboBox.load(std::memory_order_relaxed);
+    case HeldButton::kMiddle: return s.ButtonMiddleComboBox.load(std::memory_order_relaxed);
+    case HeldButton::kRight: return s.ButtonRightComboBox.load(std::memory_order_relaxed);
+    case HeldButton::kNone: break;
     }
     return 0;
 }
 
-int32_t button_field(const SampleRecord &r, int32_t button) {
+int32_t button_field(const SampleRecord &r, HeldButton button) {
     switch (button) {
-    case 0: return r.l;
-    case 1: return r.m;
-    case 2: return r.r;
+    case HeldButton::kLeft: return r.l;
+    case HeldButton::kMiddle: return r.m;
+    case HeldButton::kRight: return r.r;
+    case HeldButton::kNone: break;
     }
     return 0;
+}
+
+// The press entry of a remapped button.
+Gesture button_gesture(HeldButton button) {
+    return static_cast<Gesture>(static_cast<int32_t>(Gesture::kButtonLeft) + static_cast<int32_t>(button));
 }
 
 void release_remapped_button(const StepContext &c) {
     TouchState &t = c.st->touch;
-    if (t.held_button >= 0 && t.held_button <= 2 && button_field(c.rec, t.held_button) == 0) {
-        c.enqueue(GESTURE_BUTTON_RELEASE, button_combo(c.snap, t.held_button));
+    if (t.held_button != HeldButton::kNone && button_field(c.rec, t.held_button) == 0) {
+        c.enqueue(Gesture::kButtonRelease, button_combo(c.snap, t.held_button));
         t.held_button = kNoButton;
         t.button_latched = 0;
     }
@@ -68,12 +75,12 @@ void remapped_buttons(const StepContext &c) {
     TouchState &t = c.st->touch;
     if (t.button_latched == 0) {
         // Tested in this order: middle, left, right.
-        static const int32_t kOrder[3] = {1, 0, 2};
-        for (int32_t button : kOrder) {
+        static const HeldButton kOrder[3] = {HeldButton::kMiddle, HeldButton::kLeft, HeldButton::kRight};
+        for (HeldButton button : kOrder) {
             int32_t combo = button_combo(c.snap, button);
             if (button_field(c.rec, button) == 1 && combo != 0) {
                 t.held_button = button;
-                c.enqueue(GESTURE_BUTTON_LEFT + button, combo);
+                c.enqueue(button_gesture(button), combo);
                 t.button_latched = 1;
                 break;
             }
@@ -102,10 +109,10 @@ void end_what_was_begun(const StepContext &c) {
     if (c.rec.f != 0) return;
     drag_lift_off(c);
     ThreeFingerState &th = c.st->three;
-    if (th.three_finger_mode == kSwitchingWindows) {
+    if (th.three_finger_mode == ThreeFingerMode::kSwitchingWindows) {
         th.switching_windows = 0;
-        th.three_finger_mode = kThreeNone;
-        c.enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
+        th.three_finger_mode = ThreeFingerMode::kNone;
+        c.enqueue(Gesture::kSwitchWindowsEnd, 0);
     }
 }
 
@@ -172,7 +179,7 @@ void settle_and_movement(const StepContext &c) {
 
 void retouch_near_tapped_spot(const StepContext &c) {
     const TouchState &t = c.st->touch;
-    if (tap_state.load() != 1 || drag_active.load() != 0) return;
+    if (tap_state.load() != TapState::kHandedOver || drag_active.load() != 0) return;
     int32_t near = abs_diff(t.centroid_x, t.tap_origin_x) <= 599 &&
                    abs_diff(t.centroid_y, t.tap_origin_y) <= 599;
     retouch_near_tap.store(near);
@@ -187,15 +194,16 @@ void one_finger_tap(const StepContext &c) {
         t.tap_origin_y = t.touch_start_cy;
         tap_request.store(1);
         c.ports.post_drag(c.ports.ctx);
-        tap_state.store(1);
+        tap_state.store(TapState::kHandedOver);
         tap_pending.store(1);
-        if (retouch_seen.load() == 1) tap_state.store(2);
+        if (retouch_seen.load() == 1) tap_state.store(TapState::kRetouched);
     } else {
         tap_pending.store(1);
-        if (tap_state.load() == 1 && retouch_seen.load() == 1) tap_state.store(2);
+        if (tap_state.load() == TapState::kHandedOver && retouch_seen.load() == 1)
+            tap_state.store(TapState::kRetouched);
     }
     if (drag_active.load() == 1 && s.TapAgainRadioButton.load(std::memory_order_relaxed) == 1 &&
-        s.DragCheckBox.load(std::memory_order_relaxed) == 1 && tap_state.load() == 2) {
+        s.DragCheckBox.load(std::memory_order_relaxed) == 1 && tap_state.load() == TapState::kRetouched) {
         drag_tap_again.store(1);
         drag_fingers_up.store(0);
         c.ports.post_drag(c.ports.ctx);
@@ -218,13 +226,13 @@ void tap_at_lift_off(const StepContext &c) {
         break;
     case 2: {
         int32_t combo = s.TwoFTComboBox.load(std::memory_order_relaxed);
-        if (drag_active.load() == 0 && (no_button || combo != 0)) c.enqueue(GESTURE_TAP_TWO, combo);
+        if (drag_active.load() == 0 && (no_button || combo != 0)) c.enqueue(Gesture::kTapTwo, combo);
         break;
     }
     case 3: {
         int32_t combo = s.ThreeFTComboBox.load(std::memory_order_relaxed);
         if (drag_active.load() == 0 && (no_button || combo != 0))
-            c.enqueue(GESTURE_TAP_THREE, combo);
+            c.enqueue(Gesture::kTapThree, combo);
         break;
     }
     }
@@ -243,9 +251,9 @@ bool flick_may_follow(const TouchState &t) {
 void lift_off_reset(const StepContext &c, int64_t now_ms) {
     TouchState &t = c.st->touch;
     ThreeFingerState &th = c.st->three;
-    if (th.three_finger_mode == kSwitchingWindows) {
+    if (th.three_finger_mode == ThreeFingerMode::kSwitchingWindows) {
         th.switching_windows = 0;
-        c.enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
+        c.enqueue(Gesture::kSwitchWindowsEnd, 0);
     }
     t.max_fingers = 0;
     t.touch_start_cx = 0;
@@ -257,7 +265,7 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     t.last_one_x = 0;
     t.last_one_y = 0;
     th.cover_done = 0;
-    th.three_finger_mode = kThreeNone;
+    th.three_finger_mode = ThreeFingerMode::kNone;
     th.switch_one_inc_travel = 0;
     th.switch_one_dec_travel = 0;
     th.switch_three_inc_travel = 0;
@@ -266,8 +274,8 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     th.swipe_inc_travel = 0;
     th.fast_inc_travel = 0;
     th.fast_dec_travel = 0;
-    th.swipe_armed = 1;
-    th.fast_key_armed = 1;
+    th.swipe_armed = Armed::kArmed;
+    th.fast_key_armed = Armed::kArmed;
     c.st->two.movement_of_touch = 0;
 
     // A flick: the fingers left while still moving. When the action thread
@@ -327,11 +335,11 @@ const RecogniserPorts kEnginePorts = {enqueue_action, post_drag_event, post_auto
 void recogniser_init(RecogniserState *st) {
     *st = RecogniserState{};
     st->touch.held_button = kNoButton;
-    st->three.swipe_armed = 1;
-    st->three.fast_key_armed = 1;
+    st->three.swipe_armed = Armed::kArmed;
+    st->three.fast_key_armed = Armed::kArmed;
     begin_sample(&st->two);
     drag_active.store(0);
-    tap_state.store(0);
+    tap_state.store(TapState::kIdle);
     retouch_seen.store(0);
     tap_pending.store(0);
     tap_request.store(0);

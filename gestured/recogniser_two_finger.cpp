@@ -23,8 +23,8 @@ void two_finger_reset(TwoFingerState *two) {
     two->zoom_out_count = two->zoom_in_count = 0;
     two->vscroll_inc_count = two->vscroll_dec_count = 0;
     two->hscroll_inc_count = two->hscroll_dec_count = 0;
-    two->rotate_reported = 0;
-    two->two_finger_gesture = kTwoNone;
+    two->rotate_reported = Rotation::kNone;
+    two->two_finger_gesture = TwoFingerGesture::kNone;
 }
 
 namespace {
@@ -77,7 +77,7 @@ void pair_fingers(const StepContext &c) {
     }
     if (two.match_x != 0 && two.match_y != 0 && two.match_x != two.match_y) two.swap_y = 1;
 
-    if (t.last_one_x == 0 && t.last_one_y == 0 && two.two_finger_gesture == kTwoNone) {
+    if (t.last_one_x == 0 && t.last_one_y == 0 && two.two_finger_gesture == TwoFingerGesture::kNone) {
         const FingerPair &cur = two.cur;
         const FingerPair &prev = two.prev;
         if (two.pair_count >= 2) {
@@ -137,10 +137,10 @@ int32_t slider_threshold(int32_t slider, int32_t base) {
 void count_rotation(TwoFingerState *two, bool clockwise, int32_t threshold) {
     if (clockwise) {
         two->rotate_cw_count++;
-        if (two->rotate_cw_count >= threshold) two->rotate_result = 2;
+        if (two->rotate_cw_count >= threshold) two->rotate_result = Rotation::kCw;
     } else {
         two->rotate_ccw_count++;
-        if (two->rotate_ccw_count >= threshold) two->rotate_result = 1;
+        if (two->rotate_ccw_count >= threshold) two->rotate_result = Rotation::kCcw;
     }
 }
 
@@ -176,17 +176,17 @@ void rotation(const StepContext &c) {
                 count_rotation(&two, false, threshold);
         }
     }
-    if (two.rotate_result != 0) two.two_finger_gesture = kTwoRotate;
+    if (two.rotate_result != Rotation::kNone) two.two_finger_gesture = TwoFingerGesture::kRotate;
 
     if (relaxed(c.snap.RotationCheckBox) == 0) return;
     bool reported = false;
-    if (two.rotate_result == 1 && two.rotate_reported != 1) {
-        two.rotate_reported = 1;
-        c.enqueue(GESTURE_ROTATE_CCW, relaxed(c.snap.CounterclosewiseComboBox));
+    if (two.rotate_result == Rotation::kCcw && two.rotate_reported != Rotation::kCcw) {
+        two.rotate_reported = Rotation::kCcw;
+        c.enqueue(Gesture::kRotateCCW, relaxed(c.snap.CounterclosewiseComboBox));
         reported = true;
-    } else if (two.rotate_result == 2 && two.rotate_reported != 2) {
-        two.rotate_reported = 2;
-        c.enqueue(GESTURE_ROTATE_CW, relaxed(c.snap.ClockwiseComboBox));
+    } else if (two.rotate_result == Rotation::kCw && two.rotate_reported != Rotation::kCw) {
+        two.rotate_reported = Rotation::kCw;
+        c.enqueue(Gesture::kRotateCW, relaxed(c.snap.ClockwiseComboBox));
         reported = true;
     }
     if (reported) {
@@ -207,21 +207,21 @@ void zoom(const StepContext &c) {
     if ((two.prev_xsep > two.xsep || two.prev_ysep < two.ysep) && dx1 >= 0 && dx2 <= 0 &&
         dy1 <= 0 && dy2 >= 0) {
         two.zoom_out_count++;
-        if (two.zoom_out_count >= threshold) two.zoom_result = 2;
+        if (two.zoom_out_count >= threshold) two.zoom_result = Zoom::kOut;
     }
     if ((two.prev_xsep < two.xsep || two.prev_ysep > two.ysep) && dx1 <= 0 && dx2 >= 0 &&
         dy1 >= 0 && dy2 <= 0) {
         two.zoom_in_count++;
-        if (two.zoom_in_count >= threshold) two.zoom_result = 1;
+        if (two.zoom_in_count >= threshold) two.zoom_result = Zoom::kIn;
     }
-    if (two.zoom_result == 0) return;
+    if (two.zoom_result == Zoom::kNone) return;
     // Recognised, reported or not: the zoom holds the phase.
-    two.two_finger_gesture = kTwoZoom;
+    two.two_finger_gesture = TwoFingerGesture::kZoom;
     if (relaxed(c.snap.ZoomCheckBox) == 0) return;
-    if (two.zoom_result == 1)
-        c.enqueue(GESTURE_ZOOM_IN, relaxed(c.snap.ZoomInComboBox));
+    if (two.zoom_result == Zoom::kIn)
+        c.enqueue(Gesture::kZoomIn, relaxed(c.snap.ZoomInComboBox));
     else
-        c.enqueue(GESTURE_ZOOM_OUT, relaxed(c.snap.ZoomOutComboBox));
+        c.enqueue(Gesture::kZoomOut, relaxed(c.snap.ZoomOutComboBox));
     zero_gesture_counts(&two);
 }
 
@@ -314,18 +314,18 @@ void scrolling(const StepContext &c) {
         return;
     }
     two.last_scroll_flags = two.scroll_flags;
-    two.two_finger_gesture = kTwoScroll;
+    two.two_finger_gesture = TwoFingerGesture::kScroll;
     if (two.scroll_flags & kScrollYInc) {
-        c.enqueue(GESTURE_SCROLL_Y_INC, 0);
+        c.enqueue(Gesture::kScrollYInc, 0);
         two.vscroll_inc_travel = two.vscroll_dec_travel = 0;
     } else if (two.scroll_flags & kScrollYDec) {
-        c.enqueue(GESTURE_SCROLL_Y_DEC, 0);
+        c.enqueue(Gesture::kScrollYDec, 0);
         two.vscroll_inc_travel = two.vscroll_dec_travel = 0;
     } else if (two.scroll_flags & kScrollXInc) {
-        c.enqueue(GESTURE_SCROLL_X_INC, 0);
+        c.enqueue(Gesture::kScrollXInc, 0);
         two.hscroll_inc_travel = two.hscroll_dec_travel = 0;
     } else {
-        c.enqueue(GESTURE_SCROLL_X_DEC, 0);
+        c.enqueue(Gesture::kScrollXDec, 0);
         two.hscroll_inc_travel = two.hscroll_dec_travel = 0;
     }
     zero_gesture_counts(&two);
@@ -335,15 +335,22 @@ void scrolling(const StepContext &c) {
 
 }  // namespace
 
+namespace {
+
+// The phase is still open, or held by the given gesture (read afresh: a
+// stage may take the phase for its gesture).
+bool phase_open_for(const TwoFingerState &two, TwoFingerGesture g) {
+    return two.two_finger_gesture == TwoFingerGesture::kNone || two.two_finger_gesture == g;
+}
+
+}  // namespace
+
 void two_finger_stage(const StepContext &c) {
     TwoFingerState &two = c.st->two;
     pair_fingers(c);
     measure_movement(&two);
-    if (two.pair_count >= 2 && two.pairing_known &&
-        (two.two_finger_gesture == kTwoNone || two.two_finger_gesture == kTwoRotate))
+    if (two.pair_count >= 2 && two.pairing_known && phase_open_for(two, TwoFingerGesture::kRotate))
         rotation(c);
-    if (two.two_finger_gesture == kTwoNone || two.two_finger_gesture == kTwoZoom) zoom(c);
-    if ((two.two_finger_gesture == kTwoNone || two.two_finger_gesture == kTwoScroll) &&
-        c.st->touch.one_finger_count == 0)
-        scrolling(c);
+    if (phase_open_for(two, TwoFingerGesture::kZoom)) zoom(c);
+    if (phase_open_for(two, TwoFingerGesture::kScroll) && c.st->touch.one_finger_count == 0) scrolling(c);
 }

@@ -64,17 +64,19 @@ const char *const kGestureNames[] = {
     "GESTURE_SWITCH_WINDOWS_NEXT", "GESTURE_SWITCH_WINDOWS_END",   "GESTURE_COVER",
     "GESTURE_TAP_CLICK",           "GESTURE_DRAG_RELEASE",         "GESTURE_DRAG_PRESS",
 };
-static_assert(sizeof kGestureNames / sizeof kGestureNames[0] == GESTURE_DRAG_PRESS + 1,
+static_assert(sizeof kGestureNames / sizeof kGestureNames[0] ==
+                  static_cast<size_t>(Gesture::kDragPress) + 1,
               "one name per action code");
 
 const char *const kInputKindNames[] = {"key tap",      "key press",     "key release", "text",
                                        "button click", "button press",  "button release"};
 
-void trace_gesture(int32_t code, int32_t arg)
+void trace_gesture(Gesture gesture, int32_t arg)
 {
-    const char *name = code == GESTURE_BUTTON_RELEASE               ? "GESTURE_BUTTON_RELEASE"
-                       : code >= 0 && code <= GESTURE_DRAG_PRESS ? kGestureNames[code]
-                                                                  : "unknown";
+    const int32_t code = static_cast<int32_t>(gesture);
+    const char *name = gesture == Gesture::kButtonRelease                          ? "GESTURE_BUTTON_RELEASE"
+                       : code >= 0 && code <= static_cast<int32_t>(Gesture::kDragPress) ? kGestureNames[code]
+                                                                                     : "unknown";
     fprintf(stderr, "gestured: gesture %s (%d), argument %d\n", name, code, arg);
 }
 
@@ -86,8 +88,10 @@ void trace_run_command(const char *command)
 
 void trace_send_input(const char *operand, int button, InputKind kind)
 {
-    const char *what = kind >= KEY_TAP && kind <= BUTTON_RELEASE ? kInputKindNames[kind] : "input";
-    if (kind >= BUTTON_CLICK && kind <= BUTTON_RELEASE)
+    const int k = static_cast<int>(kind);
+    const char *what = kind >= InputKind::kKeyTap && kind <= InputKind::kButtonRelease ? kInputKindNames[k]
+                                                                                      : "input";
+    if (kind >= InputKind::kButtonClick && kind <= InputKind::kButtonRelease)
         fprintf(stderr, "gestured:   %s %d\n", what, button);
     else
         fprintf(stderr, "gestured:   %s %s\n", what, operand ? operand : "");

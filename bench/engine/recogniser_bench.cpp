@@ -54,7 +54,7 @@ void build_trace() {
 }
 
 long enqueued;
-void count_enqueue(void *, int32_t, int32_t) { ++enqueued; }
+void count_enqueue(void *, Gesture, int32_t) { ++enqueued; }
 void count_post(void *) { ++enqueued; }
 
 void enable_everything(SettingsSnapshot &s) {

@@ -26,9 +26,9 @@ void run(const char *command) { engine_platform.run_command(command); }
 // out.
 bool entry_armed_scroll = false;
 
-bool is_scroll_step(int32_t code)
+bool is_scroll_step(Gesture code)
 {
-    return code >= GESTURE_SCROLL_Y_DEC && code <= GESTURE_SCROLL_X_INC;
+    return code >= Gesture::kScrollYDec && code <= Gesture::kScrollXInc;
 }
 
 // ---- pointer shapes -------------------------------------------------------
@@ -137,18 +137,18 @@ void browser_zoom_step(bool zoom_in)
 
 bool either_latch() { return cover_gesture_latch.load() == 1 || swipe_latch.load() == 1; }
 
-void vertical_scroll(const Title &title, int32_t code)
+void vertical_scroll(const Title &title, Gesture code)
 {
     if (either_latch())
         return;
     show_cursor(V_SCROLL);
-    const int button = code == GESTURE_SCROLL_Y_DEC ? 4 : 5;
+    const int button = code == Gesture::kScrollYDec ? 4 : 5;
     if (title.has("Gwenview"))
         return;
     click_button(button);
     if (title.has("F-Spot"))
         return;
-    if (code == GESTURE_SCROLL_Y_DEC) {
+    if (code == Gesture::kScrollYDec) {
         scroll_down_active.store(0);
         scroll_up_active.store(1);
     } else {
@@ -159,12 +159,12 @@ void vertical_scroll(const Title &title, int32_t code)
     scroll_active.store(1);
 }
 
-void horizontal_scroll(const Title &title, int32_t code)
+void horizontal_scroll(const Title &title, Gesture code)
 {
     if (either_latch())
         return;
     show_cursor(H_SCROLL);
-    const bool toward_left = code == GESTURE_SCROLL_X_DEC;
+    const bool toward_left = code == Gesture::kScrollXDec;
     if (title.has("Gwenview"))
         return;
     if (title.has("F-Spot")) {
@@ -189,11 +189,11 @@ void horizontal_scroll(const Title &title, int32_t code)
     scroll_active.store(1);
 }
 
-void zoom(const Title &title, int32_t code, int32_t a)
+void zoom(const Title &title, Gesture code, int32_t a)
 {
     if (either_latch())
         return;
-    show_cursor(code == GESTURE_ZOOM_OUT ? ZOOM_OUT : ZOOM_IN);
+    show_cursor(code == Gesture::kZoomOut ? ZOOM_OUT : ZOOM_IN);
     if (title.has("Adobe Reader")) {
         if (a == 2) {
             pdf_wheel(5);
@@ -212,11 +212,11 @@ void zoom(const Title &title, int32_t code, int32_t a)
     run_zoom_action(a);
 }
 
-void rotate(const Title &title, int32_t code, int32_t a)
+void rotate(const Title &title, Gesture code, int32_t a)
 {
     if (cover_gesture_latch.load() == 1)
         return;
-    show_cursor(code == GESTURE_ROTATE_CW ? RIGHT_ROTATE : LEFT_ROTATE);
+    show_cursor(code == Gesture::kRotateCW ? RIGHT_ROTATE : LEFT_ROTATE);
     if (title.has("Adobe Reader")) {
         if (a == 2 || a == 3) {
             press_key("Control_L");
@@ -238,12 +238,12 @@ void rotate(const Title &title, int32_t code, int32_t a)
     run_rotate_action(a);
 }
 
-void swipe(const Title &title, int32_t code)
+void swipe(const Title &title, Gesture code)
 {
     if (cover_gesture_latch.load() == 1)
         return;
     swipe_latch.store(1);
-    const bool toward_right = code == GESTURE_SWIPE_X_INC;
+    const bool toward_right = code == Gesture::kSwipeXInc;
     if (title.has("Gwenview")) {
         click_button(toward_right ? 7 : 6);
     } else if (title.has("OpenOffice")) {
@@ -255,61 +255,61 @@ void swipe(const Title &title, int32_t code)
     }
 }
 
-void by_code(const Title &title, int32_t code, int32_t a)
+void by_code(const Title &title, Gesture code, int32_t a)
 {
     switch (code) {
-    case GESTURE_BUTTON_LEFT:
-    case GESTURE_BUTTON_MIDDLE:
-    case GESTURE_BUTTON_RIGHT:
+    case Gesture::kButtonLeft:
+    case Gesture::kButtonMiddle:
+    case Gesture::kButtonRight:
         // The pressed button stays down until the next entry's release step,
-        // normally this button's GESTURE_BUTTON_RELEASE.
+        // normally this button's Gesture::kButtonRelease.
         hold_gesture = 1;
         application_action(title, a);
         break;
-    case GESTURE_TAP_TWO:
-    case GESTURE_TAP_THREE:
+    case Gesture::kTapTwo:
+    case Gesture::kTapThree:
         application_action(title, a);
         release_held_button();
         break;
-    case GESTURE_COVER:
+    case Gesture::kCover:
         if (cover_gesture_latch.load() == 1)
             break;
         cover_gesture_latch.store(1);
         application_action(title, a);
         release_held_button();
         break;
-    case GESTURE_SCROLL_Y_DEC:
-    case GESTURE_SCROLL_Y_INC:
+    case Gesture::kScrollYDec:
+    case Gesture::kScrollYInc:
         vertical_scroll(title, code);
         break;
-    case GESTURE_SCROLL_X_DEC:
-    case GESTURE_SCROLL_X_INC:
+    case Gesture::kScrollXDec:
+    case Gesture::kScrollXInc:
         horizontal_scroll(title, code);
         break;
-    case GESTURE_ZOOM_OUT:
-    case GESTURE_ZOOM_IN:
+    case Gesture::kZoomOut:
+    case Gesture::kZoomIn:
         zoom(title, code, a);
         break;
-    case GESTURE_ROTATE_CW:
-    case GESTURE_ROTATE_CCW:
+    case Gesture::kRotateCW:
+    case Gesture::kRotateCCW:
         rotate(title, code, a);
         break;
-    case GESTURE_SWIPE_X_DEC:
-    case GESTURE_SWIPE_X_INC:
+    case Gesture::kSwipeXDec:
+    case Gesture::kSwipeXInc:
         swipe(title, code);
         break;
-    case GESTURE_MY_HOME:
+    case Gesture::kMyHome:
         if (cover_gesture_latch.load() != 1)
             run(kHomeCommand);
         break;
-    case GESTURE_SWITCH_WINDOWS_BEGIN:
+    case Gesture::kSwitchWindowsBegin:
         if (cover_gesture_latch.load() == 1)
             break;
-        press_key("Alt_L");  // stays down until GESTURE_SWITCH_WINDOWS_END
+        press_key("Alt_L");  // stays down until Gesture::kSwitchWindowsEnd
         press_key("Tab");
         release_key("Tab");
         break;
-    case GESTURE_SWITCH_WINDOWS_PREV:
+    case Gesture::kSwitchWindowsPrev:
         if (cover_gesture_latch.load() == 1)
             break;
         press_key("Shift_L");
@@ -317,18 +317,18 @@ void by_code(const Title &title, int32_t code, int32_t a)
         release_key("Tab");
         release_key("Shift_L");
         break;
-    case GESTURE_SWITCH_WINDOWS_NEXT:
+    case Gesture::kSwitchWindowsNext:
         if (cover_gesture_latch.load() == 1)
             break;
         press_key("Tab");
         release_key("Tab");
         break;
-    case GESTURE_SWITCH_WINDOWS_END:
+    case Gesture::kSwitchWindowsEnd:
         // Never silenced by a latch: it only lets go of the Alt_L that
-        // GESTURE_SWITCH_WINDOWS_BEGIN left down.
+        // Gesture::kSwitchWindowsBegin left down.
         release_key("Alt_L");
         break;
-    case GESTURE_TAP_CLICK:
+    case Gesture::kTapClick:
         if (drag_timeout_off.load() == 1)
             break;
         if (hotkey_state.tap_button1_off == 1)
@@ -336,27 +336,29 @@ void by_code(const Title &title, int32_t code, int32_t a)
         else
             run(kTapOnCommand);
         break;
-    case GESTURE_DRAG_RELEASE:
-        engine_platform.send_input(nullptr, 1, BUTTON_RELEASE);
+    case Gesture::kDragRelease:
+        engine_platform.send_input(nullptr, 1, InputKind::kButtonRelease);
         run(kTapOnCommand);
         hotkey_state.tap_button1_off = 0;
         break;
-    case GESTURE_DRAG_PRESS:
-        engine_platform.send_input(nullptr, 1, BUTTON_PRESS);
+    case Gesture::kDragPress:
+        engine_platform.send_input(nullptr, 1, InputKind::kButtonPress);
         run(kTapOffCommand);
         hotkey_state.tap_button1_off = 1;
         break;
-    default:
+    case Gesture::kButtonRelease:
+        // Every entry lets go of a held button before it is carried out:
+        // nothing more to do.
         break;
     }
 }
 
-bool is_selectable(int32_t code)
+bool is_selectable(Gesture code)
 {
-    return (code >= GESTURE_BUTTON_LEFT && code <= GESTURE_TAP_THREE) || code == GESTURE_COVER;
+    return (code >= Gesture::kButtonLeft && code <= Gesture::kTapThree) || code == Gesture::kCover;
 }
 
-void carry_out(int32_t code, int32_t arg);
+void carry_out(Gesture code, int32_t arg);
 
 }  // namespace
 
@@ -378,7 +380,7 @@ void hotkey_clear_scroll_and_zoom(int64_t now_ms)
     hotkey_state.tap_button1_off = 0;
 }
 
-void carry_out_action(int32_t code, int32_t arg)
+void carry_out_action(Gesture code, int32_t arg)
 {
     // scroll_active tells whether the last entry carried out was a scroll
     // step that arms auto-scroll. A scroll step leaves it as it stands while
@@ -393,7 +395,7 @@ void carry_out_action(int32_t code, int32_t arg)
         scroll_active.store(0);
 }
 
-void (*action_trace)(int32_t code, int32_t arg) = nullptr;
+void (*action_trace)(Gesture code, int32_t arg) = nullptr;
 void (*hotkey_display_gone)() = nullptr;
 
 void carry_out_next_action()
@@ -408,7 +410,7 @@ void carry_out_next_action()
 
 namespace {
 
-void carry_out(int32_t code, int32_t arg)
+void carry_out(Gesture code, int32_t arg)
 {
     int32_t a = arg;
 
@@ -428,7 +430,7 @@ void carry_out(int32_t code, int32_t arg)
                     a = 15;
                 else if (a == 15)
                     a = 14;
-            } else if (code == GESTURE_ZOOM_OUT || code == GESTURE_ZOOM_IN) {
+            } else if (code == Gesture::kZoomOut || code == Gesture::kZoomIn) {
                 if (a == 2)
                     a = 3;
                 else if (a == 3)
@@ -449,7 +451,7 @@ void carry_out(int32_t code, int32_t arg)
     if (settings_snapshot.DetectGestureIntr.load() != 0) {
         if (settings_snapshot.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == 17)
             run_common_action(17);
-        else if (code == GESTURE_SWITCH_WINDOWS_END || code == GESTURE_DRAG_RELEASE)
+        else if (code == Gesture::kSwitchWindowsEnd || code == Gesture::kDragRelease)
             by_code(title, code, a);
         return;
     }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "engine_state.h"
+
 // State that only hotkey_event_thread touches.
 struct HotkeyState {
     int64_t last_browser_zoom_ms;  // time of the last browser zoom step
@@ -25,11 +27,11 @@ void hotkey_clear_latches();
 void hotkey_clear_scroll_and_zoom(int64_t now_ms);
 
 // One entry, everything but the queue wait and the read index.
-void carry_out_action(int32_t code, int32_t arg);
+void carry_out_action(Gesture code, int32_t arg);
 
 // Called by hotkey_event_thread with each entry before it is carried out,
 // when set (gestured --debug sets it before the threads start).
-extern void (*action_trace)(int32_t code, int32_t arg);
+extern void (*action_trace)(Gesture code, int32_t arg);
 
 // Called by hotkey_event_thread instead of its "Can't open display." exit
 // when set: the engine had an X server at start, so the server is gone and

@@ -1,8 +1,8 @@
 // What the engine holds down on the X server right now, so that nothing stays
 // held when the process is ended by a signal.
 //
-// The production send_input notes every KEY_PRESS/KEY_RELEASE and
-// BUTTON_PRESS/BUTTON_RELEASE it sends, and the production command runner
+// The production send_input notes every key press and release and every
+// button press and release it sends, and the production command runner
 // notes the 'keydown NAME' / 'keyup NAME' and 'mousedown N' / 'mouseup N'
 // words of the xte commands it runs. Code that holds input some other way
 // notes it with the functions below. All functions are thread-safe.

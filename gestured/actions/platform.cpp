@@ -68,14 +68,14 @@ void real_send_input(const char *operand, int button, InputKind kind)
         return;
     // A press is noted before it is sent and a release after, so that a
     // signal in between never misses something held.
-    if (kind == KEY_PRESS)
+    if (kind == InputKind::kKeyPress)
         held_key_down(operand);
-    else if (kind == BUTTON_PRESS)
+    else if (kind == InputKind::kButtonPress)
         held_button_down(button);
     send_input(hotkey_display, operand, button, kind);
-    if (kind == KEY_RELEASE)
+    if (kind == InputKind::kKeyRelease)
         held_key_up(operand);
-    else if (kind == BUTTON_RELEASE)
+    else if (kind == InputKind::kButtonRelease)
         held_button_up(button);
 }
 

@@ -10,14 +10,14 @@
 #include <cstdint>
 
 // What send_input sends.
-enum InputKind : int {
-    KEY_TAP = 0,         // key press, then key release (operand: keysym name)
-    KEY_PRESS = 1,       // key press only (keysym name)
-    KEY_RELEASE = 2,     // key release only (keysym name)
-    TEXT = 3,            // the operand typed character by character
-    BUTTON_CLICK = 4,    // button press, then release (button number)
-    BUTTON_PRESS = 5,    // button press only
-    BUTTON_RELEASE = 6,  // button release only
+enum class InputKind : int {
+    kKeyTap = 0,         // key press, then key release (operand: keysym name)
+    kKeyPress = 1,       // key press only (keysym name)
+    kKeyRelease = 2,     // key release only (keysym name)
+    kText = 3,           // the operand typed character by character
+    kButtonClick = 4,    // button press, then release (button number)
+    kButtonPress = 5,    // button press only
+    kButtonRelease = 6,  // button release only
 };
 
 struct EnginePlatform {

@@ -8,11 +8,11 @@ int32_t middle_button_held = 0;
 int32_t right_button_held = 0;
 int32_t hold_gesture = 0;
 
-void press_key(const char *name) { engine_platform.send_input(name, 0, KEY_PRESS); }
-void release_key(const char *name) { engine_platform.send_input(name, 0, KEY_RELEASE); }
-void tap_key(const char *name) { engine_platform.send_input(name, 0, KEY_TAP); }
-void type_text(const char *text) { engine_platform.send_input(text, 0, TEXT); }
-void click_button(int button) { engine_platform.send_input(nullptr, button, BUTTON_CLICK); }
+void press_key(const char *name) { engine_platform.send_input(name, 0, InputKind::kKeyPress); }
+void release_key(const char *name) { engine_platform.send_input(name, 0, InputKind::kKeyRelease); }
+void tap_key(const char *name) { engine_platform.send_input(name, 0, InputKind::kKeyTap); }
+void type_text(const char *text) { engine_platform.send_input(text, 0, InputKind::kText); }
+void click_button(int button) { engine_platform.send_input(nullptr, button, InputKind::kButtonClick); }
 
 void key_chord(const char *first, const char *second)
 {
@@ -25,8 +25,8 @@ void key_chord(const char *first, const char *second)
 void control_click(int button)
 {
     press_key("Control_L");
-    engine_platform.send_input(nullptr, button, BUTTON_PRESS);
-    engine_platform.send_input(nullptr, button, BUTTON_RELEASE);
+    engine_platform.send_input(nullptr, button, InputKind::kButtonPress);
+    engine_platform.send_input(nullptr, button, InputKind::kButtonRelease);
     release_key("Control_L");
 }
 
@@ -34,7 +34,7 @@ namespace {
 
 void press_button(int button, int32_t *held_flag)
 {
-    engine_platform.send_input(nullptr, button, BUTTON_PRESS);
+    engine_platform.send_input(nullptr, button, InputKind::kButtonPress);
     *held_flag = 1;
 }
 
@@ -119,13 +119,13 @@ void run_rotate_action(int32_t code)
 void release_held_button()
 {
     if (left_button_held == 1) {
-        engine_platform.send_input(nullptr, 1, BUTTON_RELEASE);
+        engine_platform.send_input(nullptr, 1, InputKind::kButtonRelease);
         left_button_held = 0;
     } else if (middle_button_held == 1) {
-        engine_platform.send_input(nullptr, 2, BUTTON_RELEASE);
+        engine_platform.send_input(nullptr, 2, InputKind::kButtonRelease);
         middle_button_held = 0;
     } else if (right_button_held == 1) {
-        engine_platform.send_input(nullptr, 3, BUTTON_RELEASE);
+        engine_platform.send_input(nullptr, 3, InputKind::kButtonRelease);
         right_button_held = 0;
     }
 }

@@ -20,18 +20,19 @@ constexpr int kRetouchPollMs = 10;
 DragRule choose_in_drag(const DragView &v)
 {
     if (v.drag_tap_again == 1 && v.TapAgainRadioButton == 1 && v.DragCheckBox == 1 &&
-        v.drag_fingers_up == 0 && v.drag_elapsed_ms > kQuickTapMs && v.tap_state == 2)
+        v.drag_fingers_up == 0 && v.drag_elapsed_ms > kQuickTapMs && v.tap_state == TapState::kRetouched)
         return DragRule::kTapAgainEnds;
     if (v.retouch_near_tap == 0 && v.drag_lift_event == 1 && v.TapReleaseRadioButton == 1 &&
         v.DragCheckBox == 1 && v.drag_fingers_up == 1 && v.drag_elapsed_ms > kQuickTapMs)
         return DragRule::kLiftWait;
     if (v.retouch_near_tap == 0 && v.LiftReleaseRadioButton == 1 && v.drag_fingers_up == 1 &&
-        v.tap_state == 1)
+        v.tap_state == TapState::kHandedOver)
         return DragRule::kLiftEnds;
     return DragRule::kNone;
 }
 
 void clear(std::atomic<int32_t> &w) { w.store(0); }
+void clear(std::atomic<TapState> &w) { w.store(TapState::kIdle); }
 
 // The driver was told not to end drags on its own timeout (rule B with the
 // tap-release style). Every way out of a drag gives that back, not only the
@@ -88,11 +89,11 @@ void begin_drag(DragLock *d, const DragView &v)
     if (v.DragCheckBox == 1) {
         // The start time is taken once the press is written, before it is
         // posted to the action thread.
-        action_queue_enqueue_with(GESTURE_DRAG_PRESS, 0, take_drag_start, d);
+        action_queue_enqueue_with(Gesture::kDragPress, 0, take_drag_start, d);
     } else {
         take_drag_start(d);
     }
-    tap_state.store(1);
+    tap_state.store(TapState::kHandedOver);
     clear(tap_pending);
     clear(tap_request);
     clear(retouch_near_tap);
@@ -114,7 +115,7 @@ void begin_drag(DragLock *d, const DragView &v)
 void end_drag_by_tap_again()
 {
     give_back_driver_timeout();
-    action_queue_enqueue(GESTURE_DRAG_RELEASE, 0);
+    action_queue_enqueue(Gesture::kDragRelease, 0);
     engine_platform.run_command(kDragHoldOffCommand);
     clear(drag_active);
     clear(tap_pending);
@@ -127,7 +128,7 @@ void end_drag_by_lift(const DragView &v)
 {
     give_back_driver_timeout();
     if (v.DragCheckBox == 1)
-        action_queue_enqueue(GESTURE_DRAG_RELEASE, 0);
+        action_queue_enqueue(Gesture::kDragRelease, 0);
     engine_platform.run_command(kDragHoldOffCommand);
     clear(drag_active);
     clear(tap_state);
@@ -141,7 +142,7 @@ void release_after_retouch_wait()
 {
     drag_timeout_off.store(0);
     engine_platform.run_command(kDragTimeoutOnCommand);
-    action_queue_enqueue(GESTURE_DRAG_RELEASE, 0);
+    action_queue_enqueue(Gesture::kDragRelease, 0);
     engine_platform.run_command(kDragHoldOffCommand);
     clear(drag_active);
     clear(tap_pending);
@@ -158,7 +159,7 @@ void settle()
 {
     const int64_t start = engine_platform.now_ms();
     while (engine_platform.now_ms() - start < kSettleMs && retouch_near_tap.load() != 1 &&
-           tap_state.load() != 2)
+           tap_state.load() != TapState::kRetouched)
         engine_platform.sleep_ms(kSettlePollMs);
 }
 
@@ -185,18 +186,18 @@ DragView read_view(const DragLock *d)
 DragRule choose_drag_rule(const DragView &v)
 {
     if (v.retouch_near_tap == 1 && v.drag_active == 0 && v.drag_fingers_up == 0 &&
-        v.tap_request == 1 && v.tap_state == 1)
+        v.tap_request == 1 && v.tap_state == TapState::kHandedOver)
         return DragRule::kBegin;
     if (v.drag_active == 1) {
         DragRule r = choose_in_drag(v);
         if (r != DragRule::kNone)
             return r;
     }
-    if (v.tap_state == 2 && v.drag_elapsed_ms <= kQuickTapMs)
+    if (v.tap_state == TapState::kRetouched && v.drag_elapsed_ms <= kQuickTapMs)
         return DragRule::kQuickSecondTap;
-    if (v.tap_state == 1 && v.tap_request == 1)
+    if (v.tap_state == TapState::kHandedOver && v.tap_request == 1)
         return DragRule::kPlainTap;
-    if (v.tap_state == 2 && v.drag_elapsed_ms > kQuickTapMs)
+    if (v.tap_state == TapState::kRetouched && v.drag_elapsed_ms > kQuickTapMs)
         return DragRule::kLateSecondTap;
     return DragRule::kNone;
 }
@@ -215,11 +216,11 @@ RetouchOutcome drag_wait_for_retouch()
         const double e = static_cast<double>(engine_platform.now_ms() - start);
         if (!(e < 1000.0 * settings_snapshot.DragSlider.load()) || drag_finger_count.load() == 1)
             break;
-        if (tap_state.load() == 2)
+        if (tap_state.load() == TapState::kRetouched)
             return RetouchOutcome::kTapped;
         engine_platform.sleep_ms(kRetouchPollMs);
     }
-    if (tap_state.load() == 2)
+    if (tap_state.load() == TapState::kRetouched)
         return RetouchOutcome::kTapped;
     if (drag_finger_count.load() == 1)
         return RetouchOutcome::kFingerBack;
@@ -253,14 +254,14 @@ DragRule drag_lock_wake(DragLock *d)
     case DragRule::kQuickSecondTap:
         give_back_driver_timeout();
         if (v.DragCheckBox != 1)
-            action_queue_enqueue(GESTURE_DRAG_PRESS, 0);
-        action_queue_enqueue(GESTURE_DRAG_RELEASE, 0);
-        action_queue_enqueue(GESTURE_TAP_CLICK, 0);
+            action_queue_enqueue(Gesture::kDragPress, 0);
+        action_queue_enqueue(Gesture::kDragRelease, 0);
+        action_queue_enqueue(Gesture::kTapClick, 0);
         reset_taps_and_drag();
         break;
     case DragRule::kPlainTap:
         if (v.drag_active == 0) {
-            action_queue_enqueue(GESTURE_TAP_CLICK, 0);
+            action_queue_enqueue(Gesture::kTapClick, 0);
             clear(tap_state);
             clear(retouch_seen);
             clear(tap_pending);

@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "engine_state.h"
+
 // The rules, tried in this order; the first whose conditions all hold wins.
 enum class DragRule {
     kBegin,           // B: a touch near the tap: start dragging
@@ -25,7 +27,7 @@ enum class DragRule {
 struct DragView {
     int32_t retouch_near_tap;
     int32_t drag_active;
-    int32_t tap_state;
+    TapState tap_state;
     int32_t tap_request;
     int32_t drag_fingers_up;
     int32_t drag_lift_event;

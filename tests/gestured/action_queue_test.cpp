@@ -34,10 +34,10 @@ bool eventually(F cond) {
 
 TEST_F(ActionQueue, EntriesComeOutInOrderWithOnePostEach) {
     for (int i = 0; i < 45; ++i) {
-        action_queue_enqueue(i % 24, 100 + i);
+        action_queue_enqueue(static_cast<Gesture>(i % 24), 100 + i);
         ActionEntry e;
         action_queue_dequeue(&e);
-        EXPECT_EQ(e.code, i % 24);
+        EXPECT_EQ(static_cast<int32_t>(e.code), i % 24);
         EXPECT_EQ(e.arg, 100 + i);
         EXPECT_EQ(e.pending, 1);
     }
@@ -48,10 +48,10 @@ TEST_F(ActionQueue, EntriesComeOutInOrderWithOnePostEach) {
 }
 
 TEST_F(ActionQueue, FullQueueMakesProducerWaitInsteadOfOverwriting) {
-    for (int i = 0; i < kActionQueueSize; ++i) action_queue_enqueue(GESTURE_SCROLL_Y_INC, i);
+    for (int i = 0; i < kActionQueueSize; ++i) action_queue_enqueue(Gesture::kScrollYInc, i);
     std::atomic<bool> done{false};
     std::thread producer([&] {
-        action_queue_enqueue(GESTURE_SWITCH_WINDOWS_END, 99);
+        action_queue_enqueue(Gesture::kSwitchWindowsEnd, 99);
         done = true;
     });
     // The 21st entry has nowhere to go until the consumer takes one.
@@ -66,26 +66,26 @@ TEST_F(ActionQueue, FullQueueMakesProducerWaitInsteadOfOverwriting) {
     producer.join();
     for (int i = 1; i < kActionQueueSize; ++i) {
         action_queue_dequeue(&e);
-        EXPECT_EQ(e.code, GESTURE_SCROLL_Y_INC);
+        EXPECT_EQ(e.code, Gesture::kScrollYInc);
         EXPECT_EQ(e.arg, i);
     }
     action_queue_dequeue(&e);
-    EXPECT_EQ(e.code, GESTURE_SWITCH_WINDOWS_END);
+    EXPECT_EQ(e.code, Gesture::kSwitchWindowsEnd);
     EXPECT_EQ(e.arg, 99);
 }
 
 TEST_F(ActionQueue, TwoProducersLoseNothingAndKeepTheirOwnOrder) {
     constexpr int kEach = 3000;
-    auto produce = [](int32_t code) {
+    auto produce = [](Gesture code) {
         for (int i = 0; i < kEach; ++i) action_queue_enqueue(code, i);
     };
-    std::thread recogniser(produce, GESTURE_SCROLL_Y_DEC);
-    std::thread drag(produce, GESTURE_TAP_CLICK);
+    std::thread recogniser(produce, Gesture::kScrollYDec);
+    std::thread drag(produce, Gesture::kTapClick);
     int next[2] = {0, 0};
     for (int n = 0; n < 2 * kEach; ++n) {
         ActionEntry e;
         action_queue_dequeue(&e);
-        int who = e.code == GESTURE_TAP_CLICK ? 1 : 0;
+        int who = e.code == Gesture::kTapClick ? 1 : 0;
         ASSERT_EQ(e.arg, next[who]) << "producer " << who;
         next[who]++;
     }
@@ -101,13 +101,13 @@ TEST_F(ActionQueue, HookRunsAfterWriteBeforePost) {
         int posts = -1;
     } seen;
     action_queue_enqueue_with(
-        GESTURE_DRAG_PRESS, 0,
+        Gesture::kDragPress, 0,
         [](void *ctx) { sem_getvalue(&ctrl_data_sem, &static_cast<Seen *>(ctx)->posts); },
         &seen);
     EXPECT_EQ(seen.posts, 0);
     ActionEntry e;
     action_queue_dequeue(&e);
-    EXPECT_EQ(e.code, GESTURE_DRAG_PRESS);
+    EXPECT_EQ(e.code, Gesture::kDragPress);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int kMaxSeen = 512;
-std::atomic<int32_t> seen_codes[kMaxSeen];
+std::atomic<Gesture> seen_codes[kMaxSeen];
 std::atomic<int> seen_count{0};
 std::atomic<int> drag_posts{0};
 
@@ -40,7 +40,7 @@ void *count_drag_events(void *) {
     return nullptr;
 }
 
-int count_code(int32_t code) {
+int count_code(Gesture code) {
     int n = 0;
     int total = std::min(seen_count.load(), kMaxSeen);
     for (int i = 0; i < total; ++i) n += seen_codes[i].load() == code;
@@ -103,11 +103,11 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue) {
     // Every report of the scroll is its own record unless the machine is
     // very slow; ask for a fair share of them.
     ASSERT_TRUE(eventually(
-        [] { return count_code(GESTURE_SCROLL_Y_INC) >= 10 && drag_finger_count.load() == 0; },
+        [] { return count_code(Gesture::kScrollYInc) >= 10 && drag_finger_count.load() == 0; },
         20.0))
-        << "scroll steps seen: " << count_code(GESTURE_SCROLL_Y_INC);
-    EXPECT_EQ(count_code(GESTURE_TAP_TWO), 1);
-    EXPECT_EQ(count_code(GESTURE_TAP_TWO) + count_code(GESTURE_SCROLL_Y_INC), seen_count.load())
+        << "scroll steps seen: " << count_code(Gesture::kScrollYInc);
+    EXPECT_EQ(count_code(Gesture::kTapTwo), 1);
+    EXPECT_EQ(count_code(Gesture::kTapTwo) + count_code(Gesture::kScrollYInc), seen_count.load())
         << "nothing else";
     EXPECT_GE(drag_posts.load(), 1) << "the one-finger tap went to the drag logic";
     EXPECT_EQ(tap_request.load(), 1);

@@ -2,7 +2,7 @@
 
 std::ostream &operator<<(std::ostream &os, const Event &e) {
     switch (e.kind) {
-    case Event::kAction: return os << "action(" << e.code << ", " << e.arg << ")";
+    case Event::kAction: return os << "action(" << static_cast<int32_t>(e.code) << ", " << e.arg << ")";
     case Event::kDragPost: return os << "drag_post";
     case Event::kAutoScrollPost: return os << "auto_scroll_post";
     }
@@ -15,7 +15,7 @@ Pad::Pad() {
     ports_ = RecogniserPorts{on_enqueue, on_drag, on_auto_scroll, this};
 }
 
-void Pad::on_enqueue(void *ctx, int32_t code, int32_t arg) {
+void Pad::on_enqueue(void *ctx, Gesture code, int32_t arg) {
     static_cast<Pad *>(ctx)->events_.push_back(action(code, arg));
 }
 void Pad::on_drag(void *ctx) { static_cast<Pad *>(ctx)->events_.push_back(drag_post()); }

@@ -12,7 +12,7 @@
 
 struct Event {
     enum Kind { kAction, kDragPost, kAutoScrollPost } kind;
-    int32_t code;
+    Gesture code;
     int32_t arg;
     bool operator==(const Event &o) const {
         return kind == o.kind && code == o.code && arg == o.arg;
@@ -20,9 +20,9 @@ struct Event {
 };
 std::ostream &operator<<(std::ostream &os, const Event &e);
 
-inline Event action(int32_t code, int32_t arg = 0) { return Event{Event::kAction, code, arg}; }
-inline Event drag_post() { return Event{Event::kDragPost, 0, 0}; }
-inline Event auto_scroll_post() { return Event{Event::kAutoScrollPost, 0, 0}; }
+inline Event action(Gesture code, int32_t arg = 0) { return Event{Event::kAction, code, arg}; }
+inline Event drag_post() { return Event{Event::kDragPost, Gesture::kButtonLeft, 0}; }
+inline Event auto_scroll_post() { return Event{Event::kAutoScrollPost, Gesture::kButtonLeft, 0}; }
 
 using Events = std::vector<Event>;
 
@@ -64,7 +64,7 @@ public:
     Events take();
 
 private:
-    static void on_enqueue(void *ctx, int32_t code, int32_t arg);
+    static void on_enqueue(void *ctx, Gesture code, int32_t arg);
     static void on_drag(void *ctx);
     static void on_auto_scroll(void *ctx);
     void emit();

@@ -18,7 +18,7 @@ TEST_F(TouchTest, StillOneFingerTouchHandsTapToDragLogic) {
     pad.lift();
     EXPECT_EQ(pad.take(), Events{drag_post()});
     EXPECT_EQ(tap_request.load(), 1);
-    EXPECT_EQ(tap_state.load(), 1);
+    EXPECT_EQ(tap_state.load(), TapState::kHandedOver);
     EXPECT_EQ(tap_pending.load(), 1);
     EXPECT_EQ(pad.state.touch.tap_origin_x, 3000);
     EXPECT_EQ(pad.state.touch.tap_origin_y, 2500);
@@ -44,7 +44,7 @@ TEST_F(TouchTest, OneFingerTapVetoes) {
         p.lift();
         EXPECT_EQ(p.take(), Events{}) << c.what;
         EXPECT_EQ(tap_request.load(), 0) << c.what;
-        EXPECT_EQ(tap_state.load(), 0) << c.what;
+        EXPECT_EQ(tap_state.load(), TapState::kIdle) << c.what;
     }
 }
 
@@ -73,7 +73,7 @@ TEST_F(TouchTest, RetouchNearTapIsReportedAndSecondTapMarksIt) {
     // The tap is already pending: no second hand-off, the state says
     // "tap followed by a touch near it".
     EXPECT_EQ(pad.take(), Events{});
-    EXPECT_EQ(tap_state.load(), 2);
+    EXPECT_EQ(tap_state.load(), TapState::kRetouched);
 
     Pad far;
     far.settings.TappingCheckBox = 1;
@@ -89,13 +89,13 @@ TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
     pad.down2(100, 100, 200, 100);
     pad.hold(3);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 7)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 7)});
 
     // Without an action the tap is still reported, with arg 0 ...
     pad.settings.TwoFTComboBox = 0;
     pad.down2(100, 100, 200, 100);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 0)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 0)});
 
     // ... but not while a physical button is down.
     pad.down2(100, 100, 200, 100);
@@ -110,7 +110,7 @@ TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
     pad.down2(100, 100, 200, 100);
     pad.buttons(0, 1, 0);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 4)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 4)});
 }
 
 TEST_F(TouchTest, NoMultiFingerTapDuringDrag) {
@@ -128,7 +128,7 @@ TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
     pad.down3(500, 500);
     pad.hold(5);  // six records at the peak
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE, 9)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapThree, 9)});
 
     pad.down3(500, 500);
     pad.hold(6);  // seven records at the peak: held too long for a tap
@@ -139,7 +139,7 @@ TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
     pad.down3(500, 500);
     pad.buttons(1, 0, 0);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE, 9)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapThree, 9)});
     pad.settings.ThreeFTComboBox = 0;
     pad.down3(500, 500);
     pad.lift();
@@ -147,7 +147,7 @@ TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
     pad.buttons(0, 0, 0);
     pad.down3(500, 500);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE, 0)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapThree, 0)});
 }
 
 TEST_F(TouchTest, TwoFingerTapIsSpoiltBySmallFingerMovement) {
@@ -172,7 +172,7 @@ TEST_F(TouchTest, SecondPressCycleMakesNoTap) {
     once.down1(3000, 2500);
     EXPECT_EQ(once.state.touch.press_cycles, 1);
     once.lift();
-    EXPECT_EQ(once.take(), Events{action(GESTURE_TAP_TWO, 0)});
+    EXPECT_EQ(once.take(), Events{action(Gesture::kTapTwo, 0)});
 }
 
 TEST_F(TouchTest, RemappedButtonsPressOnceAndReleaseWithCurrentValue) {
@@ -182,17 +182,17 @@ TEST_F(TouchTest, RemappedButtonsPressOnceAndReleaseWithCurrentValue) {
     pad.down1(3000, 2500);
     pad.buttons(1, 0, 1);  // middle is tested before left
     pad.hold(3);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_MIDDLE, 5)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonMiddle, 5)});
     pad.settings.ButtonMiddleComboBox = 8;
     pad.buttons(1, 0, 0);
     pad.hold(1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_RELEASE, 8)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonRelease, 8)});
     // Left is still down; the next sample latches it.
     pad.hold(1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_LEFT, 6)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonLeft, 6)});
     pad.buttons(0, 0, 0);
     pad.hold(1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_RELEASE, 6)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonRelease, 6)});
 }
 
 TEST_F(TouchTest, ButtonWithoutActionOrWithRemappingOffIsNotRemapped) {
@@ -212,7 +212,7 @@ TEST_F(TouchTest, ButtonWithoutActionOrWithRemappingOffIsNotRemapped) {
     EXPECT_EQ(pad.take(), Events{});
     pad.settings.ButtonCheckBox = 1;
     pad.hold(1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_RIGHT, 3)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonRight, 3)});
 }
 
 TEST_F(TouchTest, DragLiftOffFollowsReleaseStyle) {
@@ -246,7 +246,7 @@ TEST_F(TouchTest, TapDuringTapAgainDragIsReported) {
     pad.settings.TapAgainRadioButton = 1;
     drag_active = 1;
     tap_pending = 1;
-    tap_state = 2;
+    tap_state = TapState::kRetouched;
     drag_fingers_up = 1;
     pad.down1(3000, 2500);
     pad.lift();
@@ -278,7 +278,7 @@ TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect) {
     pad.settings.TouchpadOff = 0;
     pad.down2(100, 100, 200, 100);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 0)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 0)});
 }
 
 TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
@@ -298,7 +298,7 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
              p.down3(500, 100);
              p.move3(0, 20, 6);
          },
-         [](Pad &p) { p.lift(); }, Events{action(GESTURE_SWITCH_WINDOWS_END)}},
+         [](Pad &p) { p.lift(); }, Events{action(Gesture::kSwitchWindowsEnd)}},
         {"drag released at the lift",
          [](Pad &p) {
              p.settings.DragCheckBox = 1;
@@ -322,7 +322,7 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
              p.buttons(0, 0, 0);
              p.lift();
          },
-         Events{action(GESTURE_BUTTON_RELEASE, 6)}},
+         Events{action(Gesture::kButtonRelease, 6)}},
     };
     for (const Case &c : cases) {
         Pad p;

@@ -61,7 +61,7 @@ TEST(TraceReplay, FlickScrollStepsThenStartsAutoScroll) {
     replay(pad, "flick_scroll.trace");
     // Seven movements of 6 to 9 (the smaller finger's): one step each; the
     // lift 40 ms after the last movement starts auto-scrolling; no tap.
-    Events want(7, action(GESTURE_SCROLL_Y_INC));
+    Events want(7, action(Gesture::kScrollYInc));
     want.push_back(auto_scroll_post());
     EXPECT_EQ(pad.take(), want);
 }

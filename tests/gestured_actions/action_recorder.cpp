@@ -23,13 +23,13 @@ void record_input(const char *operand, int button, InputKind kind)
     const std::string op = operand ? operand : "";
     const std::string b = std::to_string(button);
     switch (kind) {
-    case KEY_TAP: recorded.push_back("tap " + op); break;
-    case KEY_PRESS: recorded.push_back("key+ " + op); break;
-    case KEY_RELEASE: recorded.push_back("key- " + op); break;
-    case TEXT: recorded.push_back("text " + op); break;
-    case BUTTON_CLICK: recorded.push_back("click " + b); break;
-    case BUTTON_PRESS: recorded.push_back("button+ " + b); break;
-    case BUTTON_RELEASE: recorded.push_back("button- " + b); break;
+    case InputKind::kKeyTap: recorded.push_back("tap " + op); break;
+    case InputKind::kKeyPress: recorded.push_back("key+ " + op); break;
+    case InputKind::kKeyRelease: recorded.push_back("key- " + op); break;
+    case InputKind::kText: recorded.push_back("text " + op); break;
+    case InputKind::kButtonClick: recorded.push_back("click " + b); break;
+    case InputKind::kButtonPress: recorded.push_back("button+ " + b); break;
+    case InputKind::kButtonRelease: recorded.push_back("button- " + b); break;
     default: recorded.push_back("input? " + std::to_string(static_cast<int>(kind))); break;
     }
 }

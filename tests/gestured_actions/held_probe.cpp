@@ -28,13 +28,13 @@ int main(int argc, char **argv)
         fprintf(stderr, "no display\n");
         return 2;
     }
-    engine_platform.send_input("Alt_L", 0, KEY_PRESS);
-    engine_platform.send_input(nullptr, 1, BUTTON_PRESS);
-    engine_platform.send_input(nullptr, 3, BUTTON_PRESS);
+    engine_platform.send_input("Alt_L", 0, InputKind::kKeyPress);
+    engine_platform.send_input(nullptr, 1, InputKind::kButtonPress);
+    engine_platform.send_input(nullptr, 3, InputKind::kButtonPress);
     engine_platform.run_command("xte 'keydown Left'");
     // A key pressed and released again is not held any more.
-    engine_platform.send_input("Shift_L", 0, KEY_PRESS);
-    engine_platform.send_input("Shift_L", 0, KEY_RELEASE);
+    engine_platform.send_input("Shift_L", 0, InputKind::kKeyPress);
+    engine_platform.send_input("Shift_L", 0, InputKind::kKeyRelease);
     printf("holding %d\n", held_input_count());
     fflush(stdout);
     for (;;)

@@ -37,15 +37,15 @@ protected:
 TEST_F(HotkeyThreadOnX, WindowSwitchingHoldsAltFromBeginToEnd)
 {
     start("Editor");
-    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_BEGIN, 0);
-    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_NEXT, 0);
-    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_PREV, 0);
+    action_queue_enqueue(Gesture::kSwitchWindowsBegin, 0);
+    action_queue_enqueue(Gesture::kSwitchWindowsNext, 0);
+    action_queue_enqueue(Gesture::kSwitchWindowsPrev, 0);
     Events e = watch_->wait_events(9);
     EXPECT_EQ(e, (Events{"key+ Alt_L", "key+ Tab", "key- Tab", "key+ Tab", "key- Tab", "key+ Shift_L", "key+ Tab",
                          "key- Tab", "key- Shift_L"}));
     EXPECT_TRUE(watch_->key_down("Alt_L"));
 
-    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
+    action_queue_enqueue(Gesture::kSwitchWindowsEnd, 0);
     e = watch_->wait_events(10);
     ASSERT_EQ(e.size(), 10u);
     EXPECT_EQ(e.back(), "key- Alt_L");
@@ -55,8 +55,8 @@ TEST_F(HotkeyThreadOnX, WindowSwitchingHoldsAltFromBeginToEnd)
 TEST_F(HotkeyThreadOnX, TheFocusedBrowserGetsControlMinusForTheControlWheelAction)
 {
     start("News - Web Browser");
-    action_queue_enqueue(GESTURE_TAP_TWO, 14);
-    action_queue_enqueue(GESTURE_TAP_THREE, 15);
+    action_queue_enqueue(Gesture::kTapTwo, 14);
+    action_queue_enqueue(Gesture::kTapThree, 15);
     EXPECT_EQ(watch_->wait_events(10), (Events{"key+ Control_L", "key+ minus", "key- minus", "key- Control_L",
                                                "key+ Control_L", "key+ Shift_L", "key+ equal", "key- equal",
                                                "key- Shift_L", "key- Control_L"}));
@@ -65,9 +65,9 @@ TEST_F(HotkeyThreadOnX, TheFocusedBrowserGetsControlMinusForTheControlWheelActio
 TEST_F(HotkeyThreadOnX, ScrollClicksTheWheelAndATapActionBecomesAClick)
 {
     start("Editor");
-    action_queue_enqueue(GESTURE_SCROLL_Y_INC, 0);
-    action_queue_enqueue(GESTURE_SCROLL_X_DEC, 0);
-    action_queue_enqueue(GESTURE_TAP_TWO, 1);  // right button, clicked
+    action_queue_enqueue(Gesture::kScrollYInc, 0);
+    action_queue_enqueue(Gesture::kScrollXDec, 0);
+    action_queue_enqueue(Gesture::kTapTwo, 1);  // right button, clicked
     EXPECT_EQ(watch_->wait_events(6),
               (Events{"button+ 5", "button- 5", "button+ 6", "button- 6", "button+ 3", "button- 3"}));
     EXPECT_EQ(scroll_left_active.load(), 1);

@@ -34,7 +34,7 @@ protected:
     static void tap_lifted()
     {
         tap_request = 1;
-        tap_state = 1;
+        tap_state = TapState::kHandedOver;
         tap_pending = 1;
     }
     // A new touch near the tapped spot.
@@ -74,7 +74,7 @@ TEST_F(DragLockTest, SingleTapBecomesOneClickAfterTheSettlingWait)
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kPlainTap);
     EXPECT_EQ(fake.now(), 200);
     EXPECT_EQ(fake.log(), (Log{"queue TAP_CLICK"}));
-    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(tap_state, TapState::kIdle);
     EXPECT_EQ(tap_request, 0);
     EXPECT_EQ(tap_pending, 0);
     EXPECT_EQ(drag_active, 0);
@@ -88,7 +88,7 @@ TEST_F(DragLockTest, TouchNearTapBeginsDragWithTapReleaseCommandsInOrder)
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                "vorellctl DragHoldButton=1"}));
     EXPECT_EQ(drag_active, 1);
-    EXPECT_EQ(tap_state, 1);
+    EXPECT_EQ(tap_state, TapState::kHandedOver);
     EXPECT_EQ(drag_timeout_off, 1);
     EXPECT_EQ(tap_request, 0);
     EXPECT_EQ(retouch_near_tap, 0);
@@ -106,7 +106,7 @@ TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
     EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(tap_state, TapState::kIdle);
     EXPECT_EQ(drag_fingers_up, 0);
     EXPECT_EQ(drag_lift_event, 0);
 }
@@ -177,12 +177,12 @@ TEST_F(DragLockTest, TapDuringTheReTouchWaitReleasesAtOnce)
     begin_drag();
     advance_to(600);
     drag_finger_lifted();
-    fake.at(900, [] { tap_state = 2; });
+    fake.at(900, [] { tap_state = TapState::kRetouched; });
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftWait);
     EXPECT_LT(fake.now(), 920);
     EXPECT_EQ(fake.log().back(), "vorellctl DragHoldButton=0");
     EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(tap_state, TapState::kIdle);
 }
 
 TEST_F(DragLockTest, TapReleaseLiftWithin250msLeavesTheDragInForce)
@@ -201,14 +201,14 @@ TEST_F(DragLockTest, TapAgainStyleEndsTheDragWithAFurtherTap)
     settings(Style::kTapAgain);
     begin_drag();
     advance_to(900);
-    tap_state = 2;
+    tap_state = TapState::kRetouched;
     drag_tap_again = 1;
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kTapAgainEnds);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
     EXPECT_EQ(drag_active, 0);
     EXPECT_EQ(drag_tap_again, 0);
-    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(tap_state, TapState::kIdle);
 }
 
 TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
@@ -220,7 +220,7 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
         settings(Style::kTapAgain, drag_check);
         begin_drag();
         advance_to(200);
-        tap_state = 2;
+        tap_state = TapState::kRetouched;
         drag_tap_again = 1;
         EXPECT_EQ(drag_lock_wake(&drag), DragRule::kQuickSecondTap);
         Log log = fake.log();
@@ -232,7 +232,7 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
                                  "vorellctl DragHoldButton=0"};
         EXPECT_EQ(log, expected);
         EXPECT_EQ(drag_active, 0);
-        EXPECT_EQ(tap_state, 0);
+        EXPECT_EQ(tap_state, TapState::kIdle);
     }
 }
 
@@ -253,12 +253,12 @@ TEST_F(DragLockTest, SecondTapBeforeAnyDragIsForgottenNotClicked)
     // drag_elapsed_ms starts as "long ago": E3 resets instead of E1 sending a
     // release of a button that was never pressed.
     settings(Style::kLift);
-    tap_state = 2;
+    tap_state = TapState::kRetouched;
     tap_request = 1;
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLateSecondTap);
     EXPECT_EQ(fake.now(), 0) << "tap_state 2 ends the settling wait at once";
     EXPECT_EQ(fake.log(), (Log{"vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(tap_state, TapState::kIdle);
     EXPECT_EQ(tap_request, 0);
 }
 
@@ -270,7 +270,7 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     settings(Style::kTapRelease);
     begin_drag();
     advance_to(150);
-    tap_state = 2;
+    tap_state = TapState::kRetouched;
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kQuickSecondTap);
     EXPECT_EQ(drag_timeout_off, 0);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
@@ -309,7 +309,7 @@ TEST(DragRuleTable, FirstMatchingRuleWins)
     DragView v = idle;
     v.retouch_near_tap = 1;
     v.tap_request = 1;
-    v.tap_state = 1;
+    v.tap_state = TapState::kHandedOver;
     EXPECT_EQ(choose_drag_rule(v), DragRule::kBegin);
     v.drag_fingers_up = 1;  // a lift reported before the wake-up: no begin
     EXPECT_EQ(choose_drag_rule(v), DragRule::kPlainTap);
@@ -317,7 +317,7 @@ TEST(DragRuleTable, FirstMatchingRuleWins)
     // In a drag, T/W/L come before the E rules.
     DragView d = idle;
     d.drag_active = 1;
-    d.tap_state = 1;
+    d.tap_state = TapState::kHandedOver;
     d.tap_request = 1;
     d.drag_elapsed_ms = 1000;
     EXPECT_EQ(choose_drag_rule(d), DragRule::kPlainTap) << "E2 matches and does nothing";
@@ -334,7 +334,7 @@ TEST(DragRuleTable, FirstMatchingRuleWins)
     t.drag_active = 1;
     t.TapAgainRadioButton = 1;
     t.drag_tap_again = 1;
-    t.tap_state = 2;
+    t.tap_state = TapState::kRetouched;
     t.drag_elapsed_ms = 251;
     EXPECT_EQ(choose_drag_rule(t), DragRule::kTapAgainEnds);
     t.drag_elapsed_ms = 250;

@@ -66,13 +66,13 @@ int no_title(char *, int) { return -1; }
 
 }  // namespace
 
-std::string code_name(int code)
+std::string code_name(Gesture code)
 {
     switch (code) {
-    case GESTURE_TAP_CLICK: return "TAP_CLICK";
-    case GESTURE_DRAG_RELEASE: return "DRAG_RELEASE";
-    case GESTURE_DRAG_PRESS: return "DRAG_PRESS";
-    default: return std::to_string(code);
+    case Gesture::kTapClick: return "TAP_CLICK";
+    case Gesture::kDragRelease: return "DRAG_RELEASE";
+    case Gesture::kDragPress: return "DRAG_PRESS";
+    default: return std::to_string(static_cast<int32_t>(code));
     }
 }
 

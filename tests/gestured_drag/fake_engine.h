@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_state.h"
 #include "platform.h"
 
 struct FakeEngine {
@@ -36,4 +37,4 @@ private:
 };
 
 // Name of an action code as the log writes it ("DRAG_PRESS" ...).
-std::string code_name(int code);
+std::string code_name(Gesture code);

@@ -39,7 +39,7 @@ struct World {
 };
 World *world = nullptr;
 
-void enqueue(void *, int32_t code, int32_t arg) { action_queue_enqueue(code, arg); }
+void enqueue(void *, Gesture code, int32_t arg) { action_queue_enqueue(code, arg); }
 void no_drag(void *) {}
 void count_auto_scroll(void *) { world->auto_scroll_posts++; }
 const RecogniserPorts kPorts = {enqueue, no_drag, count_auto_scroll, nullptr};

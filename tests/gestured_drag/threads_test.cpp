@@ -78,13 +78,13 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
 
     // A single tap: after the settling wait, one click.
     tap_request = 1;
-    tap_state = 1;
+    tap_state = TapState::kHandedOver;
     tap_pending = 1;
     sem_post(&ctrl_drag_sem);
     ActionEntry entry{};
     ASSERT_TRUE(take_entry(&entry, 5000));
-    EXPECT_EQ(entry.code, GESTURE_TAP_CLICK);
-    EXPECT_TRUE(eventually([] { return tap_state == 0 && tap_request == 0; }));
+    EXPECT_EQ(entry.code, Gesture::kTapClick);
+    EXPECT_TRUE(eventually([] { return tap_state == TapState::kIdle && tap_request == 0; }));
 
     // A flick down: wheel-down clicks until a finger touches.
     ASSERT_TRUE(eventually([] { return scroll_finger_count == 0; }));  // thread started
