@@ -248,8 +248,3 @@ void *ctrl_data_thread(void *);
 void *hotkey_event_thread(void *);
 void *drag_event_thread(void *);
 void *auto_scroll_thread(void *);
-
-// ---------------------------------------------------------------------------
-// Declarations shared by the action side (actions/, drag/) go below this
-// line.
-// ---------------------------------------------------------------------------

@@ -8,6 +8,29 @@
 
 namespace {
 
+// Distance in pad units (x and y apart) the fingers' centre may move from
+// where the touch began before the touch counts as a movement, not a tap.
+constexpr int32_t kTapMoveLimit = 32;
+// Distance either of two fingers' x may move from where it came down
+// before the touch counts as a movement.
+constexpr int32_t kTwoFingerTapXMoveLimit = 8;
+// Samples at the touch's most fingers before movement is looked at, and
+// the count at which the settle count stops growing.
+constexpr int32_t kSettleSamples = 2;
+constexpr int32_t kSettleCountStop = 50;
+// Samples three fingers may rest before the touch is no longer a tap.
+constexpr int32_t kThreeFingerTapSamples = 6;
+// Distance in pad units (x and y apart) within which a new touch is near
+// the tapped spot.
+constexpr int32_t kNearTapDistance = 599;
+// Longest time from the last two-finger movement to the lift for the lift
+// to be a flick that starts auto-scrolling, in ms.
+constexpr int64_t kFlickMs = 199;
+// Per-sample movement of either finger above which two fingers still move
+// (x, y).
+constexpr uint32_t kStillMovingDx = 4;
+constexpr uint32_t kStillMovingDy = 5;
+
 void enqueue_action(void *, Gesture code, int32_t arg) { action_queue_enqueue(code, arg); }
 void post_drag_event(void *) { sem_post(&ctrl_drag_sem); }
 void post_auto_scroll(void *) { sem_post(&auto_scroll_sem); }
@@ -151,24 +174,25 @@ void rise_and_fall(const StepContext &c) {
 }
 
 bool moved_from_start(const TouchState &t) {
-    return abs_diff(t.centroid_x, t.touch_start_cx) > 32 ||
-           abs_diff(t.centroid_y, t.touch_start_cy) > 32;
+    return abs_diff(t.centroid_x, t.touch_start_cx) > kTapMoveLimit ||
+           abs_diff(t.centroid_y, t.touch_start_cy) > kTapMoveLimit;
 }
 
 void settle_and_movement(const StepContext &c) {
     TouchState &t = c.st->touch;
     const SampleRecord &r = c.rec;
     if (r.f == t.max_fingers) {
-        if (t.settle_count <= 49) t.settle_count++;
-        if (t.settle_count >= 2) {
+        if (t.settle_count < kSettleCountStop) t.settle_count++;
+        if (t.settle_count >= kSettleSamples) {
             bool moved = false;
             if (r.f == 1) {
                 moved = moved_from_start(t);
             } else if (r.f == 2) {
-                moved = moved_from_start(t) || abs_diff(r.x2_1, t.touch_start_x2_1) > 8 ||
-                        abs_diff(r.x2_2, t.touch_start_x2_2) > 8;
+                moved = moved_from_start(t) ||
+                        abs_diff(r.x2_1, t.touch_start_x2_1) > kTwoFingerTapXMoveLimit ||
+                        abs_diff(r.x2_2, t.touch_start_x2_2) > kTwoFingerTapXMoveLimit;
             } else if (r.f == 3) {
-                moved = t.settle_count > 6;
+                moved = t.settle_count > kThreeFingerTapSamples;
             }
             if (moved) t.touch_consumed = 1;
         }
@@ -180,8 +204,8 @@ void settle_and_movement(const StepContext &c) {
 void retouch_near_tapped_spot(const StepContext &c) {
     const TouchState &t = c.st->touch;
     if (tap_state.load() != TapState::kHandedOver || drag_active.load() != 0) return;
-    int32_t near = abs_diff(t.centroid_x, t.tap_origin_x) <= 599 &&
-                   abs_diff(t.centroid_y, t.tap_origin_y) <= 599;
+    int32_t near = abs_diff(t.centroid_x, t.tap_origin_x) <= kNearTapDistance &&
+                   abs_diff(t.centroid_y, t.tap_origin_y) <= kNearTapDistance;
     retouch_near_tap.store(near);
     retouch_seen.store(near);
 }
@@ -284,7 +308,7 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     // before it looks at scroll_active.
     if (scroll_active.load() != 0 || scroll_steps_queued(t)) {
         int64_t since_move = now_ms - t.last_move_ms;
-        if (since_move <= 199 && (scroll_active.load() != 0 || scroll_steps_queued(t)) &&
+        if (since_move <= kFlickMs && (scroll_active.load() != 0 || scroll_steps_queued(t)) &&
             c.snap.AutoScrollCheckBox.load(std::memory_order_relaxed) == 1)
             c.ports.post_auto_scroll(c.ports.ctx);
     }
@@ -304,8 +328,8 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
     case 2: {
         const TwoFingerState &two = st.two;
         bool moving = two.movement_of_touch &&
-                      (magnitude(two.dx1) > 4 || magnitude(two.dx2) > 4 ||
-                       magnitude(two.dy1) > 5 || magnitude(two.dy2) > 5);
+                      (magnitude(two.dx1) > kStillMovingDx || magnitude(two.dx2) > kStillMovingDx ||
+                       magnitude(two.dy1) > kStillMovingDy || magnitude(two.dy2) > kStillMovingDy);
         if (flick_may_follow(t) && moving) t.last_move_ms = now_ms;
         t.one_finger_count = 0;
         three_finger_reset(&st.three);

@@ -3,16 +3,6 @@
 #include "engine_state.h"
 #include "platform.h"
 
-const char kWheelUpCommand[] = "/usr/local/bin/xte 'mouseclick 4'";
-const char kWheelDownCommand[] = "/usr/local/bin/xte 'mouseclick 5'";
-const char kWheelLeftCommand[] = "/usr/local/bin/xte 'mouseclick 6'";
-const char kWheelRightCommand[] = "/usr/local/bin/xte 'mouseclick 7'";
-const char kEscapeCommand[] = "/usr/local/bin/xte  'key Escape'";
-const char kLeftDownCommand[] = "/usr/local/bin/xte  'keydown Left'";
-const char kRightDownCommand[] = "/usr/local/bin/xte  'keydown Right'";
-const char kLeftUpCommand[] = "/usr/local/bin/xte  'keyup Left'";
-const char kRightUpCommand[] = "/usr/local/bin/xte  'keyup Right'";
-
 namespace {
 
 constexpr int kRepeatMs = 25;
@@ -31,7 +21,7 @@ void horizontal_step(AutoScroll *a, const std::atomic<int32_t> &by_key, HeldKey 
                      const char *key_down, const char *wheel)
 {
     if (by_key.load() == 1 && a->held == HeldKey::kNone) {
-        engine_platform.run_command(kEscapeCommand);
+        engine_platform.run_command(kXteKeyEscape);
         engine_platform.run_command(key_down);
         a->held = key;
     } else {
@@ -43,14 +33,14 @@ void repeat_once(AutoScroll *a)
 {
     autoscroll_running.store(1);
     if (scroll_up_active.load())
-        engine_platform.run_command(kWheelUpCommand);
+        engine_platform.run_command(kXteScrollUp);
     else if (scroll_down_active.load())
-        engine_platform.run_command(kWheelDownCommand);
+        engine_platform.run_command(kXteScrollDown);
     if (scroll_left_active.load())
-        horizontal_step(a, scroll_left_by_key, HeldKey::kLeft, kLeftDownCommand, kWheelLeftCommand);
+        horizontal_step(a, scroll_left_by_key, HeldKey::kLeft, kXteKeydownLeft, kXteScrollLeft);
     else if (scroll_right_active.load())
-        horizontal_step(a, scroll_right_by_key, HeldKey::kRight, kRightDownCommand,
-                        kWheelRightCommand);
+        horizontal_step(a, scroll_right_by_key, HeldKey::kRight, kXteKeydownRight,
+                        kXteScrollRight);
     engine_platform.sleep_ms(kRepeatMs);
 }
 
@@ -66,9 +56,9 @@ void auto_scroll_start(AutoScroll *a)
 void auto_scroll_release_key(AutoScroll *a)
 {
     if (a->held == HeldKey::kLeft)
-        engine_platform.run_command(kLeftUpCommand);
+        engine_platform.run_command(kXteKeyupLeft);
     else if (a->held == HeldKey::kRight)
-        engine_platform.run_command(kRightUpCommand);
+        engine_platform.run_command(kXteKeyupRight);
     a->held = HeldKey::kNone;
 }
 

@@ -6,6 +6,9 @@
 // engine_platform and engine_state.h, so tests run it without a shell or X.
 #pragma once
 
+// The commands it runs (the wheel clicks and the PDF viewer's arrow keys).
+#include "action_commands.h"
+
 // The arrow key that an auto-scroll in the PDF viewer holds down.
 enum class HeldKey { kNone, kLeft, kRight };
 
@@ -30,15 +33,3 @@ void auto_scroll_wait_for_actions();
 
 // Releases a held arrow key (the end step; also used when the engine ends).
 void auto_scroll_release_key(AutoScroll *a);
-
-// The commands, byte for byte: one blank after xte in the mouse clicks, two
-// in the key commands.
-extern const char kWheelUpCommand[];
-extern const char kWheelDownCommand[];
-extern const char kWheelLeftCommand[];
-extern const char kWheelRightCommand[];
-extern const char kEscapeCommand[];
-extern const char kLeftDownCommand[];
-extern const char kRightDownCommand[];
-extern const char kLeftUpCommand[];
-extern const char kRightUpCommand[];

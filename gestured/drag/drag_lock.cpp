@@ -34,8 +34,8 @@ DragRule choose_in_drag(const DragView &v)
 void clear(std::atomic<int32_t> &w) { w.store(0); }
 void clear(std::atomic<TapState> &w) { w.store(TapState::kIdle); }
 
-// The driver was told not to end drags on its own timeout (rule B with the
-// tap-release style). Every way out of a drag gives that back, not only the
+// The driver was told not to end drags on its own timeout (a drag begun
+// with the tap-release style). Every way out of a drag gives that back, not only the
 // end of the re-touch wait: otherwise a drag ended by a quick second tap, or
 // one whose release style was changed meanwhile, would leave
 // drag_timeout_off at 1 and every later plain tap would be swallowed.
@@ -47,7 +47,7 @@ void give_back_driver_timeout()
     engine_platform.run_command(kDragTimeoutOnCommand);
 }
 
-// Rules E1 and E3.
+// A second tap, quick or late: the taps and any drag are forgotten.
 void reset_taps_and_drag()
 {
     give_back_driver_timeout();
@@ -153,7 +153,7 @@ void release_after_retouch_wait()
     clear(drag_fingers_up);
 }
 
-// Step 2: give a touch near the tap up to 200 ms to arrive before the tap is
+// Gives a touch near the tap up to 200 ms to arrive before the tap is
 // resolved.
 void settle()
 {

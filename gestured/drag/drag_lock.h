@@ -13,13 +13,13 @@
 
 // The rules, tried in this order; the first whose conditions all hold wins.
 enum class DragRule {
-    kBegin,           // B: a touch near the tap: start dragging
-    kTapAgainEnds,    // T: a further tap ends the drag
-    kLiftWait,        // W: lifted: wait for the finger to come back
-    kLiftEnds,        // L: lifting ends the drag
-    kQuickSecondTap,  // E1: second tap at most 250 ms into a drag
-    kPlainTap,        // E2: a single tap: click
-    kLateSecondTap,   // E3: second tap later than that: forget the taps
+    kBegin,           // a touch near the tap: start dragging
+    kTapAgainEnds,    // a further tap ends the drag
+    kLiftWait,        // lifted: wait for the finger to come back
+    kLiftEnds,        // lifting ends the drag
+    kQuickSecondTap,  // second tap at most 250 ms into a drag: a double click
+    kPlainTap,        // a single tap: click
+    kLateSecondTap,   // second tap later than that: forget the taps
     kNone,
 };
 
@@ -42,17 +42,18 @@ struct DragView {
 // Pure: the rule that a wake-up with this view applies.
 DragRule choose_drag_rule(const DragView &v);
 
-// How a re-touch wait (rule W) ended.
+// How a re-touch wait (kLiftWait) ended.
 enum class RetouchOutcome {
     kFingerBack,  // one finger is on the pad again: the drag goes on
     kTapped,      // a tap came during the wait: release
     kTimedOut,    // DragSlider seconds passed: release
 };
 
-// Starting value of drag_elapsed_ms: "the last drag began long ago". Rules E1
-// and E3 test it also when no drag has begun yet; with this value a stray
-// second tap before the first drag is forgotten (E3) instead of sending a
-// release of button 1 that was never pressed and a click (E1).
+// Starting value of drag_elapsed_ms: "the last drag began long ago". The
+// quick and the late second-tap rules test it also when no drag has begun
+// yet; with this value a stray second tap before the first drag is forgotten
+// (kLateSecondTap) instead of sending a release of button 1 that was never
+// pressed and a click (kQuickSecondTap).
 constexpr int32_t kNoDragYetMs = INT32_MAX;
 
 // Thread-local state of drag_event_thread.
@@ -68,7 +69,8 @@ void drag_lock_start(DragLock *d);
 // time, then the first rule that applies with its effects. Returns the rule.
 DragRule drag_lock_wake(DragLock *d);
 
-// The re-touch wait of rule W on its own (called by drag_lock_wake).
+// The re-touch wait after a lift in a tap-release drag on its own (called by
+// drag_lock_wake).
 RetouchOutcome drag_wait_for_retouch();
 
 // The four commands to the parameter client.

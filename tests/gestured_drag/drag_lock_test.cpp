@@ -250,8 +250,9 @@ TEST_F(DragLockTest, WithoutDragCheckBoxTheDragIsSilentUntilItEnds)
 
 TEST_F(DragLockTest, SecondTapBeforeAnyDragIsForgottenNotClicked)
 {
-    // drag_elapsed_ms starts as "long ago": E3 resets instead of E1 sending a
-    // release of a button that was never pressed.
+    // drag_elapsed_ms starts as "long ago": the late second-tap rule resets
+    // instead of the quick one sending a release of a button that was never
+    // pressed.
     settings(Style::kLift);
     tap_state = TapState::kRetouched;
     tap_request = 1;
@@ -314,13 +315,13 @@ TEST(DragRuleTable, FirstMatchingRuleWins)
     v.drag_fingers_up = 1;  // a lift reported before the wake-up: no begin
     EXPECT_EQ(choose_drag_rule(v), DragRule::kPlainTap);
 
-    // In a drag, T/W/L come before the E rules.
+    // In a drag, the tap-again and lift rules come before the tap rules.
     DragView d = idle;
     d.drag_active = 1;
     d.tap_state = TapState::kHandedOver;
     d.tap_request = 1;
     d.drag_elapsed_ms = 1000;
-    EXPECT_EQ(choose_drag_rule(d), DragRule::kPlainTap) << "E2 matches and does nothing";
+    EXPECT_EQ(choose_drag_rule(d), DragRule::kPlainTap) << "the plain-tap rule matches and does nothing";
     d.drag_fingers_up = 1;
     EXPECT_EQ(choose_drag_rule(d), DragRule::kLiftEnds);
     d.LiftReleaseRadioButton = 0;

@@ -145,10 +145,10 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     AutoScroll scroll{};
     EXPECT_GT(auto_scroll_wake(&scroll), 1);
     ASSERT_GE(w.commands.size(), 4u);
-    EXPECT_EQ(w.commands[0], kEscapeCommand);
-    EXPECT_EQ(w.commands[1], kLeftDownCommand);
-    EXPECT_EQ(w.commands.back(), kLeftUpCommand);
-    EXPECT_EQ(count(w.commands, kWheelLeftCommand), static_cast<int>(w.commands.size()) - 3);
+    EXPECT_EQ(w.commands[0], kXteKeyEscape);
+    EXPECT_EQ(w.commands[1], kXteKeydownLeft);
+    EXPECT_EQ(w.commands.back(), kXteKeyupLeft);
+    EXPECT_EQ(count(w.commands, kXteScrollLeft), static_cast<int>(w.commands.size()) - 3);
 
     engine_platform = saved;
     world = nullptr;
