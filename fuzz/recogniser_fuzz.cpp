@@ -62,7 +62,7 @@ bool known_code(Gesture code)
 void consume_one()
 {
     ActionEntry got;
-    action_queue_dequeue(&got);
+    engine.queue.dequeue(&got);
     CHECK(!g_run.expected.empty(), got.code);
     const ActionEntry want = g_run.expected.front();
     g_run.expected.pop_front();
@@ -73,7 +73,7 @@ void consume_one()
 
 void drain()
 {
-    while (action_queue_unread() > 0)
+    while (engine.queue.unread() > 0)
         consume_one();
     CHECK(g_run.expected.empty(), g_run.expected.size());
 }
@@ -83,11 +83,11 @@ void on_enqueue(void *, Gesture code, int32_t arg)
     CHECK(known_code(code), code);
     // A full queue would block the producer; here the consumer makes room,
     // as the action thread would.
-    if (action_queue_unread() >= kActionQueueSize)
+    if (engine.queue.unread() >= kActionQueueSize)
         consume_one();
-    action_queue_enqueue(code, arg);
+    engine.queue.enqueue(code, arg);
     g_run.expected.push_back(ActionEntry{code, arg, 1});
-    CHECK(action_queue_unread() == static_cast<int>(g_run.expected.size()), action_queue_unread());
+    CHECK(engine.queue.unread() == static_cast<int>(g_run.expected.size()), engine.queue.unread());
 }
 void on_drag(void *) {}
 void on_auto_scroll(void *) {}
@@ -164,49 +164,50 @@ void check_state(const RecogniserState &st)
         CHECK(v <= 0, v);
 
     // The shared words the recogniser writes.
-    CHECK_IN(tap_state.load(), static_cast<long>(TapState::kIdle), static_cast<long>(TapState::kRetouched));
-    CHECK_IN(tap_pending.load(), 0, 1);
-    CHECK_IN(tap_request.load(), 0, 1);
-    CHECK_IN(retouch_near_tap.load(), 0, 1);
-    CHECK_IN(retouch_seen.load(), 0, 1);
-    CHECK_IN(drag_fingers_up.load(), 0, 1);
-    CHECK_IN(drag_lift_event.load(), 0, 1);
-    CHECK_IN(drag_tap_again.load(), 0, 1);
-    CHECK_IN(scroll_active.load(), 0, 1);
-    CHECK_IN(autoscroll_running.load(), 0, 1);
+    CHECK_IN(engine.drag.tap_state.load(), static_cast<long>(TapState::kIdle),
+             static_cast<long>(TapState::kRetouched));
+    CHECK_IN(engine.drag.tap_pending.load(), 0, 1);
+    CHECK_IN(engine.drag.tap_request.load(), 0, 1);
+    CHECK_IN(engine.drag.retouch_near_tap.load(), 0, 1);
+    CHECK_IN(engine.drag.retouch_seen.load(), 0, 1);
+    CHECK_IN(engine.drag.drag_fingers_up.load(), 0, 1);
+    CHECK_IN(engine.drag.drag_lift_event.load(), 0, 1);
+    CHECK_IN(engine.drag.drag_tap_again.load(), 0, 1);
+    CHECK_IN(engine.scroll.scroll_active.load(), 0, 1);
+    CHECK_IN(engine.scroll.autoscroll_running.load(), 0, 1);
 }
 
 void thread_event(uint32_t which)
 {
     switch (which % kThreadEventCount) {
     case kDragThreadTookTap:
-        tap_state.store(TapState::kIdle);
-        tap_pending.store(0);
-        tap_request.store(0);
+        engine.drag.tap_state.store(TapState::kIdle);
+        engine.drag.tap_pending.store(0);
+        engine.drag.tap_request.store(0);
         break;
     case kDragLockOn:
-        drag_active.store(1);
+        engine.drag.drag_active.store(1);
         break;
     case kDragLockOff:
-        drag_active.store(0);
-        drag_fingers_up.store(0);
-        drag_lift_event.store(0);
-        drag_tap_again.store(0);
-        tap_state.store(TapState::kIdle);
-        tap_pending.store(0);
+        engine.drag.drag_active.store(0);
+        engine.drag.drag_fingers_up.store(0);
+        engine.drag.drag_lift_event.store(0);
+        engine.drag.drag_tap_again.store(0);
+        engine.drag.tap_state.store(TapState::kIdle);
+        engine.drag.tap_pending.store(0);
         break;
     case kScrollStepArmed:
-        scroll_active.store(1);
+        engine.scroll.scroll_active.store(1);
         break;
     case kScrollStepDisarmed:
-        scroll_active.store(0);
+        engine.scroll.scroll_active.store(0);
         break;
     case kAutoScrollStarted:
-        autoscroll_running.store(1);
+        engine.scroll.autoscroll_running.store(1);
         break;
     case kAutoScrollStopped:
-        autoscroll_running.store(0);
-        scroll_active.store(0);
+        engine.scroll.autoscroll_running.store(0);
+        engine.scroll.scroll_active.store(0);
         break;
     }
 }
@@ -224,11 +225,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    reset_engine_state();
+    engine.reset();
     g_run = Run{};
     static RecogniserState state;
     recogniser_init(&state);
-    SettingsSnapshot &snap = settings_snapshot;
+    SettingsSnapshot &snap = engine.settings;
 
     ByteReader in(data, size);
     read_settings(in, kWide, snap);

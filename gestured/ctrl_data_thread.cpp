@@ -14,10 +14,10 @@ int64_t wall_clock_ms() {
 // Takes the next posted record off the ring and frees its slot.
 static SampleRecord take_sample() {
     engine_sem_wait(&get_data_sem);
-    int32_t tail = sample_ring_tail.load(std::memory_order_relaxed);
-    SampleRecord rec = sample_ring[tail];
-    sample_ring_tail.store(tail + 1 >= kSampleRingSize ? 0 : tail + 1);
-    sample_ring_unread.fetch_sub(1);
+    int32_t tail = engine.ring.tail.load(std::memory_order_relaxed);
+    SampleRecord rec = engine.ring.entries[tail];
+    engine.ring.tail.store(tail + 1 >= kSampleRingSize ? 0 : tail + 1);
+    engine.ring.unread.fetch_sub(1);
     return rec;
 }
 
@@ -26,7 +26,7 @@ void *ctrl_data_thread(void *) {
     recogniser_init(&state);
     for (;;) {
         SampleRecord rec = take_sample();
-        recogniser_step(&state, rec, settings_snapshot, wall_clock_ms(), kEnginePorts);
+        recogniser_step(&state, rec, engine.settings, wall_clock_ms(), kEnginePorts);
     }
     return nullptr;
 }

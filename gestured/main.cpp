@@ -131,7 +131,7 @@ int main(int argc, char **argv) {
     install_release_on_signal();
     if (watch_display) end_with_x_server(watch_display);
 
-    reset_engine_state();
+    engine.reset();
     for (const SemaphoreStep &s : kSemaphores) {
         if (sem_init(s.sem, 0, 0) != 0) fail(errno, s.failure);
     }

@@ -31,7 +31,7 @@ constexpr int64_t kFlickMs = 199;
 constexpr uint32_t kStillMovingDx = 4;
 constexpr uint32_t kStillMovingDy = 5;
 
-void enqueue_action(void *, Gesture code, int32_t arg) { action_queue_enqueue(code, arg); }
+void enqueue_action(void *, Gesture code, int32_t arg) { engine.queue.enqueue(code, arg); }
 void post_drag_event(void *) { sem_post(&ctrl_drag_sem); }
 void post_auto_scroll(void *) { sem_post(&auto_scroll_sem); }
 
@@ -113,13 +113,13 @@ void remapped_buttons(const StepContext &c) {
 }
 
 void drag_lift_off(const StepContext &c) {
-    if (drag_active.load() != 1 || c.rec.f != 0) return;
+    if (engine.drag.drag_active.load() != 1 || c.rec.f != 0) return;
     int32_t drag = c.snap.DragCheckBox.load(std::memory_order_relaxed);
     bool releases_on_lift = c.snap.LiftReleaseRadioButton.load(std::memory_order_relaxed) == 1 ||
                             c.snap.TapReleaseRadioButton.load(std::memory_order_relaxed) == 1;
     if (drag == 0 || (drag == 1 && releases_on_lift)) {
-        drag_fingers_up.store(1);
-        drag_lift_event.store(1);
+        engine.drag.drag_fingers_up.store(1);
+        engine.drag.drag_lift_event.store(1);
         c.ports.post_drag(c.ports.ctx);
     }
 }
@@ -203,33 +203,34 @@ void settle_and_movement(const StepContext &c) {
 
 void retouch_near_tapped_spot(const StepContext &c) {
     const TouchState &t = c.st->touch;
-    if (tap_state.load() != TapState::kHandedOver || drag_active.load() != 0) return;
+    if (engine.drag.tap_state.load() != TapState::kHandedOver || engine.drag.drag_active.load() != 0) return;
     int32_t near = abs_diff(t.centroid_x, t.tap_origin_x) <= kNearTapDistance &&
                    abs_diff(t.centroid_y, t.tap_origin_y) <= kNearTapDistance;
-    retouch_near_tap.store(near);
-    retouch_seen.store(near);
+    engine.drag.retouch_near_tap.store(near);
+    engine.drag.retouch_seen.store(near);
 }
 
 void one_finger_tap(const StepContext &c) {
     TouchState &t = c.st->touch;
     const SettingsSnapshot &s = c.snap;
-    if (tap_pending.load() == 0 && drag_active.load() == 0) {
+    if (engine.drag.tap_pending.load() == 0 && engine.drag.drag_active.load() == 0) {
         t.tap_origin_x = t.touch_start_cx;
         t.tap_origin_y = t.touch_start_cy;
-        tap_request.store(1);
+        engine.drag.tap_request.store(1);
         c.ports.post_drag(c.ports.ctx);
-        tap_state.store(TapState::kHandedOver);
-        tap_pending.store(1);
-        if (retouch_seen.load() == 1) tap_state.store(TapState::kRetouched);
+        engine.drag.tap_state.store(TapState::kHandedOver);
+        engine.drag.tap_pending.store(1);
+        if (engine.drag.retouch_seen.load() == 1) engine.drag.tap_state.store(TapState::kRetouched);
     } else {
-        tap_pending.store(1);
-        if (tap_state.load() == TapState::kHandedOver && retouch_seen.load() == 1)
-            tap_state.store(TapState::kRetouched);
+        engine.drag.tap_pending.store(1);
+        if (engine.drag.tap_state.load() == TapState::kHandedOver && engine.drag.retouch_seen.load() == 1)
+            engine.drag.tap_state.store(TapState::kRetouched);
     }
-    if (drag_active.load() == 1 && s.TapAgainRadioButton.load(std::memory_order_relaxed) == 1 &&
-        s.DragCheckBox.load(std::memory_order_relaxed) == 1 && tap_state.load() == TapState::kRetouched) {
-        drag_tap_again.store(1);
-        drag_fingers_up.store(0);
+    if (engine.drag.drag_active.load() == 1 && s.TapAgainRadioButton.load(std::memory_order_relaxed) == 1 &&
+        s.DragCheckBox.load(std::memory_order_relaxed) == 1 &&
+        engine.drag.tap_state.load() == TapState::kRetouched) {
+        engine.drag.drag_tap_again.store(1);
+        engine.drag.drag_fingers_up.store(0);
         c.ports.post_drag(c.ports.ctx);
     }
 }
@@ -250,12 +251,13 @@ void tap_at_lift_off(const StepContext &c) {
         break;
     case 2: {
         int32_t combo = s.TwoFTComboBox.load(std::memory_order_relaxed);
-        if (drag_active.load() == 0 && (no_button || combo != 0)) c.enqueue(Gesture::kTapTwo, combo);
+        if (engine.drag.drag_active.load() == 0 && (no_button || combo != 0))
+            c.enqueue(Gesture::kTapTwo, combo);
         break;
     }
     case 3: {
         int32_t combo = s.ThreeFTComboBox.load(std::memory_order_relaxed);
-        if (drag_active.load() == 0 && (no_button || combo != 0))
+        if (engine.drag.drag_active.load() == 0 && (no_button || combo != 0))
             c.enqueue(Gesture::kTapThree, combo);
         break;
     }
@@ -263,13 +265,13 @@ void tap_at_lift_off(const StepContext &c) {
 }
 
 bool scroll_steps_queued(const TouchState &t) {
-    return t.scrolled != 0 && action_entries_outstanding();
+    return t.scrolled != 0 && engine.queue.entries_outstanding();
 }
 
 // Movement counts toward a flick once a scroll step is armed, or once this
 // touch has enqueued one that the action thread has yet to carry out.
 bool flick_may_follow(const TouchState &t) {
-    return scroll_active.load() != 0 || t.scrolled != 0;
+    return engine.scroll.scroll_active.load() != 0 || t.scrolled != 0;
 }
 
 void lift_off_reset(const StepContext &c, int64_t now_ms) {
@@ -306,9 +308,9 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     // has not yet carried out this touch's scroll steps, whether they arm
     // auto-scroll is not known yet: the auto-scroll thread waits for them
     // before it looks at scroll_active.
-    if (scroll_active.load() != 0 || scroll_steps_queued(t)) {
+    if (engine.scroll.scroll_active.load() != 0 || scroll_steps_queued(t)) {
         int64_t since_move = now_ms - t.last_move_ms;
-        if (since_move <= kFlickMs && (scroll_active.load() != 0 || scroll_steps_queued(t)) &&
+        if (since_move <= kFlickMs && (engine.scroll.scroll_active.load() != 0 || scroll_steps_queued(t)) &&
             c.snap.AutoScrollCheckBox.load(std::memory_order_relaxed) == 1)
             c.ports.post_auto_scroll(c.ports.ctx);
     }
@@ -362,18 +364,18 @@ void recogniser_init(RecogniserState *st) {
     st->three.swipe_armed = Armed::kArmed;
     st->three.fast_key_armed = Armed::kArmed;
     begin_sample(&st->two);
-    drag_active.store(0);
-    tap_state.store(TapState::kIdle);
-    retouch_seen.store(0);
-    tap_pending.store(0);
-    tap_request.store(0);
+    engine.drag.drag_active.store(0);
+    engine.drag.tap_state.store(TapState::kIdle);
+    engine.drag.retouch_seen.store(0);
+    engine.drag.tap_pending.store(0);
+    engine.drag.tap_request.store(0);
 }
 
 void recogniser_step(RecogniserState *st, const SampleRecord &rec, const SettingsSnapshot &snap,
                      int64_t now_ms, const RecogniserPorts &ports) {
     begin_sample(&st->two);
-    drag_finger_count.store(rec.f);
-    scroll_finger_count.store(rec.f);
+    engine.drag.drag_finger_count.store(rec.f);
+    engine.scroll.scroll_finger_count.store(rec.f);
     const StepContext c{st, rec, snap, ports};
     if (snap.TouchpadOff.load(std::memory_order_relaxed) != 0) {
         // Nothing new begins while the touchpad is off, but what a touch
@@ -394,20 +396,20 @@ void recogniser_step(RecogniserState *st, const SampleRecord &rec, const Setting
         retouch_near_tapped_spot(c);
     }
     if (rec.f == 0) tap_at_lift_off(c);
-    if (rec.f == 2 && drag_active.load() == 0 && st->three.switching_windows == 0)
+    if (rec.f == 2 && engine.drag.drag_active.load() == 0 && st->three.switching_windows == 0)
         two_finger_stage(c);
     cover_and_window_switching(c);
     if (rec.f == 3) three_finger_stage(c);
     if (rec.f == 0) {
         lift_off_reset(c, now_ms);
-    } else if (rec.f > 0 && autoscroll_running.load() == 1) {
+    } else if (rec.f > 0 && engine.scroll.autoscroll_running.load() == 1) {
         // A new touch stops auto-scrolling.
-        scroll_active.store(0);
-        autoscroll_running.store(0);
+        engine.scroll.scroll_active.store(0);
+        engine.scroll.autoscroll_running.store(0);
     } else if (rec.f > 0 && st->touch.prev_finger_count == 0) {
         // A new touch starts a new scroll: directions left from a scroll
         // that ended without an auto-scroll must not join its flick.
-        clear_scroll_directions();
+        engine.scroll.clear_scroll_directions();
     }
     end_of_sample(c, now_ms);
 }

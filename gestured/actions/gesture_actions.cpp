@@ -33,31 +33,26 @@ bool is_scroll_step(Gesture code)
 
 // ---- pointer shapes -------------------------------------------------------
 
-struct CursorImage {
-    std::atomic<int32_t> *shown;
-    const char *command;
-};
-
 enum CursorId { V_SCROLL, H_SCROLL, ZOOM_OUT, ZOOM_IN, RIGHT_ROTATE, LEFT_ROTATE, CURSOR_COUNT };
 
-const CursorImage kCursorImages[CURSOR_COUNT] = {
-    {&vscroll_cursor_shown, VORELL_CURSOR_COMMAND("V_Scroll.xbm")},
-    {&hscroll_cursor_shown, VORELL_CURSOR_COMMAND("H_Scroll.xbm")},
-    {&zoom_out_cursor_shown, VORELL_CURSOR_COMMAND("Zoom_Out.xbm")},
-    {&zoom_in_cursor_shown, VORELL_CURSOR_COMMAND("Zoom_In.xbm")},
-    {&rotate_right_cursor_shown, VORELL_CURSOR_COMMAND("Right_Rotate.xbm")},
-    {&rotate_left_cursor_shown, VORELL_CURSOR_COMMAND("Left_Rotate.xbm")},
+// The images, in the order of kCursorShownFlags.
+const char *const kCursorCommands[CURSOR_COUNT] = {
+    VORELL_CURSOR_COMMAND("V_Scroll.xbm"), VORELL_CURSOR_COMMAND("H_Scroll.xbm"),
+    VORELL_CURSOR_COMMAND("Zoom_Out.xbm"), VORELL_CURSOR_COMMAND("Zoom_In.xbm"),
+    VORELL_CURSOR_COMMAND("Right_Rotate.xbm"), VORELL_CURSOR_COMMAND("Left_Rotate.xbm"),
 };
+
+std::atomic<int32_t> &cursor_shown(int id) { return engine.latches.*kCursorShownFlags[id]; }
 
 // The image goes up once per gesture kind; later steps of the same kind run
 // nothing.
 void show_cursor(CursorId id)
 {
-    if (kCursorImages[id].shown->load() != 0)
+    if (cursor_shown(id).load() != 0)
         return;
-    run(kCursorImages[id].command);
+    run(kCursorCommands[id]);
     for (int i = 0; i < CURSOR_COUNT; ++i)
-        kCursorImages[i].shown->store(i == id ? 1 : 0);
+        cursor_shown(i).store(i == id ? 1 : 0);
 }
 
 // ---- the PDF viewer's command sequences -----------------------------------
@@ -135,7 +130,10 @@ void browser_zoom_step(bool zoom_in)
 
 // ---- per code ---------------------------------------------------------------
 
-bool either_latch() { return cover_gesture_latch.load() == 1 || swipe_latch.load() == 1; }
+bool either_latch()
+{
+    return engine.latches.cover_gesture_latch.load() == 1 || engine.latches.swipe_latch.load() == 1;
+}
 
 void vertical_scroll(const Title &title, Gesture code)
 {
@@ -149,14 +147,14 @@ void vertical_scroll(const Title &title, Gesture code)
     if (title.has("F-Spot"))
         return;
     if (code == Gesture::kScrollYDec) {
-        scroll_down_active.store(0);
-        scroll_up_active.store(1);
+        engine.scroll.scroll_down_active.store(0);
+        engine.scroll.scroll_up_active.store(1);
     } else {
-        scroll_up_active.store(0);
-        scroll_down_active.store(1);
+        engine.scroll.scroll_up_active.store(0);
+        engine.scroll.scroll_down_active.store(1);
     }
     entry_armed_scroll = true;
-    scroll_active.store(1);
+    engine.scroll.scroll_active.store(1);
 }
 
 void horizontal_scroll(const Title &title, Gesture code)
@@ -172,21 +170,21 @@ void horizontal_scroll(const Title &title, Gesture code)
         return;
     }
     if (title.has("Adobe Reader")) {
-        scroll_left_by_key.store(toward_left ? 1 : 0);
-        scroll_right_by_key.store(toward_left ? 0 : 1);
+        engine.scroll.scroll_left_by_key.store(toward_left ? 1 : 0);
+        engine.scroll.scroll_right_by_key.store(toward_left ? 0 : 1);
         pdf_arrow(!toward_left);
     } else {
         click_button(toward_left ? 6 : 7);
     }
     if (toward_left) {
-        scroll_right_active.store(0);
-        scroll_left_active.store(1);
+        engine.scroll.scroll_right_active.store(0);
+        engine.scroll.scroll_left_active.store(1);
     } else {
-        scroll_left_active.store(0);
-        scroll_right_active.store(1);
+        engine.scroll.scroll_left_active.store(0);
+        engine.scroll.scroll_right_active.store(1);
     }
     entry_armed_scroll = true;
-    scroll_active.store(1);
+    engine.scroll.scroll_active.store(1);
 }
 
 void zoom(const Title &title, Gesture code, int32_t a)
@@ -214,7 +212,7 @@ void zoom(const Title &title, Gesture code, int32_t a)
 
 void rotate(const Title &title, Gesture code, int32_t a)
 {
-    if (cover_gesture_latch.load() == 1)
+    if (engine.latches.cover_gesture_latch.load() == 1)
         return;
     show_cursor(code == Gesture::kRotateCW ? RIGHT_ROTATE : LEFT_ROTATE);
     if (title.has("Adobe Reader")) {
@@ -240,9 +238,9 @@ void rotate(const Title &title, Gesture code, int32_t a)
 
 void swipe(const Title &title, Gesture code)
 {
-    if (cover_gesture_latch.load() == 1)
+    if (engine.latches.cover_gesture_latch.load() == 1)
         return;
-    swipe_latch.store(1);
+    engine.latches.swipe_latch.store(1);
     const bool toward_right = code == Gesture::kSwipeXInc;
     if (title.has("Gwenview")) {
         click_button(toward_right ? 7 : 6);
@@ -272,9 +270,9 @@ void by_code(const Title &title, Gesture code, int32_t a)
         release_held_button();
         break;
     case Gesture::kCover:
-        if (cover_gesture_latch.load() == 1)
+        if (engine.latches.cover_gesture_latch.load() == 1)
             break;
-        cover_gesture_latch.store(1);
+        engine.latches.cover_gesture_latch.store(1);
         application_action(title, a);
         release_held_button();
         break;
@@ -299,18 +297,18 @@ void by_code(const Title &title, Gesture code, int32_t a)
         swipe(title, code);
         break;
     case Gesture::kMyHome:
-        if (cover_gesture_latch.load() != 1)
+        if (engine.latches.cover_gesture_latch.load() != 1)
             run(kHomeCommand);
         break;
     case Gesture::kSwitchWindowsBegin:
-        if (cover_gesture_latch.load() == 1)
+        if (engine.latches.cover_gesture_latch.load() == 1)
             break;
         press_key("Alt_L");  // stays down until Gesture::kSwitchWindowsEnd
         press_key("Tab");
         release_key("Tab");
         break;
     case Gesture::kSwitchWindowsPrev:
-        if (cover_gesture_latch.load() == 1)
+        if (engine.latches.cover_gesture_latch.load() == 1)
             break;
         press_key("Shift_L");
         press_key("Tab");
@@ -318,7 +316,7 @@ void by_code(const Title &title, Gesture code, int32_t a)
         release_key("Shift_L");
         break;
     case Gesture::kSwitchWindowsNext:
-        if (cover_gesture_latch.load() == 1)
+        if (engine.latches.cover_gesture_latch.load() == 1)
             break;
         press_key("Tab");
         release_key("Tab");
@@ -329,7 +327,7 @@ void by_code(const Title &title, Gesture code, int32_t a)
         release_key("Alt_L");
         break;
     case Gesture::kTapClick:
-        if (drag_timeout_off.load() == 1)
+        if (engine.drag.drag_timeout_off.load() == 1)
             break;
         if (hotkey_state.tap_button1_off == 1)
             click_button(1);
@@ -364,8 +362,8 @@ void carry_out(Gesture code, int32_t arg);
 
 void hotkey_clear_latches()
 {
-    cover_gesture_latch.store(0);
-    swipe_latch.store(0);
+    engine.latches.cover_gesture_latch.store(0);
+    engine.latches.swipe_latch.store(0);
     left_button_held = 0;
     middle_button_held = 0;
     right_button_held = 0;
@@ -373,7 +371,7 @@ void hotkey_clear_latches()
 
 void hotkey_clear_scroll_and_zoom(int64_t now_ms)
 {
-    clear_scroll_directions();
+    engine.scroll.clear_scroll_directions();
     hotkey_state.last_browser_zoom_ms = now_ms;
     hotkey_state.zoom_in_steps = 0;
     hotkey_state.zoom_out_steps = 0;
@@ -389,10 +387,10 @@ void carry_out_action(Gesture code, int32_t arg)
     // would hide every finished step from the recogniser's flick test.
     entry_armed_scroll = false;
     if (!is_scroll_step(code))
-        scroll_active.store(0);
+        engine.scroll.scroll_active.store(0);
     carry_out(code, arg);
     if (is_scroll_step(code) && !entry_armed_scroll)
-        scroll_active.store(0);
+        engine.scroll.scroll_active.store(0);
 }
 
 void (*action_trace)(Gesture code, int32_t arg) = nullptr;
@@ -401,11 +399,11 @@ void (*hotkey_display_gone)() = nullptr;
 void carry_out_next_action()
 {
     ActionEntry entry;
-    action_queue_dequeue(&entry);
+    engine.queue.dequeue(&entry);
     if (action_trace)
         action_trace(entry.code, entry.arg);
     carry_out_action(entry.code, entry.arg);
-    action_entries_done.fetch_add(1);
+    engine.queue.entries_done.fetch_add(1);
 }
 
 namespace {
@@ -438,8 +436,8 @@ void carry_out(Gesture code, int32_t arg)
             }
         }
         if (!title.has("Adobe Reader")) {
-            scroll_left_by_key.store(0);
-            scroll_right_by_key.store(0);
+            engine.scroll.scroll_left_by_key.store(0);
+            engine.scroll.scroll_right_by_key.store(0);
         }
     }
 
@@ -448,8 +446,8 @@ void carry_out(Gesture code, int32_t arg)
     // Typing gate: while a key is held only the "Alt+Control+D" action of a
     // button, tap or cover entry runs. What ends something held earlier (the
     // window-switching Alt_L, the drag's button 1) is never held back.
-    if (settings_snapshot.DetectGestureIntr.load() != 0) {
-        if (settings_snapshot.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == 17)
+    if (engine.settings.DetectGestureIntr.load() != 0) {
+        if (engine.settings.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == 17)
             run_common_action(17);
         else if (code == Gesture::kSwitchWindowsEnd || code == Gesture::kDragRelease)
             by_code(title, code, a);

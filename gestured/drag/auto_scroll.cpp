@@ -11,8 +11,8 @@ constexpr int kActionWaitMs = 5000;
 
 bool may_run()
 {
-    return scroll_finger_count.load() == 0 && scroll_active.load() == 1 &&
-           settings_snapshot.AutoScrollCheckBox.load() == 1;
+    return engine.scroll.scroll_finger_count.load() == 0 && engine.scroll.scroll_active.load() == 1 &&
+           engine.settings.AutoScrollCheckBox.load() == 1;
 }
 
 // One horizontal direction: the first repetition in the PDF viewer holds the
@@ -31,15 +31,15 @@ void horizontal_step(AutoScroll *a, const std::atomic<int32_t> &by_key, HeldKey 
 
 void repeat_once(AutoScroll *a)
 {
-    autoscroll_running.store(1);
-    if (scroll_up_active.load())
+    engine.scroll.autoscroll_running.store(1);
+    if (engine.scroll.scroll_up_active.load())
         engine_platform.run_command(kXteScrollUp);
-    else if (scroll_down_active.load())
+    else if (engine.scroll.scroll_down_active.load())
         engine_platform.run_command(kXteScrollDown);
-    if (scroll_left_active.load())
-        horizontal_step(a, scroll_left_by_key, HeldKey::kLeft, kXteKeydownLeft, kXteScrollLeft);
-    else if (scroll_right_active.load())
-        horizontal_step(a, scroll_right_by_key, HeldKey::kRight, kXteKeydownRight,
+    if (engine.scroll.scroll_left_active.load())
+        horizontal_step(a, engine.scroll.scroll_left_by_key, HeldKey::kLeft, kXteKeydownLeft, kXteScrollLeft);
+    else if (engine.scroll.scroll_right_active.load())
+        horizontal_step(a, engine.scroll.scroll_right_by_key, HeldKey::kRight, kXteKeydownRight,
                         kXteScrollRight);
     engine_platform.sleep_ms(kRepeatMs);
 }
@@ -48,8 +48,8 @@ void repeat_once(AutoScroll *a)
 
 void auto_scroll_start(AutoScroll *a)
 {
-    scroll_finger_count.store(0);
-    scroll_active.store(0);
+    engine.scroll.scroll_finger_count.store(0);
+    engine.scroll.scroll_active.store(0);
     a->held = HeldKey::kNone;
 }
 
@@ -68,10 +68,10 @@ void auto_scroll_wait_for_actions()
     // posted this wake-up; the last of them decides scroll_active. A finger
     // that touches meanwhile ends the wait (no auto-scroll can start then),
     // and so does a wait that has gone on far longer than any step takes.
-    const uint32_t target = action_entries_queued.load();
+    const uint32_t target = engine.queue.entries_queued.load();
     int waited = 0;
-    while (static_cast<int32_t>(action_entries_done.load() - target) < 0 &&
-           scroll_finger_count.load() == 0 && waited < kActionWaitMs) {
+    while (static_cast<int32_t>(engine.queue.entries_done.load() - target) < 0 &&
+           engine.scroll.scroll_finger_count.load() == 0 && waited < kActionWaitMs) {
         engine_platform.sleep_ms(kActionPollMs);
         waited += kActionPollMs;
     }
@@ -81,7 +81,7 @@ int auto_scroll_wake(AutoScroll *a)
 {
     auto_scroll_wait_for_actions();
     if (!may_run()) {
-        scroll_active.store(0);
+        engine.scroll.scroll_active.store(0);
         return 0;
     }
     int repetitions = 0;
@@ -89,7 +89,7 @@ int auto_scroll_wake(AutoScroll *a)
         repeat_once(a);
         ++repetitions;
     } while (may_run());
-    clear_scroll_directions();
+    engine.scroll.clear_scroll_directions();
     auto_scroll_release_key(a);
     return repetitions;
 }

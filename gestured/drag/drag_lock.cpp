@@ -41,9 +41,9 @@ void clear(std::atomic<TapState> &w) { w.store(TapState::kIdle); }
 // drag_timeout_off at 1 and every later plain tap would be swallowed.
 void give_back_driver_timeout()
 {
-    if (drag_timeout_off.load() != 1)
+    if (engine.drag.drag_timeout_off.load() != 1)
         return;
-    drag_timeout_off.store(0);
+    engine.drag.drag_timeout_off.store(0);
     engine_platform.run_command(kDragTimeoutOnCommand);
 }
 
@@ -52,13 +52,13 @@ void reset_taps_and_drag()
 {
     give_back_driver_timeout();
     engine_platform.run_command(kDragHoldOffCommand);
-    clear(tap_state);
-    clear(retouch_seen);
-    clear(tap_pending);
-    clear(tap_request);
-    clear(drag_fingers_up);
-    clear(drag_active);
-    clear(drag_lift_event);
+    clear(engine.drag.tap_state);
+    clear(engine.drag.retouch_seen);
+    clear(engine.drag.tap_pending);
+    clear(engine.drag.tap_request);
+    clear(engine.drag.drag_fingers_up);
+    clear(engine.drag.drag_active);
+    clear(engine.drag.drag_lift_event);
 }
 
 void take_drag_start(void *ctx)
@@ -75,8 +75,8 @@ void report_early_lift(const DragView &v)
     const bool releases_on_lift = v.LiftReleaseRadioButton == 1 || v.TapReleaseRadioButton == 1;
     if (v.DragCheckBox == 1 && !releases_on_lift)
         return;
-    drag_fingers_up.store(1);
-    drag_lift_event.store(1);
+    engine.drag.drag_fingers_up.store(1);
+    engine.drag.drag_lift_event.store(1);
     sem_post(&ctrl_drag_sem);
 }
 
@@ -85,28 +85,28 @@ void begin_drag(DragLock *d, const DragView &v)
     // The drag is in force before the driver commands run: a finger that
     // lifts while they run (a slow vorellctl) is then the drag's lift, seen
     // by the recogniser, and ends it at the next wake-up.
-    drag_active.store(1);
+    engine.drag.drag_active.store(1);
     if (v.DragCheckBox == 1) {
         // The start time is taken once the press is written, before it is
         // posted to the action thread.
-        action_queue_enqueue_with(Gesture::kDragPress, 0, take_drag_start, d);
+        engine.queue.enqueue_with(Gesture::kDragPress, 0, take_drag_start, d);
     } else {
         take_drag_start(d);
     }
-    tap_state.store(TapState::kHandedOver);
-    clear(tap_pending);
-    clear(tap_request);
-    clear(retouch_near_tap);
-    clear(drag_tap_again);
+    engine.drag.tap_state.store(TapState::kHandedOver);
+    clear(engine.drag.tap_pending);
+    clear(engine.drag.tap_request);
+    clear(engine.drag.retouch_near_tap);
+    clear(engine.drag.drag_tap_again);
     // The recogniser stores the finger count before it looks at
     // drag_active; this thread stores drag_active before it looks at the
     // count: one of the two sees the lift.
-    if (drag_finger_count.load() == 0)
+    if (engine.drag.drag_finger_count.load() == 0)
         report_early_lift(v);
     if (v.DragCheckBox == 1) {
         if (v.TapReleaseRadioButton == 1) {
             engine_platform.run_command(kDragTimeoutOffCommand);
-            drag_timeout_off.store(1);
+            engine.drag.drag_timeout_off.store(1);
         }
         engine_platform.run_command(kDragHoldOnCommand);
     }
@@ -115,42 +115,42 @@ void begin_drag(DragLock *d, const DragView &v)
 void end_drag_by_tap_again()
 {
     give_back_driver_timeout();
-    action_queue_enqueue(Gesture::kDragRelease, 0);
+    engine.queue.enqueue(Gesture::kDragRelease, 0);
     engine_platform.run_command(kDragHoldOffCommand);
-    clear(drag_active);
-    clear(tap_pending);
-    clear(tap_state);
-    clear(drag_tap_again);
-    clear(retouch_seen);
+    clear(engine.drag.drag_active);
+    clear(engine.drag.tap_pending);
+    clear(engine.drag.tap_state);
+    clear(engine.drag.drag_tap_again);
+    clear(engine.drag.retouch_seen);
 }
 
 void end_drag_by_lift(const DragView &v)
 {
     give_back_driver_timeout();
     if (v.DragCheckBox == 1)
-        action_queue_enqueue(Gesture::kDragRelease, 0);
+        engine.queue.enqueue(Gesture::kDragRelease, 0);
     engine_platform.run_command(kDragHoldOffCommand);
-    clear(drag_active);
-    clear(tap_state);
-    clear(retouch_seen);
-    clear(tap_pending);
-    clear(drag_fingers_up);
-    clear(drag_lift_event);
+    clear(engine.drag.drag_active);
+    clear(engine.drag.tap_state);
+    clear(engine.drag.retouch_seen);
+    clear(engine.drag.tap_pending);
+    clear(engine.drag.drag_fingers_up);
+    clear(engine.drag.drag_lift_event);
 }
 
 void release_after_retouch_wait()
 {
-    drag_timeout_off.store(0);
+    engine.drag.drag_timeout_off.store(0);
     engine_platform.run_command(kDragTimeoutOnCommand);
-    action_queue_enqueue(Gesture::kDragRelease, 0);
+    engine.queue.enqueue(Gesture::kDragRelease, 0);
     engine_platform.run_command(kDragHoldOffCommand);
-    clear(drag_active);
-    clear(tap_pending);
-    clear(tap_state);
-    clear(drag_lift_event);
-    clear(retouch_near_tap);
-    clear(retouch_seen);
-    clear(drag_fingers_up);
+    clear(engine.drag.drag_active);
+    clear(engine.drag.tap_pending);
+    clear(engine.drag.tap_state);
+    clear(engine.drag.drag_lift_event);
+    clear(engine.drag.retouch_near_tap);
+    clear(engine.drag.retouch_seen);
+    clear(engine.drag.drag_fingers_up);
 }
 
 // Gives a touch near the tap up to 200 ms to arrive before the tap is
@@ -158,25 +158,25 @@ void release_after_retouch_wait()
 void settle()
 {
     const int64_t start = engine_platform.now_ms();
-    while (engine_platform.now_ms() - start < kSettleMs && retouch_near_tap.load() != 1 &&
-           tap_state.load() != TapState::kRetouched)
+    while (engine_platform.now_ms() - start < kSettleMs && engine.drag.retouch_near_tap.load() != 1 &&
+           engine.drag.tap_state.load() != TapState::kRetouched)
         engine_platform.sleep_ms(kSettlePollMs);
 }
 
 DragView read_view(const DragLock *d)
 {
     DragView v;
-    v.retouch_near_tap = retouch_near_tap.load();
-    v.drag_active = drag_active.load();
-    v.tap_state = tap_state.load();
-    v.tap_request = tap_request.load();
-    v.drag_fingers_up = drag_fingers_up.load();
-    v.drag_lift_event = drag_lift_event.load();
-    v.drag_tap_again = drag_tap_again.load();
-    v.DragCheckBox = settings_snapshot.DragCheckBox.load();
-    v.LiftReleaseRadioButton = settings_snapshot.LiftReleaseRadioButton.load();
-    v.TapAgainRadioButton = settings_snapshot.TapAgainRadioButton.load();
-    v.TapReleaseRadioButton = settings_snapshot.TapReleaseRadioButton.load();
+    v.retouch_near_tap = engine.drag.retouch_near_tap.load();
+    v.drag_active = engine.drag.drag_active.load();
+    v.tap_state = engine.drag.tap_state.load();
+    v.tap_request = engine.drag.tap_request.load();
+    v.drag_fingers_up = engine.drag.drag_fingers_up.load();
+    v.drag_lift_event = engine.drag.drag_lift_event.load();
+    v.drag_tap_again = engine.drag.drag_tap_again.load();
+    v.DragCheckBox = engine.settings.DragCheckBox.load();
+    v.LiftReleaseRadioButton = engine.settings.LiftReleaseRadioButton.load();
+    v.TapAgainRadioButton = engine.settings.TapAgainRadioButton.load();
+    v.TapReleaseRadioButton = engine.settings.TapReleaseRadioButton.load();
     v.drag_elapsed_ms = d->drag_elapsed_ms;
     return v;
 }
@@ -206,7 +206,7 @@ void drag_lock_start(DragLock *d)
 {
     d->drag_start_ms = 0;
     d->drag_elapsed_ms = kNoDragYetMs;
-    drag_timeout_off.store(0);
+    engine.drag.drag_timeout_off.store(0);
 }
 
 RetouchOutcome drag_wait_for_retouch()
@@ -214,24 +214,24 @@ RetouchOutcome drag_wait_for_retouch()
     const int64_t start = engine_platform.now_ms();
     for (;;) {
         const double e = static_cast<double>(engine_platform.now_ms() - start);
-        if (!(e < 1000.0 * settings_snapshot.DragSlider.load()) || drag_finger_count.load() == 1)
+        if (!(e < 1000.0 * engine.settings.DragSlider.load()) || engine.drag.drag_finger_count.load() == 1)
             break;
-        if (tap_state.load() == TapState::kRetouched)
+        if (engine.drag.tap_state.load() == TapState::kRetouched)
             return RetouchOutcome::kTapped;
         engine_platform.sleep_ms(kRetouchPollMs);
     }
-    if (tap_state.load() == TapState::kRetouched)
+    if (engine.drag.tap_state.load() == TapState::kRetouched)
         return RetouchOutcome::kTapped;
-    if (drag_finger_count.load() == 1)
+    if (engine.drag.drag_finger_count.load() == 1)
         return RetouchOutcome::kFingerBack;
     return RetouchOutcome::kTimedOut;
 }
 
 DragRule drag_lock_wake(DragLock *d)
 {
-    if (drag_active.load() == 0)
+    if (engine.drag.drag_active.load() == 0)
         settle();
-    if (drag_active.load() == 1) {
+    if (engine.drag.drag_active.load() == 1) {
         const int64_t ms = engine_platform.now_ms() - d->drag_start_ms;
         d->drag_elapsed_ms = ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
     }
@@ -254,18 +254,18 @@ DragRule drag_lock_wake(DragLock *d)
     case DragRule::kQuickSecondTap:
         give_back_driver_timeout();
         if (v.DragCheckBox != 1)
-            action_queue_enqueue(Gesture::kDragPress, 0);
-        action_queue_enqueue(Gesture::kDragRelease, 0);
-        action_queue_enqueue(Gesture::kTapClick, 0);
+            engine.queue.enqueue(Gesture::kDragPress, 0);
+        engine.queue.enqueue(Gesture::kDragRelease, 0);
+        engine.queue.enqueue(Gesture::kTapClick, 0);
         reset_taps_and_drag();
         break;
     case DragRule::kPlainTap:
         if (v.drag_active == 0) {
-            action_queue_enqueue(Gesture::kTapClick, 0);
-            clear(tap_state);
-            clear(retouch_seen);
-            clear(tap_pending);
-            clear(tap_request);
+            engine.queue.enqueue(Gesture::kTapClick, 0);
+            clear(engine.drag.tap_state);
+            clear(engine.drag.retouch_seen);
+            clear(engine.drag.tap_pending);
+            clear(engine.drag.tap_request);
         }
         break;
     case DragRule::kLateSecondTap:

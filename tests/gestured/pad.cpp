@@ -10,7 +10,7 @@ std::ostream &operator<<(std::ostream &os, const Event &e) {
 }
 
 Pad::Pad() {
-    reset_engine_state();
+    engine.reset();
     recogniser_init(&state);
     ports_ = RecogniserPorts{on_enqueue, on_drag, on_auto_scroll, this};
 }

@@ -59,7 +59,7 @@ void use_recorder()
     recorder_has_title = false;
     recorder_title.clear();
     recorder_now_ms = 100000;
-    reset_engine_state();
+    engine.reset();
     hotkey_clear_latches();
     hotkey_clear_scroll_and_zoom(recorder_now_ms);
     hold_gesture = 0;

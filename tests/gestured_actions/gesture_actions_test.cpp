@@ -192,87 +192,87 @@ TEST_F(GestureActions, PointerImageRunsOncePerKindAndSwitchesBetweenKinds)
     entry(Gesture::kScrollYDec);
     entry(Gesture::kScrollYInc);
     EXPECT_EQ(take(), (Events{V, "click 5", "click 4", "click 5"}));
-    EXPECT_EQ(vscroll_cursor_shown.load(), 1);
+    EXPECT_EQ(engine.latches.vscroll_cursor_shown.load(), 1);
 
     entry(Gesture::kScrollXInc);
     EXPECT_EQ(take(), (Events{H, "click 7"}));
-    EXPECT_EQ(vscroll_cursor_shown.load(), 0);
-    EXPECT_EQ(hscroll_cursor_shown.load(), 1);
+    EXPECT_EQ(engine.latches.vscroll_cursor_shown.load(), 0);
+    EXPECT_EQ(engine.latches.hscroll_cursor_shown.load(), 1);
 
     // The sampler clears the flags when the fingers lift; the image then
     // goes up again.
-    hscroll_cursor_shown.store(0);
+    engine.latches.hscroll_cursor_shown.store(0);
     entry(Gesture::kScrollXInc);
     EXPECT_EQ(take(), (Events{H, "click 7"}));
 
     entry(Gesture::kRotateCCW, 7);
     EXPECT_EQ(take(), (Events{LR}));
-    EXPECT_EQ(hscroll_cursor_shown.load() + rotate_left_cursor_shown.load(), 1);
+    EXPECT_EQ(engine.latches.hscroll_cursor_shown.load() + engine.latches.rotate_left_cursor_shown.load(), 1);
 }
 
 TEST_F(GestureActions, ScrollStepsSetDirectionFlagsAndArmAutoScroll)
 {
     entry(Gesture::kScrollYDec);
-    EXPECT_EQ(scroll_up_active.load(), 1);
-    EXPECT_EQ(scroll_down_active.load(), 0);
-    EXPECT_EQ(scroll_active.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_up_active.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_down_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_active.load(), 1);
     entry(Gesture::kScrollYInc);
-    EXPECT_EQ(scroll_up_active.load(), 0);
-    EXPECT_EQ(scroll_down_active.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_up_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_down_active.load(), 1);
     entry(Gesture::kScrollXDec);
-    EXPECT_EQ(scroll_left_active.load(), 1);
-    EXPECT_EQ(scroll_right_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_left_active.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_right_active.load(), 0);
     entry(Gesture::kScrollXInc);
-    EXPECT_EQ(scroll_left_active.load(), 0);
-    EXPECT_EQ(scroll_right_active.load(), 1);
-    EXPECT_EQ(scroll_active.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_left_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_right_active.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_active.load(), 1);
 
     // Any entry starts by disarming auto-scroll.
     entry(Gesture::kButtonRelease);
-    EXPECT_EQ(scroll_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_active.load(), 0);
     // A scroll step that does not arm leaves it disarmed, even after one
     // that did.
     entry(Gesture::kScrollYInc);
     entry(Gesture::kScrollYInc, 0, "Gwenview");
-    EXPECT_EQ(scroll_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_active.load(), 0);
 }
 
 TEST_F(GestureActions, PhotoViewersScrollWithoutArmingAutoScroll)
 {
     entry(Gesture::kScrollYInc, 0, "F-Spot");
     entry(Gesture::kScrollXDec, 0, "F-Spot");
-    EXPECT_EQ(scroll_active.load(), 0);
-    EXPECT_EQ(scroll_down_active.load() + scroll_left_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_down_active.load() + engine.scroll.scroll_left_active.load(), 0);
 
     entry(Gesture::kScrollYInc, 0, "Gwenview");
-    EXPECT_EQ(scroll_active.load(), 0);
-    EXPECT_EQ(scroll_down_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_active.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_down_active.load(), 0);
 }
 
 TEST_F(GestureActions, PdfHorizontalScrollSetsByKeyFlagUntilAnotherTitledWindow)
 {
     entry(Gesture::kScrollXDec, 0, "doc.pdf - Adobe Reader");
-    EXPECT_EQ(scroll_left_by_key.load(), 1);
-    EXPECT_EQ(scroll_right_by_key.load(), 0);
-    EXPECT_EQ(scroll_left_active.load(), 1);
-    EXPECT_EQ(scroll_active.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_left_by_key.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_right_by_key.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_left_active.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_active.load(), 1);
     entry(Gesture::kScrollXInc, 0, "doc.pdf - Adobe Reader");
-    EXPECT_EQ(scroll_left_by_key.load(), 0);
-    EXPECT_EQ(scroll_right_by_key.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_left_by_key.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_right_by_key.load(), 1);
 
     // No title: the flags stay.
     entry(Gesture::kButtonRelease);
-    EXPECT_EQ(scroll_right_by_key.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_right_by_key.load(), 1);
     // A titled window that is not the PDF viewer clears both.
     entry(Gesture::kButtonRelease, 0, "Editor");
-    EXPECT_EQ(scroll_left_by_key.load() + scroll_right_by_key.load(), 0);
+    EXPECT_EQ(engine.scroll.scroll_left_by_key.load() + engine.scroll.scroll_right_by_key.load(), 0);
 }
 
 TEST_F(GestureActions, CoverLatchSilencesGesturesButNotButtonsTapsOrDrags)
 {
     entry(Gesture::kCover, 10);
     EXPECT_EQ(take(), (Events{"click 5"}));
-    EXPECT_EQ(cover_gesture_latch.load(), 1);
+    EXPECT_EQ(engine.latches.cover_gesture_latch.load(), 1);
 
     for (int32_t code = int32_t(Gesture::kScrollYDec); code <= int32_t(Gesture::kCover); ++code) {
         if (code == int32_t(Gesture::kSwitchWindowsEnd))
@@ -280,7 +280,7 @@ TEST_F(GestureActions, CoverLatchSilencesGesturesButNotButtonsTapsOrDrags)
         entry(code, 2);
         EXPECT_EQ(take(), Events{}) << "code " << code;
     }
-    EXPECT_EQ(swipe_latch.load(), 0);
+    EXPECT_EQ(engine.latches.swipe_latch.load(), 0);
 
     entry(Gesture::kTapTwo, 13);
     entry(Gesture::kButtonMiddle, 12);
@@ -293,7 +293,7 @@ TEST_F(GestureActions, CoverLatchSilencesGesturesButNotButtonsTapsOrDrags)
 TEST_F(GestureActions, SwipeLatchSilencesScrollAndZoomOnly)
 {
     entry(Gesture::kSwipeXInc);
-    EXPECT_EQ(swipe_latch.load(), 1);
+    EXPECT_EQ(engine.latches.swipe_latch.load(), 1);
     take();
 
     for (int32_t code = int32_t(Gesture::kScrollYDec); code <= int32_t(Gesture::kZoomIn); ++code) {
@@ -308,7 +308,7 @@ TEST_F(GestureActions, SwipeLatchSilencesScrollAndZoomOnly)
 
 TEST_F(GestureActions, TypingGateLetsOnlyTheAltControlDActionThrough)
 {
-    settings_snapshot.DetectGestureIntr.store(1);
+    engine.settings.DetectGestureIntr.store(1);
 
     entry(Gesture::kTapTwo, 17);
     EXPECT_EQ(take(), (Events{"key+ Alt_L", "key+ Control_L", "key+ D", "key- D", "key- Control_L", "key- Alt_L"}));
@@ -321,10 +321,10 @@ TEST_F(GestureActions, TypingGateLetsOnlyTheAltControlDActionThrough)
     entry(Gesture::kDragPress);
     entry(Gesture::kScrollYInc, 17);  // 17 counts only for button, tap and cover entries
     EXPECT_EQ(take(), Events{});
-    EXPECT_EQ(vscroll_cursor_shown.load(), 0);
-    EXPECT_EQ(swipe_latch.load(), 0);
+    EXPECT_EQ(engine.latches.vscroll_cursor_shown.load(), 0);
+    EXPECT_EQ(engine.latches.swipe_latch.load(), 0);
 
-    settings_snapshot.DetectCovergestureIntr.store(1);
+    engine.settings.DetectCovergestureIntr.store(1);
     entry(Gesture::kCover, 17);
     entry(Gesture::kButtonLeft, 17);
     EXPECT_EQ(take(), Events{});
@@ -335,8 +335,8 @@ TEST_F(GestureActions, TypingGateNeverHoldsBackTheEndOfSomethingHeld)
     entry(Gesture::kSwitchWindowsBegin);
     entry(Gesture::kDragPress);
     take();
-    settings_snapshot.DetectGestureIntr.store(1);
-    cover_gesture_latch.store(1);
+    engine.settings.DetectGestureIntr.store(1);
+    engine.latches.cover_gesture_latch.store(1);
     entry(Gesture::kSwitchWindowsEnd);
     entry(Gesture::kDragRelease);
     EXPECT_EQ(take(), (Events{"key- Alt_L", "button- 1", "run vorellctl TapButton1=1"}));
@@ -366,7 +366,7 @@ TEST_F(GestureActions, BrowserZoomStepsAfterThreeEntriesAndAtMostEvery950Ms)
     EXPECT_EQ(take(), (Events{"key+ Control_L", "text +", "key- Control_L"}));
 
     // Zoom out counts on its own; a step in either direction resets both.
-    zoom_in_cursor_shown.store(0);
+    engine.latches.zoom_in_cursor_shown.store(0);
     recorder_now_ms += 1000;
     entry(Gesture::kZoomIn, 3, browser);
     entry(Gesture::kZoomOut, 2, browser);
@@ -388,7 +388,7 @@ TEST_F(GestureActions, DragPressHoldsButtonOneAndTapClicksUntilRelease)
     entry(Gesture::kTapClick);
     EXPECT_EQ(take(), (Events{"button- 1", "run vorellctl TapButton1=1", "run vorellctl TapButton1=1"}));
 
-    drag_timeout_off.store(1);
+    engine.drag.drag_timeout_off.store(1);
     entry(Gesture::kTapClick);
     EXPECT_EQ(take(), Events{});
 }
@@ -415,7 +415,7 @@ TEST_F(GestureActions, CoverRunsOncePerTouch)
     entry(Gesture::kCover, 8);
     entry(Gesture::kCover, 8);
     EXPECT_EQ(take(), (Events{"tap Page_Down"}));
-    cover_gesture_latch.store(0);  // the sampler, when no finger is on the pad
+    engine.latches.cover_gesture_latch.store(0);  // the sampler, when no finger is on the pad
     entry(Gesture::kCover, 8);
     EXPECT_EQ(take(), (Events{"tap Page_Down"}));
 }

@@ -23,43 +23,44 @@ protected:
     void SetUp() override
     {
         auto_scroll_start(&scroll);
-        settings_snapshot.AutoScrollCheckBox = 1;
-        scroll_active = 1;  // the last action was a scroll step
+        engine.settings.AutoScrollCheckBox = 1;
+        engine.scroll.scroll_active = 1;  // the last action was a scroll step
     }
     // What the recogniser does when a finger touches during auto-scroll.
     static void finger_touches()
     {
-        scroll_finger_count = 1;
-        scroll_active = 0;
-        autoscroll_running = 0;
+        engine.scroll.scroll_finger_count = 1;
+        engine.scroll.scroll_active = 0;
+        engine.scroll.autoscroll_running = 0;
     }
     static bool no_direction_left()
     {
-        return scroll_up_active == 0 && scroll_down_active == 0 && scroll_left_active == 0 &&
-               scroll_right_active == 0 && scroll_left_by_key == 0 && scroll_right_by_key == 0;
+        const AutoScrollWords &s = engine.scroll;
+        return s.scroll_up_active == 0 && s.scroll_down_active == 0 && s.scroll_left_active == 0 &&
+               s.scroll_right_active == 0 && s.scroll_left_by_key == 0 && s.scroll_right_by_key == 0;
     }
 };
 
 TEST_F(AutoScrollTest, RefusedStartOnlyClearsScrollActive)
 {
-    settings_snapshot.AutoScrollCheckBox = 0;
-    scroll_down_active = 1;
+    engine.settings.AutoScrollCheckBox = 0;
+    engine.scroll.scroll_down_active = 1;
     EXPECT_EQ(auto_scroll_wake(&scroll), 0);
-    EXPECT_EQ(scroll_active, 0);
+    EXPECT_EQ(engine.scroll.scroll_active, 0);
     EXPECT_TRUE(fake.log().empty());
     EXPECT_EQ(fake.now(), 0);
-    EXPECT_EQ(scroll_down_active, 1) << "a refused start is no end step";
+    EXPECT_EQ(engine.scroll.scroll_down_active, 1) << "a refused start is no end step";
 
-    settings_snapshot.AutoScrollCheckBox = 1;
-    scroll_active = 1;
-    scroll_finger_count = 2;  // fingers still on the pad
+    engine.settings.AutoScrollCheckBox = 1;
+    engine.scroll.scroll_active = 1;
+    engine.scroll.scroll_finger_count = 2;  // fingers still on the pad
     EXPECT_EQ(auto_scroll_wake(&scroll), 0);
-    EXPECT_EQ(scroll_active, 0);
+    EXPECT_EQ(engine.scroll.scroll_active, 0);
 }
 
 TEST_F(AutoScrollTest, FlickUpClicksWheelUpEvery25msUntilAFingerTouches)
 {
-    scroll_up_active = 1;
+    engine.scroll.scroll_up_active = 1;
     fake.at(110, finger_touches);
     EXPECT_EQ(auto_scroll_wake(&scroll), 5);  // at 0, 25, 50, 75, 100
     EXPECT_EQ(fake.log(), Log(5, kClick4));
@@ -69,18 +70,18 @@ TEST_F(AutoScrollTest, FlickUpClicksWheelUpEvery25msUntilAFingerTouches)
 
 TEST_F(AutoScrollTest, AtLeastOneRepetitionRunsAndRunningStaysSetWhenSwitchedOff)
 {
-    scroll_down_active = 1;
-    fake.after_sleeps(1, [] { settings_snapshot.AutoScrollCheckBox = 0; });
+    engine.scroll.scroll_down_active = 1;
+    fake.after_sleeps(1, [] { engine.settings.AutoScrollCheckBox = 0; });
     EXPECT_EQ(auto_scroll_wake(&scroll), 1);
     EXPECT_EQ(fake.log(), Log{kClick5});
-    EXPECT_EQ(autoscroll_running, 1) << "only the recogniser clears it, at the next touch";
+    EXPECT_EQ(engine.scroll.autoscroll_running, 1) << "only the recogniser clears it, at the next touch";
     EXPECT_TRUE(no_direction_left());
 }
 
 TEST_F(AutoScrollTest, DiagonalFlickScrollsBothWaysEachRepetition)
 {
-    scroll_down_active = 1;
-    scroll_right_active = 1;
+    engine.scroll.scroll_down_active = 1;
+    engine.scroll.scroll_right_active = 1;
     fake.after_sleeps(2, finger_touches);
     EXPECT_EQ(auto_scroll_wake(&scroll), 2);
     EXPECT_EQ(fake.log(), (Log{kClick5, kClick7, kClick5, kClick7}));
@@ -88,8 +89,8 @@ TEST_F(AutoScrollTest, DiagonalFlickScrollsBothWaysEachRepetition)
 
 TEST_F(AutoScrollTest, PdfViewerHoldsTheArrowKeyForTheWholeRun)
 {
-    scroll_left_active = 1;
-    scroll_left_by_key = 1;
+    engine.scroll.scroll_left_active = 1;
+    engine.scroll.scroll_left_by_key = 1;
     fake.after_sleeps(3, finger_touches);
     EXPECT_EQ(auto_scroll_wake(&scroll), 3);
     EXPECT_EQ(fake.log(), (Log{"/usr/local/bin/xte  'key Escape'",
@@ -99,10 +100,10 @@ TEST_F(AutoScrollTest, PdfViewerHoldsTheArrowKeyForTheWholeRun)
     EXPECT_TRUE(no_direction_left());
 
     // The next run starts afresh: nothing is held, so nothing is released.
-    scroll_finger_count = 0;
-    scroll_active = 1;
-    scroll_right_active = 1;
-    scroll_right_by_key = 1;
+    engine.scroll.scroll_finger_count = 0;
+    engine.scroll.scroll_active = 1;
+    engine.scroll.scroll_right_active = 1;
+    engine.scroll.scroll_right_by_key = 1;
     fake.after_sleeps(4, finger_touches);
     EXPECT_EQ(auto_scroll_wake(&scroll), 1);
     Log log = fake.log();
@@ -133,16 +134,16 @@ TEST_F(AutoScrollTest, WaitsForQueuedScrollStepsBeforeDeciding)
     for (const Case &c : cases) {
         fake.restart();
         auto_scroll_start(&scroll);
-        settings_snapshot.AutoScrollCheckBox = 1;
-        scroll_down_active = 1;
-        action_entries_queued = 3;
-        action_entries_done = 1;
+        engine.settings.AutoScrollCheckBox = 1;
+        engine.scroll.scroll_down_active = 1;
+        engine.queue.entries_queued = 3;
+        engine.queue.entries_done = 1;
         if (c.touch_first)
             fake.after_sleeps(2, finger_touches);
         const int32_t left = c.left_by_steps;
         fake.after_sleeps(5, [left] {
-            action_entries_done = 3;
-            scroll_active = left;
+            engine.queue.entries_done = 3;
+            engine.scroll.scroll_active = left;
         });
         fake.after_sleeps(7, finger_touches);
         EXPECT_EQ(auto_scroll_wake(&scroll), c.repetitions)

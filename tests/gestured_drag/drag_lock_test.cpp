@@ -23,33 +23,33 @@ protected:
 
     void settings(Style style, int drag_check = 1, double slider = 2.0)
     {
-        settings_snapshot.DragCheckBox = drag_check;
-        settings_snapshot.LiftReleaseRadioButton = style == Style::kLift;
-        settings_snapshot.TapAgainRadioButton = style == Style::kTapAgain;
-        settings_snapshot.TapReleaseRadioButton = style == Style::kTapRelease;
-        settings_snapshot.DragSlider = slider;
+        engine.settings.DragCheckBox = drag_check;
+        engine.settings.LiftReleaseRadioButton = style == Style::kLift;
+        engine.settings.TapAgainRadioButton = style == Style::kTapAgain;
+        engine.settings.TapReleaseRadioButton = style == Style::kTapRelease;
+        engine.settings.DragSlider = slider;
     }
 
     // What the recogniser does when a one-finger tap lifts.
     static void tap_lifted()
     {
-        tap_request = 1;
-        tap_state = TapState::kHandedOver;
-        tap_pending = 1;
+        engine.drag.tap_request = 1;
+        engine.drag.tap_state = TapState::kHandedOver;
+        engine.drag.tap_pending = 1;
     }
     // A new touch near the tapped spot.
     static void touch_near_tap()
     {
-        drag_finger_count = 1;
-        retouch_near_tap = 1;
-        retouch_seen = 1;
+        engine.drag.drag_finger_count = 1;
+        engine.drag.retouch_near_tap = 1;
+        engine.drag.retouch_seen = 1;
     }
     // The finger of a drag leaves the pad.
     static void drag_finger_lifted()
     {
-        drag_finger_count = 0;
-        drag_fingers_up = 1;
-        drag_lift_event = 1;
+        engine.drag.drag_finger_count = 0;
+        engine.drag.drag_fingers_up = 1;
+        engine.drag.drag_lift_event = 1;
     }
 
     // Tap, then a touch near it 50 ms later: the drag begins.
@@ -58,7 +58,7 @@ protected:
         tap_lifted();
         fake.at(50, touch_near_tap);
         ASSERT_EQ(drag_lock_wake(&drag), DragRule::kBegin);
-        drag_finger_count = 1;
+        engine.drag.drag_finger_count = 1;
     }
     void advance_to(long ms)
     {
@@ -74,10 +74,10 @@ TEST_F(DragLockTest, SingleTapBecomesOneClickAfterTheSettlingWait)
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kPlainTap);
     EXPECT_EQ(fake.now(), 200);
     EXPECT_EQ(fake.log(), (Log{"queue TAP_CLICK"}));
-    EXPECT_EQ(tap_state, TapState::kIdle);
-    EXPECT_EQ(tap_request, 0);
-    EXPECT_EQ(tap_pending, 0);
-    EXPECT_EQ(drag_active, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+    EXPECT_EQ(engine.drag.tap_request, 0);
+    EXPECT_EQ(engine.drag.tap_pending, 0);
+    EXPECT_EQ(engine.drag.drag_active, 0);
 }
 
 TEST_F(DragLockTest, TouchNearTapBeginsDragWithTapReleaseCommandsInOrder)
@@ -87,11 +87,11 @@ TEST_F(DragLockTest, TouchNearTapBeginsDragWithTapReleaseCommandsInOrder)
     EXPECT_EQ(fake.now(), 50) << "the settling wait ends as soon as the finger is back";
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                "vorellctl DragHoldButton=1"}));
-    EXPECT_EQ(drag_active, 1);
-    EXPECT_EQ(tap_state, TapState::kHandedOver);
-    EXPECT_EQ(drag_timeout_off, 1);
-    EXPECT_EQ(tap_request, 0);
-    EXPECT_EQ(retouch_near_tap, 0);
+    EXPECT_EQ(engine.drag.drag_active, 1);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kHandedOver);
+    EXPECT_EQ(engine.drag.drag_timeout_off, 1);
+    EXPECT_EQ(engine.drag.tap_request, 0);
+    EXPECT_EQ(engine.drag.retouch_near_tap, 0);
 }
 
 TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
@@ -105,10 +105,10 @@ TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
     EXPECT_EQ(fake.now(), 600) << "no settling wait while dragging";
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(tap_state, TapState::kIdle);
-    EXPECT_EQ(drag_fingers_up, 0);
-    EXPECT_EQ(drag_lift_event, 0);
+    EXPECT_EQ(engine.drag.drag_active, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+    EXPECT_EQ(engine.drag.drag_fingers_up, 0);
+    EXPECT_EQ(engine.drag.drag_lift_event, 0);
 }
 
 // The touch that begins a drag may already have left the pad when the drag
@@ -123,19 +123,19 @@ TEST_F(DragLockTest, ATouchAlreadyGoneWhenTheDragBeginsStillEndsItWithItsLift)
         tap_lifted();
         fake.at(50, [] {
             touch_near_tap();
-            drag_finger_count = 0;
+            engine.drag.drag_finger_count = 0;
         });
         ASSERT_EQ(drag_lock_wake(&drag), DragRule::kBegin);
         if (style == Style::kTapAgain) {
             EXPECT_NE(sem_trywait(&ctrl_drag_sem), 0) << "no wake-up for a tap-again drag";
-            EXPECT_EQ(drag_active, 1);
+            EXPECT_EQ(engine.drag.drag_active, 1);
             continue;
         }
         ASSERT_EQ(sem_trywait(&ctrl_drag_sem), 0) << "the lift is posted";
         EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
         EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                    "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
-        EXPECT_EQ(drag_active, 0);
+        EXPECT_EQ(engine.drag.drag_active, 0);
     }
 }
 
@@ -145,13 +145,13 @@ TEST_F(DragLockTest, TapReleaseDragSurvivesFingerComingBackWithinTheWait)
     begin_drag();
     advance_to(600);
     drag_finger_lifted();
-    fake.at(600 + 1200, [] { drag_finger_count = 1; });
+    fake.at(600 + 1200, [] { engine.drag.drag_finger_count = 1; });
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftWait);
     EXPECT_GE(fake.now(), 1800);
     EXPECT_LT(fake.now(), 1820);
     EXPECT_EQ(fake.log().size(), 3u) << "nothing sent after the start";
-    EXPECT_EQ(drag_active, 1);
-    EXPECT_EQ(drag_lift_event, 1) << "kept until the drag ends";
+    EXPECT_EQ(engine.drag.drag_active, 1);
+    EXPECT_EQ(engine.drag.drag_lift_event, 1) << "kept until the drag ends";
 }
 
 TEST_F(DragLockTest, TapReleaseDragEndsWhenTheWaitRunsOut)
@@ -166,9 +166,9 @@ TEST_F(DragLockTest, TapReleaseDragEndsWhenTheWaitRunsOut)
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(drag_timeout_off, 0);
-    EXPECT_EQ(drag_fingers_up, 0);
+    EXPECT_EQ(engine.drag.drag_active, 0);
+    EXPECT_EQ(engine.drag.drag_timeout_off, 0);
+    EXPECT_EQ(engine.drag.drag_fingers_up, 0);
 }
 
 TEST_F(DragLockTest, TapDuringTheReTouchWaitReleasesAtOnce)
@@ -177,12 +177,12 @@ TEST_F(DragLockTest, TapDuringTheReTouchWaitReleasesAtOnce)
     begin_drag();
     advance_to(600);
     drag_finger_lifted();
-    fake.at(900, [] { tap_state = TapState::kRetouched; });
+    fake.at(900, [] { engine.drag.tap_state = TapState::kRetouched; });
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftWait);
     EXPECT_LT(fake.now(), 920);
     EXPECT_EQ(fake.log().back(), "vorellctl DragHoldButton=0");
-    EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(tap_state, TapState::kIdle);
+    EXPECT_EQ(engine.drag.drag_active, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
 }
 
 TEST_F(DragLockTest, TapReleaseLiftWithin250msLeavesTheDragInForce)
@@ -193,7 +193,7 @@ TEST_F(DragLockTest, TapReleaseLiftWithin250msLeavesTheDragInForce)
     drag_finger_lifted();
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kNone);
     EXPECT_EQ(fake.log().size(), 3u);
-    EXPECT_EQ(drag_active, 1);
+    EXPECT_EQ(engine.drag.drag_active, 1);
 }
 
 TEST_F(DragLockTest, TapAgainStyleEndsTheDragWithAFurtherTap)
@@ -201,14 +201,14 @@ TEST_F(DragLockTest, TapAgainStyleEndsTheDragWithAFurtherTap)
     settings(Style::kTapAgain);
     begin_drag();
     advance_to(900);
-    tap_state = TapState::kRetouched;
-    drag_tap_again = 1;
+    engine.drag.tap_state = TapState::kRetouched;
+    engine.drag.drag_tap_again = 1;
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kTapAgainEnds);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(drag_tap_again, 0);
-    EXPECT_EQ(tap_state, TapState::kIdle);
+    EXPECT_EQ(engine.drag.drag_active, 0);
+    EXPECT_EQ(engine.drag.drag_tap_again, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
 }
 
 TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
@@ -220,8 +220,8 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
         settings(Style::kTapAgain, drag_check);
         begin_drag();
         advance_to(200);
-        tap_state = TapState::kRetouched;
-        drag_tap_again = 1;
+        engine.drag.tap_state = TapState::kRetouched;
+        engine.drag.drag_tap_again = 1;
         EXPECT_EQ(drag_lock_wake(&drag), DragRule::kQuickSecondTap);
         Log log = fake.log();
         Log expected = drag_check
@@ -231,8 +231,8 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
                            : Log{"queue DRAG_PRESS", "queue DRAG_RELEASE", "queue TAP_CLICK",
                                  "vorellctl DragHoldButton=0"};
         EXPECT_EQ(log, expected);
-        EXPECT_EQ(drag_active, 0);
-        EXPECT_EQ(tap_state, TapState::kIdle);
+        EXPECT_EQ(engine.drag.drag_active, 0);
+        EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
     }
 }
 
@@ -241,7 +241,7 @@ TEST_F(DragLockTest, WithoutDragCheckBoxTheDragIsSilentUntilItEnds)
     settings(Style::kLift, 0);
     begin_drag();
     EXPECT_TRUE(fake.log().empty());
-    EXPECT_EQ(drag_active, 1);
+    EXPECT_EQ(engine.drag.drag_active, 1);
     advance_to(700);
     drag_finger_lifted();
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
@@ -254,13 +254,13 @@ TEST_F(DragLockTest, SecondTapBeforeAnyDragIsForgottenNotClicked)
     // instead of the quick one sending a release of a button that was never
     // pressed.
     settings(Style::kLift);
-    tap_state = TapState::kRetouched;
-    tap_request = 1;
+    engine.drag.tap_state = TapState::kRetouched;
+    engine.drag.tap_request = 1;
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLateSecondTap);
-    EXPECT_EQ(fake.now(), 0) << "tap_state 2 ends the settling wait at once";
+    EXPECT_EQ(fake.now(), 0) << "engine.drag.tap_state 2 ends the settling wait at once";
     EXPECT_EQ(fake.log(), (Log{"vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(tap_state, TapState::kIdle);
-    EXPECT_EQ(tap_request, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+    EXPECT_EQ(engine.drag.tap_request, 0);
 }
 
 TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
@@ -271,9 +271,9 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     settings(Style::kTapRelease);
     begin_drag();
     advance_to(150);
-    tap_state = TapState::kRetouched;
+    engine.drag.tap_state = TapState::kRetouched;
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kQuickSecondTap);
-    EXPECT_EQ(drag_timeout_off, 0);
+    EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
                                "queue DRAG_RELEASE", "queue TAP_CLICK",
@@ -288,7 +288,7 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     advance_to(800);
     drag_finger_lifted();
     EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
-    EXPECT_EQ(drag_timeout_off, 0);
+    EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                 "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
                                 "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));

@@ -25,7 +25,7 @@ void drain_queue()
 {
     while (sem_trywait(&ctrl_data_sem) == 0) {
         ActionEntry e;
-        action_queue_take_posted(&e);
+        engine.queue.take_posted(&e);
         entries.push_back("queue " + code_name(e.code));
     }
 }
@@ -87,7 +87,7 @@ FakeEngine::FakeEngine()
     sem_init(&ctrl_data_sem, 0, 0);
     sem_init(&ctrl_drag_sem, 0, 0);
     sem_init(&auto_scroll_sem, 0, 0);
-    reset_engine_state();
+    engine.reset();
 }
 
 FakeEngine::~FakeEngine()
@@ -110,7 +110,7 @@ void FakeEngine::restart()
     sleep_count = 0;
     entries.clear();
     script.clear();
-    reset_engine_state();
+    engine.reset();
 }
 
 void FakeEngine::at(long at_ms, std::function<void()> f) { script.push_back({at_ms, 0, f}); }

@@ -39,7 +39,7 @@ struct World {
 };
 World *world = nullptr;
 
-void enqueue(void *, Gesture code, int32_t arg) { action_queue_enqueue(code, arg); }
+void enqueue(void *, Gesture code, int32_t arg) { engine.queue.enqueue(code, arg); }
 void no_drag(void *) {}
 void count_auto_scroll(void *) { world->auto_scroll_posts++; }
 const RecogniserPorts kPorts = {enqueue, no_drag, count_auto_scroll, nullptr};
@@ -49,7 +49,7 @@ void samples_up_to(int64_t t)
 {
     while (world->next < world->samples.size() && world->samples[world->next].at <= t) {
         const TimedSample &s = world->samples[world->next++];
-        recogniser_step(&world->recogniser, s.rec, settings_snapshot, s.at, kPorts);
+        recogniser_step(&world->recogniser, s.rec, engine.settings, s.at, kPorts);
     }
 }
 
@@ -60,9 +60,9 @@ void fake_sleep(int ms)
     world->now += ms;
     samples_up_to(world->now);
     if (++world->sleeps == world->touch_after_sleeps) {
-        scroll_finger_count = 1;
-        scroll_active = 0;
-        autoscroll_running = 0;
+        engine.scroll.scroll_finger_count = 1;
+        engine.scroll.scroll_active = 0;
+        engine.scroll.autoscroll_running = 0;
     }
 }
 
@@ -107,13 +107,13 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     engine_platform = EnginePlatform{fake_now, fake_sleep, slow_run, no_input, pdf_title};
     for (sem_t *s : {&ctrl_data_sem, &ctrl_drag_sem, &auto_scroll_sem})
         ASSERT_EQ(sem_init(s, 0, 0), 0);
-    reset_engine_state();
+    engine.reset();
     recogniser_init(&w.recogniser);
     hotkey_clear_latches();
     hotkey_clear_scroll_and_zoom(kStart);
-    settings_snapshot.HorizontalScrollingCheckBox = 1;
-    settings_snapshot.ScrollingSpeedSlider = 5;
-    settings_snapshot.AutoScrollCheckBox = 1;
+    engine.settings.HorizontalScrollingCheckBox = 1;
+    engine.settings.ScrollingSpeedSlider = 5;
+    engine.settings.AutoScrollCheckBox = 1;
 
     // Two fingers move 6 toward smaller x at every 8 ms report and lift
     // while moving: a step every second report, three xte runs per step.
@@ -124,8 +124,8 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
 
     // The action thread takes each entry as soon as there is one; while it
     // is inside an entry the samples keep arriving through the slow runner.
-    while (w.next < w.samples.size() || action_queue_unread() > 0) {
-        if (action_queue_unread() > 0) {
+    while (w.next < w.samples.size() || engine.queue.unread() > 0) {
+        if (engine.queue.unread() > 0) {
             carry_out_next_action();
         } else {
             w.now = std::max(w.now, w.samples[w.next].at);
@@ -135,13 +135,13 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     const int steps = count(w.commands, "/usr/local/bin/xte  'keydown Left'");
     ASSERT_EQ(steps, 8) << "eight scroll steps, each Escape and the Left key";
     ASSERT_EQ(w.auto_scroll_posts, 1) << "the flick ended while the action thread was behind";
-    EXPECT_EQ(scroll_active.load(), 1) << "the last scroll step armed auto-scroll";
+    EXPECT_EQ(engine.scroll.scroll_active.load(), 1) << "the last scroll step armed auto-scroll";
 
     // The auto-scroll thread's wake-up: it holds Left and clicks the
     // sideways wheel until a finger touches, then lets go of Left.
     w.commands.clear();
     w.touch_after_sleeps = w.sleeps + 4 * 3;
-    scroll_finger_count = 0;
+    engine.scroll.scroll_finger_count = 0;
     AutoScroll scroll{};
     EXPECT_GT(auto_scroll_wake(&scroll), 1);
     ASSERT_GE(w.commands.size(), 4u);
