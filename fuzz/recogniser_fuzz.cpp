@@ -24,6 +24,10 @@
 
 namespace {
 
+// The engine state the recogniser runs on, with the fuzz input playing the
+// other threads.
+EngineShared engine;
+
 #ifdef VORELL_FUZZ_FULL_RANGE
 constexpr bool kWide = true;
 #else
@@ -228,7 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     engine.reset();
     g_run = Run{};
     static RecogniserState state;
-    recogniser_init(&state);
+    recogniser_init(&state, engine);
     SettingsSnapshot &snap = engine.settings;
 
     ByteReader in(data, size);
@@ -241,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             read_sample(in, kWide, s);
             now_ms += s.dt_ms;
             ++g_run.steps;
-            recogniser_step(&state, s.rec, snap, now_ms, kPorts);
+            recogniser_step(&state, s.rec, engine, now_ms, kPorts);
             break;
         }
         case kOpSetting:

@@ -12,21 +12,23 @@ int64_t wall_clock_ms() {
 }
 
 // Takes the next posted record off the ring and frees its slot.
-static SampleRecord take_sample() {
+static SampleRecord take_sample(SampleRing &ring) {
     engine_sem_wait(&get_data_sem);
-    int32_t tail = engine.ring.tail.load(std::memory_order_relaxed);
-    SampleRecord rec = engine.ring.entries[tail];
-    engine.ring.tail.store(tail + 1 >= kSampleRingSize ? 0 : tail + 1);
-    engine.ring.unread.fetch_sub(1);
+    int32_t tail = ring.tail.load(std::memory_order_relaxed);
+    SampleRecord rec = ring.entries[tail];
+    ring.tail.store(tail + 1 >= kSampleRingSize ? 0 : tail + 1);
+    ring.unread.fetch_sub(1);
     return rec;
 }
 
-void *ctrl_data_thread(void *) {
+void *ctrl_data_thread(void *arg) {
+    EngineShared &engine = *static_cast<EngineShared *>(arg);
     static RecogniserState state;
-    recogniser_init(&state);
+    recogniser_init(&state, engine);
+    const RecogniserPorts ports = engine_recogniser_ports(&engine);
     for (;;) {
-        SampleRecord rec = take_sample();
-        recogniser_step(&state, rec, engine.settings, wall_clock_ms(), kEnginePorts);
+        SampleRecord rec = take_sample(engine.ring);
+        recogniser_step(&state, rec, engine, wall_clock_ms(), ports);
     }
     return nullptr;
 }

@@ -13,8 +13,6 @@ void engine_sem_wait(sem_t *sem) {
     }
 }
 
-EngineShared engine;
-
 // --- the records' resets ----------------------------------------------------
 
 void SettingsSnapshot::reset() {

@@ -1,6 +1,7 @@
-// Process-wide state of gestured that crosses threads.
+// The state of gestured that crosses threads.
 //
-// Five worker threads share what is declared here: the sampler
+// Five worker threads share the records declared here, grouped by feature in
+// one EngineShared that main owns and hands to each thread body: the sampler
 // (get_data_thread), the recogniser (ctrl_data_thread), the action thread
 // (hotkey_event_thread), the drag-lock thread (drag_event_thread) and the
 // auto-scroll thread (auto_scroll_thread). Every word that one thread writes
@@ -26,7 +27,7 @@
 
 // One post per new SampleRecord in the sample ring.
 extern sem_t get_data_sem;
-// One post per new action_queue entry (posted only by action_queue_enqueue).
+// One post per new ActionQueue entry (posted only by its enqueue).
 extern sem_t ctrl_data_sem;
 // One post per tap, lift-off or tap-again event for the drag logic.
 extern sem_t ctrl_drag_sem;
@@ -294,14 +295,13 @@ struct EngineShared {
     void reset();
 };
 
-extern EngineShared engine;
-
 // ---------------------------------------------------------------------------
 // The five thread bodies, started by main in this order. get_data_thread and
 // ctrl_data_thread live in this folder, hotkey_event_thread in actions/,
 // drag_event_thread and auto_scroll_thread in drag/.
 // ---------------------------------------------------------------------------
 
+// Each takes the process's EngineShared as its argument.
 void *get_data_thread(void *);
 void *ctrl_data_thread(void *);
 void *hotkey_event_thread(void *);

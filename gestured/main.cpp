@@ -93,6 +93,8 @@ void block_replaced() {
 
 const char kOptions[] = "vd";
 InstanceLock instance_lock;
+// The words the engine threads share, handed to each of them.
+EngineShared shared;
 
 }  // namespace
 
@@ -131,14 +133,14 @@ int main(int argc, char **argv) {
     install_release_on_signal();
     if (watch_display) end_with_x_server(watch_display);
 
-    engine.reset();
+    shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {
         if (sem_init(s.sem, 0, 0) != 0) fail(errno, s.failure);
     }
 
     pthread_t threads[kThreadCount];
     for (int i = 0; i < kThreadCount; ++i) {
-        int rc = pthread_create(&threads[i], nullptr, kThreads[i].body, nullptr);
+        int rc = pthread_create(&threads[i], nullptr, kThreads[i].body, &shared);
         if (rc != 0) fail(rc, kThreads[i].create_failure);
     }
 

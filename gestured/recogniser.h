@@ -32,8 +32,9 @@ struct RecogniserPorts {
     void *ctx;
 };
 
-// The production ports: action_queue_enqueue, ctrl_drag_sem, auto_scroll_sem.
-extern const RecogniserPorts kEnginePorts;
+// The production ports: the action queue of *engine (the ports' ctx),
+// ctrl_drag_sem and auto_scroll_sem.
+RecogniserPorts engine_recogniser_ports(EngineShared *engine);
 
 // The remapped pad button a touch holds down; the first three values are
 // the button's offset from Gesture::kButtonLeft.
@@ -144,11 +145,12 @@ struct RecogniserState {
 // Everything to its start value, and the shared drag words that the
 // recogniser owns at start (drag_active, tap_state, retouch_seen,
 // tap_pending, tap_request) to 0.
-void recogniser_init(RecogniserState *st);
+void recogniser_init(RecogniserState *st, EngineShared &engine);
 
-// One sample. now_ms is the wall-clock time in milliseconds.
-void recogniser_step(RecogniserState *st, const SampleRecord &rec, const SettingsSnapshot &snap,
-                     int64_t now_ms, const RecogniserPorts &ports);
+// One sample, with the settings and the shared words of engine. now_ms is
+// the wall-clock time in milliseconds.
+void recogniser_step(RecogniserState *st, const SampleRecord &rec, EngineShared &engine, int64_t now_ms,
+                     const RecogniserPorts &ports);
 
 // Direction class of a vector: 1 opposite signs, -1 same sign, 0 only x
 // moved, 2 only y moved, 3 no movement.
@@ -160,6 +162,7 @@ struct StepContext {
     RecogniserState *st;
     const SampleRecord &rec;
     const SettingsSnapshot &snap;
+    EngineShared &engine;
     const RecogniserPorts &ports;
     void enqueue(Gesture code, int32_t arg) const { ports.enqueue(ports.ctx, code, arg); }
 };

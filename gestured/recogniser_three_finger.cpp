@@ -46,7 +46,7 @@ void cover(const StepContext &c) {
     if (c.rec.f != 1 && c.rec.f != 3) return;
     int32_t w = c.rec.w;
     if (w > kCoverMinWidth && relaxed(c.snap.CovergestureCheckBox) == 1 &&
-        engine.drag.drag_active.load() == 0 &&
+        c.engine.drag.drag_active.load() == 0 &&
         w >= th.cover_threshold && th.cover_done == 0) {
         c.enqueue(Gesture::kCover, relaxed(c.snap.CovergestureComboBox));
         th.cover_done = 1;
@@ -75,7 +75,7 @@ void window_step(const StepContext &c, int32_t *inc, int32_t *dec, int32_t limit
 
 void window_switching(const StepContext &c) {
     ThreeFingerState &th = c.st->three;
-    if (th.three_finger_mode != ThreeFingerMode::kSwitchingWindows || engine.drag.drag_active.load() != 0)
+    if (th.three_finger_mode != ThreeFingerMode::kSwitchingWindows || c.engine.drag.drag_active.load() != 0)
         return;
     if (c.rec.f == 1) {
         add_signed(c.st->touch.one_dx, &th.switch_one_inc_travel, &th.switch_one_dec_travel);
@@ -133,7 +133,7 @@ void three_finger_stage(const StepContext &c) {
         }
     }
 
-    if (relaxed(s.SwipePageCheckBox) == 1 && engine.drag.drag_active.load() == 0 &&
+    if (relaxed(s.SwipePageCheckBox) == 1 && c.engine.drag.drag_active.load() == 0 &&
         th.swipe_armed == Armed::kArmed) {
         bool swiped = true;
         if (th.swipe_dec_travel < -kSwipeTravel) {
@@ -152,7 +152,7 @@ void three_finger_stage(const StepContext &c) {
         }
     }
 
-    if (relaxed(s.FastKeyCheckBox) == 1 && engine.drag.drag_active.load() == 0) {
+    if (relaxed(s.FastKeyCheckBox) == 1 && c.engine.drag.drag_active.load() == 0) {
         if (relaxed(s.SwitchWindowsCheckBox) == 1 && th.fast_key_armed == Armed::kArmed &&
             th.fast_inc_travel > kFastKeyTravel) {
             th.three_finger_mode = ThreeFingerMode::kSwitchingWindows;

@@ -31,7 +31,10 @@ constexpr int64_t kFlickMs = 199;
 constexpr uint32_t kStillMovingDx = 4;
 constexpr uint32_t kStillMovingDy = 5;
 
-void enqueue_action(void *, Gesture code, int32_t arg) { engine.queue.enqueue(code, arg); }
+void enqueue_action(void *ctx, Gesture code, int32_t arg)
+{
+    static_cast<EngineShared *>(ctx)->queue.enqueue(code, arg);
+}
 void post_drag_event(void *) { sem_post(&ctrl_drag_sem); }
 void post_auto_scroll(void *) { sem_post(&auto_scroll_sem); }
 
@@ -113,13 +116,13 @@ void remapped_buttons(const StepContext &c) {
 }
 
 void drag_lift_off(const StepContext &c) {
-    if (engine.drag.drag_active.load() != 1 || c.rec.f != 0) return;
+    if (c.engine.drag.drag_active.load() != 1 || c.rec.f != 0) return;
     int32_t drag = c.snap.DragCheckBox.load(std::memory_order_relaxed);
     bool releases_on_lift = c.snap.LiftReleaseRadioButton.load(std::memory_order_relaxed) == 1 ||
                             c.snap.TapReleaseRadioButton.load(std::memory_order_relaxed) == 1;
     if (drag == 0 || (drag == 1 && releases_on_lift)) {
-        engine.drag.drag_fingers_up.store(1);
-        engine.drag.drag_lift_event.store(1);
+        c.engine.drag.drag_fingers_up.store(1);
+        c.engine.drag.drag_lift_event.store(1);
         c.ports.post_drag(c.ports.ctx);
     }
 }
@@ -203,34 +206,35 @@ void settle_and_movement(const StepContext &c) {
 
 void retouch_near_tapped_spot(const StepContext &c) {
     const TouchState &t = c.st->touch;
-    if (engine.drag.tap_state.load() != TapState::kHandedOver || engine.drag.drag_active.load() != 0) return;
+    if (c.engine.drag.tap_state.load() != TapState::kHandedOver || c.engine.drag.drag_active.load() != 0)
+        return;
     int32_t near = abs_diff(t.centroid_x, t.tap_origin_x) <= kNearTapDistance &&
                    abs_diff(t.centroid_y, t.tap_origin_y) <= kNearTapDistance;
-    engine.drag.retouch_near_tap.store(near);
-    engine.drag.retouch_seen.store(near);
+    c.engine.drag.retouch_near_tap.store(near);
+    c.engine.drag.retouch_seen.store(near);
 }
 
 void one_finger_tap(const StepContext &c) {
     TouchState &t = c.st->touch;
     const SettingsSnapshot &s = c.snap;
-    if (engine.drag.tap_pending.load() == 0 && engine.drag.drag_active.load() == 0) {
+    if (c.engine.drag.tap_pending.load() == 0 && c.engine.drag.drag_active.load() == 0) {
         t.tap_origin_x = t.touch_start_cx;
         t.tap_origin_y = t.touch_start_cy;
-        engine.drag.tap_request.store(1);
+        c.engine.drag.tap_request.store(1);
         c.ports.post_drag(c.ports.ctx);
-        engine.drag.tap_state.store(TapState::kHandedOver);
-        engine.drag.tap_pending.store(1);
-        if (engine.drag.retouch_seen.load() == 1) engine.drag.tap_state.store(TapState::kRetouched);
+        c.engine.drag.tap_state.store(TapState::kHandedOver);
+        c.engine.drag.tap_pending.store(1);
+        if (c.engine.drag.retouch_seen.load() == 1) c.engine.drag.tap_state.store(TapState::kRetouched);
     } else {
-        engine.drag.tap_pending.store(1);
-        if (engine.drag.tap_state.load() == TapState::kHandedOver && engine.drag.retouch_seen.load() == 1)
-            engine.drag.tap_state.store(TapState::kRetouched);
+        c.engine.drag.tap_pending.store(1);
+        if (c.engine.drag.tap_state.load() == TapState::kHandedOver && c.engine.drag.retouch_seen.load() == 1)
+            c.engine.drag.tap_state.store(TapState::kRetouched);
     }
-    if (engine.drag.drag_active.load() == 1 && s.TapAgainRadioButton.load(std::memory_order_relaxed) == 1 &&
+    if (c.engine.drag.drag_active.load() == 1 && s.TapAgainRadioButton.load(std::memory_order_relaxed) == 1 &&
         s.DragCheckBox.load(std::memory_order_relaxed) == 1 &&
-        engine.drag.tap_state.load() == TapState::kRetouched) {
-        engine.drag.drag_tap_again.store(1);
-        engine.drag.drag_fingers_up.store(0);
+        c.engine.drag.tap_state.load() == TapState::kRetouched) {
+        c.engine.drag.drag_tap_again.store(1);
+        c.engine.drag.drag_fingers_up.store(0);
         c.ports.post_drag(c.ports.ctx);
     }
 }
@@ -251,27 +255,27 @@ void tap_at_lift_off(const StepContext &c) {
         break;
     case 2: {
         int32_t combo = s.TwoFTComboBox.load(std::memory_order_relaxed);
-        if (engine.drag.drag_active.load() == 0 && (no_button || combo != 0))
+        if (c.engine.drag.drag_active.load() == 0 && (no_button || combo != 0))
             c.enqueue(Gesture::kTapTwo, combo);
         break;
     }
     case 3: {
         int32_t combo = s.ThreeFTComboBox.load(std::memory_order_relaxed);
-        if (engine.drag.drag_active.load() == 0 && (no_button || combo != 0))
+        if (c.engine.drag.drag_active.load() == 0 && (no_button || combo != 0))
             c.enqueue(Gesture::kTapThree, combo);
         break;
     }
     }
 }
 
-bool scroll_steps_queued(const TouchState &t) {
-    return t.scrolled != 0 && engine.queue.entries_outstanding();
+bool scroll_steps_queued(const StepContext &c) {
+    return c.st->touch.scrolled != 0 && c.engine.queue.entries_outstanding();
 }
 
 // Movement counts toward a flick once a scroll step is armed, or once this
 // touch has enqueued one that the action thread has yet to carry out.
-bool flick_may_follow(const TouchState &t) {
-    return engine.scroll.scroll_active.load() != 0 || t.scrolled != 0;
+bool flick_may_follow(const StepContext &c) {
+    return c.engine.scroll.scroll_active.load() != 0 || c.st->touch.scrolled != 0;
 }
 
 void lift_off_reset(const StepContext &c, int64_t now_ms) {
@@ -308,9 +312,9 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     // has not yet carried out this touch's scroll steps, whether they arm
     // auto-scroll is not known yet: the auto-scroll thread waits for them
     // before it looks at scroll_active.
-    if (engine.scroll.scroll_active.load() != 0 || scroll_steps_queued(t)) {
+    if (c.engine.scroll.scroll_active.load() != 0 || scroll_steps_queued(c)) {
         int64_t since_move = now_ms - t.last_move_ms;
-        if (since_move <= kFlickMs && (engine.scroll.scroll_active.load() != 0 || scroll_steps_queued(t)) &&
+        if (since_move <= kFlickMs && (c.engine.scroll.scroll_active.load() != 0 || scroll_steps_queued(c)) &&
             c.snap.AutoScrollCheckBox.load(std::memory_order_relaxed) == 1)
             c.ports.post_auto_scroll(c.ports.ctx);
     }
@@ -332,7 +336,7 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
         bool moving = two.movement_of_touch &&
                       (magnitude(two.dx1) > kStillMovingDx || magnitude(two.dx2) > kStillMovingDx ||
                        magnitude(two.dy1) > kStillMovingDy || magnitude(two.dy2) > kStillMovingDy);
-        if (flick_may_follow(t) && moving) t.last_move_ms = now_ms;
+        if (flick_may_follow(c) && moving) t.last_move_ms = now_ms;
         t.one_finger_count = 0;
         three_finger_reset(&st.three);
         break;
@@ -356,9 +360,12 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
 
 }  // namespace
 
-const RecogniserPorts kEnginePorts = {enqueue_action, post_drag_event, post_auto_scroll, nullptr};
+RecogniserPorts engine_recogniser_ports(EngineShared *engine)
+{
+    return RecogniserPorts{enqueue_action, post_drag_event, post_auto_scroll, engine};
+}
 
-void recogniser_init(RecogniserState *st) {
+void recogniser_init(RecogniserState *st, EngineShared &engine) {
     *st = RecogniserState{};
     st->touch.held_button = kNoButton;
     st->three.swipe_armed = Armed::kArmed;
@@ -371,12 +378,13 @@ void recogniser_init(RecogniserState *st) {
     engine.drag.tap_request.store(0);
 }
 
-void recogniser_step(RecogniserState *st, const SampleRecord &rec, const SettingsSnapshot &snap,
-                     int64_t now_ms, const RecogniserPorts &ports) {
+void recogniser_step(RecogniserState *st, const SampleRecord &rec, EngineShared &engine, int64_t now_ms,
+                     const RecogniserPorts &ports) {
+    const SettingsSnapshot &snap = engine.settings;
     begin_sample(&st->two);
     engine.drag.drag_finger_count.store(rec.f);
     engine.scroll.scroll_finger_count.store(rec.f);
-    const StepContext c{st, rec, snap, ports};
+    const StepContext c{st, rec, snap, engine, ports};
     if (snap.TouchpadOff.load(std::memory_order_relaxed) != 0) {
         // Nothing new begins while the touchpad is off, but what a touch
         // began before must still end: a typing monitor that switches the

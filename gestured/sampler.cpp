@@ -88,15 +88,16 @@ TouchpadSharedBlock *sampler_attach() {
     return nullptr;
 }
 
-void sampler_start(SamplerState *st, double now_s) {
+void sampler_start(SamplerState *st, double now_s, EngineShared &engine) {
     st->origin = now_s;
     memset(&st->prev, 0, sizeof st->prev);
     st->prev.x = -1;
     engine.ring.head.store(0);
 }
 
-int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnapshot *snap,
+int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared &engine,
                  const SamplerPorts &ports) {
+    SettingsSnapshot *snap = &engine.settings;
     TouchpadSharedBlock &cur = st->current;
     memcpy(&cur, live, sizeof cur);
     refresh_snapshot(snap, cur);
@@ -145,7 +146,8 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnap
     return recorded ? 1 : 2;
 }
 
-void *get_data_thread(void *) {
+void *get_data_thread(void *arg) {
+    EngineShared &engine = *static_cast<EngineShared *>(arg);
     // Named so that a test can watch this thread's polls from outside.
     pthread_setname_np(pthread_self(), "gestured-sample");
     TouchpadSharedBlock *block = sampler_attach();
@@ -153,9 +155,9 @@ void *get_data_thread(void *) {
     static SamplerState state;
     static BlockWatch watch;
     block_watch_init(&watch);
-    sampler_start(&state, kSamplerPorts.now_s(nullptr));
+    sampler_start(&state, kSamplerPorts.now_s(nullptr), engine);
     for (;;) {
-        int pause_ms = sampler_poll(&state, block, &engine.settings, kSamplerPorts);
+        int pause_ms = sampler_poll(&state, block, engine, kSamplerPorts);
         // A driver restart: the new block now sits at the same address.
         if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced &&
             sampler_block_replaced)

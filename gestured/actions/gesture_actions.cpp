@@ -42,17 +42,20 @@ const char *const kCursorCommands[CURSOR_COUNT] = {
     VORELL_CURSOR_COMMAND("Right_Rotate.xbm"), VORELL_CURSOR_COMMAND("Left_Rotate.xbm"),
 };
 
-std::atomic<int32_t> &cursor_shown(int id) { return engine.latches.*kCursorShownFlags[id]; }
+std::atomic<int32_t> &cursor_shown(EngineShared &engine, int id)
+{
+    return engine.latches.*kCursorShownFlags[id];
+}
 
 // The image goes up once per gesture kind; later steps of the same kind run
 // nothing.
-void show_cursor(CursorId id)
+void show_cursor(EngineShared &engine, CursorId id)
 {
-    if (cursor_shown(id).load() != 0)
+    if (cursor_shown(engine, id).load() != 0)
         return;
     run(kCursorCommands[id]);
     for (int i = 0; i < CURSOR_COUNT; ++i)
-        cursor_shown(i).store(i == id ? 1 : 0);
+        cursor_shown(engine, i).store(i == id ? 1 : 0);
 }
 
 // ---- the PDF viewer's command sequences -----------------------------------
@@ -130,16 +133,16 @@ void browser_zoom_step(bool zoom_in)
 
 // ---- per code ---------------------------------------------------------------
 
-bool either_latch()
+bool either_latch(EngineShared &engine)
 {
     return engine.latches.cover_gesture_latch.load() == 1 || engine.latches.swipe_latch.load() == 1;
 }
 
-void vertical_scroll(const Title &title, Gesture code)
+void vertical_scroll(EngineShared &engine, const Title &title, Gesture code)
 {
-    if (either_latch())
+    if (either_latch(engine))
         return;
-    show_cursor(V_SCROLL);
+    show_cursor(engine, V_SCROLL);
     const int button = code == Gesture::kScrollYDec ? 4 : 5;
     if (title.has("Gwenview"))
         return;
@@ -157,11 +160,11 @@ void vertical_scroll(const Title &title, Gesture code)
     engine.scroll.scroll_active.store(1);
 }
 
-void horizontal_scroll(const Title &title, Gesture code)
+void horizontal_scroll(EngineShared &engine, const Title &title, Gesture code)
 {
-    if (either_latch())
+    if (either_latch(engine))
         return;
-    show_cursor(H_SCROLL);
+    show_cursor(engine, H_SCROLL);
     const bool toward_left = code == Gesture::kScrollXDec;
     if (title.has("Gwenview"))
         return;
@@ -187,11 +190,11 @@ void horizontal_scroll(const Title &title, Gesture code)
     engine.scroll.scroll_active.store(1);
 }
 
-void zoom(const Title &title, Gesture code, int32_t a)
+void zoom(EngineShared &engine, const Title &title, Gesture code, int32_t a)
 {
-    if (either_latch())
+    if (either_latch(engine))
         return;
-    show_cursor(code == Gesture::kZoomOut ? ZOOM_OUT : ZOOM_IN);
+    show_cursor(engine, code == Gesture::kZoomOut ? ZOOM_OUT : ZOOM_IN);
     if (title.has("Adobe Reader")) {
         if (a == 2) {
             pdf_wheel(5);
@@ -210,11 +213,11 @@ void zoom(const Title &title, Gesture code, int32_t a)
     run_zoom_action(a);
 }
 
-void rotate(const Title &title, Gesture code, int32_t a)
+void rotate(EngineShared &engine, const Title &title, Gesture code, int32_t a)
 {
     if (engine.latches.cover_gesture_latch.load() == 1)
         return;
-    show_cursor(code == Gesture::kRotateCW ? RIGHT_ROTATE : LEFT_ROTATE);
+    show_cursor(engine, code == Gesture::kRotateCW ? RIGHT_ROTATE : LEFT_ROTATE);
     if (title.has("Adobe Reader")) {
         if (a == 2 || a == 3) {
             press_key("Control_L");
@@ -236,7 +239,7 @@ void rotate(const Title &title, Gesture code, int32_t a)
     run_rotate_action(a);
 }
 
-void swipe(const Title &title, Gesture code)
+void swipe(EngineShared &engine, const Title &title, Gesture code)
 {
     if (engine.latches.cover_gesture_latch.load() == 1)
         return;
@@ -253,7 +256,7 @@ void swipe(const Title &title, Gesture code)
     }
 }
 
-void by_code(const Title &title, Gesture code, int32_t a)
+void by_code(EngineShared &engine, const Title &title, Gesture code, int32_t a)
 {
     switch (code) {
     case Gesture::kButtonLeft:
@@ -278,23 +281,23 @@ void by_code(const Title &title, Gesture code, int32_t a)
         break;
     case Gesture::kScrollYDec:
     case Gesture::kScrollYInc:
-        vertical_scroll(title, code);
+        vertical_scroll(engine, title, code);
         break;
     case Gesture::kScrollXDec:
     case Gesture::kScrollXInc:
-        horizontal_scroll(title, code);
+        horizontal_scroll(engine, title, code);
         break;
     case Gesture::kZoomOut:
     case Gesture::kZoomIn:
-        zoom(title, code, a);
+        zoom(engine, title, code, a);
         break;
     case Gesture::kRotateCW:
     case Gesture::kRotateCCW:
-        rotate(title, code, a);
+        rotate(engine, title, code, a);
         break;
     case Gesture::kSwipeXDec:
     case Gesture::kSwipeXInc:
-        swipe(title, code);
+        swipe(engine, title, code);
         break;
     case Gesture::kMyHome:
         if (engine.latches.cover_gesture_latch.load() != 1)
@@ -356,11 +359,11 @@ bool is_selectable(Gesture code)
     return (code >= Gesture::kButtonLeft && code <= Gesture::kTapThree) || code == Gesture::kCover;
 }
 
-void carry_out(Gesture code, int32_t arg);
+void carry_out(EngineShared &engine, Gesture code, int32_t arg);
 
 }  // namespace
 
-void hotkey_clear_latches()
+void hotkey_clear_latches(EngineShared &engine)
 {
     engine.latches.cover_gesture_latch.store(0);
     engine.latches.swipe_latch.store(0);
@@ -369,7 +372,7 @@ void hotkey_clear_latches()
     right_button_held = 0;
 }
 
-void hotkey_clear_scroll_and_zoom(int64_t now_ms)
+void hotkey_clear_scroll_and_zoom(EngineShared &engine, int64_t now_ms)
 {
     engine.scroll.clear_scroll_directions();
     hotkey_state.last_browser_zoom_ms = now_ms;
@@ -378,7 +381,7 @@ void hotkey_clear_scroll_and_zoom(int64_t now_ms)
     hotkey_state.tap_button1_off = 0;
 }
 
-void carry_out_action(Gesture code, int32_t arg)
+void carry_out_action(EngineShared &engine, Gesture code, int32_t arg)
 {
     // scroll_active tells whether the last entry carried out was a scroll
     // step that arms auto-scroll. A scroll step leaves it as it stands while
@@ -388,7 +391,7 @@ void carry_out_action(Gesture code, int32_t arg)
     entry_armed_scroll = false;
     if (!is_scroll_step(code))
         engine.scroll.scroll_active.store(0);
-    carry_out(code, arg);
+    carry_out(engine, code, arg);
     if (is_scroll_step(code) && !entry_armed_scroll)
         engine.scroll.scroll_active.store(0);
 }
@@ -396,19 +399,19 @@ void carry_out_action(Gesture code, int32_t arg)
 void (*action_trace)(Gesture code, int32_t arg) = nullptr;
 void (*hotkey_display_gone)() = nullptr;
 
-void carry_out_next_action()
+void carry_out_next_action(EngineShared &engine)
 {
     ActionEntry entry;
     engine.queue.dequeue(&entry);
     if (action_trace)
         action_trace(entry.code, entry.arg);
-    carry_out_action(entry.code, entry.arg);
+    carry_out_action(engine, entry.code, entry.arg);
     engine.queue.entries_done.fetch_add(1);
 }
 
 namespace {
 
-void carry_out(Gesture code, int32_t arg)
+void carry_out(EngineShared &engine, Gesture code, int32_t arg)
 {
     int32_t a = arg;
 
@@ -450,10 +453,10 @@ void carry_out(Gesture code, int32_t arg)
         if (engine.settings.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == 17)
             run_common_action(17);
         else if (code == Gesture::kSwitchWindowsEnd || code == Gesture::kDragRelease)
-            by_code(title, code, a);
+            by_code(engine, title, code, a);
         return;
     }
-    by_code(title, code, a);
+    by_code(engine, title, code, a);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ constexpr int kRepeatMs = 25;
 constexpr int kActionPollMs = 2;
 constexpr int kActionWaitMs = 5000;
 
-bool may_run()
+bool may_run(EngineShared &engine)
 {
     return engine.scroll.scroll_finger_count.load() == 0 && engine.scroll.scroll_active.load() == 1 &&
            engine.settings.AutoScrollCheckBox.load() == 1;
@@ -29,7 +29,7 @@ void horizontal_step(AutoScroll *a, const std::atomic<int32_t> &by_key, HeldKey 
     }
 }
 
-void repeat_once(AutoScroll *a)
+void repeat_once(EngineShared &engine, AutoScroll *a)
 {
     engine.scroll.autoscroll_running.store(1);
     if (engine.scroll.scroll_up_active.load())
@@ -46,7 +46,7 @@ void repeat_once(AutoScroll *a)
 
 }  // namespace
 
-void auto_scroll_start(AutoScroll *a)
+void auto_scroll_start(EngineShared &engine, AutoScroll *a)
 {
     engine.scroll.scroll_finger_count.store(0);
     engine.scroll.scroll_active.store(0);
@@ -62,7 +62,7 @@ void auto_scroll_release_key(AutoScroll *a)
     a->held = HeldKey::kNone;
 }
 
-void auto_scroll_wait_for_actions()
+void auto_scroll_wait_for_actions(EngineShared &engine)
 {
     // Entries enqueued up to now include the scroll steps of the flick that
     // posted this wake-up; the last of them decides scroll_active. A finger
@@ -77,18 +77,18 @@ void auto_scroll_wait_for_actions()
     }
 }
 
-int auto_scroll_wake(AutoScroll *a)
+int auto_scroll_wake(EngineShared &engine, AutoScroll *a)
 {
-    auto_scroll_wait_for_actions();
-    if (!may_run()) {
+    auto_scroll_wait_for_actions(engine);
+    if (!may_run(engine)) {
         engine.scroll.scroll_active.store(0);
         return 0;
     }
     int repetitions = 0;
     do {
-        repeat_once(a);
+        repeat_once(engine, a);
         ++repetitions;
-    } while (may_run());
+    } while (may_run(engine));
     engine.scroll.clear_scroll_directions();
     auto_scroll_release_key(a);
     return repetitions;

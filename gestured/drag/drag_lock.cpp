@@ -39,7 +39,7 @@ void clear(std::atomic<TapState> &w) { w.store(TapState::kIdle); }
 // end of the re-touch wait: otherwise a drag ended by a quick second tap, or
 // one whose release style was changed meanwhile, would leave
 // drag_timeout_off at 1 and every later plain tap would be swallowed.
-void give_back_driver_timeout()
+void give_back_driver_timeout(EngineShared &engine)
 {
     if (engine.drag.drag_timeout_off.load() != 1)
         return;
@@ -48,9 +48,9 @@ void give_back_driver_timeout()
 }
 
 // A second tap, quick or late: the taps and any drag are forgotten.
-void reset_taps_and_drag()
+void reset_taps_and_drag(EngineShared &engine)
 {
-    give_back_driver_timeout();
+    give_back_driver_timeout(engine);
     engine_platform.run_command(kDragHoldOffCommand);
     clear(engine.drag.tap_state);
     clear(engine.drag.retouch_seen);
@@ -70,7 +70,7 @@ void take_drag_start(void *ctx)
 // was not yet in force when it came (the finger left while the press was
 // being queued): reported here, as the recogniser would have, so that the
 // lift still ends the drag instead of leaving button 1 held.
-void report_early_lift(const DragView &v)
+void report_early_lift(EngineShared &engine, const DragView &v)
 {
     const bool releases_on_lift = v.LiftReleaseRadioButton == 1 || v.TapReleaseRadioButton == 1;
     if (v.DragCheckBox == 1 && !releases_on_lift)
@@ -80,7 +80,7 @@ void report_early_lift(const DragView &v)
     sem_post(&ctrl_drag_sem);
 }
 
-void begin_drag(DragLock *d, const DragView &v)
+void begin_drag(EngineShared &engine, DragLock *d, const DragView &v)
 {
     // The drag is in force before the driver commands run: a finger that
     // lifts while they run (a slow vorellctl) is then the drag's lift, seen
@@ -102,7 +102,7 @@ void begin_drag(DragLock *d, const DragView &v)
     // drag_active; this thread stores drag_active before it looks at the
     // count: one of the two sees the lift.
     if (engine.drag.drag_finger_count.load() == 0)
-        report_early_lift(v);
+        report_early_lift(engine, v);
     if (v.DragCheckBox == 1) {
         if (v.TapReleaseRadioButton == 1) {
             engine_platform.run_command(kDragTimeoutOffCommand);
@@ -112,9 +112,9 @@ void begin_drag(DragLock *d, const DragView &v)
     }
 }
 
-void end_drag_by_tap_again()
+void end_drag_by_tap_again(EngineShared &engine)
 {
-    give_back_driver_timeout();
+    give_back_driver_timeout(engine);
     engine.queue.enqueue(Gesture::kDragRelease, 0);
     engine_platform.run_command(kDragHoldOffCommand);
     clear(engine.drag.drag_active);
@@ -124,9 +124,9 @@ void end_drag_by_tap_again()
     clear(engine.drag.retouch_seen);
 }
 
-void end_drag_by_lift(const DragView &v)
+void end_drag_by_lift(EngineShared &engine, const DragView &v)
 {
-    give_back_driver_timeout();
+    give_back_driver_timeout(engine);
     if (v.DragCheckBox == 1)
         engine.queue.enqueue(Gesture::kDragRelease, 0);
     engine_platform.run_command(kDragHoldOffCommand);
@@ -138,7 +138,7 @@ void end_drag_by_lift(const DragView &v)
     clear(engine.drag.drag_lift_event);
 }
 
-void release_after_retouch_wait()
+void release_after_retouch_wait(EngineShared &engine)
 {
     engine.drag.drag_timeout_off.store(0);
     engine_platform.run_command(kDragTimeoutOnCommand);
@@ -155,7 +155,7 @@ void release_after_retouch_wait()
 
 // Gives a touch near the tap up to 200 ms to arrive before the tap is
 // resolved.
-void settle()
+void settle(EngineShared &engine)
 {
     const int64_t start = engine_platform.now_ms();
     while (engine_platform.now_ms() - start < kSettleMs && engine.drag.retouch_near_tap.load() != 1 &&
@@ -163,7 +163,7 @@ void settle()
         engine_platform.sleep_ms(kSettlePollMs);
 }
 
-DragView read_view(const DragLock *d)
+DragView read_view(EngineShared &engine, const DragLock *d)
 {
     DragView v;
     v.retouch_near_tap = engine.drag.retouch_near_tap.load();
@@ -202,14 +202,14 @@ DragRule choose_drag_rule(const DragView &v)
     return DragRule::kNone;
 }
 
-void drag_lock_start(DragLock *d)
+void drag_lock_start(EngineShared &engine, DragLock *d)
 {
     d->drag_start_ms = 0;
     d->drag_elapsed_ms = kNoDragYetMs;
     engine.drag.drag_timeout_off.store(0);
 }
 
-RetouchOutcome drag_wait_for_retouch()
+RetouchOutcome drag_wait_for_retouch(EngineShared &engine)
 {
     const int64_t start = engine_platform.now_ms();
     for (;;) {
@@ -227,37 +227,37 @@ RetouchOutcome drag_wait_for_retouch()
     return RetouchOutcome::kTimedOut;
 }
 
-DragRule drag_lock_wake(DragLock *d)
+DragRule drag_lock_wake(EngineShared &engine, DragLock *d)
 {
     if (engine.drag.drag_active.load() == 0)
-        settle();
+        settle(engine);
     if (engine.drag.drag_active.load() == 1) {
         const int64_t ms = engine_platform.now_ms() - d->drag_start_ms;
         d->drag_elapsed_ms = ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
     }
-    const DragView v = read_view(d);
+    const DragView v = read_view(engine, d);
     const DragRule rule = choose_drag_rule(v);
     switch (rule) {
     case DragRule::kBegin:
-        begin_drag(d, v);
+        begin_drag(engine, d, v);
         break;
     case DragRule::kTapAgainEnds:
-        end_drag_by_tap_again();
+        end_drag_by_tap_again(engine);
         break;
     case DragRule::kLiftWait:
-        if (drag_wait_for_retouch() != RetouchOutcome::kFingerBack)
-            release_after_retouch_wait();
+        if (drag_wait_for_retouch(engine) != RetouchOutcome::kFingerBack)
+            release_after_retouch_wait(engine);
         break;
     case DragRule::kLiftEnds:
-        end_drag_by_lift(v);
+        end_drag_by_lift(engine, v);
         break;
     case DragRule::kQuickSecondTap:
-        give_back_driver_timeout();
+        give_back_driver_timeout(engine);
         if (v.DragCheckBox != 1)
             engine.queue.enqueue(Gesture::kDragPress, 0);
         engine.queue.enqueue(Gesture::kDragRelease, 0);
         engine.queue.enqueue(Gesture::kTapClick, 0);
-        reset_taps_and_drag();
+        reset_taps_and_drag(engine);
         break;
     case DragRule::kPlainTap:
         if (v.drag_active == 0) {
@@ -269,7 +269,7 @@ DragRule drag_lock_wake(DragLock *d)
         }
         break;
     case DragRule::kLateSecondTap:
-        reset_taps_and_drag();
+        reset_taps_and_drag(engine);
         break;
     case DragRule::kNone:
         break;

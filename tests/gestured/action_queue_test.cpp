@@ -13,6 +13,9 @@
 
 namespace {
 
+// The engine state this test's engine runs on.
+EngineShared engine;
+
 class ActionQueue : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -14,6 +14,9 @@
 
 namespace {
 
+// The engine state this test's engine runs on.
+EngineShared engine;
+
 constexpr int kMaxSeen = 512;
 std::atomic<Gesture> seen_codes[kMaxSeen];
 std::atomic<int> seen_count{0};
@@ -93,7 +96,7 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue) {
                                  count_drag_events};
     for (auto body : bodies) {
         pthread_t th;
-        ASSERT_EQ(pthread_create(&th, nullptr, body, nullptr), 0);
+        ASSERT_EQ(pthread_create(&th, nullptr, body, &engine), 0);
         pthread_detach(th);
     }
 

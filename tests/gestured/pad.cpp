@@ -11,7 +11,7 @@ std::ostream &operator<<(std::ostream &os, const Event &e) {
 
 Pad::Pad() {
     engine.reset();
-    recogniser_init(&state);
+    recogniser_init(&state, engine);
     ports_ = RecogniserPorts{on_enqueue, on_drag, on_auto_scroll, this};
 }
 
@@ -26,7 +26,7 @@ void Pad::on_auto_scroll(void *ctx) {
 void Pad::sample(const SampleRecord &rec) {
     now_ms += sample_period_ms;
     cur_ = rec;
-    recogniser_step(&state, rec, settings, now_ms, ports_);
+    recogniser_step(&state, rec, engine, now_ms, ports_);
 }
 
 void Pad::emit() { sample(cur_); }

@@ -30,7 +30,8 @@ class Pad {
 public:
     Pad();
 
-    SettingsSnapshot settings;  // tests set members before feeding samples
+    EngineShared engine;                           // the words the recogniser shares
+    SettingsSnapshot &settings = engine.settings;  // tests set members before feeding samples
     RecogniserState state;
     int64_t now_ms = 1000000;
     int32_t sample_period_ms = 8;

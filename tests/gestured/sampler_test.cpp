@@ -12,6 +12,9 @@
 
 namespace {
 
+// The engine state this test's engine runs on.
+EngineShared engine;
+
 struct FakePlatform {
     double now = 1000.0;
     int posts = 0;
@@ -33,9 +36,9 @@ protected:
         ASSERT_NE(block, nullptr);
         engine.reset();
         ports = SamplerPorts{fake_now, fake_post, fake_run, &platform};
-        sampler_start(&state, platform.now);
+        sampler_start(&state, platform.now, engine);
     }
-    int poll() { return sampler_poll(&state, block, &engine.settings, ports); }
+    int poll() { return sampler_poll(&state, block, engine, ports); }
     FingerRecord &fingers() { return block->NewStructFingers; }
     // What the recogniser does after each record.
     void consume() {

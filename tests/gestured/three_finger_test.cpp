@@ -55,7 +55,7 @@ TEST_F(ThreeFinger, SwipeSwitchedOffOrDuringDrag) {
     pad.move3(-10, 0, 5);
     pad.lift();
     pad.settings.SwipePageCheckBox = 1;
-    engine.drag.drag_active = 1;
+    pad.engine.drag.drag_active = 1;
     pad.down3(500, 500);
     pad.move3(-10, 0, 5);
     EXPECT_EQ(pad.take(), Events{});
@@ -194,9 +194,9 @@ TEST_F(Cover, SliderMapsToThreshold) {
 }
 
 TEST_F(Cover, NotDuringDragNorSwitchedOff) {
-    engine.drag.drag_active = 1;
+    pad.engine.drag.drag_active = 1;
     pad.down1(3000, 2500, 20);
-    engine.drag.drag_active = 0;
+    pad.engine.drag.drag_active = 0;
     pad.settings.CovergestureCheckBox = 0;
     pad.move1(1, 0, 1);
     EXPECT_EQ(pad.take(), Events{});

@@ -17,9 +17,9 @@ TEST_F(TouchTest, StillOneFingerTouchHandsTapToDragLogic) {
     pad.move1(4, -4, 3);
     pad.lift();
     EXPECT_EQ(pad.take(), Events{drag_post()});
-    EXPECT_EQ(engine.drag.tap_request.load(), 1);
-    EXPECT_EQ(engine.drag.tap_state.load(), TapState::kHandedOver);
-    EXPECT_EQ(engine.drag.tap_pending.load(), 1);
+    EXPECT_EQ(pad.engine.drag.tap_request.load(), 1);
+    EXPECT_EQ(pad.engine.drag.tap_state.load(), TapState::kHandedOver);
+    EXPECT_EQ(pad.engine.drag.tap_pending.load(), 1);
     EXPECT_EQ(pad.state.touch.tap_origin_x, 3000);
     EXPECT_EQ(pad.state.touch.tap_origin_y, 2500);
 }
@@ -43,8 +43,8 @@ TEST_F(TouchTest, OneFingerTapVetoes) {
         c.setup(p);
         p.lift();
         EXPECT_EQ(p.take(), Events{}) << c.what;
-        EXPECT_EQ(engine.drag.tap_request.load(), 0) << c.what;
-        EXPECT_EQ(engine.drag.tap_state.load(), TapState::kIdle) << c.what;
+        EXPECT_EQ(p.engine.drag.tap_request.load(), 0) << c.what;
+        EXPECT_EQ(p.engine.drag.tap_state.load(), TapState::kIdle) << c.what;
     }
 }
 
@@ -67,21 +67,21 @@ TEST_F(TouchTest, RetouchNearTapIsReportedAndSecondTapMarksIt) {
     pad.lift();
     pad.take();
     pad.down1(3599, 1901);  // 599 away in both axes: near
-    EXPECT_EQ(engine.drag.retouch_near_tap.load(), 1);
-    EXPECT_EQ(engine.drag.retouch_seen.load(), 1);
+    EXPECT_EQ(pad.engine.drag.retouch_near_tap.load(), 1);
+    EXPECT_EQ(pad.engine.drag.retouch_seen.load(), 1);
     pad.lift();
     // The tap is already pending: no second hand-off, the state says
     // "tap followed by a touch near it".
     EXPECT_EQ(pad.take(), Events{});
-    EXPECT_EQ(engine.drag.tap_state.load(), TapState::kRetouched);
+    EXPECT_EQ(pad.engine.drag.tap_state.load(), TapState::kRetouched);
 
     Pad far;
     far.settings.TappingCheckBox = 1;
     far.down1(3000, 2500);
     far.lift();
     far.down1(3600, 2500);
-    EXPECT_EQ(engine.drag.retouch_near_tap.load(), 0);
-    EXPECT_EQ(engine.drag.retouch_seen.load(), 0);
+    EXPECT_EQ(far.engine.drag.retouch_near_tap.load(), 0);
+    EXPECT_EQ(far.engine.drag.retouch_seen.load(), 0);
 }
 
 TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
@@ -114,7 +114,7 @@ TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
 }
 
 TEST_F(TouchTest, NoMultiFingerTapDuringDrag) {
-    engine.drag.drag_active = 1;
+    pad.engine.drag.drag_active = 1;
     pad.down2(100, 100, 200, 100);
     pad.lift();
     pad.down3(500, 500);
@@ -231,35 +231,35 @@ TEST_F(TouchTest, DragLiftOffFollowsReleaseStyle) {
         p.settings.LiftReleaseRadioButton = c.lift_release;
         p.settings.TapAgainRadioButton = c.tap_again;
         p.settings.TapReleaseRadioButton = c.tap_release;
-        engine.drag.drag_active = 1;
+        p.engine.drag.drag_active = 1;
         p.down1(3000, 2500);
         p.move1(50, 0, 3);
         p.lift();
         EXPECT_EQ(p.take(), c.posts ? Events{drag_post()} : Events{}) << c.drag << c.tap_again;
-        EXPECT_EQ(engine.drag.drag_fingers_up.load(), c.posts ? 1 : 0);
-        EXPECT_EQ(engine.drag.drag_lift_event.load(), c.posts ? 1 : 0);
+        EXPECT_EQ(p.engine.drag.drag_fingers_up.load(), c.posts ? 1 : 0);
+        EXPECT_EQ(p.engine.drag.drag_lift_event.load(), c.posts ? 1 : 0);
     }
 }
 
 TEST_F(TouchTest, TapDuringTapAgainDragIsReported) {
     pad.settings.DragCheckBox = 1;
     pad.settings.TapAgainRadioButton = 1;
-    engine.drag.drag_active = 1;
-    engine.drag.tap_pending = 1;
-    engine.drag.tap_state = TapState::kRetouched;
-    engine.drag.drag_fingers_up = 1;
+    pad.engine.drag.drag_active = 1;
+    pad.engine.drag.tap_pending = 1;
+    pad.engine.drag.tap_state = TapState::kRetouched;
+    pad.engine.drag.drag_fingers_up = 1;
     pad.down1(3000, 2500);
     pad.lift();
     EXPECT_EQ(pad.take(), Events{drag_post()});
-    EXPECT_EQ(engine.drag.drag_tap_again.load(), 1);
-    EXPECT_EQ(engine.drag.drag_fingers_up.load(), 0);
+    EXPECT_EQ(pad.engine.drag.drag_tap_again.load(), 1);
+    EXPECT_EQ(pad.engine.drag.drag_fingers_up.load(), 0);
 }
 
 TEST_F(TouchTest, FingerCountIsPublishedEvenWhileOff) {
     pad.settings.TouchpadOff = 1;
     pad.down2(100, 100, 200, 100);
-    EXPECT_EQ(engine.drag.drag_finger_count.load(), 2);
-    EXPECT_EQ(engine.scroll.scroll_finger_count.load(), 2);
+    EXPECT_EQ(pad.engine.drag.drag_finger_count.load(), 2);
+    EXPECT_EQ(pad.engine.scroll.scroll_finger_count.load(), 2);
 }
 
 TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect) {
@@ -303,7 +303,7 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
          [](Pad &p) {
              p.settings.DragCheckBox = 1;
              p.settings.LiftReleaseRadioButton = 1;
-             engine.drag.drag_active = 1;
+             p.engine.drag.drag_active = 1;
              p.down1(3000, 2500);
          },
          [](Pad &p) {
@@ -331,7 +331,7 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
         p.settings.TouchpadOff = 1;
         c.end(p);
         EXPECT_EQ(p.take(), c.ended) << c.name;
-        engine.drag.drag_active = 0;  // as the drag thread does once it has ended the drag
+        p.engine.drag.drag_active = 0;  // as the drag thread does once it has ended the drag
         // Ended once: the next touch, still off, ends nothing more.
         p.down1(3000, 2500);
         p.lift();
@@ -350,7 +350,7 @@ TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms) {
         Pad p;
         p.settings.AutoScrollCheckBox = c.checkbox;
         p.down2(100, 100, 200, 100);
-        engine.scroll.scroll_active = 1;  // the action thread has carried out a scroll step
+        p.engine.scroll.scroll_active = 1;  // the action thread has carried out a scroll step
         p.move2(0, 6, 0, 6, 4);
         int64_t last_move = p.now_ms;
         p.later(c.lift_after_ms - p.sample_period_ms);
@@ -364,7 +364,7 @@ TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms) {
 TEST_F(TouchTest, SlowFingersDoNotRefreshTheLastMovement) {
     pad.settings.AutoScrollCheckBox = 1;
     pad.down2(100, 100, 200, 100);
-    engine.scroll.scroll_active = 1;
+    pad.engine.scroll.scroll_active = 1;
     pad.move2(0, 6, 0, 6, 2);
     pad.move2(0, 5, 0, 5, 30);  // 5 in y is not a movement: 240 ms pass
     pad.lift();
@@ -372,32 +372,32 @@ TEST_F(TouchTest, SlowFingersDoNotRefreshTheLastMovement) {
 }
 
 TEST_F(TouchTest, NewTouchStopsAutoScroll) {
-    engine.scroll.scroll_active = 1;
-    engine.scroll.autoscroll_running = 1;
+    pad.engine.scroll.scroll_active = 1;
+    pad.engine.scroll.autoscroll_running = 1;
     pad.down1(3000, 2500);
-    EXPECT_EQ(engine.scroll.scroll_active.load(), 0);
-    EXPECT_EQ(engine.scroll.autoscroll_running.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.scroll_active.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.autoscroll_running.load(), 0);
 }
 
 TEST_F(TouchTest, NewTouchForgetsScrollDirectionsUnlessAnAutoScrollRuns) {
     // A sideways scroll that ended without a flick leaves its direction
     // behind; the next touch must not carry it into a vertical flick.
-    engine.scroll.scroll_left_active = 1;
-    engine.scroll.scroll_right_by_key = 1;
+    pad.engine.scroll.scroll_left_active = 1;
+    pad.engine.scroll.scroll_right_by_key = 1;
     pad.down2(100, 100, 200, 100);
-    EXPECT_EQ(engine.scroll.scroll_left_active.load(), 0);
-    EXPECT_EQ(engine.scroll.scroll_right_by_key.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.scroll_left_active.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.scroll_right_by_key.load(), 0);
     // Within the touch the directions of its own scroll steps stay.
-    engine.scroll.scroll_down_active = 1;
+    pad.engine.scroll.scroll_down_active = 1;
     pad.move2(0, 6, 0, 6, 2);
-    EXPECT_EQ(engine.scroll.scroll_down_active.load(), 1);
+    EXPECT_EQ(pad.engine.scroll.scroll_down_active.load(), 1);
     pad.lift();
     // While an auto-scroll runs, its own end step clears them.
-    engine.scroll.scroll_up_active = 1;
-    engine.scroll.autoscroll_running = 1;
+    pad.engine.scroll.scroll_up_active = 1;
+    pad.engine.scroll.autoscroll_running = 1;
     pad.down1(3000, 2500);
-    EXPECT_EQ(engine.scroll.scroll_up_active.load(), 1);
-    EXPECT_EQ(engine.scroll.autoscroll_running.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.scroll_up_active.load(), 1);
+    EXPECT_EQ(pad.engine.scroll.autoscroll_running.load(), 0);
 }
 
 }  // namespace

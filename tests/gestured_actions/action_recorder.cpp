@@ -48,6 +48,8 @@ int fake_title(char *buf, int cap)
 
 }  // namespace
 
+EngineShared engine;
+
 void use_recorder()
 {
     engine_platform.now_ms = fake_now;
@@ -60,7 +62,7 @@ void use_recorder()
     recorder_title.clear();
     recorder_now_ms = 100000;
     engine.reset();
-    hotkey_clear_latches();
-    hotkey_clear_scroll_and_zoom(recorder_now_ms);
+    hotkey_clear_latches(engine);
+    hotkey_clear_scroll_and_zoom(engine, recorder_now_ms);
     hold_gesture = 0;
 }

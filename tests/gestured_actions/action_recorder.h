@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine_state.h"
+
 // Everything sent, one line per event or command:
 //   "key+ NAME", "key- NAME", "tap NAME", "text T",
 //   "click N", "button+ N", "button- N", "input? K",
@@ -16,6 +18,9 @@ extern bool recorder_has_title;
 extern std::string recorder_title;
 // The fake clock (milliseconds).
 extern int64_t recorder_now_ms;
+
+// The engine state the recorded actions run on, owned by the recorder.
+extern EngineShared engine;
 
 // Puts the recorder into engine_platform and clears the log, the title, the
 // clock and the engine's shared state.

@@ -11,6 +11,9 @@
 
 namespace {
 
+// The engine state this test's engine runs on.
+EngineShared engine;
+
 using Events = std::vector<std::string>;
 
 class HotkeyThreadOnX : public ::testing::Test {
@@ -24,7 +27,7 @@ protected:
         engine.reset();
         ASSERT_EQ(sem_init(&ctrl_data_sem, 0, 0), 0);
         pthread_t thread;
-        ASSERT_EQ(pthread_create(&thread, nullptr, hotkey_event_thread, nullptr), 0);
+        ASSERT_EQ(pthread_create(&thread, nullptr, hotkey_event_thread, &engine), 0);
         pthread_detach(thread);
     }
 

@@ -66,6 +66,8 @@ int no_title(char *, int) { return -1; }
 
 }  // namespace
 
+EngineShared engine;
+
 std::string code_name(Gesture code)
 {
     switch (code) {

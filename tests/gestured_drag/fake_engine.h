@@ -12,6 +12,9 @@
 #include "engine_state.h"
 #include "platform.h"
 
+// The engine state the drag and auto-scroll tests run on.
+extern EngineShared engine;
+
 struct FakeEngine {
     // Puts the fakes into engine_platform, resets the engine state and
     // (re)creates the semaphores.

@@ -12,6 +12,7 @@
 
 #include "auto_scroll.h"
 #include "engine_state.h"
+#include "fake_engine.h"
 #include "gesture_actions.h"
 #include "platform.h"
 #include "recogniser.h"
@@ -49,7 +50,7 @@ void samples_up_to(int64_t t)
 {
     while (world->next < world->samples.size() && world->samples[world->next].at <= t) {
         const TimedSample &s = world->samples[world->next++];
-        recogniser_step(&world->recogniser, s.rec, engine.settings, s.at, kPorts);
+        recogniser_step(&world->recogniser, s.rec, engine, s.at, kPorts);
     }
 }
 
@@ -108,9 +109,9 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     for (sem_t *s : {&ctrl_data_sem, &ctrl_drag_sem, &auto_scroll_sem})
         ASSERT_EQ(sem_init(s, 0, 0), 0);
     engine.reset();
-    recogniser_init(&w.recogniser);
-    hotkey_clear_latches();
-    hotkey_clear_scroll_and_zoom(kStart);
+    recogniser_init(&w.recogniser, engine);
+    hotkey_clear_latches(engine);
+    hotkey_clear_scroll_and_zoom(engine, kStart);
     engine.settings.HorizontalScrollingCheckBox = 1;
     engine.settings.ScrollingSpeedSlider = 5;
     engine.settings.AutoScrollCheckBox = 1;
@@ -126,7 +127,7 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     // is inside an entry the samples keep arriving through the slow runner.
     while (w.next < w.samples.size() || engine.queue.unread() > 0) {
         if (engine.queue.unread() > 0) {
-            carry_out_next_action();
+            carry_out_next_action(engine);
         } else {
             w.now = std::max(w.now, w.samples[w.next].at);
             samples_up_to(w.now);
@@ -143,7 +144,7 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     w.touch_after_sleeps = w.sleeps + 4 * 3;
     engine.scroll.scroll_finger_count = 0;
     AutoScroll scroll{};
-    EXPECT_GT(auto_scroll_wake(&scroll), 1);
+    EXPECT_GT(auto_scroll_wake(engine, &scroll), 1);
     ASSERT_GE(w.commands.size(), 4u);
     EXPECT_EQ(w.commands[0], kXteKeyEscape);
     EXPECT_EQ(w.commands[1], kXteKeydownLeft);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine_state.h"
+#include "fake_engine.h"
 #include "platform.h"
 
 namespace {
@@ -73,8 +74,8 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
 
     engine.scroll.scroll_finger_count = 7;  // auto_scroll_thread sets it to 0 when it starts
     pthread_t drag, scroll;
-    ASSERT_EQ(pthread_create(&drag, nullptr, drag_event_thread, nullptr), 0);
-    ASSERT_EQ(pthread_create(&scroll, nullptr, auto_scroll_thread, nullptr), 0);
+    ASSERT_EQ(pthread_create(&drag, nullptr, drag_event_thread, &engine), 0);
+    ASSERT_EQ(pthread_create(&scroll, nullptr, auto_scroll_thread, &engine), 0);
 
     // A single tap: after the settling wait, one click.
     engine.drag.tap_request = 1;
