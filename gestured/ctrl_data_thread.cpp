@@ -1,15 +1,6 @@
 // ctrl_data_thread: takes the sampler's records one by one, in order, and
 // runs the recogniser on each.
-#include <sys/time.h>
-
 #include "recogniser.h"
-
-// Wall-clock milliseconds (seconds and milliseconds of the time of day).
-int64_t wall_clock_ms() {
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
-}
 
 // Takes the next posted record off the ring and frees its slot.
 static SampleRecord take_sample(SampleRing &ring) {

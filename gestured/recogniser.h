@@ -175,10 +175,6 @@ void three_finger_track(const StepContext &c);
 void cover_and_window_switching(const StepContext &c);
 void three_finger_stage(const StepContext &c);
 
-// Wall-clock milliseconds (seconds and milliseconds of the time of day), the
-// recogniser's clock in production.
-int64_t wall_clock_ms();
-
 // --- arithmetic shared by the stages --------------------------------------
 
 inline int32_t saturate32(int64_t v) {

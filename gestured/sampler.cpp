@@ -9,7 +9,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 int sampler_gave_up;
@@ -17,11 +16,7 @@ void (*sampler_block_replaced)() = nullptr;
 
 namespace {
 
-double wall_seconds(void *) {
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return tv.tv_sec + tv.tv_usec / 1e6;
-}
+double wall_seconds(void *) { return wall_clock_seconds(); }
 
 void post_sample(void *) { sem_post(&get_data_sem); }
 

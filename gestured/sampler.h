@@ -15,7 +15,7 @@ struct SamplerPorts {
     void *ctx;
 };
 
-// The production ports: gettimeofday, get_data_sem and run_command_bounded.
+// The production ports: wall_clock_seconds, get_data_sem and run_command_bounded.
 extern const SamplerPorts kSamplerPorts;
 
 struct SamplerState {

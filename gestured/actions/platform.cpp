@@ -1,6 +1,5 @@
 #include "platform.h"
 
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <X11/Xlib.h>
@@ -11,6 +10,7 @@
 #include <mutex>
 
 #include "command_runner.h"
+#include "engine_state.h"
 #include "held_input.h"
 #include "x_input.h"
 
@@ -20,9 +20,7 @@ EnginePlatform engine_platform = {
 
 int64_t real_now_ms()
 {
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
+    return wall_clock_ms();
 }
 
 void real_sleep_ms(int ms)
