@@ -29,19 +29,11 @@ std::atomic<bool> ending{false};
             pause();
     }
     fputs("gestured: lost the X server\n", stderr);
-    // No command still starting may press anything after the release.
-    run_commands_end_in_flight();
     // The connection may have been closed by the server while the server
-    // itself lives on; then a fresh connection can still let go.
-    if (held_input_count() > 0) {
-        if (Display *d = XOpenDisplay(nullptr)) {
-            release_held_inputs(d);
-            XCloseDisplay(d);
-        }
-    }
-    // The block outlives the X server: tap-to-click and the drag lock go
-    // back to what they were.
-    driver_parameters_restore();
+    // itself lives on; then a fresh connection can still let go. The block
+    // outlives the X server: tap-to-click and the drag lock go back to what
+    // they were. Unlike the signal path, synthetic input is not stopped first.
+    release_everything_for_exit(false);
     fflush(stdout);
     _exit(1);
 }

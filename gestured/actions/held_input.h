@@ -32,6 +32,13 @@ bool held_button_is_down(int button);
 // syncs with the server and forgets it all.
 void release_held_inputs(Display *display);
 
+// The engine's last clean-up, on a signal and when the X server goes: ends
+// the shell commands in flight (a keydown that landed after the release would
+// stay held), then, when stop_input, stops synthetic input; releases what is
+// held over a fresh display connection (the engine's own may be gone) and
+// puts the driver parameters back.
+void release_everything_for_exit(bool stop_input);
+
 // Forgets everything without sending anything (tests).
 void held_input_clear();
 

@@ -41,13 +41,15 @@ void Pad::down1(int32_t x, int32_t y, int32_t w) {
     sample(r);
 }
 
-void Pad::move1(int32_t dx, int32_t dy, int n) {
+void Pad::move_point(int32_t SampleRecord::*x, int32_t SampleRecord::*y, int32_t dx, int32_t dy, int n) {
     for (int i = 0; i < n; ++i) {
-        cur_.x += dx;
-        cur_.y += dy;
+        cur_.*x += dx;
+        cur_.*y += dy;
         emit();
     }
 }
+
+void Pad::move1(int32_t dx, int32_t dy, int n) { move_point(&SampleRecord::x, &SampleRecord::y, dx, dy, n); }
 
 void Pad::down2(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     SampleRecord r = cur_;
@@ -81,11 +83,7 @@ void Pad::down3(int32_t x, int32_t y, int32_t w) {
 }
 
 void Pad::move3(int32_t dx, int32_t dy, int n) {
-    for (int i = 0; i < n; ++i) {
-        cur_.x3_1 += dx;
-        cur_.y3_1 += dy;
-        emit();
-    }
+    move_point(&SampleRecord::x3_1, &SampleRecord::y3_1, dx, dy, n);
 }
 
 void Pad::hold(int n) {

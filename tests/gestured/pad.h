@@ -69,6 +69,8 @@ private:
     static void on_drag(void *ctx);
     static void on_auto_scroll(void *ctx);
     void emit();
+    // Adds (dx, dy) to one reported position at each of n samples.
+    void move_point(int32_t SampleRecord::*x, int32_t SampleRecord::*y, int32_t dx, int32_t dy, int n);
 
     RecogniserPorts ports_;
     Events events_;
