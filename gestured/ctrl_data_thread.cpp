@@ -13,7 +13,7 @@ static SampleRecord take_sample(SampleRing &ring) {
 }
 
 void *ctrl_data_thread(void *arg) {
-    EngineShared &engine = *static_cast<EngineShared *>(arg);
+    EngineShared &engine = *static_cast<const EngineThreadArgs *>(arg)->shared;
     static RecogniserState state;
     recogniser_init(&state, engine);
     const RecogniserPorts ports = engine_recogniser_ports(&engine);

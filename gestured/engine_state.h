@@ -310,7 +310,13 @@ struct EngineShared {
 // drag_event_thread and auto_scroll_thread in drag/.
 // ---------------------------------------------------------------------------
 
-// Each takes the process's EngineShared as its argument.
+// Each takes an EngineThreadArgs as its argument.
+struct EnginePlatform;
+struct EngineThreadArgs {
+    EngineShared *shared;
+    const EnginePlatform *platform;  // clock, sleep, shell, synthetic input, focus title
+};
+
 void *get_data_thread(void *);
 void *ctrl_data_thread(void *);
 void *hotkey_event_thread(void *);

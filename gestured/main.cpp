@@ -76,25 +76,29 @@ void run_startup_commands() {
 // The same commands once the engine runs, after a driver restart: on a
 // thread of their own, so that the sampler goes on sampling meanwhile, and
 // like every command of the running engine, bounded.
-void *rerun_startup_commands(void *) {
+void *rerun_startup_commands(void *arg) {
+    const EnginePlatform &platform = *static_cast<const EnginePlatform *>(arg);
     // The new block's own values are the ones to put back at the end.
     driver_parameters_remember();
-    for (const char *cmd : kStartupCommands) engine_platform.run_command(cmd);
+    for (const char *cmd : kStartupCommands) platform.run(cmd);
     return nullptr;
-}
-
-void block_replaced() {
-    pthread_t thread;
-    if (pthread_create(&thread, nullptr, rerun_startup_commands, nullptr) == 0)
-        pthread_detach(thread);
-    else
-        rerun_startup_commands(nullptr);
 }
 
 const char kOptions[] = "vd";
 InstanceLock instance_lock;
-// The words the engine threads share, handed to each of them.
+// The words the engine threads share and the platform they reach the outside
+// through, filled by main before the threads start and handed to each of them.
 EngineShared shared;
+EnginePlatform platform;
+const EngineThreadArgs thread_args{&shared, &platform};
+
+void block_replaced() {
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, rerun_startup_commands, &platform) == 0)
+        pthread_detach(thread);
+    else
+        rerun_startup_commands(&platform);
+}
 
 }  // namespace
 
@@ -125,6 +129,7 @@ int main(int argc, char **argv) {
     run_startup_commands();
     // After a driver restart the new block gets the same start-up settings.
     sampler_block_replaced = block_replaced;
+    platform = debug ? engine_platform_traced() : engine_platform_production();
     if (debug) install_debug_trace();
 
     // Before any thread exists: the threads inherit the blocked signals, and
@@ -140,7 +145,8 @@ int main(int argc, char **argv) {
 
     pthread_t threads[kThreadCount];
     for (int i = 0; i < kThreadCount; ++i) {
-        int rc = pthread_create(&threads[i], nullptr, kThreads[i].body, &shared);
+        int rc = pthread_create(&threads[i], nullptr, kThreads[i].body,
+                                const_cast<EngineThreadArgs *>(&thread_args));
         if (rc != 0) fail(rc, kThreads[i].create_failure);
     }
 

@@ -142,7 +142,7 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
 }
 
 void *get_data_thread(void *arg) {
-    EngineShared &engine = *static_cast<EngineShared *>(arg);
+    EngineShared &engine = *static_cast<const EngineThreadArgs *>(arg)->shared;
     // Named so that a test can watch this thread's polls from outside.
     pthread_setname_np(pthread_self(), "gestured-sample");
     TouchpadSharedBlock *block = sampler_attach();

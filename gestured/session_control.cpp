@@ -72,13 +72,13 @@ void trace_gesture(Gesture gesture, int32_t arg)
     fprintf(stderr, "gestured: gesture %s (%d), argument %d\n", name, code, arg);
 }
 
-void trace_run_command(const char *command)
+void trace_run_command(void *ctx, const char *command)
 {
     fprintf(stderr, "gestured:   command: %s\n", command ? command : "");
-    real_run_command(command);
+    real_run_command(ctx, command);
 }
 
-void trace_send_input(const char *operand, int button, InputKind kind)
+void trace_send_input(void *ctx, const char *operand, int button, InputKind kind)
 {
     const int k = static_cast<int>(kind);
     const char *what = kind >= InputKind::kKeyTap && kind <= InputKind::kButtonRelease ? kInputKindNames[k]
@@ -87,7 +87,7 @@ void trace_send_input(const char *operand, int button, InputKind kind)
         fprintf(stderr, "gestured:   %s %d\n", what, button);
     else
         fprintf(stderr, "gestured:   %s %s\n", what, operand ? operand : "");
-    real_send_input(operand, button, kind);
+    real_send_input(ctx, operand, button, kind);
 }
 
 }  // namespace
@@ -143,8 +143,14 @@ void end_with_x_server(Display *display)
 void install_debug_trace()
 {
     action_trace = trace_gesture;
-    engine_platform.run_command = trace_run_command;
-    engine_platform.send_input = trace_send_input;
+}
+
+EnginePlatform engine_platform_traced()
+{
+    EnginePlatform traced = engine_platform_production();
+    traced.run_command = trace_run_command;
+    traced.send_input = trace_send_input;
+    return traced;
 }
 
 void print_help()

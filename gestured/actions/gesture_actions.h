@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine_state.h"
+#include "platform.h"
 
 // State that only hotkey_event_thread touches.
 struct HotkeyState {
@@ -27,7 +28,7 @@ void hotkey_clear_latches(EngineShared &engine);
 void hotkey_clear_scroll_and_zoom(EngineShared &engine, int64_t now_ms);
 
 // One entry, everything but the queue wait and the read index.
-void carry_out_action(EngineShared &engine, Gesture code, int32_t arg);
+void carry_out_action(const EnginePlatform &platform, EngineShared &engine, Gesture code, int32_t arg);
 
 // Called by hotkey_event_thread with each entry before it is carried out,
 // when set (gestured --debug sets it before the threads start).
@@ -40,4 +41,4 @@ extern void (*hotkey_display_gone)();
 
 // The thread's loop body: waits for the next entry, carries it out and
 // counts it in the queue's entries_done.
-void carry_out_next_action(EngineShared &engine);
+void carry_out_next_action(const EnginePlatform &platform, EngineShared &engine);

@@ -11,7 +11,9 @@
 
 void *hotkey_event_thread(void *arg)
 {
-    EngineShared &engine = *static_cast<EngineShared *>(arg);
+    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
+    EngineShared &engine = *args.shared;
+    const EnginePlatform &platform = *args.platform;
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
         if (hotkey_display_gone)
@@ -26,9 +28,9 @@ void *hotkey_event_thread(void *arg)
     hotkey_clear_latches(engine);
     setlocale(LC_ALL, "");
     build_keysym_table(display);
-    hotkey_clear_scroll_and_zoom(engine, engine_platform.now_ms());
+    hotkey_clear_scroll_and_zoom(engine, platform.now());
 
     for (;;)
-        carry_out_next_action(engine);
+        carry_out_next_action(platform, engine);
     return nullptr;
 }

@@ -14,16 +14,18 @@
 #include "held_input.h"
 #include "x_input.h"
 
-EnginePlatform engine_platform = {
-    real_now_ms, real_sleep_ms, real_run_command, real_send_input, real_focus_title,
-};
+EnginePlatform engine_platform_production()
+{
+    return EnginePlatform{real_now_ms,     real_sleep_ms,    real_run_command,
+                          real_send_input, real_focus_title, nullptr};
+}
 
-int64_t real_now_ms()
+int64_t real_now_ms(void *)
 {
     return wall_clock_ms();
 }
 
-void real_sleep_ms(int ms)
+void real_sleep_ms(void *, int ms)
 {
     if (ms > 0)
         usleep(static_cast<useconds_t>(ms) * 1000);
@@ -32,7 +34,7 @@ void real_sleep_ms(int ms)
 // /bin/sh -c runs the line, waited for within the engine's bound (see
 // command_runner.h). Unlike system(), nothing process-wide changes while a
 // thread waits, so a signal to the engine is never lost meanwhile.
-void real_run_command(const char *command)
+void real_run_command(void *, const char *command)
 {
     if (!command)
         return;
@@ -59,7 +61,7 @@ void stop_synthetic_input()
         send_mutex.unlock();
 }
 
-void real_send_input(const char *operand, int button, InputKind kind)
+void real_send_input(void *, const char *operand, int button, InputKind kind)
 {
     std::lock_guard<std::timed_mutex> lock(send_mutex);
     if (input_stopped)
@@ -77,7 +79,7 @@ void real_send_input(const char *operand, int button, InputKind kind)
         held_button_up(button);
 }
 
-int real_focus_title(char *buf, int cap)
+int real_focus_title(void *, char *buf, int cap)
 {
     if (!buf || cap <= 0)
         return -1;

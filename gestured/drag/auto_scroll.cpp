@@ -17,31 +17,32 @@ bool may_run(EngineShared &engine)
 
 // One horizontal direction: the first repetition in the PDF viewer holds the
 // arrow key down; every other repetition clicks the wheel button.
-void horizontal_step(AutoScroll *a, const std::atomic<int32_t> &by_key, HeldKey key,
-                     const char *key_down, const char *wheel)
+void horizontal_step(const EnginePlatform &platform, AutoScroll *a, const std::atomic<int32_t> &by_key,
+                     HeldKey key, const char *key_down, const char *wheel)
 {
     if (by_key.load() == 1 && a->held == HeldKey::kNone) {
-        engine_platform.run_command(kXteKeyEscape);
-        engine_platform.run_command(key_down);
+        platform.run(kXteKeyEscape);
+        platform.run(key_down);
         a->held = key;
     } else {
-        engine_platform.run_command(wheel);
+        platform.run(wheel);
     }
 }
 
-void repeat_once(EngineShared &engine, AutoScroll *a)
+void repeat_once(const EnginePlatform &platform, EngineShared &engine, AutoScroll *a)
 {
     engine.scroll.autoscroll_running.store(1);
     if (engine.scroll.scroll_up_active.load())
-        engine_platform.run_command(kXteScrollUp);
+        platform.run(kXteScrollUp);
     else if (engine.scroll.scroll_down_active.load())
-        engine_platform.run_command(kXteScrollDown);
+        platform.run(kXteScrollDown);
     if (engine.scroll.scroll_left_active.load())
-        horizontal_step(a, engine.scroll.scroll_left_by_key, HeldKey::kLeft, kXteKeydownLeft, kXteScrollLeft);
+        horizontal_step(platform, a, engine.scroll.scroll_left_by_key, HeldKey::kLeft, kXteKeydownLeft,
+                        kXteScrollLeft);
     else if (engine.scroll.scroll_right_active.load())
-        horizontal_step(a, engine.scroll.scroll_right_by_key, HeldKey::kRight, kXteKeydownRight,
+        horizontal_step(platform, a, engine.scroll.scroll_right_by_key, HeldKey::kRight, kXteKeydownRight,
                         kXteScrollRight);
-    engine_platform.sleep_ms(kRepeatMs);
+    platform.sleep(kRepeatMs);
 }
 
 }  // namespace
@@ -53,16 +54,16 @@ void auto_scroll_start(EngineShared &engine, AutoScroll *a)
     a->held = HeldKey::kNone;
 }
 
-void auto_scroll_release_key(AutoScroll *a)
+void auto_scroll_release_key(const EnginePlatform &platform, AutoScroll *a)
 {
     if (a->held == HeldKey::kLeft)
-        engine_platform.run_command(kXteKeyupLeft);
+        platform.run(kXteKeyupLeft);
     else if (a->held == HeldKey::kRight)
-        engine_platform.run_command(kXteKeyupRight);
+        platform.run(kXteKeyupRight);
     a->held = HeldKey::kNone;
 }
 
-void auto_scroll_wait_for_actions(EngineShared &engine)
+void auto_scroll_wait_for_actions(const EnginePlatform &platform, EngineShared &engine)
 {
     // Entries enqueued up to now include the scroll steps of the flick that
     // posted this wake-up; the last of them decides scroll_active. A finger
@@ -72,24 +73,24 @@ void auto_scroll_wait_for_actions(EngineShared &engine)
     int waited = 0;
     while (static_cast<int32_t>(engine.queue.entries_done.load() - target) < 0 &&
            engine.scroll.scroll_finger_count.load() == 0 && waited < kActionWaitMs) {
-        engine_platform.sleep_ms(kActionPollMs);
+        platform.sleep(kActionPollMs);
         waited += kActionPollMs;
     }
 }
 
-int auto_scroll_wake(EngineShared &engine, AutoScroll *a)
+int auto_scroll_wake(const EnginePlatform &platform, EngineShared &engine, AutoScroll *a)
 {
-    auto_scroll_wait_for_actions(engine);
+    auto_scroll_wait_for_actions(platform, engine);
     if (!may_run(engine)) {
         engine.scroll.scroll_active.store(0);
         return 0;
     }
     int repetitions = 0;
     do {
-        repeat_once(engine, a);
+        repeat_once(platform, engine, a);
         ++repetitions;
     } while (may_run(engine));
     engine.scroll.clear_scroll_directions();
-    auto_scroll_release_key(a);
+    auto_scroll_release_key(platform, a);
     return repetitions;
 }

@@ -2,7 +2,7 @@
 // the last scroll step, one repetition every 25 ms, until a finger touches
 // the pad, the recogniser cancels the scroll or AutoScrollCheckBox goes off.
 // auto_scroll_thread wakes once per post of auto_scroll_sem and runs
-// auto_scroll_wake; the commands and the sleep come through engine_platform,
+// auto_scroll_wake; the commands and the sleep come through the EnginePlatform,
 // the shared words through the EngineShared it is given, so tests run it
 // without a shell or X.
 #pragma once
@@ -10,6 +10,7 @@
 // The commands it runs (the wheel clicks and the PDF viewer's arrow keys).
 #include "action_commands.h"
 #include "engine_state.h"
+#include "platform.h"
 
 // The arrow key that an auto-scroll in the PDF viewer holds down.
 enum class HeldKey { kNone, kLeft, kRight };
@@ -27,11 +28,11 @@ void auto_scroll_start(EngineShared &engine, AutoScroll *a);
 // (clearing scroll_active) when the run condition does not hold, otherwise
 // repeats until it fails and then ends the auto-scroll. Returns the number
 // of repetitions (0 when refused).
-int auto_scroll_wake(EngineShared &engine, AutoScroll *a);
+int auto_scroll_wake(const EnginePlatform &platform, EngineShared &engine, AutoScroll *a);
 
 // Sleeps in short steps until the queue's entries_done has caught up with the
 // entries queued when it was called, a finger touches the pad, or 5 s pass.
-void auto_scroll_wait_for_actions(EngineShared &engine);
+void auto_scroll_wait_for_actions(const EnginePlatform &platform, EngineShared &engine);
 
 // Releases a held arrow key (the end step; also used when the engine ends).
-void auto_scroll_release_key(AutoScroll *a);
+void auto_scroll_release_key(const EnginePlatform &platform, AutoScroll *a);

@@ -39,19 +39,19 @@ void clear(std::atomic<TapState> &w) { w.store(TapState::kIdle); }
 // end of the re-touch wait: otherwise a drag ended by a quick second tap, or
 // one whose release style was changed meanwhile, would leave
 // drag_timeout_off at 1 and every later plain tap would be swallowed.
-void give_back_driver_timeout(EngineShared &engine)
+void give_back_driver_timeout(const EnginePlatform &platform, EngineShared &engine)
 {
     if (engine.drag.drag_timeout_off.load() != 1)
         return;
     engine.drag.drag_timeout_off.store(0);
-    engine_platform.run_command(kDragTimeoutOnCommand);
+    platform.run(kDragTimeoutOnCommand);
 }
 
 // A second tap, quick or late: the taps and any drag are forgotten.
-void reset_taps_and_drag(EngineShared &engine)
+void reset_taps_and_drag(const EnginePlatform &platform, EngineShared &engine)
 {
-    give_back_driver_timeout(engine);
-    engine_platform.run_command(kDragHoldOffCommand);
+    give_back_driver_timeout(platform, engine);
+    platform.run(kDragHoldOffCommand);
     clear(engine.drag.tap_state);
     clear(engine.drag.retouch_seen);
     clear(engine.drag.tap_pending);
@@ -61,9 +61,16 @@ void reset_taps_and_drag(EngineShared &engine)
     clear(engine.drag.drag_lift_event);
 }
 
+// The drag whose start time is taken, and the clock it is read from.
+struct DragStart {
+    DragLock *drag;
+    const EnginePlatform *platform;
+};
+
 void take_drag_start(void *ctx)
 {
-    static_cast<DragLock *>(ctx)->drag_start_ms = engine_platform.now_ms();
+    const DragStart *start = static_cast<const DragStart *>(ctx);
+    start->drag->drag_start_ms = start->platform->now();
 }
 
 // A lift the recogniser could not report as the drag's own because the drag
@@ -80,18 +87,19 @@ void report_early_lift(EngineShared &engine, const DragView &v)
     sem_post(&ctrl_drag_sem);
 }
 
-void begin_drag(EngineShared &engine, DragLock *d, const DragView &v)
+void begin_drag(const EnginePlatform &platform, EngineShared &engine, DragLock *d, const DragView &v)
 {
     // The drag is in force before the driver commands run: a finger that
     // lifts while they run (a slow vorellctl) is then the drag's lift, seen
     // by the recogniser, and ends it at the next wake-up.
     engine.drag.drag_active.store(1);
+    DragStart start{d, &platform};
     if (v.DragCheckBox == 1) {
         // The start time is taken once the press is written, before it is
         // posted to the action thread.
-        engine.queue.enqueue_with(Gesture::kDragPress, 0, take_drag_start, d);
+        engine.queue.enqueue_with(Gesture::kDragPress, 0, take_drag_start, &start);
     } else {
-        take_drag_start(d);
+        take_drag_start(&start);
     }
     engine.drag.tap_state.store(TapState::kHandedOver);
     clear(engine.drag.tap_pending);
@@ -105,18 +113,18 @@ void begin_drag(EngineShared &engine, DragLock *d, const DragView &v)
         report_early_lift(engine, v);
     if (v.DragCheckBox == 1) {
         if (v.TapReleaseRadioButton == 1) {
-            engine_platform.run_command(kDragTimeoutOffCommand);
+            platform.run(kDragTimeoutOffCommand);
             engine.drag.drag_timeout_off.store(1);
         }
-        engine_platform.run_command(kDragHoldOnCommand);
+        platform.run(kDragHoldOnCommand);
     }
 }
 
-void end_drag_by_tap_again(EngineShared &engine)
+void end_drag_by_tap_again(const EnginePlatform &platform, EngineShared &engine)
 {
-    give_back_driver_timeout(engine);
+    give_back_driver_timeout(platform, engine);
     engine.queue.enqueue(Gesture::kDragRelease, 0);
-    engine_platform.run_command(kDragHoldOffCommand);
+    platform.run(kDragHoldOffCommand);
     clear(engine.drag.drag_active);
     clear(engine.drag.tap_pending);
     clear(engine.drag.tap_state);
@@ -124,12 +132,12 @@ void end_drag_by_tap_again(EngineShared &engine)
     clear(engine.drag.retouch_seen);
 }
 
-void end_drag_by_lift(EngineShared &engine, const DragView &v)
+void end_drag_by_lift(const EnginePlatform &platform, EngineShared &engine, const DragView &v)
 {
-    give_back_driver_timeout(engine);
+    give_back_driver_timeout(platform, engine);
     if (v.DragCheckBox == 1)
         engine.queue.enqueue(Gesture::kDragRelease, 0);
-    engine_platform.run_command(kDragHoldOffCommand);
+    platform.run(kDragHoldOffCommand);
     clear(engine.drag.drag_active);
     clear(engine.drag.tap_state);
     clear(engine.drag.retouch_seen);
@@ -138,12 +146,12 @@ void end_drag_by_lift(EngineShared &engine, const DragView &v)
     clear(engine.drag.drag_lift_event);
 }
 
-void release_after_retouch_wait(EngineShared &engine)
+void release_after_retouch_wait(const EnginePlatform &platform, EngineShared &engine)
 {
     engine.drag.drag_timeout_off.store(0);
-    engine_platform.run_command(kDragTimeoutOnCommand);
+    platform.run(kDragTimeoutOnCommand);
     engine.queue.enqueue(Gesture::kDragRelease, 0);
-    engine_platform.run_command(kDragHoldOffCommand);
+    platform.run(kDragHoldOffCommand);
     clear(engine.drag.drag_active);
     clear(engine.drag.tap_pending);
     clear(engine.drag.tap_state);
@@ -155,12 +163,12 @@ void release_after_retouch_wait(EngineShared &engine)
 
 // Gives a touch near the tap up to 200 ms to arrive before the tap is
 // resolved.
-void settle(EngineShared &engine)
+void settle(const EnginePlatform &platform, EngineShared &engine)
 {
-    const int64_t start = engine_platform.now_ms();
-    while (engine_platform.now_ms() - start < kSettleMs && engine.drag.retouch_near_tap.load() != 1 &&
+    const int64_t start = platform.now();
+    while (platform.now() - start < kSettleMs && engine.drag.retouch_near_tap.load() != 1 &&
            engine.drag.tap_state.load() != TapState::kRetouched)
-        engine_platform.sleep_ms(kSettlePollMs);
+        platform.sleep(kSettlePollMs);
 }
 
 DragView read_view(EngineShared &engine, const DragLock *d)
@@ -209,16 +217,16 @@ void drag_lock_start(EngineShared &engine, DragLock *d)
     engine.drag.drag_timeout_off.store(0);
 }
 
-RetouchOutcome drag_wait_for_retouch(EngineShared &engine)
+RetouchOutcome drag_wait_for_retouch(const EnginePlatform &platform, EngineShared &engine)
 {
-    const int64_t start = engine_platform.now_ms();
+    const int64_t start = platform.now();
     for (;;) {
-        const double e = static_cast<double>(engine_platform.now_ms() - start);
+        const double e = static_cast<double>(platform.now() - start);
         if (!(e < 1000.0 * engine.settings.DragSlider.load()) || engine.drag.drag_finger_count.load() == 1)
             break;
         if (engine.drag.tap_state.load() == TapState::kRetouched)
             return RetouchOutcome::kTapped;
-        engine_platform.sleep_ms(kRetouchPollMs);
+        platform.sleep(kRetouchPollMs);
     }
     if (engine.drag.tap_state.load() == TapState::kRetouched)
         return RetouchOutcome::kTapped;
@@ -227,37 +235,37 @@ RetouchOutcome drag_wait_for_retouch(EngineShared &engine)
     return RetouchOutcome::kTimedOut;
 }
 
-DragRule drag_lock_wake(EngineShared &engine, DragLock *d)
+DragRule drag_lock_wake(const EnginePlatform &platform, EngineShared &engine, DragLock *d)
 {
     if (engine.drag.drag_active.load() == 0)
-        settle(engine);
+        settle(platform, engine);
     if (engine.drag.drag_active.load() == 1) {
-        const int64_t ms = engine_platform.now_ms() - d->drag_start_ms;
+        const int64_t ms = platform.now() - d->drag_start_ms;
         d->drag_elapsed_ms = ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
     }
     const DragView v = read_view(engine, d);
     const DragRule rule = choose_drag_rule(v);
     switch (rule) {
     case DragRule::kBegin:
-        begin_drag(engine, d, v);
+        begin_drag(platform, engine, d, v);
         break;
     case DragRule::kTapAgainEnds:
-        end_drag_by_tap_again(engine);
+        end_drag_by_tap_again(platform, engine);
         break;
     case DragRule::kLiftWait:
-        if (drag_wait_for_retouch(engine) != RetouchOutcome::kFingerBack)
-            release_after_retouch_wait(engine);
+        if (drag_wait_for_retouch(platform, engine) != RetouchOutcome::kFingerBack)
+            release_after_retouch_wait(platform, engine);
         break;
     case DragRule::kLiftEnds:
-        end_drag_by_lift(engine, v);
+        end_drag_by_lift(platform, engine, v);
         break;
     case DragRule::kQuickSecondTap:
-        give_back_driver_timeout(engine);
+        give_back_driver_timeout(platform, engine);
         if (v.DragCheckBox != 1)
             engine.queue.enqueue(Gesture::kDragPress, 0);
         engine.queue.enqueue(Gesture::kDragRelease, 0);
         engine.queue.enqueue(Gesture::kTapClick, 0);
-        reset_taps_and_drag(engine);
+        reset_taps_and_drag(platform, engine);
         break;
     case DragRule::kPlainTap:
         if (v.drag_active == 0) {
@@ -269,7 +277,7 @@ DragRule drag_lock_wake(EngineShared &engine, DragLock *d)
         }
         break;
     case DragRule::kLateSecondTap:
-        reset_taps_and_drag(engine);
+        reset_taps_and_drag(platform, engine);
         break;
     case DragRule::kNone:
         break;

@@ -1,7 +1,7 @@
 // Drag lock: what a one-finger tap becomes (a click, the start of a
 // tap-and-drag, or the end of one). drag_event_thread wakes once per post of
 // ctrl_drag_sem and runs drag_lock_wake; everything it needs from outside
-// comes through engine_platform (clock, sleep, shell) and the EngineShared it
+// comes through the EnginePlatform (clock, sleep, shell) and the EngineShared it
 // is given (the action queue, the shared flags and the settings snapshot), so
 // tests drive a wake-up with a fake clock and scripted flags.
 #pragma once
@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "engine_state.h"
+#include "platform.h"
 
 // The rules, tried in this order; the first whose conditions all hold wins.
 enum class DragRule {
@@ -67,11 +68,11 @@ void drag_lock_start(EngineShared &engine, DragLock *d);
 
 // One wake-up (after a post of ctrl_drag_sem): the settling wait, the elapsed
 // time, then the first rule that applies with its effects. Returns the rule.
-DragRule drag_lock_wake(EngineShared &engine, DragLock *d);
+DragRule drag_lock_wake(const EnginePlatform &platform, EngineShared &engine, DragLock *d);
 
 // The re-touch wait after a lift in a tap-release drag on its own (called by
 // drag_lock_wake).
-RetouchOutcome drag_wait_for_retouch(EngineShared &engine);
+RetouchOutcome drag_wait_for_retouch(const EnginePlatform &platform, EngineShared &engine);
 
 // The four commands to the parameter client.
 extern const char kDragHoldOnCommand[];

@@ -6,12 +6,14 @@
 
 void *drag_event_thread(void *arg)
 {
-    EngineShared &engine = *static_cast<EngineShared *>(arg);
+    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
+    EngineShared &engine = *args.shared;
+    const EnginePlatform &platform = *args.platform;
     DragLock drag;
     drag_lock_start(engine, &drag);
     for (;;) {
         engine_sem_wait(&ctrl_drag_sem);
-        drag_lock_wake(engine, &drag);
+        drag_lock_wake(platform, engine, &drag);
     }
     return nullptr;
 }
@@ -21,12 +23,14 @@ void *drag_event_thread(void *arg)
 // the middle of an auto-scroll.
 void *auto_scroll_thread(void *arg)
 {
-    EngineShared &engine = *static_cast<EngineShared *>(arg);
+    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
+    EngineShared &engine = *args.shared;
+    const EnginePlatform &platform = *args.platform;
     AutoScroll scroll;
     auto_scroll_start(engine, &scroll);
     for (;;) {
         engine_sem_wait(&auto_scroll_sem);
-        auto_scroll_wake(engine, &scroll);
+        auto_scroll_wake(platform, engine, &scroll);
     }
     return nullptr;
 }

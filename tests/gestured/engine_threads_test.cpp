@@ -14,8 +14,10 @@
 
 namespace {
 
-// The engine state this test's engine runs on.
+// The engine state this test's engine runs on; the sampler and recogniser
+// need no platform.
 EngineShared engine;
+EngineThreadArgs thread_args{&engine, nullptr};
 
 constexpr int kMaxSeen = 512;
 std::atomic<Gesture> seen_codes[kMaxSeen];
@@ -96,7 +98,7 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue) {
                                  count_drag_events};
     for (auto body : bodies) {
         pthread_t th;
-        ASSERT_EQ(pthread_create(&th, nullptr, body, &engine), 0);
+        ASSERT_EQ(pthread_create(&th, nullptr, body, &thread_args), 0);
         pthread_detach(th);
     }
 

@@ -14,11 +14,11 @@ int64_t recorder_now_ms = 0;
 
 namespace {
 
-int64_t fake_now() { return recorder_now_ms; }
-void fake_sleep(int ms) { recorder_now_ms += ms; }
-void record_command(const char *command) { recorded.push_back(std::string("run ") + command); }
+int64_t fake_now(void *) { return recorder_now_ms; }
+void fake_sleep(void *, int ms) { recorder_now_ms += ms; }
+void record_command(void *, const char *command) { recorded.push_back(std::string("run ") + command); }
 
-void record_input(const char *operand, int button, InputKind kind)
+void record_input(void *, const char *operand, int button, InputKind kind)
 {
     const std::string op = operand ? operand : "";
     const std::string b = std::to_string(button);
@@ -34,7 +34,7 @@ void record_input(const char *operand, int button, InputKind kind)
     }
 }
 
-int fake_title(char *buf, int cap)
+int fake_title(void *, char *buf, int cap)
 {
     if (!recorder_has_title)
         return -1;
@@ -48,15 +48,13 @@ int fake_title(char *buf, int cap)
 
 }  // namespace
 
+const EnginePlatform recorder_platform = {fake_now,     fake_sleep, record_command,
+                                          record_input, fake_title, nullptr};
+
 EngineShared engine;
 
 void use_recorder()
 {
-    engine_platform.now_ms = fake_now;
-    engine_platform.sleep_ms = fake_sleep;
-    engine_platform.run_command = record_command;
-    engine_platform.send_input = record_input;
-    engine_platform.focus_title = fake_title;
     recorded.clear();
     recorder_has_title = false;
     recorder_title.clear();

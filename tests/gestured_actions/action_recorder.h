@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine_state.h"
+#include "platform.h"
 
 // Everything sent, one line per event or command:
 //   "key+ NAME", "key- NAME", "tap NAME", "text T",
@@ -22,6 +23,8 @@ extern int64_t recorder_now_ms;
 // The engine state the recorded actions run on, owned by the recorder.
 extern EngineShared engine;
 
-// Puts the recorder into engine_platform and clears the log, the title, the
-// clock and the engine's shared state.
+// The recorder as the engine's platform.
+extern const EnginePlatform recorder_platform;
+
+// Clears the log, the title, the clock and the engine's shared state.
 void use_recorder();

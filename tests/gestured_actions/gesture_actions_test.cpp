@@ -149,7 +149,7 @@ protected:
     {
         recorder_has_title = title != nullptr;
         recorder_title = title ? title : "";
-        carry_out_action(engine, code, arg);
+        carry_out_action(recorder_platform, engine, code, arg);
     }
     // A raw queue value, known or not.
     void entry(int32_t code, int32_t arg = 0, const char *title = nullptr)

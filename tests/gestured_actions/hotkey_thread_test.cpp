@@ -6,13 +6,16 @@
 #include <stdlib.h>
 
 #include "engine_state.h"
+#include "platform.h"
 #include "support.h"
 #include "x_watch.h"
 
 namespace {
 
-// The engine state this test's engine runs on.
+// The engine state and the production platform this test's engine runs on.
 EngineShared engine;
+const EnginePlatform platform = engine_platform_production();
+EngineThreadArgs thread_args{&engine, &platform};
 
 using Events = std::vector<std::string>;
 
@@ -27,7 +30,7 @@ protected:
         engine.reset();
         ASSERT_EQ(sem_init(&ctrl_data_sem, 0, 0), 0);
         pthread_t thread;
-        ASSERT_EQ(pthread_create(&thread, nullptr, hotkey_event_thread, &engine), 0);
+        ASSERT_EQ(pthread_create(&thread, nullptr, hotkey_event_thread, &thread_args), 0);
         pthread_detach(thread);
     }
 

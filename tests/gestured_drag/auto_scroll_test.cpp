@@ -45,7 +45,7 @@ TEST_F(AutoScrollTest, RefusedStartOnlyClearsScrollActive)
 {
     engine.settings.AutoScrollCheckBox = 0;
     engine.scroll.scroll_down_active = 1;
-    EXPECT_EQ(auto_scroll_wake(engine, &scroll), 0);
+    EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), 0);
     EXPECT_EQ(engine.scroll.scroll_active, 0);
     EXPECT_TRUE(fake.log().empty());
     EXPECT_EQ(fake.now(), 0);
@@ -54,7 +54,7 @@ TEST_F(AutoScrollTest, RefusedStartOnlyClearsScrollActive)
     engine.settings.AutoScrollCheckBox = 1;
     engine.scroll.scroll_active = 1;
     engine.scroll.scroll_finger_count = 2;  // fingers still on the pad
-    EXPECT_EQ(auto_scroll_wake(engine, &scroll), 0);
+    EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), 0);
     EXPECT_EQ(engine.scroll.scroll_active, 0);
 }
 
@@ -62,7 +62,7 @@ TEST_F(AutoScrollTest, FlickUpClicksWheelUpEvery25msUntilAFingerTouches)
 {
     engine.scroll.scroll_up_active = 1;
     fake.at(110, finger_touches);
-    EXPECT_EQ(auto_scroll_wake(engine, &scroll), 5);  // at 0, 25, 50, 75, 100
+    EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), 5);  // at 0, 25, 50, 75, 100
     EXPECT_EQ(fake.log(), Log(5, kClick4));
     EXPECT_EQ(fake.now(), 125);
     EXPECT_TRUE(no_direction_left());
@@ -72,7 +72,7 @@ TEST_F(AutoScrollTest, AtLeastOneRepetitionRunsAndRunningStaysSetWhenSwitchedOff
 {
     engine.scroll.scroll_down_active = 1;
     fake.after_sleeps(1, [] { engine.settings.AutoScrollCheckBox = 0; });
-    EXPECT_EQ(auto_scroll_wake(engine, &scroll), 1);
+    EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), 1);
     EXPECT_EQ(fake.log(), Log{kClick5});
     EXPECT_EQ(engine.scroll.autoscroll_running, 1) << "only the recogniser clears it, at the next touch";
     EXPECT_TRUE(no_direction_left());
@@ -83,7 +83,7 @@ TEST_F(AutoScrollTest, DiagonalFlickScrollsBothWaysEachRepetition)
     engine.scroll.scroll_down_active = 1;
     engine.scroll.scroll_right_active = 1;
     fake.after_sleeps(2, finger_touches);
-    EXPECT_EQ(auto_scroll_wake(engine, &scroll), 2);
+    EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), 2);
     EXPECT_EQ(fake.log(), (Log{kClick5, kClick7, kClick5, kClick7}));
 }
 
@@ -92,7 +92,7 @@ TEST_F(AutoScrollTest, PdfViewerHoldsTheArrowKeyForTheWholeRun)
     engine.scroll.scroll_left_active = 1;
     engine.scroll.scroll_left_by_key = 1;
     fake.after_sleeps(3, finger_touches);
-    EXPECT_EQ(auto_scroll_wake(engine, &scroll), 3);
+    EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), 3);
     EXPECT_EQ(fake.log(), (Log{"/usr/local/bin/xte  'key Escape'",
                                "/usr/local/bin/xte  'keydown Left'", kClick6, kClick6,
                                "/usr/local/bin/xte  'keyup Left'"}));
@@ -105,7 +105,7 @@ TEST_F(AutoScrollTest, PdfViewerHoldsTheArrowKeyForTheWholeRun)
     engine.scroll.scroll_right_active = 1;
     engine.scroll.scroll_right_by_key = 1;
     fake.after_sleeps(4, finger_touches);
-    EXPECT_EQ(auto_scroll_wake(engine, &scroll), 1);
+    EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), 1);
     Log log = fake.log();
     ASSERT_EQ(log.size(), 8u);
     EXPECT_EQ(log[5], "/usr/local/bin/xte  'key Escape'");
@@ -118,7 +118,7 @@ TEST_F(AutoScrollTest, WithoutDirectionFlagsItRepeatsSilently)
     // A scroll step in a window that takes no clicks leaves no direction:
     // the run still lasts until the touch, sending nothing.
     fake.at(60, finger_touches);
-    EXPECT_EQ(auto_scroll_wake(engine, &scroll), 3);
+    EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), 3);
     EXPECT_TRUE(fake.log().empty());
 }
 
@@ -146,7 +146,7 @@ TEST_F(AutoScrollTest, WaitsForQueuedScrollStepsBeforeDeciding)
             engine.scroll.scroll_active = left;
         });
         fake.after_sleeps(7, finger_touches);
-        EXPECT_EQ(auto_scroll_wake(engine, &scroll), c.repetitions)
+        EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), c.repetitions)
             << "steps leave " << c.left_by_steps << ", touch first " << c.touch_first;
     }
 }

@@ -57,13 +57,13 @@ protected:
     {
         tap_lifted();
         fake.at(50, touch_near_tap);
-        ASSERT_EQ(drag_lock_wake(engine, &drag), DragRule::kBegin);
+        ASSERT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kBegin);
         engine.drag.drag_finger_count = 1;
     }
     void advance_to(long ms)
     {
         while (fake.now() < ms)
-            engine_platform.sleep_ms(1);
+            fake_platform.sleep(1);
     }
 };
 
@@ -71,7 +71,7 @@ TEST_F(DragLockTest, SingleTapBecomesOneClickAfterTheSettlingWait)
 {
     settings(Style::kLift);
     tap_lifted();
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kPlainTap);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kPlainTap);
     EXPECT_EQ(fake.now(), 200);
     EXPECT_EQ(fake.log(), (Log{"queue TAP_CLICK"}));
     EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
@@ -101,7 +101,7 @@ TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1"}));
     advance_to(600);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kLiftEnds);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(fake.now(), 600) << "no settling wait while dragging";
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
@@ -125,14 +125,14 @@ TEST_F(DragLockTest, ATouchAlreadyGoneWhenTheDragBeginsStillEndsItWithItsLift)
             touch_near_tap();
             engine.drag.drag_finger_count = 0;
         });
-        ASSERT_EQ(drag_lock_wake(engine, &drag), DragRule::kBegin);
+        ASSERT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kBegin);
         if (style == Style::kTapAgain) {
             EXPECT_NE(sem_trywait(&ctrl_drag_sem), 0) << "no wake-up for a tap-again drag";
             EXPECT_EQ(engine.drag.drag_active, 1);
             continue;
         }
         ASSERT_EQ(sem_trywait(&ctrl_drag_sem), 0) << "the lift is posted";
-        EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kLiftEnds);
+        EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
         EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                    "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
         EXPECT_EQ(engine.drag.drag_active, 0);
@@ -146,7 +146,7 @@ TEST_F(DragLockTest, TapReleaseDragSurvivesFingerComingBackWithinTheWait)
     advance_to(600);
     drag_finger_lifted();
     fake.at(600 + 1200, [] { engine.drag.drag_finger_count = 1; });
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kLiftWait);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_GE(fake.now(), 1800);
     EXPECT_LT(fake.now(), 1820);
     EXPECT_EQ(fake.log().size(), 3u) << "nothing sent after the start";
@@ -160,7 +160,7 @@ TEST_F(DragLockTest, TapReleaseDragEndsWhenTheWaitRunsOut)
     begin_drag();
     advance_to(600);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kLiftWait);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_GE(fake.now(), 2100);
     EXPECT_LE(fake.now(), 2110);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
@@ -178,7 +178,7 @@ TEST_F(DragLockTest, TapDuringTheReTouchWaitReleasesAtOnce)
     advance_to(600);
     drag_finger_lifted();
     fake.at(900, [] { engine.drag.tap_state = TapState::kRetouched; });
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kLiftWait);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_LT(fake.now(), 920);
     EXPECT_EQ(fake.log().back(), "vorellctl DragHoldButton=0");
     EXPECT_EQ(engine.drag.drag_active, 0);
@@ -191,7 +191,7 @@ TEST_F(DragLockTest, TapReleaseLiftWithin250msLeavesTheDragInForce)
     begin_drag();
     advance_to(250);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kNone);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kNone);
     EXPECT_EQ(fake.log().size(), 3u);
     EXPECT_EQ(engine.drag.drag_active, 1);
 }
@@ -203,7 +203,7 @@ TEST_F(DragLockTest, TapAgainStyleEndsTheDragWithAFurtherTap)
     advance_to(900);
     engine.drag.tap_state = TapState::kRetouched;
     engine.drag.drag_tap_again = 1;
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kTapAgainEnds);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kTapAgainEnds);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
     EXPECT_EQ(engine.drag.drag_active, 0);
@@ -222,7 +222,7 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
         advance_to(200);
         engine.drag.tap_state = TapState::kRetouched;
         engine.drag.drag_tap_again = 1;
-        EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kQuickSecondTap);
+        EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kQuickSecondTap);
         Log log = fake.log();
         Log expected = drag_check
                            ? Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
@@ -244,7 +244,7 @@ TEST_F(DragLockTest, WithoutDragCheckBoxTheDragIsSilentUntilItEnds)
     EXPECT_EQ(engine.drag.drag_active, 1);
     advance_to(700);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kLiftEnds);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(fake.log(), (Log{"vorellctl DragHoldButton=0"}));
 }
 
@@ -256,7 +256,7 @@ TEST_F(DragLockTest, SecondTapBeforeAnyDragIsForgottenNotClicked)
     settings(Style::kLift);
     engine.drag.tap_state = TapState::kRetouched;
     engine.drag.tap_request = 1;
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kLateSecondTap);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLateSecondTap);
     EXPECT_EQ(fake.now(), 0) << "engine.drag.tap_state 2 ends the settling wait at once";
     EXPECT_EQ(fake.log(), (Log{"vorellctl DragHoldButton=0"}));
     EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
@@ -272,7 +272,7 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     begin_drag();
     advance_to(150);
     engine.drag.tap_state = TapState::kRetouched;
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kQuickSecondTap);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kQuickSecondTap);
     EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
@@ -287,7 +287,7 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     settings(Style::kLift);
     advance_to(800);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kLiftEnds);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                 "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
@@ -295,7 +295,7 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
 
     // And the next plain tap is clicked.
     tap_lifted();
-    EXPECT_EQ(drag_lock_wake(engine, &drag), DragRule::kPlainTap);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kPlainTap);
     EXPECT_EQ(fake.log().back(), "queue TAP_CLICK");
 }
 

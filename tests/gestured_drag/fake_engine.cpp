@@ -46,27 +46,28 @@ void run_due()
     }
 }
 
-int64_t fake_now() { return 1'700'000'000'000LL + fake_ms; }
+int64_t fake_now(void *) { return 1'700'000'000'000LL + fake_ms; }
 
-void fake_sleep(int ms)
+void fake_sleep(void *, int ms)
 {
     fake_ms += ms;
     ++sleep_count;
     run_due();
 }
 
-void fake_run(const char *command)
+void fake_run(void *, const char *command)
 {
     drain_queue();
     entries.push_back(command);
 }
 
-void no_input(const char *, int, InputKind) {}
-int no_title(char *, int) { return -1; }
+void no_input(void *, const char *, int, InputKind) {}
+int no_title(void *, char *, int) { return -1; }
 
 }  // namespace
 
 EngineShared engine;
+const EnginePlatform fake_platform = {fake_now, fake_sleep, fake_run, no_input, no_title, nullptr};
 
 std::string code_name(Gesture code)
 {
@@ -80,8 +81,6 @@ std::string code_name(Gesture code)
 
 FakeEngine::FakeEngine()
 {
-    saved_ = engine_platform;
-    engine_platform = EnginePlatform{fake_now, fake_sleep, fake_run, no_input, no_title};
     fake_ms = 0;
     sleep_count = 0;
     entries.clear();
@@ -94,7 +93,6 @@ FakeEngine::FakeEngine()
 
 FakeEngine::~FakeEngine()
 {
-    engine_platform = saved_;
     sem_destroy(&ctrl_data_sem);
     sem_destroy(&ctrl_drag_sem);
     sem_destroy(&auto_scroll_sem);

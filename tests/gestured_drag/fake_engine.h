@@ -14,10 +14,11 @@
 
 // The engine state the drag and auto-scroll tests run on.
 extern EngineShared engine;
+// The fake clock, sleep and command log as the engine's platform.
+extern const EnginePlatform fake_platform;
 
 struct FakeEngine {
-    // Puts the fakes into engine_platform, resets the engine state and
-    // (re)creates the semaphores.
+    // Resets the fakes and the engine state and (re)creates the semaphores.
     FakeEngine();
     ~FakeEngine();
 
@@ -34,9 +35,6 @@ struct FakeEngine {
     std::vector<std::string> log();
     long now() const;
     int sleeps() const;
-
-private:
-    EnginePlatform saved_;  // restored when this fake ends
 };
 
 // Name of an action code as the log writes it ("DRAG_PRESS" ...).

@@ -54,9 +54,9 @@ void samples_up_to(int64_t t)
     }
 }
 
-int64_t fake_now() { return world->now; }
+int64_t fake_now(void *) { return world->now; }
 
-void fake_sleep(int ms)
+void fake_sleep(void *, int ms)
 {
     world->now += ms;
     samples_up_to(world->now);
@@ -67,16 +67,16 @@ void fake_sleep(int ms)
     }
 }
 
-void slow_run(const char *command)
+void slow_run(void *, const char *command)
 {
     world->commands.push_back(command);
     if (strstr(command, "xte"))
-        fake_sleep(kXteMs);
+        fake_sleep(nullptr, kXteMs);
 }
 
-void no_input(const char *, int, InputKind) {}
+void no_input(void *, const char *, int, InputKind) {}
 
-int pdf_title(char *buf, int cap)
+int pdf_title(void *, char *buf, int cap)
 {
     return snprintf(buf, static_cast<size_t>(cap), "%s", "manual.pdf - Adobe Reader");
 }
@@ -104,8 +104,7 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
 {
     World w;
     world = &w;
-    const EnginePlatform saved = engine_platform;
-    engine_platform = EnginePlatform{fake_now, fake_sleep, slow_run, no_input, pdf_title};
+    const EnginePlatform platform{fake_now, fake_sleep, slow_run, no_input, pdf_title, nullptr};
     for (sem_t *s : {&ctrl_data_sem, &ctrl_drag_sem, &auto_scroll_sem})
         ASSERT_EQ(sem_init(s, 0, 0), 0);
     engine.reset();
@@ -127,7 +126,7 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     // is inside an entry the samples keep arriving through the slow runner.
     while (w.next < w.samples.size() || engine.queue.unread() > 0) {
         if (engine.queue.unread() > 0) {
-            carry_out_next_action(engine);
+            carry_out_next_action(platform, engine);
         } else {
             w.now = std::max(w.now, w.samples[w.next].at);
             samples_up_to(w.now);
@@ -144,14 +143,13 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     w.touch_after_sleeps = w.sleeps + 4 * 3;
     engine.scroll.scroll_finger_count = 0;
     AutoScroll scroll{};
-    EXPECT_GT(auto_scroll_wake(engine, &scroll), 1);
+    EXPECT_GT(auto_scroll_wake(platform, engine, &scroll), 1);
     ASSERT_GE(w.commands.size(), 4u);
     EXPECT_EQ(w.commands[0], kXteKeyEscape);
     EXPECT_EQ(w.commands[1], kXteKeydownLeft);
     EXPECT_EQ(w.commands.back(), kXteKeyupLeft);
     EXPECT_EQ(count(w.commands, kXteScrollLeft), static_cast<int>(w.commands.size()) - 3);
 
-    engine_platform = saved;
     world = nullptr;
 }
 

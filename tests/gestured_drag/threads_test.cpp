@@ -20,7 +20,7 @@ namespace {
 std::mutex commands_mutex;
 std::vector<std::string> commands;
 
-void record_command(const char *command)
+void record_command(void *, const char *command)
 {
     std::lock_guard<std::mutex> lock(commands_mutex);
     commands.push_back(command);
@@ -38,7 +38,7 @@ bool eventually(F condition, int timeout_ms = 5000)
     for (int waited = 0; waited < timeout_ms; waited += 2) {
         if (condition())
             return true;
-        real_sleep_ms(2);
+        real_sleep_ms(nullptr, 2);
     }
     return condition();
 }
@@ -62,8 +62,10 @@ bool take_entry(ActionEntry *out, int timeout_ms)
 
 TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
 {
-    const EnginePlatform saved = engine_platform;
-    engine_platform.run_command = record_command;
+    // The real clock and sleep, the commands recorded.
+    EnginePlatform platform = engine_platform_production();
+    platform.run_command = record_command;
+    const EngineThreadArgs args{&engine, &platform};
     engine.reset();
     sem_init(&ctrl_data_sem, 0, 0);
     sem_init(&ctrl_drag_sem, 0, 0);
@@ -74,8 +76,8 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
 
     engine.scroll.scroll_finger_count = 7;  // auto_scroll_thread sets it to 0 when it starts
     pthread_t drag, scroll;
-    ASSERT_EQ(pthread_create(&drag, nullptr, drag_event_thread, &engine), 0);
-    ASSERT_EQ(pthread_create(&scroll, nullptr, auto_scroll_thread, &engine), 0);
+    ASSERT_EQ(pthread_create(&drag, nullptr, drag_event_thread, const_cast<EngineThreadArgs *>(&args)), 0);
+    ASSERT_EQ(pthread_create(&scroll, nullptr, auto_scroll_thread, const_cast<EngineThreadArgs *>(&args)), 0);
 
     // A single tap: after the settling wait, one click.
     engine.drag.tap_request = 1;
@@ -98,7 +100,7 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
     engine.scroll.scroll_active = 0;
     EXPECT_TRUE(eventually([] { return engine.scroll.scroll_down_active == 0; }));
     const size_t stopped = command_count();
-    real_sleep_ms(60);
+    real_sleep_ms(nullptr, 60);
     EXPECT_EQ(command_count(), stopped);
     {
         std::lock_guard<std::mutex> lock(commands_mutex);
@@ -110,7 +112,6 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
     pthread_cancel(scroll);
     pthread_join(drag, nullptr);
     pthread_join(scroll, nullptr);
-    engine_platform = saved;
 }
 
 }  // namespace
