@@ -24,6 +24,10 @@
 
 namespace {
 
+// The engine state the recogniser runs on, with the fuzz input playing the
+// other threads.
+EngineShared engine;
+
 #ifdef VORELL_FUZZ_FULL_RANGE
 constexpr bool kWide = true;
 #else
@@ -52,17 +56,17 @@ struct Run {
 };
 Run g_run;
 
-bool known_code(int32_t code)
+bool known_code(Gesture code)
 {
-    return (code >= GESTURE_BUTTON_LEFT && code <= GESTURE_DRAG_PRESS) ||
-           code == GESTURE_BUTTON_RELEASE;
+    return (code >= Gesture::kButtonLeft && code <= Gesture::kDragPress) ||
+           code == Gesture::kButtonRelease;
 }
 
 // The action thread: takes one entry and compares it with the model.
 void consume_one()
 {
     ActionEntry got;
-    action_queue_dequeue(&got);
+    engine.queue.dequeue(&got);
     CHECK(!g_run.expected.empty(), got.code);
     const ActionEntry want = g_run.expected.front();
     g_run.expected.pop_front();
@@ -73,21 +77,21 @@ void consume_one()
 
 void drain()
 {
-    while (action_queue_unread() > 0)
+    while (engine.queue.unread() > 0)
         consume_one();
     CHECK(g_run.expected.empty(), g_run.expected.size());
 }
 
-void on_enqueue(void *, int32_t code, int32_t arg)
+void on_enqueue(void *, Gesture code, int32_t arg)
 {
     CHECK(known_code(code), code);
     // A full queue would block the producer; here the consumer makes room,
     // as the action thread would.
-    if (action_queue_unread() >= kActionQueueSize)
+    if (engine.queue.unread() >= kActionQueueSize)
         consume_one();
-    action_queue_enqueue(code, arg);
+    engine.queue.enqueue(code, arg);
     g_run.expected.push_back(ActionEntry{code, arg, 1});
-    CHECK(action_queue_unread() == static_cast<int>(g_run.expected.size()), action_queue_unread());
+    CHECK(engine.queue.unread() == static_cast<int>(g_run.expected.size()), engine.queue.unread());
 }
 void on_drag(void *) {}
 void on_auto_scroll(void *) {}
@@ -109,7 +113,9 @@ void check_state(const RecogniserState &st)
     CHECK_IN(t.fingers_rising, 0, 1);
     CHECK_IN(t.press_cycles, 0, n);
     CHECK_IN(t.one_finger_count, 0, n);
-    CHECK(t.held_button == kNoButton || (t.held_button >= 0 && t.held_button <= 2), t.held_button);
+    CHECK(t.held_button == HeldButton::kNone || t.held_button == HeldButton::kLeft ||
+              t.held_button == HeldButton::kMiddle || t.held_button == HeldButton::kRight,
+          t.held_button);
     CHECK_IN(t.button_latched, 0, 1);
     // A latched button is always one that can be released again.
     CHECK((t.button_latched == 1) == (t.held_button != kNoButton), t.held_button);
@@ -126,29 +132,31 @@ void check_state(const RecogniserState &st)
     CHECK_IN(two.still_y2, -n, n);
     for (int32_t c : {two.pair_class, two.prev_pair_class, two.motion1_class, two.motion2_class})
         check_direction_class(c);
-    CHECK_IN(two.two_finger_gesture, kTwoNone, kTwoRotate);
+    CHECK_IN(two.two_finger_gesture, static_cast<long>(TwoFingerGesture::kNone),
+             static_cast<long>(TwoFingerGesture::kRotate));
     for (int32_t c : {two.rotate_cw_count, two.rotate_ccw_count, two.zoom_out_count,
                       two.zoom_in_count, two.vscroll_inc_count, two.vscroll_dec_count,
                       two.hscroll_inc_count, two.hscroll_dec_count})
         CHECK_IN(c, 0, n);
-    CHECK_IN(two.rotate_result, 0, 2);
-    CHECK_IN(two.zoom_result, 0, 2);
-    CHECK_IN(two.rotate_reported, 0, 2);
+    CHECK_IN(two.rotate_result, static_cast<long>(Rotation::kNone), static_cast<long>(Rotation::kCw));
+    CHECK_IN(two.zoom_result, static_cast<long>(Zoom::kNone), static_cast<long>(Zoom::kOut));
+    CHECK_IN(two.rotate_reported, static_cast<long>(Rotation::kNone), static_cast<long>(Rotation::kCw));
     const int32_t all_flags = kScrollYInc | kScrollYDec | kScrollXInc | kScrollXDec;
     CHECK((two.scroll_flags & ~all_flags) == 0, two.scroll_flags);
     CHECK((two.last_scroll_flags & ~all_flags) == 0, two.last_scroll_flags);
 
     const ThreeFingerState &th = st.three;
     CHECK_IN(th.three_count, 0, n);
-    const int32_t mode = th.three_finger_mode;
-    CHECK(mode == kThreeNone || mode == kSwipedXDec || mode == kSwipedXInc ||
-              mode == kMyHomeDone || mode == kSwitchingWindows,
+    const ThreeFingerMode mode = th.three_finger_mode;
+    CHECK(mode == ThreeFingerMode::kNone || mode == ThreeFingerMode::kSwipedXDec ||
+              mode == ThreeFingerMode::kSwipedXInc || mode == ThreeFingerMode::kMyHomeDone ||
+              mode == ThreeFingerMode::kSwitchingWindows,
           mode);
     CHECK_IN(th.switching_windows, 0, 1);
     // Window switching is ended at lift-off by its mode: the two never part.
-    CHECK((th.switching_windows == 1) == (mode == kSwitchingWindows), mode);
-    CHECK_IN(th.swipe_armed, 1, 2);
-    CHECK_IN(th.fast_key_armed, 1, 2);
+    CHECK((th.switching_windows == 1) == (mode == ThreeFingerMode::kSwitchingWindows), mode);
+    CHECK_IN(th.swipe_armed, static_cast<long>(Armed::kArmed), static_cast<long>(Armed::kUsed));
+    CHECK_IN(th.fast_key_armed, static_cast<long>(Armed::kArmed), static_cast<long>(Armed::kUsed));
     CHECK(th.cover_threshold == 0 || th.cover_threshold == 100 ||
               (th.cover_threshold >= 8 && th.cover_threshold <= 15),
           th.cover_threshold);
@@ -160,49 +168,50 @@ void check_state(const RecogniserState &st)
         CHECK(v <= 0, v);
 
     // The shared words the recogniser writes.
-    CHECK_IN(tap_state.load(), 0, 2);
-    CHECK_IN(tap_pending.load(), 0, 1);
-    CHECK_IN(tap_request.load(), 0, 1);
-    CHECK_IN(retouch_near_tap.load(), 0, 1);
-    CHECK_IN(retouch_seen.load(), 0, 1);
-    CHECK_IN(drag_fingers_up.load(), 0, 1);
-    CHECK_IN(drag_lift_event.load(), 0, 1);
-    CHECK_IN(drag_tap_again.load(), 0, 1);
-    CHECK_IN(scroll_active.load(), 0, 1);
-    CHECK_IN(autoscroll_running.load(), 0, 1);
+    CHECK_IN(engine.drag.tap_state.load(), static_cast<long>(TapState::kIdle),
+             static_cast<long>(TapState::kRetouched));
+    CHECK_IN(engine.drag.tap_pending.load(), 0, 1);
+    CHECK_IN(engine.drag.tap_request.load(), 0, 1);
+    CHECK_IN(engine.drag.retouch_near_tap.load(), 0, 1);
+    CHECK_IN(engine.drag.retouch_seen.load(), 0, 1);
+    CHECK_IN(engine.drag.drag_fingers_up.load(), 0, 1);
+    CHECK_IN(engine.drag.drag_lift_event.load(), 0, 1);
+    CHECK_IN(engine.drag.drag_tap_again.load(), 0, 1);
+    CHECK_IN(engine.scroll.scroll_active.load(), 0, 1);
+    CHECK_IN(engine.scroll.autoscroll_running.load(), 0, 1);
 }
 
 void thread_event(uint32_t which)
 {
     switch (which % kThreadEventCount) {
     case kDragThreadTookTap:
-        tap_state.store(0);
-        tap_pending.store(0);
-        tap_request.store(0);
+        engine.drag.tap_state.store(TapState::kIdle);
+        engine.drag.tap_pending.store(0);
+        engine.drag.tap_request.store(0);
         break;
     case kDragLockOn:
-        drag_active.store(1);
+        engine.drag.drag_active.store(1);
         break;
     case kDragLockOff:
-        drag_active.store(0);
-        drag_fingers_up.store(0);
-        drag_lift_event.store(0);
-        drag_tap_again.store(0);
-        tap_state.store(0);
-        tap_pending.store(0);
+        engine.drag.drag_active.store(0);
+        engine.drag.drag_fingers_up.store(0);
+        engine.drag.drag_lift_event.store(0);
+        engine.drag.drag_tap_again.store(0);
+        engine.drag.tap_state.store(TapState::kIdle);
+        engine.drag.tap_pending.store(0);
         break;
     case kScrollStepArmed:
-        scroll_active.store(1);
+        engine.scroll.scroll_active.store(1);
         break;
     case kScrollStepDisarmed:
-        scroll_active.store(0);
+        engine.scroll.scroll_active.store(0);
         break;
     case kAutoScrollStarted:
-        autoscroll_running.store(1);
+        engine.scroll.autoscroll_running.store(1);
         break;
     case kAutoScrollStopped:
-        autoscroll_running.store(0);
-        scroll_active.store(0);
+        engine.scroll.autoscroll_running.store(0);
+        engine.scroll.scroll_active.store(0);
         break;
     }
 }
@@ -220,11 +229,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    reset_engine_state();
+    engine.reset();
     g_run = Run{};
     static RecogniserState state;
-    recogniser_init(&state);
-    SettingsSnapshot &snap = settings_snapshot;
+    recogniser_init(&state, engine);
+    SettingsSnapshot &snap = engine.settings;
 
     ByteReader in(data, size);
     read_settings(in, kWide, snap);
@@ -236,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             read_sample(in, kWide, s);
             now_ms += s.dt_ms;
             ++g_run.steps;
-            recogniser_step(&state, s.rec, snap, now_ms, kPorts);
+            recogniser_step(&state, s.rec, engine, now_ms, kPorts);
             break;
         }
         case kOpSetting:

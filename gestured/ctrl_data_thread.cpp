@@ -1,32 +1,25 @@
 // ctrl_data_thread: takes the sampler's records one by one, in order, and
 // runs the recogniser on each.
-#include <sys/time.h>
-
 #include "recogniser.h"
 
-// Wall-clock milliseconds (seconds and milliseconds of the time of day).
-int64_t wall_clock_ms() {
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
-}
-
 // Takes the next posted record off the ring and frees its slot.
-static SampleRecord take_sample() {
+static SampleRecord take_sample(SampleRing &ring) {
     engine_sem_wait(&get_data_sem);
-    int32_t tail = sample_ring_tail.load(std::memory_order_relaxed);
-    SampleRecord rec = sample_ring[tail];
-    sample_ring_tail.store(tail + 1 >= kSampleRingSize ? 0 : tail + 1);
-    sample_ring_unread.fetch_sub(1);
+    int32_t tail = ring.tail.load(std::memory_order_relaxed);
+    SampleRecord rec = ring.entries[tail];
+    ring.tail.store(tail + 1 >= kSampleRingSize ? 0 : tail + 1);
+    ring.unread.fetch_sub(1);
     return rec;
 }
 
-void *ctrl_data_thread(void *) {
+void *ctrl_data_thread(void *arg) {
+    EngineShared &engine = *static_cast<const EngineThreadArgs *>(arg)->shared;
     static RecogniserState state;
-    recogniser_init(&state);
+    recogniser_init(&state, engine);
+    const RecogniserPorts ports = engine_recogniser_ports(&engine);
     for (;;) {
-        SampleRecord rec = take_sample();
-        recogniser_step(&state, rec, settings_snapshot, wall_clock_ms(), kEnginePorts);
+        SampleRecord rec = take_sample(engine.ring);
+        recogniser_step(&state, rec, engine, wall_clock_ms(), ports);
     }
     return nullptr;
 }

@@ -2,7 +2,7 @@
 #include "engine_state.h"
 
 #include <errno.h>
-#include <pthread.h>
+#include <sys/time.h>
 
 sem_t get_data_sem;
 sem_t ctrl_data_sem;
@@ -14,40 +14,55 @@ void engine_sem_wait(sem_t *sem) {
     }
 }
 
-SettingsSnapshot settings_snapshot;
+namespace {
 
-std::atomic<int32_t> cover_gesture_latch{0};
-std::atomic<int32_t> swipe_latch{0};
-std::atomic<int32_t> vscroll_cursor_shown{0};
-std::atomic<int32_t> hscroll_cursor_shown{0};
-std::atomic<int32_t> zoom_out_cursor_shown{0};
-std::atomic<int32_t> zoom_in_cursor_shown{0};
-std::atomic<int32_t> rotate_right_cursor_shown{0};
-std::atomic<int32_t> rotate_left_cursor_shown{0};
+struct timeval read_wall_clock() {
+    struct timeval tv;
+    gettimeofday(&tv, nullptr);
+    return tv;
+}
 
-std::atomic<int32_t> drag_active{0};
-std::atomic<int32_t> tap_state{0};
-std::atomic<int32_t> tap_pending{0};
-std::atomic<int32_t> tap_request{0};
-std::atomic<int32_t> retouch_near_tap{0};
-std::atomic<int32_t> retouch_seen{0};
-std::atomic<int32_t> drag_fingers_up{0};
-std::atomic<int32_t> drag_lift_event{0};
-std::atomic<int32_t> drag_tap_again{0};
-std::atomic<int32_t> drag_finger_count{0};
-std::atomic<int32_t> drag_timeout_off{0};
+}  // namespace
 
-std::atomic<int32_t> scroll_finger_count{0};
-std::atomic<int32_t> scroll_active{0};
-std::atomic<int32_t> autoscroll_running{0};
-std::atomic<int32_t> scroll_up_active{0};
-std::atomic<int32_t> scroll_down_active{0};
-std::atomic<int32_t> scroll_left_active{0};
-std::atomic<int32_t> scroll_right_active{0};
-std::atomic<int32_t> scroll_left_by_key{0};
-std::atomic<int32_t> scroll_right_by_key{0};
+int64_t wall_clock_ms() {
+    const struct timeval tv = read_wall_clock();
+    return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
+}
 
-void clear_scroll_directions()
+double wall_clock_seconds() {
+    const struct timeval tv = read_wall_clock();
+    return tv.tv_sec + tv.tv_usec / 1e6;
+}
+
+// --- the records' resets ----------------------------------------------------
+
+void SettingsSnapshot::reset() {
+#define RESET(name, kind, offset, fresh) name.store(0);
+    TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, RESET, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
+#undef RESET
+}
+
+void ActionLatches::reset() {
+    cover_gesture_latch.store(0);
+    swipe_latch.store(0);
+    for (std::atomic<int32_t> ActionLatches::*flag : kCursorShownFlags) (this->*flag).store(0);
+}
+
+void DragWords::reset() {
+    drag_active.store(0);
+    tap_state.store(TapState::kIdle);
+    tap_pending.store(0);
+    tap_request.store(0);
+    retouch_near_tap.store(0);
+    retouch_seen.store(0);
+    drag_fingers_up.store(0);
+    drag_lift_event.store(0);
+    drag_tap_again.store(0);
+    drag_finger_count.store(0);
+    drag_timeout_off.store(0);
+}
+
+void AutoScrollWords::clear_scroll_directions()
 {
     scroll_up_active.store(0);
     scroll_down_active.store(0);
@@ -57,100 +72,80 @@ void clear_scroll_directions()
     scroll_right_by_key.store(0);
 }
 
-SampleRecord sample_ring[kSampleRingSize];
-std::atomic<int32_t> sample_ring_head{0};
-std::atomic<int32_t> sample_ring_tail{0};
-std::atomic<int32_t> sample_ring_unread{0};
+void AutoScrollWords::reset() {
+    scroll_finger_count.store(0);
+    scroll_active.store(0);
+    autoscroll_running.store(0);
+    clear_scroll_directions();
+}
+
+void SampleRing::reset() {
+    head.store(0);
+    tail.store(0);
+    unread.store(0);
+}
+
+void EngineShared::reset() {
+    queue.reset();
+    settings.reset();
+    latches.reset();
+    drag.reset();
+    scroll.reset();
+    ring.reset();
+}
 
 // --- action queue ----------------------------------------------------------
 
-namespace {
-
-ActionEntry queue_entries[kActionQueueSize];
-// Guarded by queue_mutex: the write index and the unread count. The read
-// index belongs to the one consumer.
-pthread_mutex_t queue_mutex = PTHREAD_MUTEX_INITIALIZER;
-pthread_cond_t queue_slot_freed = PTHREAD_COND_INITIALIZER;
-int32_t action_queue_head = 0;
-int32_t queue_unread = 0;
-int32_t queue_read_index = 0;
-
-}  // namespace
-
-std::atomic<uint32_t> action_entries_queued{0};
-std::atomic<uint32_t> action_entries_done{0};
-
-bool action_entries_outstanding() {
-    return action_entries_done.load() != action_entries_queued.load();
+bool ActionQueue::entries_outstanding() const {
+    return entries_done.load() != entries_queued.load();
 }
 
-void action_queue_reset() {
-    pthread_mutex_lock(&queue_mutex);
-    for (ActionEntry &e : queue_entries) e = ActionEntry{0, 0, 0};
-    action_queue_head = 0;
-    queue_unread = 0;
-    queue_read_index = 0;
-    action_entries_queued.store(0);
-    action_entries_done.store(0);
-    pthread_mutex_unlock(&queue_mutex);
+void ActionQueue::reset() {
+    pthread_mutex_lock(&mutex_);
+    for (ActionEntry &e : entries_) e = ActionEntry{Gesture::kButtonLeft, 0, 0};
+    head_ = 0;
+    unread_ = 0;
+    read_index_ = 0;
+    entries_queued.store(0);
+    entries_done.store(0);
+    pthread_mutex_unlock(&mutex_);
 }
 
-void action_queue_enqueue_with(int32_t code, int32_t arg, void (*between)(void *), void *ctx) {
-    pthread_mutex_lock(&queue_mutex);
-    while (queue_unread >= kActionQueueSize) pthread_cond_wait(&queue_slot_freed, &queue_mutex);
-    queue_entries[action_queue_head] = ActionEntry{code, arg, 1};
+void ActionQueue::enqueue_with(Gesture code, int32_t arg, void (*between)(void *), void *ctx) {
+    pthread_mutex_lock(&mutex_);
+    while (unread_ >= kActionQueueSize) pthread_cond_wait(&slot_freed_, &mutex_);
+    entries_[head_] = ActionEntry{code, arg, 1};
     if (between) between(ctx);
-    ++queue_unread;
-    action_entries_queued.fetch_add(1);
+    ++unread_;
+    entries_queued.fetch_add(1);
     sem_post(&ctrl_data_sem);
-    action_queue_head = (action_queue_head + 1) % kActionQueueSize;
-    pthread_mutex_unlock(&queue_mutex);
+    head_ = (head_ + 1) % kActionQueueSize;
+    pthread_mutex_unlock(&mutex_);
 }
 
-void action_queue_enqueue(int32_t code, int32_t arg) {
-    action_queue_enqueue_with(code, arg, nullptr, nullptr);
+void ActionQueue::enqueue(Gesture code, int32_t arg) {
+    enqueue_with(code, arg, nullptr, nullptr);
 }
 
-void action_queue_take_posted(ActionEntry *out) {
+void ActionQueue::take_posted(ActionEntry *out) {
     // The entry was complete before its post, and its slot stays reserved
     // until the unread count drops below, so it can be read without the lock.
-    *out = queue_entries[queue_read_index];
-    queue_read_index = (queue_read_index + 1) % kActionQueueSize;
-    pthread_mutex_lock(&queue_mutex);
-    --queue_unread;
-    pthread_cond_signal(&queue_slot_freed);
-    pthread_mutex_unlock(&queue_mutex);
+    *out = entries_[read_index_];
+    read_index_ = (read_index_ + 1) % kActionQueueSize;
+    pthread_mutex_lock(&mutex_);
+    --unread_;
+    pthread_cond_signal(&slot_freed_);
+    pthread_mutex_unlock(&mutex_);
 }
 
-void action_queue_dequeue(ActionEntry *out) {
+void ActionQueue::dequeue(ActionEntry *out) {
     engine_sem_wait(&ctrl_data_sem);
-    action_queue_take_posted(out);
+    take_posted(out);
 }
 
-int action_queue_unread() {
-    pthread_mutex_lock(&queue_mutex);
-    int n = queue_unread;
-    pthread_mutex_unlock(&queue_mutex);
+int ActionQueue::unread() {
+    pthread_mutex_lock(&mutex_);
+    int n = unread_;
+    pthread_mutex_unlock(&mutex_);
     return n;
-}
-
-// --- reset -----------------------------------------------------------------
-
-void reset_engine_state() {
-    action_queue_reset();
-    SettingsSnapshot &s = settings_snapshot;
-#define RESET(name, kind, offset, fresh) s.name.store(0);
-    TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, RESET, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
-#undef RESET
-
-    std::atomic<int32_t> *words[] = {
-        &cover_gesture_latch, &swipe_latch, &vscroll_cursor_shown, &hscroll_cursor_shown,
-        &zoom_out_cursor_shown, &zoom_in_cursor_shown, &rotate_right_cursor_shown,
-        &rotate_left_cursor_shown, &drag_active, &tap_state, &tap_pending, &tap_request,
-        &retouch_near_tap, &retouch_seen, &drag_fingers_up, &drag_lift_event, &drag_tap_again,
-        &drag_finger_count, &drag_timeout_off, &scroll_finger_count, &scroll_active,
-        &autoscroll_running, &scroll_up_active, &scroll_down_active, &scroll_left_active,
-        &scroll_right_active, &scroll_left_by_key, &scroll_right_by_key, &sample_ring_head,
-        &sample_ring_tail, &sample_ring_unread};
-    for (std::atomic<int32_t> *p : words) p->store(0);
 }

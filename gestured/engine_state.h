@@ -1,6 +1,7 @@
-// Process-wide state of gestured that crosses threads.
+// The state of gestured that crosses threads.
 //
-// Five worker threads share what is declared here: the sampler
+// Five worker threads share the records declared here, grouped by feature in
+// one EngineShared that main owns and hands to each thread body: the sampler
 // (get_data_thread), the recogniser (ctrl_data_thread), the action thread
 // (hotkey_event_thread), the drag-lock thread (drag_event_thread) and the
 // auto-scroll thread (auto_scroll_thread). Every word that one thread writes
@@ -11,6 +12,7 @@
 // here.
 #pragma once
 
+#include <pthread.h>
 #include <semaphore.h>
 
 #include <atomic>
@@ -25,7 +27,7 @@
 
 // One post per new SampleRecord in the sample ring.
 extern sem_t get_data_sem;
-// One post per new action_queue entry (posted only by action_queue_enqueue).
+// One post per new ActionQueue entry (posted only by its enqueue).
 extern sem_t ctrl_data_sem;
 // One post per tap, lift-off or tap-again event for the drag logic.
 extern sem_t ctrl_drag_sem;
@@ -36,37 +38,49 @@ extern sem_t auto_scroll_sem;
 void engine_sem_wait(sem_t *sem);
 
 // ---------------------------------------------------------------------------
+// The engine's wall clock, read in one place: the time of day as
+// milliseconds (seconds times 1000 plus the milliseconds; the recogniser's,
+// drag lock's and actions' clock) and as seconds (the sampler's).
+// ---------------------------------------------------------------------------
+
+int64_t wall_clock_ms();
+double wall_clock_seconds();
+
+// ---------------------------------------------------------------------------
 // Action codes: the hand-off from recognition to action.
 // ---------------------------------------------------------------------------
 
-constexpr int32_t GESTURE_BUTTON_LEFT = 0;
-constexpr int32_t GESTURE_BUTTON_MIDDLE = 1;
-constexpr int32_t GESTURE_BUTTON_RIGHT = 2;
-constexpr int32_t GESTURE_TAP_TWO = 3;
-constexpr int32_t GESTURE_TAP_THREE = 4;
-constexpr int32_t GESTURE_SCROLL_Y_DEC = 5;
-constexpr int32_t GESTURE_SCROLL_Y_INC = 6;
-constexpr int32_t GESTURE_SCROLL_X_DEC = 7;
-constexpr int32_t GESTURE_SCROLL_X_INC = 8;
-constexpr int32_t GESTURE_ZOOM_OUT = 9;
-constexpr int32_t GESTURE_ZOOM_IN = 10;
-constexpr int32_t GESTURE_ROTATE_CW = 11;
-constexpr int32_t GESTURE_ROTATE_CCW = 12;
-constexpr int32_t GESTURE_SWIPE_X_DEC = 13;
-constexpr int32_t GESTURE_SWIPE_X_INC = 14;
-constexpr int32_t GESTURE_MY_HOME = 15;
-constexpr int32_t GESTURE_SWITCH_WINDOWS_BEGIN = 16;
-constexpr int32_t GESTURE_SWITCH_WINDOWS_PREV = 17;
-constexpr int32_t GESTURE_SWITCH_WINDOWS_NEXT = 18;
-constexpr int32_t GESTURE_SWITCH_WINDOWS_END = 19;
-constexpr int32_t GESTURE_COVER = 20;
-constexpr int32_t GESTURE_TAP_CLICK = 21;
-constexpr int32_t GESTURE_DRAG_RELEASE = 22;
-constexpr int32_t GESTURE_DRAG_PRESS = 23;
-constexpr int32_t GESTURE_BUTTON_RELEASE = 100;
+// The numeric values are those of the queue entries and of the --debug trace.
+enum class Gesture : int32_t {
+    kButtonLeft = 0,
+    kButtonMiddle = 1,
+    kButtonRight = 2,
+    kTapTwo = 3,
+    kTapThree = 4,
+    kScrollYDec = 5,
+    kScrollYInc = 6,
+    kScrollXDec = 7,
+    kScrollXInc = 8,
+    kZoomOut = 9,
+    kZoomIn = 10,
+    kRotateCW = 11,
+    kRotateCCW = 12,
+    kSwipeXDec = 13,
+    kSwipeXInc = 14,
+    kMyHome = 15,
+    kSwitchWindowsBegin = 16,
+    kSwitchWindowsPrev = 17,
+    kSwitchWindowsNext = 18,
+    kSwitchWindowsEnd = 19,
+    kCover = 20,
+    kTapClick = 21,
+    kDragRelease = 22,
+    kDragPress = 23,
+    kButtonRelease = 100,
+};
 
 // ---------------------------------------------------------------------------
-// action_queue: 20 entries, two producers (ctrl_data_thread and
+// ActionQueue: 20 entries, two producers (ctrl_data_thread and
 // drag_event_thread) serialised by one mutex, one consumer
 // (hotkey_event_thread).
 //
@@ -78,47 +92,62 @@ constexpr int32_t GESTURE_BUTTON_RELEASE = 100;
 constexpr int kActionQueueSize = 20;
 
 struct ActionEntry {
-    int32_t code;
+    Gesture code;
     int32_t arg;
     int32_t pending;  // always written 1
 };
 
-// Empties the queue and sets the write and read indexes to 0. Called by main
-// before any thread starts (and by tests); the producers do not reset it.
-void action_queue_reset();
+struct ActionQueue {
+    // Empties the queue and sets the write and read indexes to 0. Called by
+    // main before any thread starts (and by tests); the producers do not
+    // reset it.
+    void reset();
 
-// Writes {code, arg, 1} at the write index, posts ctrl_data_sem once and
-// advances the write index, all under the producers' mutex. Blocks while the
-// queue holds 20 unread entries.
-void action_queue_enqueue(int32_t code, int32_t arg);
+    // Writes {code, arg, 1} at the write index, posts ctrl_data_sem once and
+    // advances the write index, all under the producers' mutex. Blocks while
+    // the queue holds 20 unread entries.
+    void enqueue(Gesture code, int32_t arg);
 
-// The same, calling between(ctx) after the entry is written and before the
-// post (still under the mutex). The drag thread takes its drag start time
-// there.
-void action_queue_enqueue_with(int32_t code, int32_t arg, void (*between)(void *), void *ctx);
+    // The same, calling between(ctx) after the entry is written and before
+    // the post (still under the mutex). The drag thread takes its drag start
+    // time there.
+    void enqueue_with(Gesture code, int32_t arg, void (*between)(void *), void *ctx);
 
-// Consumer side: waits on ctrl_data_sem, then copies the entry at the read
-// index into *out, advances the read index and frees the slot.
-void action_queue_dequeue(ActionEntry *out);
+    // Consumer side: waits on ctrl_data_sem, then copies the entry at the
+    // read index into *out, advances the read index and frees the slot.
+    void dequeue(ActionEntry *out);
 
-// Consumer side for a caller that has already waited on ctrl_data_sem
-// itself: copies the posted entry and frees its slot.
-void action_queue_take_posted(ActionEntry *out);
+    // Consumer side for a caller that has already waited on ctrl_data_sem
+    // itself: copies the posted entry and frees its slot.
+    void take_posted(ActionEntry *out);
 
-// Number of written, unread entries (for tests and diagnostics).
-int action_queue_unread();
+    // Number of written, unread entries (for tests and diagnostics).
+    int unread();
 
-// Entries ever enqueued (counted by the enqueue, under the producers' mutex)
-// and entries the consumer has finished carrying out (counted by it after
-// each one). They differ while the action thread is behind, so that a
-// decision that hangs on what the queued entries will do can wait for them.
-extern std::atomic<uint32_t> action_entries_queued;
-extern std::atomic<uint32_t> action_entries_done;
-// True while some enqueued entry has not yet been carried out.
-bool action_entries_outstanding();
+    // True while some enqueued entry has not yet been carried out.
+    bool entries_outstanding() const;
+
+    // Entries ever enqueued (counted by the enqueue, under the producers'
+    // mutex) and entries the consumer has finished carrying out (counted by
+    // it after each one). They differ while the action thread is behind, so
+    // that a decision that hangs on what the queued entries will do can
+    // wait for them.
+    std::atomic<uint32_t> entries_queued{0};
+    std::atomic<uint32_t> entries_done{0};
+
+private:
+    ActionEntry entries_[kActionQueueSize] = {};
+    // Guarded by mutex_: the write index and the unread count. The read
+    // index belongs to the one consumer.
+    pthread_mutex_t mutex_ = PTHREAD_MUTEX_INITIALIZER;
+    pthread_cond_t slot_freed_ = PTHREAD_COND_INITIALIZER;
+    int32_t head_ = 0;
+    int32_t unread_ = 0;
+    int32_t read_index_ = 0;
+};
 
 // ---------------------------------------------------------------------------
-// settings_snapshot: the engine's copy of the user parameters, refreshed by
+// SettingsSnapshot: the engine's copy of the user parameters, refreshed by
 // get_data_thread at every poll; the other threads only read it. Its members
 // are the block field list's POLLED rows, under the fields' names and types.
 // ---------------------------------------------------------------------------
@@ -127,6 +156,9 @@ struct SettingsSnapshot {
 #define SNAPSHOT_MEMBER(name, kind, offset, fresh) std::atomic<BlockFieldStorage<kind>::type> name{0};
     TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, SNAPSHOT_MEMBER, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
 #undef SNAPSHOT_MEMBER
+
+    // Every member to 0.
+    void reset();
 };
 
 // How many parameters the snapshot holds.
@@ -135,46 +167,67 @@ constexpr int kSettingsSnapshotMembers =
     0 TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, SNAPSHOT_COUNT, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED);
 #undef SNAPSHOT_COUNT
 
-extern SettingsSnapshot settings_snapshot;
-
 // ---------------------------------------------------------------------------
-// Action-state flags: set by hotkey_event_thread, cleared by
-// get_data_thread (the latches when no finger is on the pad, the six
-// pointer-shape flags when the pad does not hold two fingers).
+// ActionLatches: set by hotkey_event_thread, cleared by get_data_thread (the
+// latches when no finger is on the pad, the six pointer-shape flags when the
+// pad does not hold two fingers).
 // ---------------------------------------------------------------------------
 
-extern std::atomic<int32_t> cover_gesture_latch;
-extern std::atomic<int32_t> swipe_latch;
+struct ActionLatches {
+    std::atomic<int32_t> cover_gesture_latch{0};
+    std::atomic<int32_t> swipe_latch{0};
 
-extern std::atomic<int32_t> vscroll_cursor_shown;
-extern std::atomic<int32_t> hscroll_cursor_shown;
-extern std::atomic<int32_t> zoom_out_cursor_shown;
-extern std::atomic<int32_t> zoom_in_cursor_shown;
-extern std::atomic<int32_t> rotate_right_cursor_shown;
-extern std::atomic<int32_t> rotate_left_cursor_shown;
+    std::atomic<int32_t> vscroll_cursor_shown{0};
+    std::atomic<int32_t> hscroll_cursor_shown{0};
+    std::atomic<int32_t> zoom_out_cursor_shown{0};
+    std::atomic<int32_t> zoom_in_cursor_shown{0};
+    std::atomic<int32_t> rotate_right_cursor_shown{0};
+    std::atomic<int32_t> rotate_left_cursor_shown{0};
 
-// ---------------------------------------------------------------------------
-// Drag events: written by ctrl_data_thread before each post of
-// ctrl_drag_sem, read and cleared by drag_event_thread.
-// ---------------------------------------------------------------------------
+    // Everything to 0.
+    void reset();
+};
 
-extern std::atomic<int32_t> drag_active;        // 1 while a drag lock is in force
-extern std::atomic<int32_t> tap_state;          // 0 idle, 1 tap handed over, 2 re-touched near it
-extern std::atomic<int32_t> tap_pending;
-extern std::atomic<int32_t> tap_request;        // resolve a single tap
-extern std::atomic<int32_t> retouch_near_tap;   // the new touch is near the tapped spot
-extern std::atomic<int32_t> retouch_seen;
-extern std::atomic<int32_t> drag_fingers_up;    // the finger was lifted during a drag
-extern std::atomic<int32_t> drag_lift_event;    // a lift-off during a drag was reported
-extern std::atomic<int32_t> drag_tap_again;     // a tap during a drag was reported
-extern std::atomic<int32_t> drag_finger_count;  // f of the newest sample
-// Written only by drag_event_thread, read by hotkey_event_thread.
-extern std::atomic<int32_t> drag_timeout_off;
+// The six pointer-shape flags, in the order of the pointer images.
+constexpr std::atomic<int32_t> ActionLatches::*kCursorShownFlags[6] = {
+    &ActionLatches::vscroll_cursor_shown,      &ActionLatches::hscroll_cursor_shown,
+    &ActionLatches::zoom_out_cursor_shown,     &ActionLatches::zoom_in_cursor_shown,
+    &ActionLatches::rotate_right_cursor_shown, &ActionLatches::rotate_left_cursor_shown};
 
 // ---------------------------------------------------------------------------
-// Auto-scroll: scroll_finger_count is written by ctrl_data_thread at every
-// sample; scroll_active by hotkey_event_thread (1 after a scroll step that
-// arms auto-scroll), cleared by ctrl_data_thread at a new touch during
+// DragWords: written by ctrl_data_thread before each post of ctrl_drag_sem,
+// read and cleared by drag_event_thread.
+// ---------------------------------------------------------------------------
+
+// Where a one-finger tap stands between the recogniser and the drag logic.
+enum class TapState : int32_t {
+    kIdle = 0,
+    kHandedOver = 1,  // a tap was handed to the drag logic
+    kRetouched = 2,   // and the pad was touched again near it
+};
+
+struct DragWords {
+    std::atomic<int32_t> drag_active{0};  // 1 while a drag lock is in force
+    std::atomic<TapState> tap_state{TapState::kIdle};
+    std::atomic<int32_t> tap_pending{0};
+    std::atomic<int32_t> tap_request{0};        // resolve a single tap
+    std::atomic<int32_t> retouch_near_tap{0};   // the new touch is near the tapped spot
+    std::atomic<int32_t> retouch_seen{0};
+    std::atomic<int32_t> drag_fingers_up{0};    // the finger was lifted during a drag
+    std::atomic<int32_t> drag_lift_event{0};    // a lift-off during a drag was reported
+    std::atomic<int32_t> drag_tap_again{0};     // a tap during a drag was reported
+    std::atomic<int32_t> drag_finger_count{0};  // f of the newest sample
+    // Written only by drag_event_thread, read by hotkey_event_thread.
+    std::atomic<int32_t> drag_timeout_off{0};
+
+    // Everything to 0 (tap_state to kIdle).
+    void reset();
+};
+
+// ---------------------------------------------------------------------------
+// AutoScrollWords: scroll_finger_count is written by ctrl_data_thread at
+// every sample; scroll_active by hotkey_event_thread (1 after a scroll step
+// that arms auto-scroll), cleared by ctrl_data_thread at a new touch during
 // auto-scroll and by auto_scroll_thread when it refuses a start;
 // autoscroll_running is set by auto_scroll_thread and cleared by
 // ctrl_data_thread. The six direction flags are written by
@@ -182,24 +235,30 @@ extern std::atomic<int32_t> drag_timeout_off;
 // ctrl_data_thread when a touch begins while no auto-scroll runs.
 // ---------------------------------------------------------------------------
 
-extern std::atomic<int32_t> scroll_finger_count;
-extern std::atomic<int32_t> scroll_active;
-extern std::atomic<int32_t> autoscroll_running;
+struct AutoScrollWords {
+    std::atomic<int32_t> scroll_finger_count{0};
+    std::atomic<int32_t> scroll_active{0};
+    std::atomic<int32_t> autoscroll_running{0};
 
-extern std::atomic<int32_t> scroll_up_active;     // last vertical step was button 4
-extern std::atomic<int32_t> scroll_down_active;   // button 5
-extern std::atomic<int32_t> scroll_left_active;   // button 6 or the Left key
-extern std::atomic<int32_t> scroll_right_active;  // button 7 or the Right key
-extern std::atomic<int32_t> scroll_left_by_key;
-extern std::atomic<int32_t> scroll_right_by_key;
+    std::atomic<int32_t> scroll_up_active{0};     // last vertical step was button 4
+    std::atomic<int32_t> scroll_down_active{0};   // button 5
+    std::atomic<int32_t> scroll_left_active{0};   // button 6 or the Left key
+    std::atomic<int32_t> scroll_right_active{0};  // button 7 or the Right key
+    std::atomic<int32_t> scroll_left_by_key{0};
+    std::atomic<int32_t> scroll_right_by_key{0};
 
-// Sets the six direction flags to 0: at the end of an auto-scroll, and when a
-// new touch begins with no auto-scroll running, so that the directions of an
-// earlier scroll that ended without a flick never join a later auto-scroll.
-void clear_scroll_directions();
+    // Sets the six direction flags to 0: at the end of an auto-scroll, and
+    // when a new touch begins with no auto-scroll running, so that the
+    // directions of an earlier scroll that ended without a flick never join
+    // a later auto-scroll.
+    void clear_scroll_directions();
+
+    // Everything to 0.
+    void reset();
+};
 
 // ---------------------------------------------------------------------------
-// Sample ring: one writer (get_data_thread), one reader (ctrl_data_thread).
+// SampleRing: one writer (get_data_thread), one reader (ctrl_data_thread).
 // The entries themselves are plain data: the writer completes an entry
 // before it posts get_data_sem, the reader touches only posted entries, and
 // the writer never reuses a slot that is still unread.
@@ -216,16 +275,34 @@ struct SampleRecord {
 };
 static_assert(sizeof(SampleRecord) == 17 * 4, "a sample is seventeen 32-bit fields");
 
-extern SampleRecord sample_ring[kSampleRingSize];
-extern std::atomic<int32_t> sample_ring_head;    // next entry to write (get_data_thread)
-extern std::atomic<int32_t> sample_ring_tail;    // next entry to read (ctrl_data_thread)
-extern std::atomic<int32_t> sample_ring_unread;  // written, unread entries
+struct SampleRing {
+    SampleRecord entries[kSampleRingSize];
+    std::atomic<int32_t> head{0};    // next entry to write (get_data_thread)
+    std::atomic<int32_t> tail{0};    // next entry to read (ctrl_data_thread)
+    std::atomic<int32_t> unread{0};  // written, unread entries
+
+    // The three indexes to 0 (the entries are left as they are).
+    void reset();
+};
 
 // ---------------------------------------------------------------------------
-// Everything above back to its start value (semaphores excepted). For main
-// before the threads start, and for tests.
+// EngineShared: everything above, one record per feature. main owns the one
+// instance and hands it to every thread body; tests own instances of their
+// own.
 // ---------------------------------------------------------------------------
-void reset_engine_state();
+
+struct EngineShared {
+    ActionQueue queue;
+    SettingsSnapshot settings;
+    ActionLatches latches;
+    DragWords drag;
+    AutoScrollWords scroll;
+    SampleRing ring;
+
+    // Every record back to its start value (semaphores excepted). For main
+    // before the threads start, and for tests.
+    void reset();
+};
 
 // ---------------------------------------------------------------------------
 // The five thread bodies, started by main in this order. get_data_thread and
@@ -233,13 +310,15 @@ void reset_engine_state();
 // drag_event_thread and auto_scroll_thread in drag/.
 // ---------------------------------------------------------------------------
 
+// Each takes an EngineThreadArgs as its argument.
+struct EnginePlatform;
+struct EngineThreadArgs {
+    EngineShared *shared;
+    const EnginePlatform *platform;  // clock, sleep, shell, synthetic input, focus title
+};
+
 void *get_data_thread(void *);
 void *ctrl_data_thread(void *);
 void *hotkey_event_thread(void *);
 void *drag_event_thread(void *);
 void *auto_scroll_thread(void *);
-
-// ---------------------------------------------------------------------------
-// Declarations shared by the action side (actions/, drag/) go below this
-// line.
-// ---------------------------------------------------------------------------

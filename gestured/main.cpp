@@ -76,23 +76,29 @@ void run_startup_commands() {
 // The same commands once the engine runs, after a driver restart: on a
 // thread of their own, so that the sampler goes on sampling meanwhile, and
 // like every command of the running engine, bounded.
-void *rerun_startup_commands(void *) {
+void *rerun_startup_commands(void *arg) {
+    const EnginePlatform &platform = *static_cast<const EnginePlatform *>(arg);
     // The new block's own values are the ones to put back at the end.
     driver_parameters_remember();
-    for (const char *cmd : kStartupCommands) engine_platform.run_command(cmd);
+    for (const char *cmd : kStartupCommands) platform.run(cmd);
     return nullptr;
-}
-
-void block_replaced() {
-    pthread_t thread;
-    if (pthread_create(&thread, nullptr, rerun_startup_commands, nullptr) == 0)
-        pthread_detach(thread);
-    else
-        rerun_startup_commands(nullptr);
 }
 
 const char kOptions[] = "vd";
 InstanceLock instance_lock;
+// The words the engine threads share and the platform they reach the outside
+// through, filled by main before the threads start and handed to each of them.
+EngineShared shared;
+EnginePlatform platform;
+const EngineThreadArgs thread_args{&shared, &platform};
+
+void block_replaced() {
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, rerun_startup_commands, &platform) == 0)
+        pthread_detach(thread);
+    else
+        rerun_startup_commands(&platform);
+}
 
 }  // namespace
 
@@ -123,6 +129,7 @@ int main(int argc, char **argv) {
     run_startup_commands();
     // After a driver restart the new block gets the same start-up settings.
     sampler_block_replaced = block_replaced;
+    platform = debug ? engine_platform_traced() : engine_platform_production();
     if (debug) install_debug_trace();
 
     // Before any thread exists: the threads inherit the blocked signals, and
@@ -131,14 +138,15 @@ int main(int argc, char **argv) {
     install_release_on_signal();
     if (watch_display) end_with_x_server(watch_display);
 
-    reset_engine_state();
+    shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {
         if (sem_init(s.sem, 0, 0) != 0) fail(errno, s.failure);
     }
 
     pthread_t threads[kThreadCount];
     for (int i = 0; i < kThreadCount; ++i) {
-        int rc = pthread_create(&threads[i], nullptr, kThreads[i].body, nullptr);
+        int rc = pthread_create(&threads[i], nullptr, kThreads[i].body,
+                                const_cast<EngineThreadArgs *>(&thread_args));
         if (rc != 0) fail(rc, kThreads[i].create_failure);
     }
 

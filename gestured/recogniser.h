@@ -26,14 +26,20 @@ constexpr int32_t kClassNotComputed = 8191;
 // What the recogniser hands to the other threads. Production fills it with
 // the action queue and sem_post; tests record the calls.
 struct RecogniserPorts {
-    void (*enqueue)(void *ctx, int32_t code, int32_t arg);
+    void (*enqueue)(void *ctx, Gesture code, int32_t arg);
     void (*post_drag)(void *ctx);         // one event for drag_event_thread
     void (*post_auto_scroll)(void *ctx);  // start auto_scroll_thread
     void *ctx;
 };
 
-// The production ports: action_queue_enqueue, ctrl_drag_sem, auto_scroll_sem.
-extern const RecogniserPorts kEnginePorts;
+// The production ports: the action queue of *engine (the ports' ctx),
+// ctrl_drag_sem and auto_scroll_sem.
+RecogniserPorts engine_recogniser_ports(EngineShared *engine);
+
+// The remapped pad button a touch holds down; the first three values are
+// the button's offset from Gesture::kButtonLeft.
+enum class HeldButton : int32_t { kLeft = 0, kMiddle = 1, kRight = 2, kNone = 100 };
+constexpr HeldButton kNoButton = HeldButton::kNone;
 
 // Bookkeeping of one touch (first finger down to last finger up), the
 // remapped buttons and the tap hand-off.
@@ -49,7 +55,7 @@ struct TouchState {
     int32_t last_one_x, last_one_y;
     int32_t prev_one_x, prev_one_y;
     int32_t one_dx;
-    int32_t held_button;  // 0 left, 1 middle, 2 right, kNoButton none
+    HeldButton held_button;
     int32_t button_latched;
     int32_t centroid_x, centroid_y;
     int32_t seen_x2_1, seen_x2_2;  // x2 values of the last record with f 0 or 2
@@ -58,14 +64,18 @@ struct TouchState {
     int32_t scrolled;      // this touch has enqueued a scroll step
 };
 
-constexpr int32_t kNoButton = 100;
-
 // The x and y values of a two-finger record, in pair order.
 struct FingerPair {
     int32_t x2_1, x2_2, y2_1, y2_2;
 };
 
-enum TwoFingerGesture : int32_t { kTwoNone = 0, kTwoScroll = 1, kTwoZoom = 2, kTwoRotate = 3 };
+// The gesture that holds a two-finger phase.
+enum class TwoFingerGesture : int32_t { kNone = 0, kScroll = 1, kZoom = 2, kRotate = 3 };
+
+// A rotation recognised in this sample, and the last one reported.
+enum class Rotation : int32_t { kNone = 0, kCcw = 1, kCw = 2 };  // counterclockwise, clockwise
+// A zoom recognised in this sample.
+enum class Zoom : int32_t { kNone = 0, kIn = 1, kOut = 2 };
 
 // Scroll flags of one sample.
 constexpr int32_t kScrollYInc = 0x01;
@@ -84,10 +94,11 @@ struct TwoFingerState {
     int32_t dx1, dy1, dx2, dy2;
     int32_t xsep, ysep, prev_xsep, prev_ysep;
     int32_t pair_class, prev_pair_class, motion1_class, motion2_class;
-    int32_t two_finger_gesture;
+    TwoFingerGesture two_finger_gesture;
     int32_t rotate_cw_count, rotate_ccw_count, zoom_out_count, zoom_in_count;
-    int32_t rotate_result, zoom_result;
-    int32_t rotate_reported;
+    Rotation rotate_result;
+    Zoom zoom_result;
+    Rotation rotate_reported;
     int32_t vscroll_inc_count, vscroll_dec_count, hscroll_inc_count, hscroll_dec_count;
     uint32_t vscroll_inc_travel, vscroll_dec_travel, hscroll_inc_travel, hscroll_dec_travel;
     int32_t scroll_flags;
@@ -97,13 +108,17 @@ struct TwoFingerState {
     int32_t movement_of_touch;
 };
 
-enum ThreeFingerMode : int32_t {
-    kThreeNone = 0,
+// What the three fingers of this touch have done.
+enum class ThreeFingerMode : int32_t {
+    kNone = 0,
     kSwipedXDec = 300,
     kSwipedXInc = 301,
     kMyHomeDone = 310,
     kSwitchingWindows = 311,
 };
+
+// A once-per-touch three-finger action: may still fire in this touch, or used.
+enum class Armed : int32_t { kArmed = 1, kUsed = 2 };
 
 // The three-finger stage, window switching and the cover gesture.
 struct ThreeFingerState {
@@ -114,9 +129,9 @@ struct ThreeFingerState {
     int32_t fast_inc_travel, fast_dec_travel;
     int32_t switch_one_inc_travel, switch_one_dec_travel;
     int32_t switch_three_inc_travel, switch_three_dec_travel;
-    int32_t three_finger_mode;
+    ThreeFingerMode three_finger_mode;
     int32_t switching_windows;
-    int32_t swipe_armed, fast_key_armed;  // 1 may still fire in this touch, 2 used
+    Armed swipe_armed, fast_key_armed;
     int32_t cover_threshold;
     int32_t cover_done;
 };
@@ -130,11 +145,12 @@ struct RecogniserState {
 // Everything to its start value, and the shared drag words that the
 // recogniser owns at start (drag_active, tap_state, retouch_seen,
 // tap_pending, tap_request) to 0.
-void recogniser_init(RecogniserState *st);
+void recogniser_init(RecogniserState *st, EngineShared &engine);
 
-// One sample. now_ms is the wall-clock time in milliseconds.
-void recogniser_step(RecogniserState *st, const SampleRecord &rec, const SettingsSnapshot &snap,
-                     int64_t now_ms, const RecogniserPorts &ports);
+// One sample, with the settings and the shared words of engine. now_ms is
+// the wall-clock time in milliseconds.
+void recogniser_step(RecogniserState *st, const SampleRecord &rec, EngineShared &engine, int64_t now_ms,
+                     const RecogniserPorts &ports);
 
 // Direction class of a vector: 1 opposite signs, -1 same sign, 0 only x
 // moved, 2 only y moved, 3 no movement.
@@ -146,8 +162,9 @@ struct StepContext {
     RecogniserState *st;
     const SampleRecord &rec;
     const SettingsSnapshot &snap;
+    EngineShared &engine;
     const RecogniserPorts &ports;
-    void enqueue(int32_t code, int32_t arg) const { ports.enqueue(ports.ctx, code, arg); }
+    void enqueue(Gesture code, int32_t arg) const { ports.enqueue(ports.ctx, code, arg); }
 };
 
 void two_finger_reset(TwoFingerState *two);
@@ -157,10 +174,6 @@ void three_finger_reset(ThreeFingerState *three);
 void three_finger_track(const StepContext &c);
 void cover_and_window_switching(const StepContext &c);
 void three_finger_stage(const StepContext &c);
-
-// Wall-clock milliseconds (seconds and milliseconds of the time of day), the
-// recogniser's clock in production.
-int64_t wall_clock_ms();
 
 // --- arithmetic shared by the stages --------------------------------------
 

@@ -8,14 +8,40 @@
 
 namespace {
 
-void enqueue_action(void *, int32_t code, int32_t arg) { action_queue_enqueue(code, arg); }
+// Distance in pad units (x and y apart) the fingers' centre may move from
+// where the touch began before the touch counts as a movement, not a tap.
+constexpr int32_t kTapMoveLimit = 32;
+// Distance either of two fingers' x may move from where it came down
+// before the touch counts as a movement.
+constexpr int32_t kTwoFingerTapXMoveLimit = 8;
+// Samples at the touch's most fingers before movement is looked at, and
+// the count at which the settle count stops growing.
+constexpr int32_t kSettleSamples = 2;
+constexpr int32_t kSettleCountStop = 50;
+// Samples three fingers may rest before the touch is no longer a tap.
+constexpr int32_t kThreeFingerTapSamples = 6;
+// Distance in pad units (x and y apart) within which a new touch is near
+// the tapped spot.
+constexpr int32_t kNearTapDistance = 599;
+// Longest time from the last two-finger movement to the lift for the lift
+// to be a flick that starts auto-scrolling, in ms.
+constexpr int64_t kFlickMs = 199;
+// Per-sample movement of either finger above which two fingers still move
+// (x, y).
+constexpr uint32_t kStillMovingDx = 4;
+constexpr uint32_t kStillMovingDy = 5;
+
+void enqueue_action(void *ctx, Gesture code, int32_t arg)
+{
+    static_cast<EngineShared *>(ctx)->queue.enqueue(code, arg);
+}
 void post_drag_event(void *) { sem_post(&ctrl_drag_sem); }
 void post_auto_scroll(void *) { sem_post(&auto_scroll_sem); }
 
 // Start of a sample: the per-sample results of the two-finger stage.
 void begin_sample(TwoFingerState *two) {
-    two->zoom_result = 0;
-    two->rotate_result = 0;
+    two->zoom_result = Zoom::kNone;
+    two->rotate_result = Rotation::kNone;
     two->scroll_flags = 0;
     two->pair_class = kClassNotComputed;
     two->prev_pair_class = kClassNotComputed;
@@ -35,29 +61,36 @@ void track_fingers(const StepContext &c) {
     }
 }
 
-// Combo value of a remapped button: 0 left, 1 middle, 2 right.
-int32_t button_combo(const SettingsSnapshot &s, int32_t button) {
+// Combo value of a remapped button.
+int32_t button_combo(const SettingsSnapshot &s, HeldButton button) {
     switch (button) {
-    case 0: return s.ButtonLeftComboBox.load(std::memory_order_relaxed);
-    case 1: return s.ButtonMiddleComboBox.load(std::memory_order_relaxed);
-    case 2: return s.ButtonRightComboBox.load(std::memory_order_relaxed);
+    case HeldButton::kLeft: return s.ButtonLeftComboBox.load(std::memory_order_relaxed);
+    case HeldButton::kMiddle: return s.ButtonMiddleComboBox.load(std::memory_order_relaxed);
+    case HeldButton::kRight: return s.ButtonRightComboBox.load(std::memory_order_relaxed);
+    case HeldButton::kNone: break;
     }
     return 0;
 }
 
-int32_t button_field(const SampleRecord &r, int32_t button) {
+int32_t button_field(const SampleRecord &r, HeldButton button) {
     switch (button) {
-    case 0: return r.l;
-    case 1: return r.m;
-    case 2: return r.r;
+    case HeldButton::kLeft: return r.l;
+    case HeldButton::kMiddle: return r.m;
+    case HeldButton::kRight: return r.r;
+    case HeldButton::kNone: break;
     }
     return 0;
+}
+
+// The press entry of a remapped button.
+Gesture button_gesture(HeldButton button) {
+    return static_cast<Gesture>(static_cast<int32_t>(Gesture::kButtonLeft) + static_cast<int32_t>(button));
 }
 
 void release_remapped_button(const StepContext &c) {
     TouchState &t = c.st->touch;
-    if (t.held_button >= 0 && t.held_button <= 2 && button_field(c.rec, t.held_button) == 0) {
-        c.enqueue(GESTURE_BUTTON_RELEASE, button_combo(c.snap, t.held_button));
+    if (t.held_button != HeldButton::kNone && button_field(c.rec, t.held_button) == 0) {
+        c.enqueue(Gesture::kButtonRelease, button_combo(c.snap, t.held_button));
         t.held_button = kNoButton;
         t.button_latched = 0;
     }
@@ -68,12 +101,12 @@ void remapped_buttons(const StepContext &c) {
     TouchState &t = c.st->touch;
     if (t.button_latched == 0) {
         // Tested in this order: middle, left, right.
-        static const int32_t kOrder[3] = {1, 0, 2};
-        for (int32_t button : kOrder) {
+        static const HeldButton kOrder[3] = {HeldButton::kMiddle, HeldButton::kLeft, HeldButton::kRight};
+        for (HeldButton button : kOrder) {
             int32_t combo = button_combo(c.snap, button);
             if (button_field(c.rec, button) == 1 && combo != 0) {
                 t.held_button = button;
-                c.enqueue(GESTURE_BUTTON_LEFT + button, combo);
+                c.enqueue(button_gesture(button), combo);
                 t.button_latched = 1;
                 break;
             }
@@ -83,13 +116,13 @@ void remapped_buttons(const StepContext &c) {
 }
 
 void drag_lift_off(const StepContext &c) {
-    if (drag_active.load() != 1 || c.rec.f != 0) return;
+    if (c.engine.drag.drag_active.load() != 1 || c.rec.f != 0) return;
     int32_t drag = c.snap.DragCheckBox.load(std::memory_order_relaxed);
     bool releases_on_lift = c.snap.LiftReleaseRadioButton.load(std::memory_order_relaxed) == 1 ||
                             c.snap.TapReleaseRadioButton.load(std::memory_order_relaxed) == 1;
     if (drag == 0 || (drag == 1 && releases_on_lift)) {
-        drag_fingers_up.store(1);
-        drag_lift_event.store(1);
+        c.engine.drag.drag_fingers_up.store(1);
+        c.engine.drag.drag_lift_event.store(1);
         c.ports.post_drag(c.ports.ctx);
     }
 }
@@ -102,10 +135,10 @@ void end_what_was_begun(const StepContext &c) {
     if (c.rec.f != 0) return;
     drag_lift_off(c);
     ThreeFingerState &th = c.st->three;
-    if (th.three_finger_mode == kSwitchingWindows) {
+    if (th.three_finger_mode == ThreeFingerMode::kSwitchingWindows) {
         th.switching_windows = 0;
-        th.three_finger_mode = kThreeNone;
-        c.enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
+        th.three_finger_mode = ThreeFingerMode::kNone;
+        c.enqueue(Gesture::kSwitchWindowsEnd, 0);
     }
 }
 
@@ -144,24 +177,25 @@ void rise_and_fall(const StepContext &c) {
 }
 
 bool moved_from_start(const TouchState &t) {
-    return abs_diff(t.centroid_x, t.touch_start_cx) > 32 ||
-           abs_diff(t.centroid_y, t.touch_start_cy) > 32;
+    return abs_diff(t.centroid_x, t.touch_start_cx) > kTapMoveLimit ||
+           abs_diff(t.centroid_y, t.touch_start_cy) > kTapMoveLimit;
 }
 
 void settle_and_movement(const StepContext &c) {
     TouchState &t = c.st->touch;
     const SampleRecord &r = c.rec;
     if (r.f == t.max_fingers) {
-        if (t.settle_count <= 49) t.settle_count++;
-        if (t.settle_count >= 2) {
+        if (t.settle_count < kSettleCountStop) t.settle_count++;
+        if (t.settle_count >= kSettleSamples) {
             bool moved = false;
             if (r.f == 1) {
                 moved = moved_from_start(t);
             } else if (r.f == 2) {
-                moved = moved_from_start(t) || abs_diff(r.x2_1, t.touch_start_x2_1) > 8 ||
-                        abs_diff(r.x2_2, t.touch_start_x2_2) > 8;
+                moved = moved_from_start(t) ||
+                        abs_diff(r.x2_1, t.touch_start_x2_1) > kTwoFingerTapXMoveLimit ||
+                        abs_diff(r.x2_2, t.touch_start_x2_2) > kTwoFingerTapXMoveLimit;
             } else if (r.f == 3) {
-                moved = t.settle_count > 6;
+                moved = t.settle_count > kThreeFingerTapSamples;
             }
             if (moved) t.touch_consumed = 1;
         }
@@ -172,32 +206,35 @@ void settle_and_movement(const StepContext &c) {
 
 void retouch_near_tapped_spot(const StepContext &c) {
     const TouchState &t = c.st->touch;
-    if (tap_state.load() != 1 || drag_active.load() != 0) return;
-    int32_t near = abs_diff(t.centroid_x, t.tap_origin_x) <= 599 &&
-                   abs_diff(t.centroid_y, t.tap_origin_y) <= 599;
-    retouch_near_tap.store(near);
-    retouch_seen.store(near);
+    if (c.engine.drag.tap_state.load() != TapState::kHandedOver || c.engine.drag.drag_active.load() != 0)
+        return;
+    int32_t near = abs_diff(t.centroid_x, t.tap_origin_x) <= kNearTapDistance &&
+                   abs_diff(t.centroid_y, t.tap_origin_y) <= kNearTapDistance;
+    c.engine.drag.retouch_near_tap.store(near);
+    c.engine.drag.retouch_seen.store(near);
 }
 
 void one_finger_tap(const StepContext &c) {
     TouchState &t = c.st->touch;
     const SettingsSnapshot &s = c.snap;
-    if (tap_pending.load() == 0 && drag_active.load() == 0) {
+    if (c.engine.drag.tap_pending.load() == 0 && c.engine.drag.drag_active.load() == 0) {
         t.tap_origin_x = t.touch_start_cx;
         t.tap_origin_y = t.touch_start_cy;
-        tap_request.store(1);
+        c.engine.drag.tap_request.store(1);
         c.ports.post_drag(c.ports.ctx);
-        tap_state.store(1);
-        tap_pending.store(1);
-        if (retouch_seen.load() == 1) tap_state.store(2);
+        c.engine.drag.tap_state.store(TapState::kHandedOver);
+        c.engine.drag.tap_pending.store(1);
+        if (c.engine.drag.retouch_seen.load() == 1) c.engine.drag.tap_state.store(TapState::kRetouched);
     } else {
-        tap_pending.store(1);
-        if (tap_state.load() == 1 && retouch_seen.load() == 1) tap_state.store(2);
+        c.engine.drag.tap_pending.store(1);
+        if (c.engine.drag.tap_state.load() == TapState::kHandedOver && c.engine.drag.retouch_seen.load() == 1)
+            c.engine.drag.tap_state.store(TapState::kRetouched);
     }
-    if (drag_active.load() == 1 && s.TapAgainRadioButton.load(std::memory_order_relaxed) == 1 &&
-        s.DragCheckBox.load(std::memory_order_relaxed) == 1 && tap_state.load() == 2) {
-        drag_tap_again.store(1);
-        drag_fingers_up.store(0);
+    if (c.engine.drag.drag_active.load() == 1 && s.TapAgainRadioButton.load(std::memory_order_relaxed) == 1 &&
+        s.DragCheckBox.load(std::memory_order_relaxed) == 1 &&
+        c.engine.drag.tap_state.load() == TapState::kRetouched) {
+        c.engine.drag.drag_tap_again.store(1);
+        c.engine.drag.drag_fingers_up.store(0);
         c.ports.post_drag(c.ports.ctx);
     }
 }
@@ -218,34 +255,35 @@ void tap_at_lift_off(const StepContext &c) {
         break;
     case 2: {
         int32_t combo = s.TwoFTComboBox.load(std::memory_order_relaxed);
-        if (drag_active.load() == 0 && (no_button || combo != 0)) c.enqueue(GESTURE_TAP_TWO, combo);
+        if (c.engine.drag.drag_active.load() == 0 && (no_button || combo != 0))
+            c.enqueue(Gesture::kTapTwo, combo);
         break;
     }
     case 3: {
         int32_t combo = s.ThreeFTComboBox.load(std::memory_order_relaxed);
-        if (drag_active.load() == 0 && (no_button || combo != 0))
-            c.enqueue(GESTURE_TAP_THREE, combo);
+        if (c.engine.drag.drag_active.load() == 0 && (no_button || combo != 0))
+            c.enqueue(Gesture::kTapThree, combo);
         break;
     }
     }
 }
 
-bool scroll_steps_queued(const TouchState &t) {
-    return t.scrolled != 0 && action_entries_outstanding();
+bool scroll_steps_queued(const StepContext &c) {
+    return c.st->touch.scrolled != 0 && c.engine.queue.entries_outstanding();
 }
 
 // Movement counts toward a flick once a scroll step is armed, or once this
 // touch has enqueued one that the action thread has yet to carry out.
-bool flick_may_follow(const TouchState &t) {
-    return scroll_active.load() != 0 || t.scrolled != 0;
+bool flick_may_follow(const StepContext &c) {
+    return c.engine.scroll.scroll_active.load() != 0 || c.st->touch.scrolled != 0;
 }
 
 void lift_off_reset(const StepContext &c, int64_t now_ms) {
     TouchState &t = c.st->touch;
     ThreeFingerState &th = c.st->three;
-    if (th.three_finger_mode == kSwitchingWindows) {
+    if (th.three_finger_mode == ThreeFingerMode::kSwitchingWindows) {
         th.switching_windows = 0;
-        c.enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
+        c.enqueue(Gesture::kSwitchWindowsEnd, 0);
     }
     t.max_fingers = 0;
     t.touch_start_cx = 0;
@@ -257,7 +295,7 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     t.last_one_x = 0;
     t.last_one_y = 0;
     th.cover_done = 0;
-    th.three_finger_mode = kThreeNone;
+    th.three_finger_mode = ThreeFingerMode::kNone;
     th.switch_one_inc_travel = 0;
     th.switch_one_dec_travel = 0;
     th.switch_three_inc_travel = 0;
@@ -266,17 +304,17 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     th.swipe_inc_travel = 0;
     th.fast_inc_travel = 0;
     th.fast_dec_travel = 0;
-    th.swipe_armed = 1;
-    th.fast_key_armed = 1;
+    th.swipe_armed = Armed::kArmed;
+    th.fast_key_armed = Armed::kArmed;
     c.st->two.movement_of_touch = 0;
 
     // A flick: the fingers left while still moving. When the action thread
     // has not yet carried out this touch's scroll steps, whether they arm
     // auto-scroll is not known yet: the auto-scroll thread waits for them
     // before it looks at scroll_active.
-    if (scroll_active.load() != 0 || scroll_steps_queued(t)) {
+    if (c.engine.scroll.scroll_active.load() != 0 || scroll_steps_queued(c)) {
         int64_t since_move = now_ms - t.last_move_ms;
-        if (since_move <= 199 && (scroll_active.load() != 0 || scroll_steps_queued(t)) &&
+        if (since_move <= kFlickMs && (c.engine.scroll.scroll_active.load() != 0 || scroll_steps_queued(c)) &&
             c.snap.AutoScrollCheckBox.load(std::memory_order_relaxed) == 1)
             c.ports.post_auto_scroll(c.ports.ctx);
     }
@@ -296,9 +334,9 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
     case 2: {
         const TwoFingerState &two = st.two;
         bool moving = two.movement_of_touch &&
-                      (magnitude(two.dx1) > 4 || magnitude(two.dx2) > 4 ||
-                       magnitude(two.dy1) > 5 || magnitude(two.dy2) > 5);
-        if (flick_may_follow(t) && moving) t.last_move_ms = now_ms;
+                      (magnitude(two.dx1) > kStillMovingDx || magnitude(two.dx2) > kStillMovingDx ||
+                       magnitude(two.dy1) > kStillMovingDy || magnitude(two.dy2) > kStillMovingDy);
+        if (flick_may_follow(c) && moving) t.last_move_ms = now_ms;
         t.one_finger_count = 0;
         three_finger_reset(&st.three);
         break;
@@ -322,27 +360,31 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
 
 }  // namespace
 
-const RecogniserPorts kEnginePorts = {enqueue_action, post_drag_event, post_auto_scroll, nullptr};
-
-void recogniser_init(RecogniserState *st) {
-    *st = RecogniserState{};
-    st->touch.held_button = kNoButton;
-    st->three.swipe_armed = 1;
-    st->three.fast_key_armed = 1;
-    begin_sample(&st->two);
-    drag_active.store(0);
-    tap_state.store(0);
-    retouch_seen.store(0);
-    tap_pending.store(0);
-    tap_request.store(0);
+RecogniserPorts engine_recogniser_ports(EngineShared *engine)
+{
+    return RecogniserPorts{enqueue_action, post_drag_event, post_auto_scroll, engine};
 }
 
-void recogniser_step(RecogniserState *st, const SampleRecord &rec, const SettingsSnapshot &snap,
-                     int64_t now_ms, const RecogniserPorts &ports) {
+void recogniser_init(RecogniserState *st, EngineShared &engine) {
+    *st = RecogniserState{};
+    st->touch.held_button = kNoButton;
+    st->three.swipe_armed = Armed::kArmed;
+    st->three.fast_key_armed = Armed::kArmed;
     begin_sample(&st->two);
-    drag_finger_count.store(rec.f);
-    scroll_finger_count.store(rec.f);
-    const StepContext c{st, rec, snap, ports};
+    engine.drag.drag_active.store(0);
+    engine.drag.tap_state.store(TapState::kIdle);
+    engine.drag.retouch_seen.store(0);
+    engine.drag.tap_pending.store(0);
+    engine.drag.tap_request.store(0);
+}
+
+void recogniser_step(RecogniserState *st, const SampleRecord &rec, EngineShared &engine, int64_t now_ms,
+                     const RecogniserPorts &ports) {
+    const SettingsSnapshot &snap = engine.settings;
+    begin_sample(&st->two);
+    engine.drag.drag_finger_count.store(rec.f);
+    engine.scroll.scroll_finger_count.store(rec.f);
+    const StepContext c{st, rec, snap, engine, ports};
     if (snap.TouchpadOff.load(std::memory_order_relaxed) != 0) {
         // Nothing new begins while the touchpad is off, but what a touch
         // began before must still end: a typing monitor that switches the
@@ -362,20 +404,20 @@ void recogniser_step(RecogniserState *st, const SampleRecord &rec, const Setting
         retouch_near_tapped_spot(c);
     }
     if (rec.f == 0) tap_at_lift_off(c);
-    if (rec.f == 2 && drag_active.load() == 0 && st->three.switching_windows == 0)
+    if (rec.f == 2 && engine.drag.drag_active.load() == 0 && st->three.switching_windows == 0)
         two_finger_stage(c);
     cover_and_window_switching(c);
     if (rec.f == 3) three_finger_stage(c);
     if (rec.f == 0) {
         lift_off_reset(c, now_ms);
-    } else if (rec.f > 0 && autoscroll_running.load() == 1) {
+    } else if (rec.f > 0 && engine.scroll.autoscroll_running.load() == 1) {
         // A new touch stops auto-scrolling.
-        scroll_active.store(0);
-        autoscroll_running.store(0);
+        engine.scroll.scroll_active.store(0);
+        engine.scroll.autoscroll_running.store(0);
     } else if (rec.f > 0 && st->touch.prev_finger_count == 0) {
         // A new touch starts a new scroll: directions left from a scroll
         // that ended without an auto-scroll must not join its flick.
-        clear_scroll_directions();
+        engine.scroll.clear_scroll_directions();
     }
     end_of_sample(c, now_ms);
 }

@@ -23,11 +23,30 @@ void two_finger_reset(TwoFingerState *two) {
     two->zoom_out_count = two->zoom_in_count = 0;
     two->vscroll_inc_count = two->vscroll_dec_count = 0;
     two->hscroll_inc_count = two->hscroll_dec_count = 0;
-    two->rotate_reported = 0;
-    two->two_finger_gesture = kTwoNone;
+    two->rotate_reported = Rotation::kNone;
+    two->two_finger_gesture = TwoFingerGesture::kNone;
 }
 
 namespace {
+
+// How far (pad units, x and y) the one-finger position brought onto the
+// two-finger scale may lie from a two-finger coordinate to pair with it.
+constexpr int32_t kPairXTolerance = 10;
+constexpr int32_t kPairYTolerance = 20;
+// Samples a coordinate must have rested (more than this) to tell which
+// finger stays still.
+constexpr int32_t kStillSamples = 3;
+// Two-finger samples (more than this) after which the pairing is known
+// even without a resting finger.
+constexpr int32_t kPairingSamples = 4;
+// A slider of 1..10 sets the samples needed as this base minus the slider.
+constexpr int32_t kRotationSliderBase = 12;
+constexpr int32_t kZoomSliderBase = 11;
+// The scroll-speed slider divides the travel by this base minus the slider.
+constexpr int32_t kScrollSliderBase = 16;
+// Largest change of the fingers' y separation, and largest difference of
+// their y movements, for the two to scroll vertically together.
+constexpr int64_t kScrollTogetherSlack = 2;
 
 int32_t relaxed(const std::atomic<int32_t> &v) { return v.load(std::memory_order_relaxed); }
 
@@ -59,15 +78,15 @@ void pair_fingers(const StepContext &c) {
             // the same as in 32 bits.
             int32_t px = static_cast<int32_t>((275LL * t.last_one_x - 412500) / 4650 + 5);
             int32_t py = static_cast<int32_t>((175LL * t.last_one_y - 218750) / 4095 + 75);
-            if (abs_diff(px, r.x2_1) <= 10)
+            if (abs_diff(px, r.x2_1) <= kPairXTolerance)
                 two.match_x = 1;
-            else if (abs_diff(px, r.x2_2) <= 10)
+            else if (abs_diff(px, r.x2_2) <= kPairXTolerance)
                 two.match_x = 2;
             else
                 two.match_x = 0;
-            if (abs_diff(py, r.y2_1) <= 20)
+            if (abs_diff(py, r.y2_1) <= kPairYTolerance)
                 two.match_y = 1;
-            else if (abs_diff(py, r.y2_2) <= 20)
+            else if (abs_diff(py, r.y2_2) <= kPairYTolerance)
                 two.match_y = 2;
             else
                 two.match_y = 0;
@@ -77,7 +96,7 @@ void pair_fingers(const StepContext &c) {
     }
     if (two.match_x != 0 && two.match_y != 0 && two.match_x != two.match_y) two.swap_y = 1;
 
-    if (t.last_one_x == 0 && t.last_one_y == 0 && two.two_finger_gesture == kTwoNone) {
+    if (t.last_one_x == 0 && t.last_one_y == 0 && two.two_finger_gesture == TwoFingerGesture::kNone) {
         const FingerPair &cur = two.cur;
         const FingerPair &prev = two.prev;
         if (two.pair_count >= 2) {
@@ -96,12 +115,12 @@ void pair_fingers(const StepContext &c) {
             two.still_y1--;
             two.still_y2--;
         }
-        if ((two.still_x1 > two.still_x2 && two.still_y2 > two.still_y1 && two.still_x1 > 3 &&
-             two.still_y2 > 3) ||
-            (two.still_x2 > two.still_x1 && two.still_y1 > two.still_y2 && two.still_x2 > 3 &&
-             two.still_y1 > 3))
+        if ((two.still_x1 > two.still_x2 && two.still_y2 > two.still_y1 &&
+             two.still_x1 > kStillSamples && two.still_y2 > kStillSamples) ||
+            (two.still_x2 > two.still_x1 && two.still_y1 > two.still_y2 &&
+             two.still_x2 > kStillSamples && two.still_y1 > kStillSamples))
             two.swap_y = 1;
-        if (two.pair_count > 4) two.pairing_known = 1;
+        if (two.pair_count > kPairingSamples) two.pairing_known = 1;
     }
     if (two.swap_y) {
         int32_t y = two.cur.y2_1;
@@ -137,16 +156,16 @@ int32_t slider_threshold(int32_t slider, int32_t base) {
 void count_rotation(TwoFingerState *two, bool clockwise, int32_t threshold) {
     if (clockwise) {
         two->rotate_cw_count++;
-        if (two->rotate_cw_count >= threshold) two->rotate_result = 2;
+        if (two->rotate_cw_count >= threshold) two->rotate_result = Rotation::kCw;
     } else {
         two->rotate_ccw_count++;
-        if (two->rotate_ccw_count >= threshold) two->rotate_result = 1;
+        if (two->rotate_ccw_count >= threshold) two->rotate_result = Rotation::kCcw;
     }
 }
 
 void rotation(const StepContext &c) {
     TwoFingerState &two = c.st->two;
-    int32_t threshold = slider_threshold(relaxed(c.snap.RotationSlider), 12);
+    int32_t threshold = slider_threshold(relaxed(c.snap.RotationSlider), kRotationSliderBase);
     const int32_t dx1 = two.dx1, dy1 = two.dy1, dx2 = two.dx2, dy2 = two.dy2;
 
     if (two.pair_class == 1 && two.prev_pair_class == 1) {
@@ -176,17 +195,17 @@ void rotation(const StepContext &c) {
                 count_rotation(&two, false, threshold);
         }
     }
-    if (two.rotate_result != 0) two.two_finger_gesture = kTwoRotate;
+    if (two.rotate_result != Rotation::kNone) two.two_finger_gesture = TwoFingerGesture::kRotate;
 
     if (relaxed(c.snap.RotationCheckBox) == 0) return;
     bool reported = false;
-    if (two.rotate_result == 1 && two.rotate_reported != 1) {
-        two.rotate_reported = 1;
-        c.enqueue(GESTURE_ROTATE_CCW, relaxed(c.snap.CounterclosewiseComboBox));
+    if (two.rotate_result == Rotation::kCcw && two.rotate_reported != Rotation::kCcw) {
+        two.rotate_reported = Rotation::kCcw;
+        c.enqueue(Gesture::kRotateCCW, relaxed(c.snap.CounterclosewiseComboBox));
         reported = true;
-    } else if (two.rotate_result == 2 && two.rotate_reported != 2) {
-        two.rotate_reported = 2;
-        c.enqueue(GESTURE_ROTATE_CW, relaxed(c.snap.ClockwiseComboBox));
+    } else if (two.rotate_result == Rotation::kCw && two.rotate_reported != Rotation::kCw) {
+        two.rotate_reported = Rotation::kCw;
+        c.enqueue(Gesture::kRotateCW, relaxed(c.snap.ClockwiseComboBox));
         reported = true;
     }
     if (reported) {
@@ -202,26 +221,26 @@ void zoom(const StepContext &c) {
                 pc == two.prev_pair_class;
     if (!gate) return;
 
-    int32_t threshold = slider_threshold(relaxed(c.snap.ZoomSlider), 11);
+    int32_t threshold = slider_threshold(relaxed(c.snap.ZoomSlider), kZoomSliderBase);
     const int32_t dx1 = two.dx1, dy1 = two.dy1, dx2 = two.dx2, dy2 = two.dy2;
     if ((two.prev_xsep > two.xsep || two.prev_ysep < two.ysep) && dx1 >= 0 && dx2 <= 0 &&
         dy1 <= 0 && dy2 >= 0) {
         two.zoom_out_count++;
-        if (two.zoom_out_count >= threshold) two.zoom_result = 2;
+        if (two.zoom_out_count >= threshold) two.zoom_result = Zoom::kOut;
     }
     if ((two.prev_xsep < two.xsep || two.prev_ysep > two.ysep) && dx1 <= 0 && dx2 >= 0 &&
         dy1 >= 0 && dy2 <= 0) {
         two.zoom_in_count++;
-        if (two.zoom_in_count >= threshold) two.zoom_result = 1;
+        if (two.zoom_in_count >= threshold) two.zoom_result = Zoom::kIn;
     }
-    if (two.zoom_result == 0) return;
+    if (two.zoom_result == Zoom::kNone) return;
     // Recognised, reported or not: the zoom holds the phase.
-    two.two_finger_gesture = kTwoZoom;
+    two.two_finger_gesture = TwoFingerGesture::kZoom;
     if (relaxed(c.snap.ZoomCheckBox) == 0) return;
-    if (two.zoom_result == 1)
-        c.enqueue(GESTURE_ZOOM_IN, relaxed(c.snap.ZoomInComboBox));
+    if (two.zoom_result == Zoom::kIn)
+        c.enqueue(Gesture::kZoomIn, relaxed(c.snap.ZoomInComboBox));
     else
-        c.enqueue(GESTURE_ZOOM_OUT, relaxed(c.snap.ZoomOutComboBox));
+        c.enqueue(Gesture::kZoomOut, relaxed(c.snap.ZoomOutComboBox));
     zero_gesture_counts(&two);
 }
 
@@ -271,9 +290,9 @@ void scroll_step(TwoFingerState *two, const ScrollAxis &a, int32_t slider) {
         two->scroll_flags |= flag;
         return;
     }
-    // A slider of 16 or more would divide by zero or a negative number:
-    // such values scroll at the fastest step.
-    uint32_t divisor = slider < 16 ? static_cast<uint32_t>(16 - slider) : 1u;
+    // A slider of kScrollSliderBase or more would divide by zero or a
+    // negative number: such values scroll at the fastest step.
+    uint32_t divisor = slider < kScrollSliderBase ? static_cast<uint32_t>(kScrollSliderBase - slider) : 1u;
     if (travel / divisor != 0) two->scroll_flags |= flag;
 }
 
@@ -290,7 +309,8 @@ void scrolling(const StepContext &c) {
     const int32_t dy1 = two.dy1, dy2 = two.dy2;
 
     if (relaxed(c.snap.VerticalScrollingCheckBox) == 1 &&
-        int64_t{two.prev_ysep} - two.ysep <= 2 && abs_diff(dy1, dy2) <= 2) {
+        int64_t{two.prev_ysep} - two.ysep <= kScrollTogetherSlack &&
+        abs_diff(dy1, dy2) <= kScrollTogetherSlack) {
         ScrollAxis v{&two.vscroll_inc_count, &two.vscroll_dec_count, &two.vscroll_inc_travel,
                      &two.vscroll_dec_travel, kScrollYInc, kScrollYDec};
         if (dy1 > 0 && dy2 > 0) {
@@ -314,18 +334,18 @@ void scrolling(const StepContext &c) {
         return;
     }
     two.last_scroll_flags = two.scroll_flags;
-    two.two_finger_gesture = kTwoScroll;
+    two.two_finger_gesture = TwoFingerGesture::kScroll;
     if (two.scroll_flags & kScrollYInc) {
-        c.enqueue(GESTURE_SCROLL_Y_INC, 0);
+        c.enqueue(Gesture::kScrollYInc, 0);
         two.vscroll_inc_travel = two.vscroll_dec_travel = 0;
     } else if (two.scroll_flags & kScrollYDec) {
-        c.enqueue(GESTURE_SCROLL_Y_DEC, 0);
+        c.enqueue(Gesture::kScrollYDec, 0);
         two.vscroll_inc_travel = two.vscroll_dec_travel = 0;
     } else if (two.scroll_flags & kScrollXInc) {
-        c.enqueue(GESTURE_SCROLL_X_INC, 0);
+        c.enqueue(Gesture::kScrollXInc, 0);
         two.hscroll_inc_travel = two.hscroll_dec_travel = 0;
     } else {
-        c.enqueue(GESTURE_SCROLL_X_DEC, 0);
+        c.enqueue(Gesture::kScrollXDec, 0);
         two.hscroll_inc_travel = two.hscroll_dec_travel = 0;
     }
     zero_gesture_counts(&two);
@@ -335,15 +355,22 @@ void scrolling(const StepContext &c) {
 
 }  // namespace
 
+namespace {
+
+// The phase is still open, or held by the given gesture (read afresh: a
+// stage may take the phase for its gesture).
+bool phase_open_for(const TwoFingerState &two, TwoFingerGesture g) {
+    return two.two_finger_gesture == TwoFingerGesture::kNone || two.two_finger_gesture == g;
+}
+
+}  // namespace
+
 void two_finger_stage(const StepContext &c) {
     TwoFingerState &two = c.st->two;
     pair_fingers(c);
     measure_movement(&two);
-    if (two.pair_count >= 2 && two.pairing_known &&
-        (two.two_finger_gesture == kTwoNone || two.two_finger_gesture == kTwoRotate))
+    if (two.pair_count >= 2 && two.pairing_known && phase_open_for(two, TwoFingerGesture::kRotate))
         rotation(c);
-    if (two.two_finger_gesture == kTwoNone || two.two_finger_gesture == kTwoZoom) zoom(c);
-    if ((two.two_finger_gesture == kTwoNone || two.two_finger_gesture == kTwoScroll) &&
-        c.st->touch.one_finger_count == 0)
-        scrolling(c);
+    if (phase_open_for(two, TwoFingerGesture::kZoom)) zoom(c);
+    if (phase_open_for(two, TwoFingerGesture::kScroll) && c.st->touch.one_finger_count == 0) scrolling(c);
 }

@@ -9,7 +9,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 int sampler_gave_up;
@@ -17,11 +16,7 @@ void (*sampler_block_replaced)() = nullptr;
 
 namespace {
 
-double wall_seconds(void *) {
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return tv.tv_sec + tv.tv_usec / 1e6;
-}
+double wall_seconds(void *) { return wall_clock_seconds(); }
 
 void post_sample(void *) { sem_post(&get_data_sem); }
 
@@ -74,9 +69,6 @@ void fill_record(SampleRecord *rec, const TouchpadSharedBlock &b) {
     rec->m = fr.m;
 }
 
-std::atomic<int32_t> *const kPointerShapeFlags[6] = {
-    &vscroll_cursor_shown,      &hscroll_cursor_shown,     &zoom_out_cursor_shown,
-    &zoom_in_cursor_shown,      &rotate_right_cursor_shown, &rotate_left_cursor_shown};
 
 }  // namespace
 
@@ -91,39 +83,42 @@ TouchpadSharedBlock *sampler_attach() {
     return nullptr;
 }
 
-void sampler_start(SamplerState *st, double now_s) {
+void sampler_start(SamplerState *st, double now_s, EngineShared &engine) {
     st->origin = now_s;
     memset(&st->prev, 0, sizeof st->prev);
     st->prev.x = -1;
-    sample_ring_head.store(0);
+    engine.ring.head.store(0);
 }
 
-int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnapshot *snap,
+int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared &engine,
                  const SamplerPorts &ports) {
+    SettingsSnapshot *snap = &engine.settings;
     TouchpadSharedBlock &cur = st->current;
     memcpy(&cur, live, sizeof cur);
     refresh_snapshot(snap, cur);
 
     const int32_t f = cur.NewStructFingers.f;
     if (f == 0) {
-        if (cover_gesture_latch.load(std::memory_order_relaxed) == 1) cover_gesture_latch.store(0);
-        if (swipe_latch.load(std::memory_order_relaxed) == 1) swipe_latch.store(0);
+        ActionLatches &latches = engine.latches;
+        if (latches.cover_gesture_latch.load(std::memory_order_relaxed) == 1)
+            latches.cover_gesture_latch.store(0);
+        if (latches.swipe_latch.load(std::memory_order_relaxed) == 1) latches.swipe_latch.store(0);
     }
 
     bool recorded = false;
     if (cur.NewStruct == 1 && finger_state_changed(cur, st->prev)) {
-        if (sample_ring_unread.load() < kSampleRingSize) {
+        if (engine.ring.unread.load() < kSampleRingSize) {
             // (When the reader is a whole ring behind, the change is left for
             // a later poll rather than overwriting an unread record: the
             // block is a level, so only latency is lost.)
-            int32_t head = sample_ring_head.load(std::memory_order_relaxed);
+            int32_t head = engine.ring.head.load(std::memory_order_relaxed);
             if (head >= kSampleRingSize) head = 0;
-            SampleRecord *rec = &sample_ring[head];
+            SampleRecord *rec = &engine.ring.entries[head];
             fill_record(rec, cur);
             double now = ports.now_s(ports.ctx);
-            sample_ring_head.store(head + 1, std::memory_order_relaxed);
+            engine.ring.head.store(head + 1, std::memory_order_relaxed);
             rec->time = static_cast<float>(now - st->origin);
-            sample_ring_unread.fetch_add(1);
+            engine.ring.unread.fetch_add(1);
             ports.post_sample(ports.ctx);
             memcpy(&st->prev, &cur, sizeof cur);
             fflush(stdout);
@@ -133,10 +128,11 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnap
 
     if (f != 2) {
         bool shown = false;
-        for (std::atomic<int32_t> *flag : kPointerShapeFlags)
-            shown |= flag->load(std::memory_order_relaxed) != 0;
+        for (std::atomic<int32_t> ActionLatches::*flag : kCursorShownFlags)
+            shown |= (engine.latches.*flag).load(std::memory_order_relaxed) != 0;
         if (shown) {
-            for (std::atomic<int32_t> *flag : kPointerShapeFlags) flag->store(0);
+            for (std::atomic<int32_t> ActionLatches::*flag : kCursorShownFlags)
+                (engine.latches.*flag).store(0);
             ports.run_command(ports.ctx, "/usr/bin/xsetroot -cursor_name left_ptr");
         }
     }
@@ -145,7 +141,8 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnap
     return recorded ? 1 : 2;
 }
 
-void *get_data_thread(void *) {
+void *get_data_thread(void *arg) {
+    EngineShared &engine = *static_cast<const EngineThreadArgs *>(arg)->shared;
     // Named so that a test can watch this thread's polls from outside.
     pthread_setname_np(pthread_self(), "gestured-sample");
     TouchpadSharedBlock *block = sampler_attach();
@@ -153,9 +150,9 @@ void *get_data_thread(void *) {
     static SamplerState state;
     static BlockWatch watch;
     block_watch_init(&watch);
-    sampler_start(&state, kSamplerPorts.now_s(nullptr));
+    sampler_start(&state, kSamplerPorts.now_s(nullptr), engine);
     for (;;) {
-        int pause_ms = sampler_poll(&state, block, &settings_snapshot, kSamplerPorts);
+        int pause_ms = sampler_poll(&state, block, engine, kSamplerPorts);
         // A driver restart: the new block now sits at the same address.
         if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced &&
             sampler_block_replaced)

@@ -15,7 +15,7 @@ struct SamplerPorts {
     void *ctx;
 };
 
-// The production ports: gettimeofday, get_data_sem and run_command_bounded.
+// The production ports: wall_clock_seconds, get_data_sem and run_command_bounded.
 extern const SamplerPorts kSamplerPorts;
 
 struct SamplerState {
@@ -31,12 +31,13 @@ constexpr int kAttachAttempts = 50;
 TouchpadSharedBlock *sampler_attach();
 
 // Start of sampling: the clock origin, a previous copy of zeros with x -1,
-// and the ring's write index at 0.
-void sampler_start(SamplerState *st, double now_s);
+// and the write index of engine's ring at 0.
+void sampler_start(SamplerState *st, double now_s, EngineShared &engine);
 
-// One poll of the live block. Returns the pause before the next poll in
-// milliseconds (5 with no finger recorded, else 1 after a record, else 2).
-int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, SettingsSnapshot *snap,
+// One poll of the live block into engine's settings snapshot, latches and
+// sample ring. Returns the pause before the next poll in milliseconds (5 with
+// no finger recorded, else 1 after a record, else 2).
+int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared &engine,
                  const SamplerPorts &ports);
 
 // get_data_thread's result when the block could not be attached.

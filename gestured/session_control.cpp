@@ -29,19 +29,11 @@ std::atomic<bool> ending{false};
             pause();
     }
     fputs("gestured: lost the X server\n", stderr);
-    // No command still starting may press anything after the release.
-    run_commands_end_in_flight();
     // The connection may have been closed by the server while the server
-    // itself lives on; then a fresh connection can still let go.
-    if (held_input_count() > 0) {
-        if (Display *d = XOpenDisplay(nullptr)) {
-            release_held_inputs(d);
-            XCloseDisplay(d);
-        }
-    }
-    // The block outlives the X server: tap-to-click and the drag lock go
-    // back to what they were.
-    driver_parameters_restore();
+    // itself lives on; then a fresh connection can still let go. The block
+    // outlives the X server: tap-to-click and the drag lock go back to what
+    // they were. Unlike the signal path, synthetic input is not stopped first.
+    release_everything_for_exit(false);
     fflush(stdout);
     _exit(1);
 }
@@ -64,34 +56,38 @@ const char *const kGestureNames[] = {
     "GESTURE_SWITCH_WINDOWS_NEXT", "GESTURE_SWITCH_WINDOWS_END",   "GESTURE_COVER",
     "GESTURE_TAP_CLICK",           "GESTURE_DRAG_RELEASE",         "GESTURE_DRAG_PRESS",
 };
-static_assert(sizeof kGestureNames / sizeof kGestureNames[0] == GESTURE_DRAG_PRESS + 1,
+static_assert(sizeof kGestureNames / sizeof kGestureNames[0] ==
+                  static_cast<size_t>(Gesture::kDragPress) + 1,
               "one name per action code");
 
 const char *const kInputKindNames[] = {"key tap",      "key press",     "key release", "text",
                                        "button click", "button press",  "button release"};
 
-void trace_gesture(int32_t code, int32_t arg)
+void trace_gesture(Gesture gesture, int32_t arg)
 {
-    const char *name = code == GESTURE_BUTTON_RELEASE               ? "GESTURE_BUTTON_RELEASE"
-                       : code >= 0 && code <= GESTURE_DRAG_PRESS ? kGestureNames[code]
-                                                                  : "unknown";
+    const int32_t code = static_cast<int32_t>(gesture);
+    const char *name = gesture == Gesture::kButtonRelease                          ? "GESTURE_BUTTON_RELEASE"
+                       : code >= 0 && code <= static_cast<int32_t>(Gesture::kDragPress) ? kGestureNames[code]
+                                                                                     : "unknown";
     fprintf(stderr, "gestured: gesture %s (%d), argument %d\n", name, code, arg);
 }
 
-void trace_run_command(const char *command)
+void trace_run_command(void *ctx, const char *command)
 {
     fprintf(stderr, "gestured:   command: %s\n", command ? command : "");
-    real_run_command(command);
+    real_run_command(ctx, command);
 }
 
-void trace_send_input(const char *operand, int button, InputKind kind)
+void trace_send_input(void *ctx, const char *operand, int button, InputKind kind)
 {
-    const char *what = kind >= KEY_TAP && kind <= BUTTON_RELEASE ? kInputKindNames[kind] : "input";
-    if (kind >= BUTTON_CLICK && kind <= BUTTON_RELEASE)
+    const int k = static_cast<int>(kind);
+    const char *what = kind >= InputKind::kKeyTap && kind <= InputKind::kButtonRelease ? kInputKindNames[k]
+                                                                                      : "input";
+    if (kind >= InputKind::kButtonClick && kind <= InputKind::kButtonRelease)
         fprintf(stderr, "gestured:   %s %d\n", what, button);
     else
         fprintf(stderr, "gestured:   %s %s\n", what, operand ? operand : "");
-    real_send_input(operand, button, kind);
+    real_send_input(ctx, operand, button, kind);
 }
 
 }  // namespace
@@ -147,8 +143,14 @@ void end_with_x_server(Display *display)
 void install_debug_trace()
 {
     action_trace = trace_gesture;
-    engine_platform.run_command = trace_run_command;
-    engine_platform.send_input = trace_send_input;
+}
+
+EnginePlatform engine_platform_traced()
+{
+    EnginePlatform traced = engine_platform_production();
+    traced.run_command = trace_run_command;
+    traced.send_input = trace_send_input;
+    return traced;
 }
 
 void print_help()

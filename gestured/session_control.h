@@ -5,6 +5,8 @@
 
 #include <X11/Xlib.h>
 
+#include "platform.h"
+
 // Releases through XTEST every key and button the X server reports down
 // (XQueryKeymap, XQueryPointer) on the default display. A release the XTEST
 // device did not press is dropped by the server, so keys the user holds stay
@@ -22,8 +24,12 @@ int release_everything_held();
 // same way out. `display` then belongs to that thread.
 void end_with_x_server(Display *display);
 
-// --debug: each action_queue entry and each input or command it leads to is
-// printed on standard error. Call before the engine threads start.
+// --debug: each action queue entry is printed on standard error. Call before
+// the engine threads start.
 void install_debug_trace();
+
+// --debug: the production platform, with each input and command printed on
+// standard error before it goes out.
+EnginePlatform engine_platform_traced();
 
 void print_help();

@@ -1,6 +1,6 @@
 // What one wheel click costs, from the moment it is asked for to the moment
 // the ButtonPress reaches an X client that listens for it:
-//   - the engine's in-process path (send_input, BUTTON_CLICK, over XTEST);
+//   - the engine's in-process path (send_input, InputKind::kButtonClick, over XTEST);
 //   - a subprocess through the shell, as a command line would do it:
 //     xte 'mouseclick 5' and xdotool click 5.
 // Also what one keysym-table build and one 3-key chord cost.
@@ -84,7 +84,7 @@ std::vector<double> in_process(Display *sender, int clicks)
     for (int i = 0; i < clicks; ++i) {
         const int64_t before = arrivals.load();
         const int64_t t0 = now_ns();
-        send_input(sender, nullptr, 5, BUTTON_CLICK);
+        send_input(sender, nullptr, 5, InputKind::kButtonClick);
         int64_t at = 0;
         if (wait_arrival(before, &at))
             ms.push_back((at - t0) / 1e6);

@@ -54,7 +54,7 @@ void build_trace() {
 }
 
 long enqueued;
-void count_enqueue(void *, int32_t, int32_t) { ++enqueued; }
+void count_enqueue(void *, Gesture, int32_t) { ++enqueued; }
 void count_post(void *) { ++enqueued; }
 
 void enable_everything(SettingsSnapshot &s) {
@@ -80,16 +80,16 @@ void enable_everything(SettingsSnapshot &s) {
 
 void BM_RecogniserMixedTrace(benchmark::State &bs) {
     build_trace();
-    static SettingsSnapshot settings;
-    enable_everything(settings);
+    static EngineShared engine;
+    enable_everything(engine.settings);
     static RecogniserState st;
-    recogniser_init(&st);
+    recogniser_init(&st, engine);
     const RecogniserPorts ports{count_enqueue, count_post, count_post, nullptr};
     int64_t now = 0;
     int i = 0;
     for (auto _ : bs) {
         now += 8;
-        recogniser_step(&st, trace[i], settings, now, ports);
+        recogniser_step(&st, trace[i], engine, now, ports);
         if (++i == trace_used) i = 0;
     }
     bs.SetItemsProcessed(bs.iterations());

@@ -250,7 +250,7 @@ void bare_loop(Display *display)
         memcpy(&now, const_cast<const FingerRecord *>(&block->NewStructFingers), sizeof now);
         bool changed = memcmp(&now, &last, sizeof now) != 0;
         if (changed && now.f == 2 && last.f == 2 && now.y2_1 > last.y2_1)
-            send_input(display, nullptr, 5, BUTTON_CLICK);
+            send_input(display, nullptr, 5, InputKind::kButtonClick);
         last = now;
         sleep_ms(changed ? 1 : 2);
     }
@@ -299,12 +299,12 @@ double subprocess_click(char *const argv[])
     return arrived < 0 ? -1 : static_cast<double>(arrived - start) / 1000.0;
 }
 
-// The engine's own path: send_input with BUTTON_CLICK over a display
+// The engine's own path: send_input with InputKind::kButtonClick over a display
 // connection of this process (press, release, flush).
 double xtest_click(Display *display)
 {
     const int64_t start = monotonic_us();
-    send_input(display, nullptr, 5, BUTTON_CLICK);
+    send_input(display, nullptr, 5, InputKind::kButtonClick);
     const int64_t arrived = wait_event(ButtonPress, 5, 2000);
     wait_event(ButtonRelease, 5, 500);
     return arrived < 0 ? -1 : static_cast<double>(arrived - start) / 1000.0;
@@ -401,7 +401,7 @@ int main(int argc, char **argv)
     printf("\nOne wheel click, start -> ButtonPress arrival (%d each, interleaved):\n", clicks);
     by_xte.print("xte 'mouseclick 5' (subprocess)");
     by_xdotool.print("xdotool click 5 (subprocess)");
-    by_xtest.print("engine path: send_input BUTTON_CLICK (XTEST)");
+    by_xtest.print("engine path: send_input InputKind::kButtonClick (XTEST)");
     if (by_xtest.n && by_xte.n && by_xdotool.n) {
         const double fastest = std::min(by_xte.pct(0.5), by_xdotool.pct(0.5));
         printf("  in-process XTEST is %.1fx faster than the faster subprocess (p50)\n",

@@ -1,6 +1,7 @@
-// The command lines that the gesture actions run through the shell. The
-// spacing is part of each line: two blanks after xte, and a blank after the
-// quote that closes the Control_L key-up.
+// The command lines that the gesture actions and auto-scroll run through the
+// shell. The spacing is part of each line: two blanks after xte in the key
+// and Control-wheel commands, one in auto-scroll's wheel clicks, and a blank
+// after the quote that closes the Control_L key-up.
 #pragma once
 
 #define VORELL_XTE "/usr/local/bin/xte  "
@@ -17,6 +18,13 @@ constexpr const char kXteKeydownControl[] = VORELL_XTE "'keydown Control_L'";
 constexpr const char kXteKeyupControl[] = VORELL_XTE "'keyup Control_L' ";
 constexpr const char kXteWheel5[] = VORELL_XTE "'mouseclick 5'";
 constexpr const char kXteWheel4[] = VORELL_XTE "'mouseclick 4'";
+
+// Auto-scroll's repetitions: buttons 4 to 7, one blank after xte.
+#define VORELL_XTE_ONE_BLANK "/usr/local/bin/xte "
+constexpr const char kXteScrollUp[] = VORELL_XTE_ONE_BLANK "'mouseclick 4'";
+constexpr const char kXteScrollDown[] = VORELL_XTE_ONE_BLANK "'mouseclick 5'";
+constexpr const char kXteScrollLeft[] = VORELL_XTE_ONE_BLANK "'mouseclick 6'";
+constexpr const char kXteScrollRight[] = VORELL_XTE_ONE_BLANK "'mouseclick 7'";
 
 constexpr const char kHomeCommand[] = "/usr/bin/nautilus &";
 constexpr const char kTapOffCommand[] = "vorellctl TapButton1=0";

@@ -20,365 +20,369 @@ struct Title {
     bool has(const char *name) const { return present && strstr(text, name) != nullptr; }
 };
 
-void run(const char *command) { engine_platform.run_command(command); }
+void run(const EnginePlatform &platform, const char *command) { platform.run(command); }
 
 // Set by a scroll step that arms auto-scroll, during the entry being carried
 // out.
 bool entry_armed_scroll = false;
 
-bool is_scroll_step(int32_t code)
+bool is_scroll_step(Gesture code)
 {
-    return code >= GESTURE_SCROLL_Y_DEC && code <= GESTURE_SCROLL_X_INC;
+    return code >= Gesture::kScrollYDec && code <= Gesture::kScrollXInc;
 }
 
 // ---- pointer shapes -------------------------------------------------------
 
-struct CursorImage {
-    std::atomic<int32_t> *shown;
-    const char *command;
-};
-
 enum CursorId { V_SCROLL, H_SCROLL, ZOOM_OUT, ZOOM_IN, RIGHT_ROTATE, LEFT_ROTATE, CURSOR_COUNT };
 
-const CursorImage kCursorImages[CURSOR_COUNT] = {
-    {&vscroll_cursor_shown, VORELL_CURSOR_COMMAND("V_Scroll.xbm")},
-    {&hscroll_cursor_shown, VORELL_CURSOR_COMMAND("H_Scroll.xbm")},
-    {&zoom_out_cursor_shown, VORELL_CURSOR_COMMAND("Zoom_Out.xbm")},
-    {&zoom_in_cursor_shown, VORELL_CURSOR_COMMAND("Zoom_In.xbm")},
-    {&rotate_right_cursor_shown, VORELL_CURSOR_COMMAND("Right_Rotate.xbm")},
-    {&rotate_left_cursor_shown, VORELL_CURSOR_COMMAND("Left_Rotate.xbm")},
+// The images, in the order of kCursorShownFlags.
+const char *const kCursorCommands[CURSOR_COUNT] = {
+    VORELL_CURSOR_COMMAND("V_Scroll.xbm"), VORELL_CURSOR_COMMAND("H_Scroll.xbm"),
+    VORELL_CURSOR_COMMAND("Zoom_Out.xbm"), VORELL_CURSOR_COMMAND("Zoom_In.xbm"),
+    VORELL_CURSOR_COMMAND("Right_Rotate.xbm"), VORELL_CURSOR_COMMAND("Left_Rotate.xbm"),
 };
+
+std::atomic<int32_t> &cursor_shown(EngineShared &engine, int id)
+{
+    return engine.latches.*kCursorShownFlags[id];
+}
 
 // The image goes up once per gesture kind; later steps of the same kind run
 // nothing.
-void show_cursor(CursorId id)
+void show_cursor(const EnginePlatform &platform, EngineShared &engine, CursorId id)
 {
-    if (kCursorImages[id].shown->load() != 0)
+    if (cursor_shown(engine, id).load() != 0)
         return;
-    run(kCursorImages[id].command);
+    run(platform, kCursorCommands[id]);
     for (int i = 0; i < CURSOR_COUNT; ++i)
-        kCursorImages[i].shown->store(i == id ? 1 : 0);
+        cursor_shown(engine, i).store(i == id ? 1 : 0);
 }
 
 // ---- the PDF viewer's command sequences -----------------------------------
 
-void pdf_arrow(bool right)
+void pdf_arrow(const EnginePlatform &platform, bool right)
 {
-    run(kXteKeyEscape);
-    run(right ? kXteKeydownRight : kXteKeydownLeft);
-    run(right ? kXteKeyupRight : kXteKeyupLeft);
+    run(platform, kXteKeyEscape);
+    run(platform, right ? kXteKeydownRight : kXteKeydownLeft);
+    run(platform, right ? kXteKeyupRight : kXteKeyupLeft);
 }
 
-void pdf_wheel(int button)
+void pdf_wheel(const EnginePlatform &platform, int button)
 {
-    run(kXteKeydownControl);
-    run(button == 5 ? kXteWheel5 : kXteWheel4);
-    run(kXteKeyupControl);
+    run(platform, kXteKeydownControl);
+    run(platform, button == 5 ? kXteWheel5 : kXteWheel4);
+    run(platform, kXteKeyupControl);
 }
 
-void pdf_page(bool right)
+void pdf_page(const EnginePlatform &platform, bool right)
 {
-    run(kXteKeyEscape);
-    run(kXteKeydownControl);
-    run(right ? kXteKeydownRight : kXteKeydownLeft);
-    run(right ? kXteKeyupRight : kXteKeyupLeft);
-    run(kXteKeyupControl);
+    run(platform, kXteKeyEscape);
+    run(platform, kXteKeydownControl);
+    run(platform, right ? kXteKeydownRight : kXteKeydownLeft);
+    run(platform, right ? kXteKeyupRight : kXteKeyupLeft);
+    run(platform, kXteKeyupControl);
 }
 
-void control_text(const char *text)
+void control_text(const EnginePlatform &platform, const char *text)
 {
-    press_key("Control_L");
-    type_text(text);
-    release_key("Control_L");
+    press_key(platform, "Control_L");
+    type_text(platform, text);
+    release_key(platform, "Control_L");
 }
 
 // ---- application action (buttons, taps, cover) ----------------------------
 
-void application_action(const Title &title, int32_t a)
+void application_action(const EnginePlatform &platform, const Title &title, int32_t a)
 {
     if (title.has("Adobe Reader")) {
         switch (a) {
-        case 11: pdf_arrow(false); return;
-        case 12: pdf_arrow(true); return;
-        case 14: pdf_wheel(5); return;
-        case 15: pdf_wheel(4); return;
+        case 11: pdf_arrow(platform, false); return;
+        case 12: pdf_arrow(platform, true); return;
+        case 14: pdf_wheel(platform, 5); return;
+        case 15: pdf_wheel(platform, 4); return;
         default: break;
         }
     } else if (title.has("Web Browser")) {
         if (a == 14) {
-            control_text("-");
+            control_text(platform, "-");
             return;
         }
         if (a == 15) {
-            control_text("+");
+            control_text(platform, "+");
             return;
         }
     }
-    run_common_action(a);
+    run_common_action(platform, a);
 }
 
 // ---- browser zoom limiter -------------------------------------------------
 
-void browser_zoom_step(bool zoom_in)
+void browser_zoom_step(const EnginePlatform &platform, bool zoom_in)
 {
     int32_t &steps = zoom_in ? hotkey_state.zoom_in_steps : hotkey_state.zoom_out_steps;
     steps += 1;
     if (steps <= 2)
         return;
-    if (engine_platform.now_ms() - hotkey_state.last_browser_zoom_ms < 950)
+    if (platform.now() - hotkey_state.last_browser_zoom_ms < 950)
         return;
-    control_text(zoom_in ? "+" : "-");
-    hotkey_state.last_browser_zoom_ms = engine_platform.now_ms();
+    control_text(platform, zoom_in ? "+" : "-");
+    hotkey_state.last_browser_zoom_ms = platform.now();
     hotkey_state.zoom_in_steps = 0;
     hotkey_state.zoom_out_steps = 0;
 }
 
 // ---- per code ---------------------------------------------------------------
 
-bool either_latch() { return cover_gesture_latch.load() == 1 || swipe_latch.load() == 1; }
-
-void vertical_scroll(const Title &title, int32_t code)
+bool either_latch(EngineShared &engine)
 {
-    if (either_latch())
-        return;
-    show_cursor(V_SCROLL);
-    const int button = code == GESTURE_SCROLL_Y_DEC ? 4 : 5;
-    if (title.has("Gwenview"))
-        return;
-    click_button(button);
-    if (title.has("F-Spot"))
-        return;
-    if (code == GESTURE_SCROLL_Y_DEC) {
-        scroll_down_active.store(0);
-        scroll_up_active.store(1);
-    } else {
-        scroll_up_active.store(0);
-        scroll_down_active.store(1);
-    }
-    entry_armed_scroll = true;
-    scroll_active.store(1);
+    return engine.latches.cover_gesture_latch.load() == 1 || engine.latches.swipe_latch.load() == 1;
 }
 
-void horizontal_scroll(const Title &title, int32_t code)
+void vertical_scroll(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code)
 {
-    if (either_latch())
+    if (either_latch(engine))
         return;
-    show_cursor(H_SCROLL);
-    const bool toward_left = code == GESTURE_SCROLL_X_DEC;
+    show_cursor(platform, engine, V_SCROLL);
+    const int button = code == Gesture::kScrollYDec ? 4 : 5;
+    if (title.has("Gwenview"))
+        return;
+    click_button(platform, button);
+    if (title.has("F-Spot"))
+        return;
+    if (code == Gesture::kScrollYDec) {
+        engine.scroll.scroll_down_active.store(0);
+        engine.scroll.scroll_up_active.store(1);
+    } else {
+        engine.scroll.scroll_up_active.store(0);
+        engine.scroll.scroll_down_active.store(1);
+    }
+    entry_armed_scroll = true;
+    engine.scroll.scroll_active.store(1);
+}
+
+void horizontal_scroll(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code)
+{
+    if (either_latch(engine))
+        return;
+    show_cursor(platform, engine, H_SCROLL);
+    const bool toward_left = code == Gesture::kScrollXDec;
     if (title.has("Gwenview"))
         return;
     if (title.has("F-Spot")) {
-        click_button(toward_left ? 6 : 7);
+        click_button(platform, toward_left ? 6 : 7);
         return;
     }
     if (title.has("Adobe Reader")) {
-        scroll_left_by_key.store(toward_left ? 1 : 0);
-        scroll_right_by_key.store(toward_left ? 0 : 1);
-        pdf_arrow(!toward_left);
+        engine.scroll.scroll_left_by_key.store(toward_left ? 1 : 0);
+        engine.scroll.scroll_right_by_key.store(toward_left ? 0 : 1);
+        pdf_arrow(platform, !toward_left);
     } else {
-        click_button(toward_left ? 6 : 7);
+        click_button(platform, toward_left ? 6 : 7);
     }
     if (toward_left) {
-        scroll_right_active.store(0);
-        scroll_left_active.store(1);
+        engine.scroll.scroll_right_active.store(0);
+        engine.scroll.scroll_left_active.store(1);
     } else {
-        scroll_left_active.store(0);
-        scroll_right_active.store(1);
+        engine.scroll.scroll_left_active.store(0);
+        engine.scroll.scroll_right_active.store(1);
     }
     entry_armed_scroll = true;
-    scroll_active.store(1);
+    engine.scroll.scroll_active.store(1);
 }
 
-void zoom(const Title &title, int32_t code, int32_t a)
+void zoom(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code, int32_t a)
 {
-    if (either_latch())
+    if (either_latch(engine))
         return;
-    show_cursor(code == GESTURE_ZOOM_OUT ? ZOOM_OUT : ZOOM_IN);
+    show_cursor(platform, engine, code == Gesture::kZoomOut ? ZOOM_OUT : ZOOM_IN);
     if (title.has("Adobe Reader")) {
         if (a == 2) {
-            pdf_wheel(5);
+            pdf_wheel(platform, 5);
             return;
         }
         if (a == 3) {
-            pdf_wheel(4);
+            pdf_wheel(platform, 4);
             return;
         }
     } else if (title.has("Web Browser")) {
         if (a == 2 || a == 3) {
-            browser_zoom_step(a == 3);
+            browser_zoom_step(platform, a == 3);
             return;
         }
     }
-    run_zoom_action(a);
+    run_zoom_action(platform, a);
 }
 
-void rotate(const Title &title, int32_t code, int32_t a)
+void rotate(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code, int32_t a)
 {
-    if (cover_gesture_latch.load() == 1)
+    if (engine.latches.cover_gesture_latch.load() == 1)
         return;
-    show_cursor(code == GESTURE_ROTATE_CW ? RIGHT_ROTATE : LEFT_ROTATE);
+    show_cursor(platform, engine, code == Gesture::kRotateCW ? RIGHT_ROTATE : LEFT_ROTATE);
     if (title.has("Adobe Reader")) {
         if (a == 2 || a == 3) {
-            press_key("Control_L");
-            press_key("Shift_L");
-            type_text(a == 2 ? "+" : "_");
-            release_key("Shift_L");
-            release_key("Control_L");
+            press_key(platform, "Control_L");
+            press_key(platform, "Shift_L");
+            type_text(platform, a == 2 ? "+" : "_");
+            release_key(platform, "Shift_L");
+            release_key(platform, "Control_L");
             return;
         }
     } else if (title.has("F-Spot")) {
         if (a == 2 || a == 3) {
-            type_text(a == 2 ? "]" : "[");
+            type_text(platform, a == 2 ? "]" : "[");
             return;
         }
     } else if (title.has("OpenOffice")) {
         if (a == 2 || a == 3)
             return;
     }
-    run_rotate_action(a);
+    run_rotate_action(platform, a);
 }
 
-void swipe(const Title &title, int32_t code)
+void swipe(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code)
 {
-    if (cover_gesture_latch.load() == 1)
+    if (engine.latches.cover_gesture_latch.load() == 1)
         return;
-    swipe_latch.store(1);
-    const bool toward_right = code == GESTURE_SWIPE_X_INC;
+    engine.latches.swipe_latch.store(1);
+    const bool toward_right = code == Gesture::kSwipeXInc;
     if (title.has("Gwenview")) {
-        click_button(toward_right ? 7 : 6);
+        click_button(platform, toward_right ? 7 : 6);
     } else if (title.has("OpenOffice")) {
-        key_chord("Control_L", toward_right ? "Page_Down" : "Page_Up");
+        key_chord(platform, "Control_L", toward_right ? "Page_Down" : "Page_Up");
     } else if (title.has("Adobe Reader")) {
-        pdf_page(toward_right);
+        pdf_page(platform, toward_right);
     } else {
-        key_chord("Alt_L", toward_right ? "Right" : "Left");
+        key_chord(platform, "Alt_L", toward_right ? "Right" : "Left");
     }
 }
 
-void by_code(const Title &title, int32_t code, int32_t a)
+void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code,
+             int32_t a)
 {
     switch (code) {
-    case GESTURE_BUTTON_LEFT:
-    case GESTURE_BUTTON_MIDDLE:
-    case GESTURE_BUTTON_RIGHT:
+    case Gesture::kButtonLeft:
+    case Gesture::kButtonMiddle:
+    case Gesture::kButtonRight:
         // The pressed button stays down until the next entry's release step,
-        // normally this button's GESTURE_BUTTON_RELEASE.
+        // normally this button's Gesture::kButtonRelease.
         hold_gesture = 1;
-        application_action(title, a);
+        application_action(platform, title, a);
         break;
-    case GESTURE_TAP_TWO:
-    case GESTURE_TAP_THREE:
-        application_action(title, a);
-        release_held_button();
+    case Gesture::kTapTwo:
+    case Gesture::kTapThree:
+        application_action(platform, title, a);
+        release_held_button(platform);
         break;
-    case GESTURE_COVER:
-        if (cover_gesture_latch.load() == 1)
+    case Gesture::kCover:
+        if (engine.latches.cover_gesture_latch.load() == 1)
             break;
-        cover_gesture_latch.store(1);
-        application_action(title, a);
-        release_held_button();
+        engine.latches.cover_gesture_latch.store(1);
+        application_action(platform, title, a);
+        release_held_button(platform);
         break;
-    case GESTURE_SCROLL_Y_DEC:
-    case GESTURE_SCROLL_Y_INC:
-        vertical_scroll(title, code);
+    case Gesture::kScrollYDec:
+    case Gesture::kScrollYInc:
+        vertical_scroll(platform, engine, title, code);
         break;
-    case GESTURE_SCROLL_X_DEC:
-    case GESTURE_SCROLL_X_INC:
-        horizontal_scroll(title, code);
+    case Gesture::kScrollXDec:
+    case Gesture::kScrollXInc:
+        horizontal_scroll(platform, engine, title, code);
         break;
-    case GESTURE_ZOOM_OUT:
-    case GESTURE_ZOOM_IN:
-        zoom(title, code, a);
+    case Gesture::kZoomOut:
+    case Gesture::kZoomIn:
+        zoom(platform, engine, title, code, a);
         break;
-    case GESTURE_ROTATE_CW:
-    case GESTURE_ROTATE_CCW:
-        rotate(title, code, a);
+    case Gesture::kRotateCW:
+    case Gesture::kRotateCCW:
+        rotate(platform, engine, title, code, a);
         break;
-    case GESTURE_SWIPE_X_DEC:
-    case GESTURE_SWIPE_X_INC:
-        swipe(title, code);
+    case Gesture::kSwipeXDec:
+    case Gesture::kSwipeXInc:
+        swipe(platform, engine, title, code);
         break;
-    case GESTURE_MY_HOME:
-        if (cover_gesture_latch.load() != 1)
-            run(kHomeCommand);
+    case Gesture::kMyHome:
+        if (engine.latches.cover_gesture_latch.load() != 1)
+            run(platform, kHomeCommand);
         break;
-    case GESTURE_SWITCH_WINDOWS_BEGIN:
-        if (cover_gesture_latch.load() == 1)
+    case Gesture::kSwitchWindowsBegin:
+        if (engine.latches.cover_gesture_latch.load() == 1)
             break;
-        press_key("Alt_L");  // stays down until GESTURE_SWITCH_WINDOWS_END
-        press_key("Tab");
-        release_key("Tab");
+        press_key(platform, "Alt_L");  // stays down until Gesture::kSwitchWindowsEnd
+        press_key(platform, "Tab");
+        release_key(platform, "Tab");
         break;
-    case GESTURE_SWITCH_WINDOWS_PREV:
-        if (cover_gesture_latch.load() == 1)
+    case Gesture::kSwitchWindowsPrev:
+        if (engine.latches.cover_gesture_latch.load() == 1)
             break;
-        press_key("Shift_L");
-        press_key("Tab");
-        release_key("Tab");
-        release_key("Shift_L");
+        press_key(platform, "Shift_L");
+        press_key(platform, "Tab");
+        release_key(platform, "Tab");
+        release_key(platform, "Shift_L");
         break;
-    case GESTURE_SWITCH_WINDOWS_NEXT:
-        if (cover_gesture_latch.load() == 1)
+    case Gesture::kSwitchWindowsNext:
+        if (engine.latches.cover_gesture_latch.load() == 1)
             break;
-        press_key("Tab");
-        release_key("Tab");
+        press_key(platform, "Tab");
+        release_key(platform, "Tab");
         break;
-    case GESTURE_SWITCH_WINDOWS_END:
+    case Gesture::kSwitchWindowsEnd:
         // Never silenced by a latch: it only lets go of the Alt_L that
-        // GESTURE_SWITCH_WINDOWS_BEGIN left down.
-        release_key("Alt_L");
+        // Gesture::kSwitchWindowsBegin left down.
+        release_key(platform, "Alt_L");
         break;
-    case GESTURE_TAP_CLICK:
-        if (drag_timeout_off.load() == 1)
+    case Gesture::kTapClick:
+        if (engine.drag.drag_timeout_off.load() == 1)
             break;
         if (hotkey_state.tap_button1_off == 1)
-            click_button(1);
+            click_button(platform, 1);
         else
-            run(kTapOnCommand);
+            run(platform, kTapOnCommand);
         break;
-    case GESTURE_DRAG_RELEASE:
-        engine_platform.send_input(nullptr, 1, BUTTON_RELEASE);
-        run(kTapOnCommand);
+    case Gesture::kDragRelease:
+        platform.send(nullptr, 1, InputKind::kButtonRelease);
+        run(platform, kTapOnCommand);
         hotkey_state.tap_button1_off = 0;
         break;
-    case GESTURE_DRAG_PRESS:
-        engine_platform.send_input(nullptr, 1, BUTTON_PRESS);
-        run(kTapOffCommand);
+    case Gesture::kDragPress:
+        platform.send(nullptr, 1, InputKind::kButtonPress);
+        run(platform, kTapOffCommand);
         hotkey_state.tap_button1_off = 1;
         break;
-    default:
+    case Gesture::kButtonRelease:
+        // Every entry lets go of a held button before it is carried out:
+        // nothing more to do.
         break;
     }
 }
 
-bool is_selectable(int32_t code)
+bool is_selectable(Gesture code)
 {
-    return (code >= GESTURE_BUTTON_LEFT && code <= GESTURE_TAP_THREE) || code == GESTURE_COVER;
+    return (code >= Gesture::kButtonLeft && code <= Gesture::kTapThree) || code == Gesture::kCover;
 }
 
-void carry_out(int32_t code, int32_t arg);
+void carry_out(const EnginePlatform &platform, EngineShared &engine, Gesture code, int32_t arg);
 
 }  // namespace
 
-void hotkey_clear_latches()
+void hotkey_clear_latches(EngineShared &engine)
 {
-    cover_gesture_latch.store(0);
-    swipe_latch.store(0);
+    engine.latches.cover_gesture_latch.store(0);
+    engine.latches.swipe_latch.store(0);
     left_button_held = 0;
     middle_button_held = 0;
     right_button_held = 0;
 }
 
-void hotkey_clear_scroll_and_zoom(int64_t now_ms)
+void hotkey_clear_scroll_and_zoom(EngineShared &engine, int64_t now_ms)
 {
-    clear_scroll_directions();
+    engine.scroll.clear_scroll_directions();
     hotkey_state.last_browser_zoom_ms = now_ms;
     hotkey_state.zoom_in_steps = 0;
     hotkey_state.zoom_out_steps = 0;
     hotkey_state.tap_button1_off = 0;
 }
 
-void carry_out_action(int32_t code, int32_t arg)
+void carry_out_action(const EnginePlatform &platform, EngineShared &engine, Gesture code, int32_t arg)
 {
     // scroll_active tells whether the last entry carried out was a scroll
     // step that arms auto-scroll. A scroll step leaves it as it stands while
@@ -387,37 +391,37 @@ void carry_out_action(int32_t code, int32_t arg)
     // would hide every finished step from the recogniser's flick test.
     entry_armed_scroll = false;
     if (!is_scroll_step(code))
-        scroll_active.store(0);
-    carry_out(code, arg);
+        engine.scroll.scroll_active.store(0);
+    carry_out(platform, engine, code, arg);
     if (is_scroll_step(code) && !entry_armed_scroll)
-        scroll_active.store(0);
+        engine.scroll.scroll_active.store(0);
 }
 
-void (*action_trace)(int32_t code, int32_t arg) = nullptr;
+void (*action_trace)(Gesture code, int32_t arg) = nullptr;
 void (*hotkey_display_gone)() = nullptr;
 
-void carry_out_next_action()
+void carry_out_next_action(const EnginePlatform &platform, EngineShared &engine)
 {
     ActionEntry entry;
-    action_queue_dequeue(&entry);
+    engine.queue.dequeue(&entry);
     if (action_trace)
         action_trace(entry.code, entry.arg);
-    carry_out_action(entry.code, entry.arg);
-    action_entries_done.fetch_add(1);
+    carry_out_action(platform, engine, entry.code, entry.arg);
+    engine.queue.entries_done.fetch_add(1);
 }
 
 namespace {
 
-void carry_out(int32_t code, int32_t arg)
+void carry_out(const EnginePlatform &platform, EngineShared &engine, Gesture code, int32_t arg)
 {
     int32_t a = arg;
 
     Title title;
-    title.present = engine_platform.focus_title(title.text, kTitleMax) >= 0;
+    title.present = platform.title(title.text, kTitleMax) >= 0;
     if (!title.present)
         title.text[0] = 0;
 
-    release_held_button();
+    release_held_button(platform);
 
     if (title.present) {
         if (title.has("Glyde-Pad")) {
@@ -428,7 +432,7 @@ void carry_out(int32_t code, int32_t arg)
                     a = 15;
                 else if (a == 15)
                     a = 14;
-            } else if (code == GESTURE_ZOOM_OUT || code == GESTURE_ZOOM_IN) {
+            } else if (code == Gesture::kZoomOut || code == Gesture::kZoomIn) {
                 if (a == 2)
                     a = 3;
                 else if (a == 3)
@@ -436,8 +440,8 @@ void carry_out(int32_t code, int32_t arg)
             }
         }
         if (!title.has("Adobe Reader")) {
-            scroll_left_by_key.store(0);
-            scroll_right_by_key.store(0);
+            engine.scroll.scroll_left_by_key.store(0);
+            engine.scroll.scroll_right_by_key.store(0);
         }
     }
 
@@ -446,14 +450,14 @@ void carry_out(int32_t code, int32_t arg)
     // Typing gate: while a key is held only the "Alt+Control+D" action of a
     // button, tap or cover entry runs. What ends something held earlier (the
     // window-switching Alt_L, the drag's button 1) is never held back.
-    if (settings_snapshot.DetectGestureIntr.load() != 0) {
-        if (settings_snapshot.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == 17)
-            run_common_action(17);
-        else if (code == GESTURE_SWITCH_WINDOWS_END || code == GESTURE_DRAG_RELEASE)
-            by_code(title, code, a);
+    if (engine.settings.DetectGestureIntr.load() != 0) {
+        if (engine.settings.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == 17)
+            run_common_action(platform, 17);
+        else if (code == Gesture::kSwitchWindowsEnd || code == Gesture::kDragRelease)
+            by_code(platform, engine, title, code, a);
         return;
     }
-    by_code(title, code, a);
+    by_code(platform, engine, title, code, a);
 }
 
 }  // namespace

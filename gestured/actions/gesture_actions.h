@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "engine_state.h"
+#include "platform.h"
+
 // State that only hotkey_event_thread touches.
 struct HotkeyState {
     int64_t last_browser_zoom_ms;  // time of the last browser zoom step
@@ -19,17 +22,17 @@ extern HotkeyState hotkey_state;
 constexpr int kTitleMax = 1024;
 
 // Thread start, before the keysym table: latches and held-button flags to 0.
-void hotkey_clear_latches();
+void hotkey_clear_latches(EngineShared &engine);
 // Thread start, after the keysym table: scroll-direction flags to 0, browser
 // zoom limiter from now, tap_button1_off 0.
-void hotkey_clear_scroll_and_zoom(int64_t now_ms);
+void hotkey_clear_scroll_and_zoom(EngineShared &engine, int64_t now_ms);
 
 // One entry, everything but the queue wait and the read index.
-void carry_out_action(int32_t code, int32_t arg);
+void carry_out_action(const EnginePlatform &platform, EngineShared &engine, Gesture code, int32_t arg);
 
 // Called by hotkey_event_thread with each entry before it is carried out,
 // when set (gestured --debug sets it before the threads start).
-extern void (*action_trace)(int32_t code, int32_t arg);
+extern void (*action_trace)(Gesture code, int32_t arg);
 
 // Called by hotkey_event_thread instead of its "Can't open display." exit
 // when set: the engine had an X server at start, so the server is gone and
@@ -37,5 +40,5 @@ extern void (*action_trace)(int32_t code, int32_t arg);
 extern void (*hotkey_display_gone)();
 
 // The thread's loop body: waits for the next entry, carries it out and
-// counts it in action_entries_done.
-void carry_out_next_action();
+// counts it in the queue's entries_done.
+void carry_out_next_action(const EnginePlatform &platform, EngineShared &engine);

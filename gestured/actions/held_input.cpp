@@ -79,17 +79,7 @@ void *release_on_signal_thread(void *)
     int sig = 0;
     while (sigwait(&set, &sig) != 0) {
     }
-    // First no command may still be starting or running: a keydown that
-    // landed after the release would stay held.
-    run_commands_end_in_flight();
-    stop_synthetic_input();
-    if (held_input_count() > 0) {
-        if (Display *display = XOpenDisplay(nullptr)) {
-            release_held_inputs(display);
-            XCloseDisplay(display);
-        }
-    }
-    driver_parameters_restore();
+    release_everything_for_exit(true);
     // End the way the signal would have ended the process.
     signal(sig, SIG_DFL);
     sigset_t one;
@@ -101,6 +91,22 @@ void *release_on_signal_thread(void *)
 }
 
 }  // namespace
+
+void release_everything_for_exit(bool stop_input)
+{
+    // First no command may still be starting or running: a keydown that
+    // landed after the release would stay held.
+    run_commands_end_in_flight();
+    if (stop_input)
+        stop_synthetic_input();
+    if (held_input_count() > 0) {
+        if (Display *display = XOpenDisplay(nullptr)) {
+            release_held_inputs(display);
+            XCloseDisplay(display);
+        }
+    }
+    driver_parameters_restore();
+}
 
 void held_key_down(const char *name)
 {

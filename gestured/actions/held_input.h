@@ -1,8 +1,8 @@
 // What the engine holds down on the X server right now, so that nothing stays
 // held when the process is ended by a signal.
 //
-// The production send_input notes every KEY_PRESS/KEY_RELEASE and
-// BUTTON_PRESS/BUTTON_RELEASE it sends, and the production command runner
+// The production send_input notes every key press and release and every
+// button press and release it sends, and the production command runner
 // notes the 'keydown NAME' / 'keyup NAME' and 'mousedown N' / 'mouseup N'
 // words of the xte commands it runs. Code that holds input some other way
 // notes it with the functions below. All functions are thread-safe.
@@ -29,6 +29,13 @@ int held_input_count();
 // Sends a release for everything noted as held (buttons first, then keys),
 // syncs with the server and forgets it all.
 void release_held_inputs(Display *display);
+
+// The engine's last clean-up, on a signal and when the X server goes: ends
+// the shell commands in flight (a keydown that landed after the release would
+// stay held), then, when stop_input, stops synthetic input; releases what is
+// held over a fresh display connection (the engine's own may be gone) and
+// puts the driver parameters back.
+void release_everything_for_exit(bool stop_input);
 
 // Makes SIGTERM, SIGINT and SIGHUP release everything held before the process
 // ends by the same signal. Blocks the three signals in the calling thread and

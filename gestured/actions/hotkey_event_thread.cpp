@@ -9,8 +9,11 @@
 #include "platform.h"
 #include "x_input.h"
 
-void *hotkey_event_thread(void *)
+void *hotkey_event_thread(void *arg)
 {
+    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
+    EngineShared &engine = *args.shared;
+    const EnginePlatform &platform = *args.platform;
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
         if (hotkey_display_gone)
@@ -22,12 +25,12 @@ void *hotkey_event_thread(void *)
     install_x_error_handler();
     hotkey_display = display;
 
-    hotkey_clear_latches();
+    hotkey_clear_latches(engine);
     setlocale(LC_ALL, "");
     build_keysym_table(display);
-    hotkey_clear_scroll_and_zoom(engine_platform.now_ms());
+    hotkey_clear_scroll_and_zoom(engine, platform.now());
 
     for (;;)
-        carry_out_next_action();
+        carry_out_next_action(platform, engine);
     return nullptr;
 }

@@ -1,6 +1,5 @@
 #include "platform.h"
 
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <X11/Xlib.h>
@@ -11,21 +10,22 @@
 #include <mutex>
 
 #include "command_runner.h"
+#include "engine_state.h"
 #include "held_input.h"
 #include "x_input.h"
 
-EnginePlatform engine_platform = {
-    real_now_ms, real_sleep_ms, real_run_command, real_send_input, real_focus_title,
-};
-
-int64_t real_now_ms()
+EnginePlatform engine_platform_production()
 {
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
+    return EnginePlatform{real_now_ms,     real_sleep_ms,    real_run_command,
+                          real_send_input, real_focus_title, nullptr};
 }
 
-void real_sleep_ms(int ms)
+int64_t real_now_ms(void *)
+{
+    return wall_clock_ms();
+}
+
+void real_sleep_ms(void *, int ms)
 {
     if (ms > 0)
         usleep(static_cast<useconds_t>(ms) * 1000);
@@ -34,7 +34,7 @@ void real_sleep_ms(int ms)
 // /bin/sh -c runs the line, waited for within the engine's bound (see
 // command_runner.h). Unlike system(), nothing process-wide changes while a
 // thread waits, so a signal to the engine is never lost meanwhile.
-void real_run_command(const char *command)
+void real_run_command(void *, const char *command)
 {
     if (!command)
         return;
@@ -61,25 +61,25 @@ void stop_synthetic_input()
         send_mutex.unlock();
 }
 
-void real_send_input(const char *operand, int button, InputKind kind)
+void real_send_input(void *, const char *operand, int button, InputKind kind)
 {
     std::lock_guard<std::timed_mutex> lock(send_mutex);
     if (input_stopped)
         return;
     // A press is noted before it is sent and a release after, so that a
     // signal in between never misses something held.
-    if (kind == KEY_PRESS)
+    if (kind == InputKind::kKeyPress)
         held_key_down(operand);
-    else if (kind == BUTTON_PRESS)
+    else if (kind == InputKind::kButtonPress)
         held_button_down(button);
     send_input(hotkey_display, operand, button, kind);
-    if (kind == KEY_RELEASE)
+    if (kind == InputKind::kKeyRelease)
         held_key_up(operand);
-    else if (kind == BUTTON_RELEASE)
+    else if (kind == InputKind::kButtonRelease)
         held_button_up(button);
 }
 
-int real_focus_title(char *buf, int cap)
+int real_focus_title(void *, char *buf, int cap)
 {
     if (!buf || cap <= 0)
         return -1;

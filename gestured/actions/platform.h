@@ -1,53 +1,65 @@
 // The engine's narrow seam to the outside world: the clock, sleeping, shell
 // commands, synthetic X input and the focused window's title.
 //
-// Production fills `engine_platform` with the real clock, /bin/sh and XTEST
-// over the display connection of hotkey_event_thread. Tests replace single
-// members with recorders (before any engine thread starts) so the action and
-// drag logic runs without X, without a shell and without sleeping.
+// Production uses the real clock, /bin/sh and XTEST over the display
+// connection of hotkey_event_thread. Tests build records of recorders so the
+// action and drag logic runs without X, without a shell and without sleeping.
 #pragma once
 
 #include <cstdint>
 
 // What send_input sends.
-enum InputKind : int {
-    KEY_TAP = 0,         // key press, then key release (operand: keysym name)
-    KEY_PRESS = 1,       // key press only (keysym name)
-    KEY_RELEASE = 2,     // key release only (keysym name)
-    TEXT = 3,            // the operand typed character by character
-    BUTTON_CLICK = 4,    // button press, then release (button number)
-    BUTTON_PRESS = 5,    // button press only
-    BUTTON_RELEASE = 6,  // button release only
+enum class InputKind : int {
+    kKeyTap = 0,         // key press, then key release (operand: keysym name)
+    kKeyPress = 1,       // key press only (keysym name)
+    kKeyRelease = 2,     // key release only (keysym name)
+    kText = 3,           // the operand typed character by character
+    kButtonClick = 4,    // button press, then release (button number)
+    kButtonPress = 5,    // button press only
+    kButtonRelease = 6,  // button release only
 };
 
+// Each function gets the record's ctx as its first argument. The record is
+// built once (engine_platform_production, or a test's fakes) and handed by
+// const reference to the code that uses it.
 struct EnginePlatform {
     // Wall-clock milliseconds: seconds of the time of day times 1000 plus its
     // milliseconds. Differences of two readings are elapsed milliseconds.
-    int64_t (*now_ms)();
+    int64_t (*now_ms)(void *ctx);
     // Sleeps the calling thread.
-    void (*sleep_ms)(int ms);
+    void (*sleep_ms)(void *ctx, int ms);
     // Runs one command line through /bin/sh -c and waits for it (a command
     // ending in '&' returns at once). The exit status is not reported.
-    void (*run_command)(const char *command);
+    void (*run_command)(void *ctx, const char *command);
     // Synthetic input. operand is the keysym name or the text (nullptr for the
     // button kinds); button is ignored by the key kinds. Only the thread that
     // owns the engine's display connection (hotkey_event_thread) calls this.
-    void (*send_input)(const char *operand, int button, InputKind kind);
+    void (*send_input)(void *ctx, const char *operand, int button, InputKind kind);
     // Copies the focused window's title (raw bytes, zero-terminated, cut to
     // cap - 1 bytes) into buf and returns its length, or -1 when there is no
     // title. hotkey_event_thread only.
-    int (*focus_title)(char *buf, int cap);
+    int (*focus_title)(void *ctx, char *buf, int cap);
+    void *ctx;
+
+    int64_t now() const { return now_ms(ctx); }
+    void sleep(int ms) const { sleep_ms(ctx, ms); }
+    void run(const char *command) const { run_command(ctx, command); }
+    void send(const char *operand, int button, InputKind kind) const
+    {
+        send_input(ctx, operand, button, kind);
+    }
+    int title(char *buf, int cap) const { return focus_title(ctx, buf, cap); }
 };
 
-// The process's platform. Starts with the production functions.
-extern EnginePlatform engine_platform;
+// The production record: the real functions below, no ctx.
+EnginePlatform engine_platform_production();
 
-// The production functions, for tests that restore or wrap them.
-int64_t real_now_ms();
-void real_sleep_ms(int ms);
-void real_run_command(const char *command);
-void real_send_input(const char *operand, int button, InputKind kind);
+// The production functions, for tests that wrap them.
+int64_t real_now_ms(void *ctx);
+void real_sleep_ms(void *ctx, int ms);
+void real_run_command(void *ctx, const char *command);
+void real_send_input(void *ctx, const char *operand, int button, InputKind kind);
 // Makes real_send_input send nothing from now on, after any send under way
 // has finished (the signal path, before it releases what is held).
 void stop_synthetic_input();
-int real_focus_title(char *buf, int cap);
+int real_focus_title(void *ctx, char *buf, int cap);

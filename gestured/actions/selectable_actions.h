@@ -1,10 +1,12 @@
 // The three catalogues of actions that the user picks by number in the
 // settings panel (buttons, taps, cover gesture; zoom; rotation), and the
 // release of a button that a catalogue left pressed. hotkey_event_thread only;
-// all input goes out through engine_platform.send_input.
+// all input goes out through the EnginePlatform it is given.
 #pragma once
 
 #include <cstdint>
+
+#include "platform.h"
 
 // 1 while a catalogue has pressed that button and nobody has released it.
 extern int32_t left_button_held;
@@ -13,19 +15,19 @@ extern int32_t right_button_held;
 // 1 while the entry being carried out is a physical-button entry (codes 0-2).
 extern int32_t hold_gesture;
 
-void run_common_action(int32_t code);  // 0..17
-void run_zoom_action(int32_t code);    // 0..5
-void run_rotate_action(int32_t code);  // 0..5
+void run_common_action(const EnginePlatform &platform, int32_t code);  // 0..17
+void run_zoom_action(const EnginePlatform &platform, int32_t code);    // 0..5
+void run_rotate_action(const EnginePlatform &platform, int32_t code);  // 0..5
 // Releases the first held button of left, middle, right; at most one per call.
-void release_held_button();
+void release_held_button(const EnginePlatform &platform);
 
 // Input helpers shared with the gesture actions.
-void press_key(const char *name);
-void release_key(const char *name);
-void tap_key(const char *name);
-void type_text(const char *text);
-void click_button(int button);
+void press_key(const EnginePlatform &platform, const char *name);
+void release_key(const EnginePlatform &platform, const char *name);
+void tap_key(const EnginePlatform &platform, const char *name);
+void type_text(const EnginePlatform &platform, const char *text);
+void click_button(const EnginePlatform &platform, int button);
 // Press both keys, release them in reverse order.
-void key_chord(const char *first, const char *second);
+void key_chord(const EnginePlatform &platform, const char *first, const char *second);
 // Control_L down, button n clicked, Control_L up.
-void control_click(int button);
+void control_click(const EnginePlatform &platform, int button);

@@ -128,35 +128,33 @@ void send_text(Display *display, const char *text)
     }
 }
 
-void send_input(Display *display, const char *operand, int button, int kind)
+void send_input(Display *display, const char *operand, int button, InputKind kind)
 {
     if (!display)
         return;
     switch (kind) {
-    case KEY_TAP:
+    case InputKind::kKeyTap:
         send_key_tap(display, operand);
         break;
-    case KEY_PRESS:
+    case InputKind::kKeyPress:
         fake_key_by_name(display, operand, true);
         break;
-    case KEY_RELEASE:
+    case InputKind::kKeyRelease:
         fake_key_by_name(display, operand, false);
         break;
-    case TEXT:
+    case InputKind::kText:
         if (operand)
             send_text(display, operand);
         break;
-    case BUTTON_CLICK:
+    case InputKind::kButtonClick:
         XTestFakeButtonEvent(display, button, True, 0);
         XTestFakeButtonEvent(display, button, False, 0);
         break;
-    case BUTTON_PRESS:
+    case InputKind::kButtonPress:
         XTestFakeButtonEvent(display, button, True, 0);
         break;
-    case BUTTON_RELEASE:
+    case InputKind::kButtonRelease:
         XTestFakeButtonEvent(display, button, False, 0);
-        break;
-    default:
         break;
     }
     XFlush(display);

@@ -35,7 +35,7 @@ KeyCode keysym_name_to_keycode(Display *display, const char *name);
 void send_key_tap(Display *display, const char *name);
 void send_text(Display *display, const char *text);
 // One InputKind; every call ends with a flush, an unknown kind included.
-void send_input(Display *display, const char *operand, int button, int kind);
+void send_input(Display *display, const char *operand, int button, InputKind kind);
 
 // Fills the two keysym tables from the server's keyboard mapping. Call once,
 // after setlocale, before the first send_text.

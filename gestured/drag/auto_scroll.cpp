@@ -3,103 +3,94 @@
 #include "engine_state.h"
 #include "platform.h"
 
-const char kWheelUpCommand[] = "/usr/local/bin/xte 'mouseclick 4'";
-const char kWheelDownCommand[] = "/usr/local/bin/xte 'mouseclick 5'";
-const char kWheelLeftCommand[] = "/usr/local/bin/xte 'mouseclick 6'";
-const char kWheelRightCommand[] = "/usr/local/bin/xte 'mouseclick 7'";
-const char kEscapeCommand[] = "/usr/local/bin/xte  'key Escape'";
-const char kLeftDownCommand[] = "/usr/local/bin/xte  'keydown Left'";
-const char kRightDownCommand[] = "/usr/local/bin/xte  'keydown Right'";
-const char kLeftUpCommand[] = "/usr/local/bin/xte  'keyup Left'";
-const char kRightUpCommand[] = "/usr/local/bin/xte  'keyup Right'";
-
 namespace {
 
 constexpr int kRepeatMs = 25;
 constexpr int kActionPollMs = 2;
 constexpr int kActionWaitMs = 5000;
 
-bool may_run()
+bool may_run(EngineShared &engine)
 {
-    return scroll_finger_count.load() == 0 && scroll_active.load() == 1 &&
-           settings_snapshot.AutoScrollCheckBox.load() == 1;
+    return engine.scroll.scroll_finger_count.load() == 0 && engine.scroll.scroll_active.load() == 1 &&
+           engine.settings.AutoScrollCheckBox.load() == 1;
 }
 
 // One horizontal direction: the first repetition in the PDF viewer holds the
 // arrow key down; every other repetition clicks the wheel button.
-void horizontal_step(AutoScroll *a, const std::atomic<int32_t> &by_key, HeldKey key,
-                     const char *key_down, const char *wheel)
+void horizontal_step(const EnginePlatform &platform, AutoScroll *a, const std::atomic<int32_t> &by_key,
+                     HeldKey key, const char *key_down, const char *wheel)
 {
     if (by_key.load() == 1 && a->held == HeldKey::kNone) {
-        engine_platform.run_command(kEscapeCommand);
-        engine_platform.run_command(key_down);
+        platform.run(kXteKeyEscape);
+        platform.run(key_down);
         a->held = key;
     } else {
-        engine_platform.run_command(wheel);
+        platform.run(wheel);
     }
 }
 
-void repeat_once(AutoScroll *a)
+void repeat_once(const EnginePlatform &platform, EngineShared &engine, AutoScroll *a)
 {
-    autoscroll_running.store(1);
-    if (scroll_up_active.load())
-        engine_platform.run_command(kWheelUpCommand);
-    else if (scroll_down_active.load())
-        engine_platform.run_command(kWheelDownCommand);
-    if (scroll_left_active.load())
-        horizontal_step(a, scroll_left_by_key, HeldKey::kLeft, kLeftDownCommand, kWheelLeftCommand);
-    else if (scroll_right_active.load())
-        horizontal_step(a, scroll_right_by_key, HeldKey::kRight, kRightDownCommand,
-                        kWheelRightCommand);
-    engine_platform.sleep_ms(kRepeatMs);
+    engine.scroll.autoscroll_running.store(1);
+    if (engine.scroll.scroll_up_active.load())
+        platform.run(kXteScrollUp);
+    else if (engine.scroll.scroll_down_active.load())
+        platform.run(kXteScrollDown);
+    if (engine.scroll.scroll_left_active.load())
+        horizontal_step(platform, a, engine.scroll.scroll_left_by_key, HeldKey::kLeft, kXteKeydownLeft,
+                        kXteScrollLeft);
+    else if (engine.scroll.scroll_right_active.load())
+        horizontal_step(platform, a, engine.scroll.scroll_right_by_key, HeldKey::kRight, kXteKeydownRight,
+                        kXteScrollRight);
+    platform.sleep(kRepeatMs);
 }
 
 }  // namespace
 
-void auto_scroll_start(AutoScroll *a)
+void auto_scroll_start(EngineShared &engine, AutoScroll *a)
 {
-    scroll_finger_count.store(0);
-    scroll_active.store(0);
+    engine.scroll.scroll_finger_count.store(0);
+    engine.scroll.scroll_active.store(0);
     a->held = HeldKey::kNone;
 }
 
-void auto_scroll_release_key(AutoScroll *a)
+void auto_scroll_release_key(const EnginePlatform &platform, AutoScroll *a)
 {
     if (a->held == HeldKey::kLeft)
-        engine_platform.run_command(kLeftUpCommand);
+        platform.run(kXteKeyupLeft);
     else if (a->held == HeldKey::kRight)
-        engine_platform.run_command(kRightUpCommand);
+        platform.run(kXteKeyupRight);
     a->held = HeldKey::kNone;
 }
 
-void auto_scroll_wait_for_actions()
+void auto_scroll_wait_for_actions(const EnginePlatform &platform, EngineShared &engine)
 {
     // Entries enqueued up to now include the scroll steps of the flick that
     // posted this wake-up; the last of them decides scroll_active. A finger
     // that touches meanwhile ends the wait (no auto-scroll can start then),
     // and so does a wait that has gone on far longer than any step takes.
-    const uint32_t target = action_entries_queued.load();
+    const uint32_t target = engine.queue.entries_queued.load();
     int waited = 0;
-    while (static_cast<int32_t>(action_entries_done.load() - target) < 0 &&
-           scroll_finger_count.load() == 0 && waited < kActionWaitMs) {
-        engine_platform.sleep_ms(kActionPollMs);
+    while (static_cast<int32_t>(engine.queue.entries_done.load() - target) < 0 &&
+           engine.scroll.scroll_finger_count.load() == 0 && waited < kActionWaitMs) {
+        platform.sleep(kActionPollMs);
         waited += kActionPollMs;
     }
 }
 
-int auto_scroll_wake(AutoScroll *a)
+int auto_scroll_wake(const EnginePlatform &platform, EngineShared &engine, AutoScroll *a)
 {
-    auto_scroll_wait_for_actions();
-    if (!may_run()) {
-        scroll_active.store(0);
+    auto_scroll_wait_for_actions(platform, engine);
+    if (!may_run(engine)) {
+        engine.scroll.scroll_active.store(0);
         return 0;
     }
     int repetitions = 0;
     do {
-        repeat_once(a);
+        repeat_once(platform, engine, a);
         ++repetitions;
-    } while (may_run());
-    clear_scroll_directions();
-    auto_scroll_release_key(a);
+    } while (may_run(engine));
+    engine.scroll.clear_scroll_directions();
+    auto_scroll_release_key(platform, a);
     return repetitions;
 }

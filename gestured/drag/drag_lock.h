@@ -1,23 +1,26 @@
 // Drag lock: what a one-finger tap becomes (a click, the start of a
 // tap-and-drag, or the end of one). drag_event_thread wakes once per post of
 // ctrl_drag_sem and runs drag_lock_wake; everything it needs from outside
-// (clock, sleep, shell, the action queue, the shared flags and the settings
-// snapshot) comes through engine_platform and engine_state.h, so tests drive
-// a wake-up with a fake clock and scripted flags.
+// comes through the EnginePlatform (clock, sleep, shell) and the EngineShared it
+// is given (the action queue, the shared flags and the settings snapshot), so
+// tests drive a wake-up with a fake clock and scripted flags.
 #pragma once
 
 #include <climits>
 #include <cstdint>
 
+#include "engine_state.h"
+#include "platform.h"
+
 // The rules, tried in this order; the first whose conditions all hold wins.
 enum class DragRule {
-    kBegin,           // B: a touch near the tap: start dragging
-    kTapAgainEnds,    // T: a further tap ends the drag
-    kLiftWait,        // W: lifted: wait for the finger to come back
-    kLiftEnds,        // L: lifting ends the drag
-    kQuickSecondTap,  // E1: second tap at most 250 ms into a drag
-    kPlainTap,        // E2: a single tap: click
-    kLateSecondTap,   // E3: second tap later than that: forget the taps
+    kBegin,           // a touch near the tap: start dragging
+    kTapAgainEnds,    // a further tap ends the drag
+    kLiftWait,        // lifted: wait for the finger to come back
+    kLiftEnds,        // lifting ends the drag
+    kQuickSecondTap,  // second tap at most 250 ms into a drag: a double click
+    kPlainTap,        // a single tap: click
+    kLateSecondTap,   // second tap later than that: forget the taps
     kNone,
 };
 
@@ -25,7 +28,7 @@ enum class DragRule {
 struct DragView {
     int32_t retouch_near_tap;
     int32_t drag_active;
-    int32_t tap_state;
+    TapState tap_state;
     int32_t tap_request;
     int32_t drag_fingers_up;
     int32_t drag_lift_event;
@@ -40,17 +43,18 @@ struct DragView {
 // Pure: the rule that a wake-up with this view applies.
 DragRule choose_drag_rule(const DragView &v);
 
-// How a re-touch wait (rule W) ended.
+// How a re-touch wait (kLiftWait) ended.
 enum class RetouchOutcome {
     kFingerBack,  // one finger is on the pad again: the drag goes on
     kTapped,      // a tap came during the wait: release
     kTimedOut,    // DragSlider seconds passed: release
 };
 
-// Starting value of drag_elapsed_ms: "the last drag began long ago". Rules E1
-// and E3 test it also when no drag has begun yet; with this value a stray
-// second tap before the first drag is forgotten (E3) instead of sending a
-// release of button 1 that was never pressed and a click (E1).
+// Starting value of drag_elapsed_ms: "the last drag began long ago". The
+// quick and the late second-tap rules test it also when no drag has begun
+// yet; with this value a stray second tap before the first drag is forgotten
+// (kLateSecondTap) instead of sending a release of button 1 that was never
+// pressed and a click (kQuickSecondTap).
 constexpr int32_t kNoDragYetMs = INT32_MAX;
 
 // Thread-local state of drag_event_thread.
@@ -60,14 +64,15 @@ struct DragLock {
 };
 
 // Thread start: fresh thread-local state and drag_timeout_off = 0.
-void drag_lock_start(DragLock *d);
+void drag_lock_start(EngineShared &engine, DragLock *d);
 
 // One wake-up (after a post of ctrl_drag_sem): the settling wait, the elapsed
 // time, then the first rule that applies with its effects. Returns the rule.
-DragRule drag_lock_wake(DragLock *d);
+DragRule drag_lock_wake(const EnginePlatform &platform, EngineShared &engine, DragLock *d);
 
-// The re-touch wait of rule W on its own (called by drag_lock_wake).
-RetouchOutcome drag_wait_for_retouch();
+// The re-touch wait after a lift in a tap-release drag on its own (called by
+// drag_lock_wake).
+RetouchOutcome drag_wait_for_retouch(const EnginePlatform &platform, EngineShared &engine);
 
 // The four commands to the parameter client.
 extern const char kDragHoldOnCommand[];

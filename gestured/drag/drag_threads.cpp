@@ -4,13 +4,16 @@
 #include "drag_lock.h"
 #include "engine_state.h"
 
-void *drag_event_thread(void *)
+void *drag_event_thread(void *arg)
 {
+    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
+    EngineShared &engine = *args.shared;
+    const EnginePlatform &platform = *args.platform;
     DragLock drag;
-    drag_lock_start(&drag);
+    drag_lock_start(engine, &drag);
     for (;;) {
         engine_sem_wait(&ctrl_drag_sem);
-        drag_lock_wake(&drag);
+        drag_lock_wake(platform, engine, &drag);
     }
     return nullptr;
 }
@@ -18,13 +21,16 @@ void *drag_event_thread(void *)
 // A held arrow key is noted by the command runner when its keydown command
 // runs, so the engine's signal path releases it if the process is ended in
 // the middle of an auto-scroll.
-void *auto_scroll_thread(void *)
+void *auto_scroll_thread(void *arg)
 {
+    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
+    EngineShared &engine = *args.shared;
+    const EnginePlatform &platform = *args.platform;
     AutoScroll scroll;
-    auto_scroll_start(&scroll);
+    auto_scroll_start(engine, &scroll);
     for (;;) {
         engine_sem_wait(&auto_scroll_sem);
-        auto_scroll_wake(&scroll);
+        auto_scroll_wake(platform, engine, &scroll);
     }
     return nullptr;
 }

@@ -13,11 +13,14 @@
 
 namespace {
 
+// The engine state this test's engine runs on.
+EngineShared engine;
+
 class ActionQueue : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(sem_init(&ctrl_data_sem, 0, 0), 0);
-        reset_engine_state();
+        engine.reset();
     }
     void TearDown() override { sem_destroy(&ctrl_data_sem); }
 };
@@ -34,58 +37,58 @@ bool eventually(F cond) {
 
 TEST_F(ActionQueue, EntriesComeOutInOrderWithOnePostEach) {
     for (int i = 0; i < 45; ++i) {
-        action_queue_enqueue(i % 24, 100 + i);
+        engine.queue.enqueue(static_cast<Gesture>(i % 24), 100 + i);
         ActionEntry e;
-        action_queue_dequeue(&e);
-        EXPECT_EQ(e.code, i % 24);
+        engine.queue.dequeue(&e);
+        EXPECT_EQ(static_cast<int32_t>(e.code), i % 24);
         EXPECT_EQ(e.arg, 100 + i);
         EXPECT_EQ(e.pending, 1);
     }
     int posts = -1;
     sem_getvalue(&ctrl_data_sem, &posts);
     EXPECT_EQ(posts, 0);
-    EXPECT_EQ(action_queue_unread(), 0);
+    EXPECT_EQ(engine.queue.unread(), 0);
 }
 
 TEST_F(ActionQueue, FullQueueMakesProducerWaitInsteadOfOverwriting) {
-    for (int i = 0; i < kActionQueueSize; ++i) action_queue_enqueue(GESTURE_SCROLL_Y_INC, i);
+    for (int i = 0; i < kActionQueueSize; ++i) engine.queue.enqueue(Gesture::kScrollYInc, i);
     std::atomic<bool> done{false};
     std::thread producer([&] {
-        action_queue_enqueue(GESTURE_SWITCH_WINDOWS_END, 99);
+        engine.queue.enqueue(Gesture::kSwitchWindowsEnd, 99);
         done = true;
     });
     // The 21st entry has nowhere to go until the consumer takes one.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(done.load());
-    EXPECT_EQ(action_queue_unread(), kActionQueueSize);
+    EXPECT_EQ(engine.queue.unread(), kActionQueueSize);
 
     ActionEntry e;
-    action_queue_dequeue(&e);
+    engine.queue.dequeue(&e);
     EXPECT_EQ(e.arg, 0);
     ASSERT_TRUE(eventually([&] { return done.load(); }));
     producer.join();
     for (int i = 1; i < kActionQueueSize; ++i) {
-        action_queue_dequeue(&e);
-        EXPECT_EQ(e.code, GESTURE_SCROLL_Y_INC);
+        engine.queue.dequeue(&e);
+        EXPECT_EQ(e.code, Gesture::kScrollYInc);
         EXPECT_EQ(e.arg, i);
     }
-    action_queue_dequeue(&e);
-    EXPECT_EQ(e.code, GESTURE_SWITCH_WINDOWS_END);
+    engine.queue.dequeue(&e);
+    EXPECT_EQ(e.code, Gesture::kSwitchWindowsEnd);
     EXPECT_EQ(e.arg, 99);
 }
 
 TEST_F(ActionQueue, TwoProducersLoseNothingAndKeepTheirOwnOrder) {
     constexpr int kEach = 3000;
-    auto produce = [](int32_t code) {
-        for (int i = 0; i < kEach; ++i) action_queue_enqueue(code, i);
+    auto produce = [](Gesture code) {
+        for (int i = 0; i < kEach; ++i) engine.queue.enqueue(code, i);
     };
-    std::thread recogniser(produce, GESTURE_SCROLL_Y_DEC);
-    std::thread drag(produce, GESTURE_TAP_CLICK);
+    std::thread recogniser(produce, Gesture::kScrollYDec);
+    std::thread drag(produce, Gesture::kTapClick);
     int next[2] = {0, 0};
     for (int n = 0; n < 2 * kEach; ++n) {
         ActionEntry e;
-        action_queue_dequeue(&e);
-        int who = e.code == GESTURE_TAP_CLICK ? 1 : 0;
+        engine.queue.dequeue(&e);
+        int who = e.code == Gesture::kTapClick ? 1 : 0;
         ASSERT_EQ(e.arg, next[who]) << "producer " << who;
         next[who]++;
     }
@@ -93,21 +96,21 @@ TEST_F(ActionQueue, TwoProducersLoseNothingAndKeepTheirOwnOrder) {
     drag.join();
     EXPECT_EQ(next[0], kEach);
     EXPECT_EQ(next[1], kEach);
-    EXPECT_EQ(action_queue_unread(), 0);
+    EXPECT_EQ(engine.queue.unread(), 0);
 }
 
 TEST_F(ActionQueue, HookRunsAfterWriteBeforePost) {
     struct Seen {
         int posts = -1;
     } seen;
-    action_queue_enqueue_with(
-        GESTURE_DRAG_PRESS, 0,
+    engine.queue.enqueue_with(
+        Gesture::kDragPress, 0,
         [](void *ctx) { sem_getvalue(&ctrl_data_sem, &static_cast<Seen *>(ctx)->posts); },
         &seen);
     EXPECT_EQ(seen.posts, 0);
     ActionEntry e;
-    action_queue_dequeue(&e);
-    EXPECT_EQ(e.code, GESTURE_DRAG_PRESS);
+    engine.queue.dequeue(&e);
+    EXPECT_EQ(e.code, Gesture::kDragPress);
 }
 
 }  // namespace

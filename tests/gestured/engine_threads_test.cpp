@@ -14,8 +14,13 @@
 
 namespace {
 
+// The engine state this test's engine runs on; the sampler and recogniser
+// need no platform.
+EngineShared engine;
+EngineThreadArgs thread_args{&engine, nullptr};
+
 constexpr int kMaxSeen = 512;
-std::atomic<int32_t> seen_codes[kMaxSeen];
+std::atomic<Gesture> seen_codes[kMaxSeen];
 std::atomic<int> seen_count{0};
 std::atomic<int> drag_posts{0};
 
@@ -24,7 +29,7 @@ std::atomic<int> drag_posts{0};
 void *collect_actions(void *) {
     for (;;) {
         ActionEntry e;
-        action_queue_dequeue(&e);
+        engine.queue.dequeue(&e);
         int n = seen_count.load();
         if (n < kMaxSeen) seen_codes[n] = e.code;
         seen_count = n + 1;
@@ -40,7 +45,7 @@ void *count_drag_events(void *) {
     return nullptr;
 }
 
-int count_code(int32_t code) {
+int count_code(Gesture code) {
     int n = 0;
     int total = std::min(seen_count.load(), kMaxSeen);
     for (int i = 0; i < total; ++i) n += seen_codes[i].load() == code;
@@ -88,12 +93,12 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue) {
 
     for (sem_t *s : {&get_data_sem, &ctrl_data_sem, &ctrl_drag_sem, &auto_scroll_sem})
         ASSERT_EQ(sem_init(s, 0, 0), 0);
-    reset_engine_state();
+    engine.reset();
     void *(*bodies[])(void *) = {get_data_thread, ctrl_data_thread, collect_actions,
                                  count_drag_events};
     for (auto body : bodies) {
         pthread_t th;
-        ASSERT_EQ(pthread_create(&th, nullptr, body, nullptr), 0);
+        ASSERT_EQ(pthread_create(&th, nullptr, body, &thread_args), 0);
         pthread_detach(th);
     }
 
@@ -103,14 +108,14 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue) {
     // Every report of the scroll is its own record unless the machine is
     // very slow; ask for a fair share of them.
     ASSERT_TRUE(eventually(
-        [] { return count_code(GESTURE_SCROLL_Y_INC) >= 10 && drag_finger_count.load() == 0; },
+        [] { return count_code(Gesture::kScrollYInc) >= 10 && engine.drag.drag_finger_count.load() == 0; },
         20.0))
-        << "scroll steps seen: " << count_code(GESTURE_SCROLL_Y_INC);
-    EXPECT_EQ(count_code(GESTURE_TAP_TWO), 1);
-    EXPECT_EQ(count_code(GESTURE_TAP_TWO) + count_code(GESTURE_SCROLL_Y_INC), seen_count.load())
+        << "scroll steps seen: " << count_code(Gesture::kScrollYInc);
+    EXPECT_EQ(count_code(Gesture::kTapTwo), 1);
+    EXPECT_EQ(count_code(Gesture::kTapTwo) + count_code(Gesture::kScrollYInc), seen_count.load())
         << "nothing else";
     EXPECT_GE(drag_posts.load(), 1) << "the one-finger tap went to the drag logic";
-    EXPECT_EQ(tap_request.load(), 1);
+    EXPECT_EQ(engine.drag.tap_request.load(), 1);
 }
 
 }  // namespace

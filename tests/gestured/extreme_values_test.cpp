@@ -66,7 +66,7 @@ TEST(ExtremeValues, EveryCoordinateAtTheEndsOfTheRangeStaysDefined) {
                 pad.lift();
                 pad.take();
                 EXPECT_EQ(pad.state.touch.max_fingers, 0);
-                EXPECT_EQ(pad.state.three.three_finger_mode, kThreeNone);
+                EXPECT_EQ(pad.state.three.three_finger_mode, ThreeFingerMode::kNone);
             }
         }
     }

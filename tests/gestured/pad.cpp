@@ -2,7 +2,7 @@
 
 std::ostream &operator<<(std::ostream &os, const Event &e) {
     switch (e.kind) {
-    case Event::kAction: return os << "action(" << e.code << ", " << e.arg << ")";
+    case Event::kAction: return os << "action(" << static_cast<int32_t>(e.code) << ", " << e.arg << ")";
     case Event::kDragPost: return os << "drag_post";
     case Event::kAutoScrollPost: return os << "auto_scroll_post";
     }
@@ -10,12 +10,12 @@ std::ostream &operator<<(std::ostream &os, const Event &e) {
 }
 
 Pad::Pad() {
-    reset_engine_state();
-    recogniser_init(&state);
+    engine.reset();
+    recogniser_init(&state, engine);
     ports_ = RecogniserPorts{on_enqueue, on_drag, on_auto_scroll, this};
 }
 
-void Pad::on_enqueue(void *ctx, int32_t code, int32_t arg) {
+void Pad::on_enqueue(void *ctx, Gesture code, int32_t arg) {
     static_cast<Pad *>(ctx)->events_.push_back(action(code, arg));
 }
 void Pad::on_drag(void *ctx) { static_cast<Pad *>(ctx)->events_.push_back(drag_post()); }
@@ -26,7 +26,7 @@ void Pad::on_auto_scroll(void *ctx) {
 void Pad::sample(const SampleRecord &rec) {
     now_ms += sample_period_ms;
     cur_ = rec;
-    recogniser_step(&state, rec, settings, now_ms, ports_);
+    recogniser_step(&state, rec, engine, now_ms, ports_);
 }
 
 void Pad::emit() { sample(cur_); }
@@ -41,13 +41,15 @@ void Pad::down1(int32_t x, int32_t y, int32_t w) {
     sample(r);
 }
 
-void Pad::move1(int32_t dx, int32_t dy, int n) {
+void Pad::move_point(int32_t SampleRecord::*x, int32_t SampleRecord::*y, int32_t dx, int32_t dy, int n) {
     for (int i = 0; i < n; ++i) {
-        cur_.x += dx;
-        cur_.y += dy;
+        cur_.*x += dx;
+        cur_.*y += dy;
         emit();
     }
 }
+
+void Pad::move1(int32_t dx, int32_t dy, int n) { move_point(&SampleRecord::x, &SampleRecord::y, dx, dy, n); }
 
 void Pad::down2(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     SampleRecord r = cur_;
@@ -81,11 +83,7 @@ void Pad::down3(int32_t x, int32_t y, int32_t w) {
 }
 
 void Pad::move3(int32_t dx, int32_t dy, int n) {
-    for (int i = 0; i < n; ++i) {
-        cur_.x3_1 += dx;
-        cur_.y3_1 += dy;
-        emit();
-    }
+    move_point(&SampleRecord::x3_1, &SampleRecord::y3_1, dx, dy, n);
 }
 
 void Pad::hold(int n) {

@@ -12,7 +12,7 @@
 
 struct Event {
     enum Kind { kAction, kDragPost, kAutoScrollPost } kind;
-    int32_t code;
+    Gesture code;
     int32_t arg;
     bool operator==(const Event &o) const {
         return kind == o.kind && code == o.code && arg == o.arg;
@@ -20,9 +20,9 @@ struct Event {
 };
 std::ostream &operator<<(std::ostream &os, const Event &e);
 
-inline Event action(int32_t code, int32_t arg = 0) { return Event{Event::kAction, code, arg}; }
-inline Event drag_post() { return Event{Event::kDragPost, 0, 0}; }
-inline Event auto_scroll_post() { return Event{Event::kAutoScrollPost, 0, 0}; }
+inline Event action(Gesture code, int32_t arg = 0) { return Event{Event::kAction, code, arg}; }
+inline Event drag_post() { return Event{Event::kDragPost, Gesture::kButtonLeft, 0}; }
+inline Event auto_scroll_post() { return Event{Event::kAutoScrollPost, Gesture::kButtonLeft, 0}; }
 
 using Events = std::vector<Event>;
 
@@ -30,7 +30,8 @@ class Pad {
 public:
     Pad();
 
-    SettingsSnapshot settings;  // tests set members before feeding samples
+    EngineShared engine;                           // the words the recogniser shares
+    SettingsSnapshot &settings = engine.settings;  // tests set members before feeding samples
     RecogniserState state;
     int64_t now_ms = 1000000;
     int32_t sample_period_ms = 8;
@@ -64,10 +65,12 @@ public:
     Events take();
 
 private:
-    static void on_enqueue(void *ctx, int32_t code, int32_t arg);
+    static void on_enqueue(void *ctx, Gesture code, int32_t arg);
     static void on_drag(void *ctx);
     static void on_auto_scroll(void *ctx);
     void emit();
+    // Adds (dx, dy) to one reported position at each of n samples.
+    void move_point(int32_t SampleRecord::*x, int32_t SampleRecord::*y, int32_t dx, int32_t dy, int n);
 
     RecogniserPorts ports_;
     Events events_;

@@ -12,6 +12,9 @@
 
 namespace {
 
+// The engine state this test's engine runs on.
+EngineShared engine;
+
 struct FakePlatform {
     double now = 1000.0;
     int posts = 0;
@@ -31,20 +34,20 @@ protected:
         tpsim({"create"});
         block = attach_shared_block();
         ASSERT_NE(block, nullptr);
-        reset_engine_state();
+        engine.reset();
         ports = SamplerPorts{fake_now, fake_post, fake_run, &platform};
-        sampler_start(&state, platform.now);
+        sampler_start(&state, platform.now, engine);
     }
-    int poll() { return sampler_poll(&state, block, &settings_snapshot, ports); }
+    int poll() { return sampler_poll(&state, block, engine, ports); }
     FingerRecord &fingers() { return block->NewStructFingers; }
     // What the recogniser does after each record.
     void consume() {
-        sample_ring_unread--;
-        sample_ring_tail = (sample_ring_tail + 1) % kSampleRingSize;
+        engine.ring.unread--;
+        engine.ring.tail = (engine.ring.tail + 1) % kSampleRingSize;
     }
     const SampleRecord &last_record() {
-        int head = sample_ring_head.load();
-        return sample_ring[(head + kSampleRingSize - 1) % kSampleRingSize];
+        int head = engine.ring.head.load();
+        return engine.ring.entries[(head + kSampleRingSize - 1) % kSampleRingSize];
     }
 
     TouchpadSharedBlock *block = nullptr;
@@ -57,7 +60,7 @@ SamplerState Sampler::state;
 TEST_F(Sampler, FirstPollRecordsThenOnlyChangesOtherThanZ) {
     poll();
     EXPECT_EQ(platform.posts, 1);
-    EXPECT_EQ(sample_ring_head.load(), 1);
+    EXPECT_EQ(engine.ring.head.load(), 1);
     poll();
     EXPECT_EQ(platform.posts, 1) << "no change, no record";
     block->z = 77;
@@ -120,9 +123,9 @@ TEST_F(Sampler, OtherFingerRecordLayoutMakesNoRecordsButRefreshesSettings) {
     block->DragSlider = 2.5;
     poll();
     EXPECT_EQ(platform.posts, 0);
-    EXPECT_EQ(settings_snapshot.TappingCheckBox.load(), 1);
-    EXPECT_EQ(settings_snapshot.ScrollingSpeedSlider.load(), 13);
-    EXPECT_EQ(settings_snapshot.DragSlider.load(), 2.5);
+    EXPECT_EQ(engine.settings.TappingCheckBox.load(), 1);
+    EXPECT_EQ(engine.settings.ScrollingSpeedSlider.load(), 13);
+    EXPECT_EQ(engine.settings.DragSlider.load(), 2.5);
     // Switched to the layout we read, the same change is found.
     block->NewStruct = 1;
     poll();
@@ -145,12 +148,12 @@ TEST_F(Sampler, RingWrapsAfter2400Records) {
         poll();
         consume();
     }
-    EXPECT_EQ(sample_ring_head.load(), kSampleRingSize);
+    EXPECT_EQ(engine.ring.head.load(), kSampleRingSize);
     fingers().f = 1;
     block->x = 4242;
     poll();
-    EXPECT_EQ(sample_ring_head.load(), 1);
-    EXPECT_EQ(sample_ring[0].x, 4242);
+    EXPECT_EQ(engine.ring.head.load(), 1);
+    EXPECT_EQ(engine.ring.entries[0].x, 4242);
     EXPECT_EQ(platform.posts, kSampleRingSize + 1);
 }
 
@@ -160,44 +163,44 @@ TEST_F(Sampler, FullRingWaitsForTheReaderInsteadOfOverwriting) {
         block->x = i + 1;
         poll();
     }
-    EXPECT_EQ(sample_ring_unread.load(), kSampleRingSize);
+    EXPECT_EQ(engine.ring.unread.load(), kSampleRingSize);
     block->x = 9999;
     poll();
     poll();
     EXPECT_EQ(platform.posts, kSampleRingSize);
-    EXPECT_EQ(sample_ring[0].x, 1) << "the unread first record is intact";
+    EXPECT_EQ(engine.ring.entries[0].x, 1) << "the unread first record is intact";
     consume();
     poll();
     EXPECT_EQ(platform.posts, kSampleRingSize + 1);
-    EXPECT_EQ(sample_ring[0].x, 9999);
+    EXPECT_EQ(engine.ring.entries[0].x, 9999);
 }
 
 TEST_F(Sampler, LatchesReleaseWhenNoFingerTouches) {
     fingers().f = 1;
-    cover_gesture_latch = 1;
-    swipe_latch = 1;
+    engine.latches.cover_gesture_latch = 1;
+    engine.latches.swipe_latch = 1;
     poll();
-    EXPECT_EQ(cover_gesture_latch.load(), 1);
-    EXPECT_EQ(swipe_latch.load(), 1);
+    EXPECT_EQ(engine.latches.cover_gesture_latch.load(), 1);
+    EXPECT_EQ(engine.latches.swipe_latch.load(), 1);
     fingers().f = 0;
     poll();
-    EXPECT_EQ(cover_gesture_latch.load(), 0);
-    EXPECT_EQ(swipe_latch.load(), 0);
+    EXPECT_EQ(engine.latches.cover_gesture_latch.load(), 0);
+    EXPECT_EQ(engine.latches.swipe_latch.load(), 0);
 }
 
 TEST_F(Sampler, PointerShapeResetsOnceAfterTwoFingersLeave) {
     fingers().f = 2;
-    zoom_in_cursor_shown = 1;
+    engine.latches.zoom_in_cursor_shown = 1;
     poll();
     poll();
     EXPECT_TRUE(platform.commands.empty());
-    EXPECT_EQ(zoom_in_cursor_shown.load(), 1);
+    EXPECT_EQ(engine.latches.zoom_in_cursor_shown.load(), 1);
     fingers().f = 1;
     poll();
     poll();
     EXPECT_EQ(platform.commands,
               std::vector<std::string>{"/usr/bin/xsetroot -cursor_name left_ptr"});
-    EXPECT_EQ(zoom_in_cursor_shown.load(), 0);
+    EXPECT_EQ(engine.latches.zoom_in_cursor_shown.load(), 0);
 }
 
 // Counts the lines of text that contain needle.

@@ -22,7 +22,7 @@ TEST_F(ThreeFinger, SwipeOncePerTouch) {
     pad.move3(-8, 0, 3);
     EXPECT_EQ(pad.take(), Events{});
     pad.move3(-8, 0, 1);  // -32 gathered
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWIPE_X_DEC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwipeXDec)});
     pad.move3(-8, 0, 8);
     pad.move3(8, 0, 8);
     pad.lift();
@@ -32,7 +32,7 @@ TEST_F(ThreeFinger, SwipeOncePerTouch) {
     pad.move3(8, 0, 3);
     pad.move3(-8, 0, 1);  // only the records moving that way count
     pad.move3(7, 0, 1);   // 31 toward larger x
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWIPE_X_INC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwipeXInc)});
 }
 
 TEST_F(ThreeFinger, SwipeThresholds) {
@@ -40,12 +40,12 @@ TEST_F(ThreeFinger, SwipeThresholds) {
     pad.move3(10, 0, 3);  // 30: not yet
     EXPECT_EQ(pad.take(), Events{});
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE)}) << "a short slide is still a tap";
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapThree)}) << "a short slide is still a tap";
     pad.down3(500, 500);
     pad.move3(-10, 0, 3);  // -30: not yet
     EXPECT_EQ(pad.take(), Events{});
     pad.move3(-1, 0, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWIPE_X_DEC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwipeXDec)});
 }
 
 TEST_F(ThreeFinger, SwipeSwitchedOffOrDuringDrag) {
@@ -55,7 +55,7 @@ TEST_F(ThreeFinger, SwipeSwitchedOffOrDuringDrag) {
     pad.move3(-10, 0, 5);
     pad.lift();
     pad.settings.SwipePageCheckBox = 1;
-    drag_active = 1;
+    pad.engine.drag.drag_active = 1;
     pad.down3(500, 500);
     pad.move3(-10, 0, 5);
     EXPECT_EQ(pad.take(), Events{});
@@ -66,7 +66,7 @@ TEST_F(ThreeFinger, MyHomeTowardSmallerY) {
     pad.move3(0, -20, 5);  // -100: not below -100
     EXPECT_EQ(pad.take(), Events{});
     pad.move3(0, -20, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_MY_HOME)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kMyHome)});
     pad.move3(0, -20, 10);
     pad.lift();
     EXPECT_EQ(pad.take(), Events{});
@@ -91,13 +91,13 @@ TEST_F(ThreeFinger, WindowSwitchingWithOneAndThreeFingerSteps) {
     pad.move3(0, 20, 5);
     EXPECT_EQ(pad.take(), Events{});
     pad.move3(0, 20, 1);  // 120 toward larger y
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWITCH_WINDOWS_BEGIN)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwitchWindowsBegin)});
 
     // Three fingers sideways: a step per more than 60.
     pad.move3(20, 0, 4);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWITCH_WINDOWS_NEXT)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwitchWindowsNext)});
     pad.move3(-20, 0, 4);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWITCH_WINDOWS_PREV)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwitchWindowsPrev)});
 
     // Two fingers do nothing while switching.
     pad.down2(100, 100, 200, 100);
@@ -109,19 +109,19 @@ TEST_F(ThreeFinger, WindowSwitchingWithOneAndThreeFingerSteps) {
     pad.move1(30, 0, 5);  // 150
     EXPECT_EQ(pad.take(), Events{});
     pad.move1(30, 0, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWITCH_WINDOWS_NEXT)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwitchWindowsNext)});
     pad.move1(-40, 0, 4);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWITCH_WINDOWS_PREV)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwitchWindowsPrev)});
 
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWITCH_WINDOWS_END)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwitchWindowsEnd)});
     EXPECT_EQ(pad.state.three.switching_windows, 0);
-    EXPECT_EQ(pad.state.three.three_finger_mode, kThreeNone);
+    EXPECT_EQ(pad.state.three.three_finger_mode, ThreeFingerMode::kNone);
 
     // The next touch is free again.
     pad.down2(100, 100, 200, 100);
     pad.move2(0, 6, 0, 6, 2);
-    EXPECT_EQ(pad.take(), Events(2, action(GESTURE_SCROLL_Y_INC)));
+    EXPECT_EQ(pad.take(), Events(2, action(Gesture::kScrollYInc)));
 }
 
 TEST_F(ThreeFinger, FastKeysNeedTheirSwitches) {
@@ -140,7 +140,7 @@ TEST_F(ThreeFinger, FastKeysNeedTheirSwitches) {
 TEST_F(ThreeFinger, SwipeThenNoFastKey) {
     pad.down3(500, 100);
     pad.move3(-16, 0, 2);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SWIPE_X_DEC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kSwipeXDec)});
     pad.move3(0, 20, 10);
     EXPECT_EQ(pad.take(), Events{});
 }
@@ -160,14 +160,14 @@ TEST_F(Cover, WidthThresholdOncePerTouch) {
     EXPECT_EQ(pad.take(), Events{});
     pad.width(9);
     pad.move1(1, 0, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_COVER, 7)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kCover, 7)});
     pad.width(15);
     pad.move1(1, 0, 3);
     pad.down3(500, 500, 15);
     EXPECT_EQ(pad.take(), Events{});
     pad.lift();
     pad.down3(500, 500, 12);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_COVER, 7)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kCover, 7)});
 }
 
 TEST_F(Cover, TwoFingersNeverCover) {
@@ -188,15 +188,15 @@ TEST_F(Cover, SliderMapsToThreshold) {
         p.settings.CovergestureCheckBox = 1;
         p.settings.CovergestureSlider = c.slider;
         p.down1(3000, 2500, c.w);
-        EXPECT_EQ(p.take(), c.covers ? Events{action(GESTURE_COVER, 0)} : Events{})
+        EXPECT_EQ(p.take(), c.covers ? Events{action(Gesture::kCover, 0)} : Events{})
             << "slider " << c.slider << " width " << c.w;
     }
 }
 
 TEST_F(Cover, NotDuringDragNorSwitchedOff) {
-    drag_active = 1;
+    pad.engine.drag.drag_active = 1;
     pad.down1(3000, 2500, 20);
-    drag_active = 0;
+    pad.engine.drag.drag_active = 0;
     pad.settings.CovergestureCheckBox = 0;
     pad.move1(1, 0, 1);
     EXPECT_EQ(pad.take(), Events{});

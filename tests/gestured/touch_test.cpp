@@ -17,9 +17,9 @@ TEST_F(TouchTest, StillOneFingerTouchHandsTapToDragLogic) {
     pad.move1(4, -4, 3);
     pad.lift();
     EXPECT_EQ(pad.take(), Events{drag_post()});
-    EXPECT_EQ(tap_request.load(), 1);
-    EXPECT_EQ(tap_state.load(), 1);
-    EXPECT_EQ(tap_pending.load(), 1);
+    EXPECT_EQ(pad.engine.drag.tap_request.load(), 1);
+    EXPECT_EQ(pad.engine.drag.tap_state.load(), TapState::kHandedOver);
+    EXPECT_EQ(pad.engine.drag.tap_pending.load(), 1);
     EXPECT_EQ(pad.state.touch.tap_origin_x, 3000);
     EXPECT_EQ(pad.state.touch.tap_origin_y, 2500);
 }
@@ -43,8 +43,8 @@ TEST_F(TouchTest, OneFingerTapVetoes) {
         c.setup(p);
         p.lift();
         EXPECT_EQ(p.take(), Events{}) << c.what;
-        EXPECT_EQ(tap_request.load(), 0) << c.what;
-        EXPECT_EQ(tap_state.load(), 0) << c.what;
+        EXPECT_EQ(p.engine.drag.tap_request.load(), 0) << c.what;
+        EXPECT_EQ(p.engine.drag.tap_state.load(), TapState::kIdle) << c.what;
     }
 }
 
@@ -67,21 +67,21 @@ TEST_F(TouchTest, RetouchNearTapIsReportedAndSecondTapMarksIt) {
     pad.lift();
     pad.take();
     pad.down1(3599, 1901);  // 599 away in both axes: near
-    EXPECT_EQ(retouch_near_tap.load(), 1);
-    EXPECT_EQ(retouch_seen.load(), 1);
+    EXPECT_EQ(pad.engine.drag.retouch_near_tap.load(), 1);
+    EXPECT_EQ(pad.engine.drag.retouch_seen.load(), 1);
     pad.lift();
     // The tap is already pending: no second hand-off, the state says
     // "tap followed by a touch near it".
     EXPECT_EQ(pad.take(), Events{});
-    EXPECT_EQ(tap_state.load(), 2);
+    EXPECT_EQ(pad.engine.drag.tap_state.load(), TapState::kRetouched);
 
     Pad far;
     far.settings.TappingCheckBox = 1;
     far.down1(3000, 2500);
     far.lift();
     far.down1(3600, 2500);
-    EXPECT_EQ(retouch_near_tap.load(), 0);
-    EXPECT_EQ(retouch_seen.load(), 0);
+    EXPECT_EQ(far.engine.drag.retouch_near_tap.load(), 0);
+    EXPECT_EQ(far.engine.drag.retouch_seen.load(), 0);
 }
 
 TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
@@ -89,13 +89,13 @@ TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
     pad.down2(100, 100, 200, 100);
     pad.hold(3);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 7)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 7)});
 
     // Without an action the tap is still reported, with arg 0 ...
     pad.settings.TwoFTComboBox = 0;
     pad.down2(100, 100, 200, 100);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 0)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 0)});
 
     // ... but not while a physical button is down.
     pad.down2(100, 100, 200, 100);
@@ -110,11 +110,11 @@ TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
     pad.down2(100, 100, 200, 100);
     pad.buttons(0, 1, 0);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 4)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 4)});
 }
 
 TEST_F(TouchTest, NoMultiFingerTapDuringDrag) {
-    drag_active = 1;
+    pad.engine.drag.drag_active = 1;
     pad.down2(100, 100, 200, 100);
     pad.lift();
     pad.down3(500, 500);
@@ -128,7 +128,7 @@ TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
     pad.down3(500, 500);
     pad.hold(5);  // six records at the peak
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE, 9)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapThree, 9)});
 
     pad.down3(500, 500);
     pad.hold(6);  // seven records at the peak: held too long for a tap
@@ -139,7 +139,7 @@ TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
     pad.down3(500, 500);
     pad.buttons(1, 0, 0);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE, 9)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapThree, 9)});
     pad.settings.ThreeFTComboBox = 0;
     pad.down3(500, 500);
     pad.lift();
@@ -147,7 +147,7 @@ TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
     pad.buttons(0, 0, 0);
     pad.down3(500, 500);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_THREE, 0)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapThree, 0)});
 }
 
 TEST_F(TouchTest, TwoFingerTapIsSpoiltBySmallFingerMovement) {
@@ -172,7 +172,7 @@ TEST_F(TouchTest, SecondPressCycleMakesNoTap) {
     once.down1(3000, 2500);
     EXPECT_EQ(once.state.touch.press_cycles, 1);
     once.lift();
-    EXPECT_EQ(once.take(), Events{action(GESTURE_TAP_TWO, 0)});
+    EXPECT_EQ(once.take(), Events{action(Gesture::kTapTwo, 0)});
 }
 
 TEST_F(TouchTest, RemappedButtonsPressOnceAndReleaseWithCurrentValue) {
@@ -182,17 +182,17 @@ TEST_F(TouchTest, RemappedButtonsPressOnceAndReleaseWithCurrentValue) {
     pad.down1(3000, 2500);
     pad.buttons(1, 0, 1);  // middle is tested before left
     pad.hold(3);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_MIDDLE, 5)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonMiddle, 5)});
     pad.settings.ButtonMiddleComboBox = 8;
     pad.buttons(1, 0, 0);
     pad.hold(1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_RELEASE, 8)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonRelease, 8)});
     // Left is still down; the next sample latches it.
     pad.hold(1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_LEFT, 6)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonLeft, 6)});
     pad.buttons(0, 0, 0);
     pad.hold(1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_RELEASE, 6)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonRelease, 6)});
 }
 
 TEST_F(TouchTest, ButtonWithoutActionOrWithRemappingOffIsNotRemapped) {
@@ -212,7 +212,7 @@ TEST_F(TouchTest, ButtonWithoutActionOrWithRemappingOffIsNotRemapped) {
     EXPECT_EQ(pad.take(), Events{});
     pad.settings.ButtonCheckBox = 1;
     pad.hold(1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_BUTTON_RIGHT, 3)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonRight, 3)});
 }
 
 TEST_F(TouchTest, DragLiftOffFollowsReleaseStyle) {
@@ -231,35 +231,35 @@ TEST_F(TouchTest, DragLiftOffFollowsReleaseStyle) {
         p.settings.LiftReleaseRadioButton = c.lift_release;
         p.settings.TapAgainRadioButton = c.tap_again;
         p.settings.TapReleaseRadioButton = c.tap_release;
-        drag_active = 1;
+        p.engine.drag.drag_active = 1;
         p.down1(3000, 2500);
         p.move1(50, 0, 3);
         p.lift();
         EXPECT_EQ(p.take(), c.posts ? Events{drag_post()} : Events{}) << c.drag << c.tap_again;
-        EXPECT_EQ(drag_fingers_up.load(), c.posts ? 1 : 0);
-        EXPECT_EQ(drag_lift_event.load(), c.posts ? 1 : 0);
+        EXPECT_EQ(p.engine.drag.drag_fingers_up.load(), c.posts ? 1 : 0);
+        EXPECT_EQ(p.engine.drag.drag_lift_event.load(), c.posts ? 1 : 0);
     }
 }
 
 TEST_F(TouchTest, TapDuringTapAgainDragIsReported) {
     pad.settings.DragCheckBox = 1;
     pad.settings.TapAgainRadioButton = 1;
-    drag_active = 1;
-    tap_pending = 1;
-    tap_state = 2;
-    drag_fingers_up = 1;
+    pad.engine.drag.drag_active = 1;
+    pad.engine.drag.tap_pending = 1;
+    pad.engine.drag.tap_state = TapState::kRetouched;
+    pad.engine.drag.drag_fingers_up = 1;
     pad.down1(3000, 2500);
     pad.lift();
     EXPECT_EQ(pad.take(), Events{drag_post()});
-    EXPECT_EQ(drag_tap_again.load(), 1);
-    EXPECT_EQ(drag_fingers_up.load(), 0);
+    EXPECT_EQ(pad.engine.drag.drag_tap_again.load(), 1);
+    EXPECT_EQ(pad.engine.drag.drag_fingers_up.load(), 0);
 }
 
 TEST_F(TouchTest, FingerCountIsPublishedEvenWhileOff) {
     pad.settings.TouchpadOff = 1;
     pad.down2(100, 100, 200, 100);
-    EXPECT_EQ(drag_finger_count.load(), 2);
-    EXPECT_EQ(scroll_finger_count.load(), 2);
+    EXPECT_EQ(pad.engine.drag.drag_finger_count.load(), 2);
+    EXPECT_EQ(pad.engine.scroll.scroll_finger_count.load(), 2);
 }
 
 TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect) {
@@ -278,7 +278,7 @@ TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect) {
     pad.settings.TouchpadOff = 0;
     pad.down2(100, 100, 200, 100);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO, 0)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 0)});
 }
 
 TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
@@ -298,12 +298,12 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
              p.down3(500, 100);
              p.move3(0, 20, 6);
          },
-         [](Pad &p) { p.lift(); }, Events{action(GESTURE_SWITCH_WINDOWS_END)}},
+         [](Pad &p) { p.lift(); }, Events{action(Gesture::kSwitchWindowsEnd)}},
         {"drag released at the lift",
          [](Pad &p) {
              p.settings.DragCheckBox = 1;
              p.settings.LiftReleaseRadioButton = 1;
-             drag_active = 1;
+             p.engine.drag.drag_active = 1;
              p.down1(3000, 2500);
          },
          [](Pad &p) {
@@ -322,7 +322,7 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
              p.buttons(0, 0, 0);
              p.lift();
          },
-         Events{action(GESTURE_BUTTON_RELEASE, 6)}},
+         Events{action(Gesture::kButtonRelease, 6)}},
     };
     for (const Case &c : cases) {
         Pad p;
@@ -331,7 +331,7 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
         p.settings.TouchpadOff = 1;
         c.end(p);
         EXPECT_EQ(p.take(), c.ended) << c.name;
-        drag_active = 0;  // as the drag thread does once it has ended the drag
+        p.engine.drag.drag_active = 0;  // as the drag thread does once it has ended the drag
         // Ended once: the next touch, still off, ends nothing more.
         p.down1(3000, 2500);
         p.lift();
@@ -350,7 +350,7 @@ TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms) {
         Pad p;
         p.settings.AutoScrollCheckBox = c.checkbox;
         p.down2(100, 100, 200, 100);
-        scroll_active = 1;  // the action thread has carried out a scroll step
+        p.engine.scroll.scroll_active = 1;  // the action thread has carried out a scroll step
         p.move2(0, 6, 0, 6, 4);
         int64_t last_move = p.now_ms;
         p.later(c.lift_after_ms - p.sample_period_ms);
@@ -364,7 +364,7 @@ TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms) {
 TEST_F(TouchTest, SlowFingersDoNotRefreshTheLastMovement) {
     pad.settings.AutoScrollCheckBox = 1;
     pad.down2(100, 100, 200, 100);
-    scroll_active = 1;
+    pad.engine.scroll.scroll_active = 1;
     pad.move2(0, 6, 0, 6, 2);
     pad.move2(0, 5, 0, 5, 30);  // 5 in y is not a movement: 240 ms pass
     pad.lift();
@@ -372,32 +372,32 @@ TEST_F(TouchTest, SlowFingersDoNotRefreshTheLastMovement) {
 }
 
 TEST_F(TouchTest, NewTouchStopsAutoScroll) {
-    scroll_active = 1;
-    autoscroll_running = 1;
+    pad.engine.scroll.scroll_active = 1;
+    pad.engine.scroll.autoscroll_running = 1;
     pad.down1(3000, 2500);
-    EXPECT_EQ(scroll_active.load(), 0);
-    EXPECT_EQ(autoscroll_running.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.scroll_active.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.autoscroll_running.load(), 0);
 }
 
 TEST_F(TouchTest, NewTouchForgetsScrollDirectionsUnlessAnAutoScrollRuns) {
     // A sideways scroll that ended without a flick leaves its direction
     // behind; the next touch must not carry it into a vertical flick.
-    scroll_left_active = 1;
-    scroll_right_by_key = 1;
+    pad.engine.scroll.scroll_left_active = 1;
+    pad.engine.scroll.scroll_right_by_key = 1;
     pad.down2(100, 100, 200, 100);
-    EXPECT_EQ(scroll_left_active.load(), 0);
-    EXPECT_EQ(scroll_right_by_key.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.scroll_left_active.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.scroll_right_by_key.load(), 0);
     // Within the touch the directions of its own scroll steps stay.
-    scroll_down_active = 1;
+    pad.engine.scroll.scroll_down_active = 1;
     pad.move2(0, 6, 0, 6, 2);
-    EXPECT_EQ(scroll_down_active.load(), 1);
+    EXPECT_EQ(pad.engine.scroll.scroll_down_active.load(), 1);
     pad.lift();
     // While an auto-scroll runs, its own end step clears them.
-    scroll_up_active = 1;
-    autoscroll_running = 1;
+    pad.engine.scroll.scroll_up_active = 1;
+    pad.engine.scroll.autoscroll_running = 1;
     pad.down1(3000, 2500);
-    EXPECT_EQ(scroll_up_active.load(), 1);
-    EXPECT_EQ(autoscroll_running.load(), 0);
+    EXPECT_EQ(pad.engine.scroll.scroll_up_active.load(), 1);
+    EXPECT_EQ(pad.engine.scroll.autoscroll_running.load(), 0);
 }
 
 }  // namespace

@@ -51,11 +51,11 @@ TEST(TraceReplay, FlickScrollStepsThenStartsAutoScroll) {
     pad.settings.ScrollingSpeedSlider = 10;  // a step per 6 of travel
     pad.settings.AutoScrollCheckBox = 1;
     pad.settings.TappingCheckBox = 1;
-    scroll_active = 1;  // as after the action thread's first scroll step
+    pad.engine.scroll.scroll_active = 1;  // as after the action thread's first scroll step
     replay(pad, "flick_scroll.trace");
     // Seven movements of 6 to 9 (the smaller finger's): one step each; the
     // lift 40 ms after the last movement starts auto-scrolling; no tap.
-    Events want(7, action(GESTURE_SCROLL_Y_INC));
+    Events want(7, action(Gesture::kScrollYInc));
     want.push_back(auto_scroll_post());
     EXPECT_EQ(pad.take(), want);
 }

@@ -29,11 +29,11 @@ protected:
 TEST_F(Scroll, EachDirectionGivesItsCode) {
     struct Case {
         int32_t dx, dy;
-        int32_t code;
-    } cases[] = {{0, 6, GESTURE_SCROLL_Y_INC},
-                 {0, -6, GESTURE_SCROLL_Y_DEC},
-                 {6, 0, GESTURE_SCROLL_X_INC},
-                 {-6, 0, GESTURE_SCROLL_X_DEC}};
+        Gesture code;
+    } cases[] = {{0, 6, Gesture::kScrollYInc},
+                 {0, -6, Gesture::kScrollYDec},
+                 {6, 0, Gesture::kScrollXInc},
+                 {-6, 0, Gesture::kScrollXDec}};
     for (const Case &c : cases) {
         Pad p;
         p.settings.VerticalScrollingCheckBox = 1;
@@ -70,10 +70,10 @@ TEST_F(Scroll, SliderSetsTravelPerStep) {
     pad.move2(0, 5, 0, 5, 2);
     EXPECT_EQ(pad.take(), Events{});
     pad.move2(0, 5, 0, 5, 1);  // 15 gathered
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SCROLL_Y_INC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kScrollYInc)});
     pad.settings.ScrollingSpeedSlider = 15;  // divisor 1
     pad.move2(0, 1, 0, 1, 2);
-    EXPECT_EQ(pad.take(), Events(2, action(GESTURE_SCROLL_Y_INC)));
+    EXPECT_EQ(pad.take(), Events(2, action(Gesture::kScrollYInc)));
 }
 
 TEST_F(Scroll, SliderOutOfRangeNeverDividesByZeroOrLess) {
@@ -83,7 +83,7 @@ TEST_F(Scroll, SliderOutOfRangeNeverDividesByZeroOrLess) {
         p.settings.ScrollingSpeedSlider = slider;
         p.down2(100, 100, 200, 100);
         p.move2(0, 1, 0, 1, 2);  // the fastest step: every unit of travel
-        EXPECT_EQ(p.take(), Events(2, action(GESTURE_SCROLL_Y_INC))) << slider;
+        EXPECT_EQ(p.take(), Events(2, action(Gesture::kScrollYInc))) << slider;
     }
     // Zero and below: every record that counts steps, even without travel.
     Pad p;
@@ -91,23 +91,23 @@ TEST_F(Scroll, SliderOutOfRangeNeverDividesByZeroOrLess) {
     p.settings.ScrollingSpeedSlider = 0;
     p.down2(100, 100, 200, 100);
     p.move2(1, 0, 1, 0, 2);
-    EXPECT_EQ(p.take(), Events(2, action(GESTURE_SCROLL_X_INC)));
+    EXPECT_EQ(p.take(), Events(2, action(Gesture::kScrollXInc)));
 }
 
 TEST_F(Scroll, TurningBackAfterAStepWaitsOneRecord) {
     pad.move2(0, 6, 0, 6, 2);
-    EXPECT_EQ(pad.take(), Events(2, action(GESTURE_SCROLL_Y_INC)));
+    EXPECT_EQ(pad.take(), Events(2, action(Gesture::kScrollYInc)));
     pad.move2(0, -6, 0, -6, 1);
     EXPECT_EQ(pad.take(), Events{}) << "first record back gathers nothing";
     EXPECT_EQ(pad.state.two.vscroll_dec_travel, 0u);
     pad.move2(0, -6, 0, -6, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SCROLL_Y_DEC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kScrollYDec)});
 
     // And back again toward larger y: the first record's travel is dropped.
     pad.move2(0, 6, 0, 6, 1);
     EXPECT_EQ(pad.take(), Events{});
     pad.move2(0, 6, 0, 6, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SCROLL_Y_INC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kScrollYInc)});
 }
 
 TEST_F(Scroll, HorizontalNeedsEqualFingerMovement) {
@@ -118,7 +118,7 @@ TEST_F(Scroll, HorizontalNeedsEqualFingerMovement) {
 
 TEST_F(Scroll, VerticalToleratesTwoUnitsOfDifference) {
     pad.move2(0, 6, 0, 8, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SCROLL_Y_INC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kScrollYInc)});
     pad.move2(0, 6, 0, 9, 3);
     EXPECT_EQ(pad.take(), Events{});
 }
@@ -134,13 +134,13 @@ TEST_F(Scroll, ANewTouchGathersNoTravelFromTheTouchBefore) {
     EXPECT_EQ(pad.take(), Events{});
     pad.hold(1);
     pad.lift();
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_TAP_TWO)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo)});
     // Nor when one-finger records came just before the pair.
     pad.down1(3000, 2500);
     pad.down2(100, 100, 200, 100);
     EXPECT_EQ(pad.take(), Events{});
     pad.move2(0, 6, 0, 6, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SCROLL_Y_INC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kScrollYInc)});
 }
 
 class Zoom : public ::testing::Test {
@@ -163,16 +163,16 @@ protected:
 
 TEST_F(Zoom, PinchAndSpreadReportEveryQualifyingRecordAtTopSlider) {
     pinch(3);
-    EXPECT_EQ(pad.take(), Events(3, action(GESTURE_ZOOM_OUT, 21)));
-    EXPECT_EQ(pad.state.two.two_finger_gesture, kTwoZoom);
+    EXPECT_EQ(pad.take(), Events(3, action(Gesture::kZoomOut, 21)));
+    EXPECT_EQ(pad.state.two.two_finger_gesture, TwoFingerGesture::kZoom);
     spread(2);
-    EXPECT_EQ(pad.take(), Events(2, action(GESTURE_ZOOM_IN, 22)));
+    EXPECT_EQ(pad.take(), Events(2, action(Gesture::kZoomIn, 22)));
 }
 
 TEST_F(Zoom, SliderSetsRecordsPerReport) {
     pad.settings.ZoomSlider = 8;  // every third qualifying record
     pinch(7);
-    EXPECT_EQ(pad.take(), Events(2, action(GESTURE_ZOOM_OUT, 21)));
+    EXPECT_EQ(pad.take(), Events(2, action(Gesture::kZoomOut, 21)));
 }
 
 TEST_F(Zoom, RecognisedZoomHoldsPhaseEvenWhenNotReported) {
@@ -185,12 +185,12 @@ TEST_F(Zoom, RecognisedZoomHoldsPhaseEvenWhenNotReported) {
     pad.down1(3000, 2500);
     pad.down2(100, 200, 200, 100);
     pad.move2(0, 6, 0, 6, 2);
-    EXPECT_EQ(pad.take(), Events(2, action(GESTURE_SCROLL_Y_INC)));
+    EXPECT_EQ(pad.take(), Events(2, action(Gesture::kScrollYInc)));
 }
 
 TEST_F(Zoom, ScrollingHoldsPhaseAgainstZoom) {
     pad.move2(0, 6, 0, 6, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_SCROLL_Y_INC)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kScrollYInc)});
     pinch(3);
     EXPECT_EQ(pad.take(), Events{});
 }
@@ -214,11 +214,11 @@ TEST_F(Rotation, ReportedOncePerDirection) {
     pad.move2(0, 0, 2, 2, 1);
     EXPECT_EQ(pad.take(), Events{});
     pad.move2(0, 0, 2, 2, 1);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_ROTATE_CW, 31)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kRotateCW, 31)});
     pad.move2(0, 0, 2, 2, 4);
     EXPECT_EQ(pad.take(), Events{});
     pad.move2(0, 0, -2, -2, 2);
-    EXPECT_EQ(pad.take(), Events{action(GESTURE_ROTATE_CCW, 32)});
+    EXPECT_EQ(pad.take(), Events{action(Gesture::kRotateCCW, 32)});
     pad.move2(0, 0, -2, -2, 4);
     EXPECT_EQ(pad.take(), Events{});
     EXPECT_EQ(pad.state.touch.touch_consumed, 1);

@@ -14,27 +14,27 @@ int64_t recorder_now_ms = 0;
 
 namespace {
 
-int64_t fake_now() { return recorder_now_ms; }
-void fake_sleep(int ms) { recorder_now_ms += ms; }
-void record_command(const char *command) { recorded.push_back(std::string("run ") + command); }
+int64_t fake_now(void *) { return recorder_now_ms; }
+void fake_sleep(void *, int ms) { recorder_now_ms += ms; }
+void record_command(void *, const char *command) { recorded.push_back(std::string("run ") + command); }
 
-void record_input(const char *operand, int button, InputKind kind)
+void record_input(void *, const char *operand, int button, InputKind kind)
 {
     const std::string op = operand ? operand : "";
     const std::string b = std::to_string(button);
     switch (kind) {
-    case KEY_TAP: recorded.push_back("tap " + op); break;
-    case KEY_PRESS: recorded.push_back("key+ " + op); break;
-    case KEY_RELEASE: recorded.push_back("key- " + op); break;
-    case TEXT: recorded.push_back("text " + op); break;
-    case BUTTON_CLICK: recorded.push_back("click " + b); break;
-    case BUTTON_PRESS: recorded.push_back("button+ " + b); break;
-    case BUTTON_RELEASE: recorded.push_back("button- " + b); break;
+    case InputKind::kKeyTap: recorded.push_back("tap " + op); break;
+    case InputKind::kKeyPress: recorded.push_back("key+ " + op); break;
+    case InputKind::kKeyRelease: recorded.push_back("key- " + op); break;
+    case InputKind::kText: recorded.push_back("text " + op); break;
+    case InputKind::kButtonClick: recorded.push_back("click " + b); break;
+    case InputKind::kButtonPress: recorded.push_back("button+ " + b); break;
+    case InputKind::kButtonRelease: recorded.push_back("button- " + b); break;
     default: recorded.push_back("input? " + std::to_string(static_cast<int>(kind))); break;
     }
 }
 
-int fake_title(char *buf, int cap)
+int fake_title(void *, char *buf, int cap)
 {
     if (!recorder_has_title)
         return -1;
@@ -48,19 +48,19 @@ int fake_title(char *buf, int cap)
 
 }  // namespace
 
+const EnginePlatform recorder_platform = {fake_now,     fake_sleep, record_command,
+                                          record_input, fake_title, nullptr};
+
+EngineShared engine;
+
 void use_recorder()
 {
-    engine_platform.now_ms = fake_now;
-    engine_platform.sleep_ms = fake_sleep;
-    engine_platform.run_command = record_command;
-    engine_platform.send_input = record_input;
-    engine_platform.focus_title = fake_title;
     recorded.clear();
     recorder_has_title = false;
     recorder_title.clear();
     recorder_now_ms = 100000;
-    reset_engine_state();
-    hotkey_clear_latches();
-    hotkey_clear_scroll_and_zoom(recorder_now_ms);
+    engine.reset();
+    hotkey_clear_latches(engine);
+    hotkey_clear_scroll_and_zoom(engine, recorder_now_ms);
     hold_gesture = 0;
 }

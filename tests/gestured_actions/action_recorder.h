@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "engine_state.h"
+#include "platform.h"
+
 // Everything sent, one line per event or command:
 //   "key+ NAME", "key- NAME", "tap NAME", "text T",
 //   "click N", "button+ N", "button- N", "input? K",
@@ -17,6 +20,11 @@ extern std::string recorder_title;
 // The fake clock (milliseconds).
 extern int64_t recorder_now_ms;
 
-// Puts the recorder into engine_platform and clears the log, the title, the
-// clock and the engine's shared state.
+// The engine state the recorded actions run on, owned by the recorder.
+extern EngineShared engine;
+
+// The recorder as the engine's platform.
+extern const EnginePlatform recorder_platform;
+
+// Clears the log, the title, the clock and the engine's shared state.
 void use_recorder();

@@ -59,11 +59,12 @@ const CatalogueCase kRotate[] = {
     {-1, {}},
 };
 
-void check_catalogue(const CatalogueCase *cases, size_t n, void (*run)(int32_t), const char *name)
+void check_catalogue(const CatalogueCase *cases, size_t n, void (*run)(const EnginePlatform &, int32_t),
+                     const char *name)
 {
     for (size_t i = 0; i < n; ++i) {
         use_recorder();
-        run(cases[i].code);
+        run(recorder_platform, cases[i].code);
         EXPECT_EQ(recorded, cases[i].expected) << name << " code " << cases[i].code;
     }
 }
@@ -89,7 +90,7 @@ TEST(SelectableActions, LeftPressIsSkippedForAPhysicalButtonEntry)
 {
     use_recorder();
     hold_gesture = 1;
-    run_common_action(0);
+    run_common_action(recorder_platform, 0);
     EXPECT_TRUE(recorded.empty());
     EXPECT_EQ(left_button_held, 0);
 }
@@ -97,16 +98,16 @@ TEST(SelectableActions, LeftPressIsSkippedForAPhysicalButtonEntry)
 TEST(SelectableActions, HeldButtonsAreReleasedOneAtATimeLeftMiddleRight)
 {
     use_recorder();
-    run_common_action(1);  // right (3)
-    run_common_action(2);  // middle (2)
-    run_common_action(0);  // left (1)
+    run_common_action(recorder_platform, 1);  // right (3)
+    run_common_action(recorder_platform, 2);  // middle (2)
+    run_common_action(recorder_platform, 0);  // left (1)
     EXPECT_EQ(left_button_held + middle_button_held + right_button_held, 3);
     recorded.clear();
 
-    release_held_button();
-    release_held_button();
-    release_held_button();
-    release_held_button();  // nothing left
+    release_held_button(recorder_platform);
+    release_held_button(recorder_platform);
+    release_held_button(recorder_platform);
+    release_held_button(recorder_platform);  // nothing left
     EXPECT_EQ(recorded, (Events{"button- 1", "button- 2", "button- 3"}));
     EXPECT_EQ(left_button_held + middle_button_held + right_button_held, 0);
 }

@@ -59,12 +59,12 @@ TEST(RealRunCommand, RunsThroughTheShellWaitsAndNotesHeldKeys)
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string file = std::string(dir) + "/out";
 
-    real_run_command(("printf '%s|' one  two > " + file).c_str());
+    real_run_command(nullptr, ("printf '%s|' one  two > " + file).c_str());
     EXPECT_EQ(read_file(file), "one|two|");
 
-    real_run_command("true 'keydown Left'");
+    real_run_command(nullptr, "true 'keydown Left'");
     EXPECT_TRUE(held_key_is_down("Left"));
-    real_run_command("true 'keyup Left'");
+    real_run_command(nullptr, "true 'keyup Left'");
     EXPECT_FALSE(held_key_is_down("Left"));
 
     // The command runs with default signal handling even when the caller
@@ -73,11 +73,11 @@ TEST(RealRunCommand, RunsThroughTheShellWaitsAndNotesHeldKeys)
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &set, &old);
-    real_run_command(("kill -TERM $$; echo survived > " + file).c_str());
+    real_run_command(nullptr, ("kill -TERM $$; echo survived > " + file).c_str());
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
     EXPECT_EQ(read_file(file), "one|two|");
 
-    real_run_command(nullptr);
+    real_run_command(nullptr, nullptr);
     unlink(file.c_str());
     rmdir(dir);
 }

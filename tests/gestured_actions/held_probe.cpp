@@ -18,8 +18,11 @@
 
 int main(int argc, char **argv)
 {
+    static EngineShared engine;
+    static const EnginePlatform platform = engine_platform_production();
     if (argc > 1 && strcmp(argv[1], "hotkey") == 0) {
-        hotkey_event_thread(nullptr);
+        EngineThreadArgs args{&engine, &platform};
+        hotkey_event_thread(&args);
         return 0;
     }
     install_release_on_signal();
@@ -28,13 +31,13 @@ int main(int argc, char **argv)
         fprintf(stderr, "no display\n");
         return 2;
     }
-    engine_platform.send_input("Alt_L", 0, KEY_PRESS);
-    engine_platform.send_input(nullptr, 1, BUTTON_PRESS);
-    engine_platform.send_input(nullptr, 3, BUTTON_PRESS);
-    engine_platform.run_command("xte 'keydown Left'");
+    platform.send("Alt_L", 0, InputKind::kKeyPress);
+    platform.send(nullptr, 1, InputKind::kButtonPress);
+    platform.send(nullptr, 3, InputKind::kButtonPress);
+    platform.run("xte 'keydown Left'");
     // A key pressed and released again is not held any more.
-    engine_platform.send_input("Shift_L", 0, KEY_PRESS);
-    engine_platform.send_input("Shift_L", 0, KEY_RELEASE);
+    platform.send("Shift_L", 0, InputKind::kKeyPress);
+    platform.send("Shift_L", 0, InputKind::kKeyRelease);
     printf("holding %d\n", held_input_count());
     fflush(stdout);
     for (;;)

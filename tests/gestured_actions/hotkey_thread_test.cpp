@@ -6,10 +6,16 @@
 #include <stdlib.h>
 
 #include "engine_state.h"
+#include "platform.h"
 #include "support.h"
 #include "x_watch.h"
 
 namespace {
+
+// The engine state and the production platform this test's engine runs on.
+EngineShared engine;
+const EnginePlatform platform = engine_platform_production();
+EngineThreadArgs thread_args{&engine, &platform};
 
 using Events = std::vector<std::string>;
 
@@ -21,10 +27,10 @@ protected:
     {
         watch_ = std::make_unique<XWatch>(xvfb_.display(), title);
         setenv("DISPLAY", xvfb_.display().c_str(), 1);
-        reset_engine_state();
+        engine.reset();
         ASSERT_EQ(sem_init(&ctrl_data_sem, 0, 0), 0);
         pthread_t thread;
-        ASSERT_EQ(pthread_create(&thread, nullptr, hotkey_event_thread, nullptr), 0);
+        ASSERT_EQ(pthread_create(&thread, nullptr, hotkey_event_thread, &thread_args), 0);
         pthread_detach(thread);
     }
 
@@ -37,15 +43,15 @@ protected:
 TEST_F(HotkeyThreadOnX, WindowSwitchingHoldsAltFromBeginToEnd)
 {
     start("Editor");
-    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_BEGIN, 0);
-    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_NEXT, 0);
-    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_PREV, 0);
+    engine.queue.enqueue(Gesture::kSwitchWindowsBegin, 0);
+    engine.queue.enqueue(Gesture::kSwitchWindowsNext, 0);
+    engine.queue.enqueue(Gesture::kSwitchWindowsPrev, 0);
     Events e = watch_->wait_events(9);
     EXPECT_EQ(e, (Events{"key+ Alt_L", "key+ Tab", "key- Tab", "key+ Tab", "key- Tab", "key+ Shift_L", "key+ Tab",
                          "key- Tab", "key- Shift_L"}));
     EXPECT_TRUE(watch_->key_down("Alt_L"));
 
-    action_queue_enqueue(GESTURE_SWITCH_WINDOWS_END, 0);
+    engine.queue.enqueue(Gesture::kSwitchWindowsEnd, 0);
     e = watch_->wait_events(10);
     ASSERT_EQ(e.size(), 10u);
     EXPECT_EQ(e.back(), "key- Alt_L");
@@ -55,8 +61,8 @@ TEST_F(HotkeyThreadOnX, WindowSwitchingHoldsAltFromBeginToEnd)
 TEST_F(HotkeyThreadOnX, TheFocusedBrowserGetsControlMinusForTheControlWheelAction)
 {
     start("News - Web Browser");
-    action_queue_enqueue(GESTURE_TAP_TWO, 14);
-    action_queue_enqueue(GESTURE_TAP_THREE, 15);
+    engine.queue.enqueue(Gesture::kTapTwo, 14);
+    engine.queue.enqueue(Gesture::kTapThree, 15);
     EXPECT_EQ(watch_->wait_events(10), (Events{"key+ Control_L", "key+ minus", "key- minus", "key- Control_L",
                                                "key+ Control_L", "key+ Shift_L", "key+ equal", "key- equal",
                                                "key- Shift_L", "key- Control_L"}));
@@ -65,10 +71,10 @@ TEST_F(HotkeyThreadOnX, TheFocusedBrowserGetsControlMinusForTheControlWheelActio
 TEST_F(HotkeyThreadOnX, ScrollClicksTheWheelAndATapActionBecomesAClick)
 {
     start("Editor");
-    action_queue_enqueue(GESTURE_SCROLL_Y_INC, 0);
-    action_queue_enqueue(GESTURE_SCROLL_X_DEC, 0);
-    action_queue_enqueue(GESTURE_TAP_TWO, 1);  // right button, clicked
+    engine.queue.enqueue(Gesture::kScrollYInc, 0);
+    engine.queue.enqueue(Gesture::kScrollXDec, 0);
+    engine.queue.enqueue(Gesture::kTapTwo, 1);  // right button, clicked
     EXPECT_EQ(watch_->wait_events(6),
               (Events{"button+ 5", "button- 5", "button+ 6", "button- 6", "button+ 3", "button- 3"}));
-    EXPECT_EQ(scroll_left_active.load(), 1);
+    EXPECT_EQ(engine.scroll.scroll_left_active.load(), 1);
 }

@@ -59,16 +59,16 @@ protected:
 TEST_F(XInput, EachKindDeliversItsEventsAndUnknownKindsSendNothing)
 {
     XWatch watch(xvfb.display());
-    send_input(display, "a", 0, KEY_TAP);
-    send_input(display, "Control_L", 0, KEY_PRESS);
-    send_input(display, "Control_L", 0, KEY_RELEASE);
-    send_input(display, nullptr, 1, BUTTON_CLICK);
-    send_input(display, nullptr, 3, BUTTON_PRESS);
-    send_input(display, nullptr, 3, BUTTON_RELEASE);
-    send_input(display, "b", 2, 7);
-    send_input(display, "b", 2, -1);
-    send_input(display, "", 0, TEXT);
-    send_input(display, nullptr, 0, TEXT);
+    send_input(display, "a", 0, InputKind::kKeyTap);
+    send_input(display, "Control_L", 0, InputKind::kKeyPress);
+    send_input(display, "Control_L", 0, InputKind::kKeyRelease);
+    send_input(display, nullptr, 1, InputKind::kButtonClick);
+    send_input(display, nullptr, 3, InputKind::kButtonPress);
+    send_input(display, nullptr, 3, InputKind::kButtonRelease);
+    send_input(display, "b", 2, static_cast<InputKind>(7));
+    send_input(display, "b", 2, static_cast<InputKind>(-1));
+    send_input(display, "", 0, InputKind::kText);
+    send_input(display, nullptr, 0, InputKind::kText);
     EXPECT_EQ(watch.events(display),
               (Events{"key+ a", "key- a", "key+ Control_L", "key- Control_L", "button+ 1", "button- 1", "button+ 3",
                       "button- 3"}));
@@ -78,7 +78,7 @@ TEST_F(XInput, UnknownKeysymNameIsReportedTwiceAndTapsSpace)
 {
     XWatch watch(xvfb.display());
     testing::internal::CaptureStderr();
-    send_input(display, "NoSuchKeyName", 0, KEY_TAP);
+    send_input(display, "NoSuchKeyName", 0, InputKind::kKeyTap);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err, "Unable to resolve keysym for 'NoSuchKeyName'\nUnable to resolve keysym for 'NoSuchKeyName'\n");
     EXPECT_EQ(watch.events(display), (Events{"key+ space", "key- space"}));
@@ -87,9 +87,9 @@ TEST_F(XInput, UnknownKeysymNameIsReportedTwiceAndTapsSpace)
 TEST_F(XInput, TextTypesEachCharacterWithTheModifierOfItsLevel)
 {
     XWatch watch(xvfb.display());
-    send_input(display, "+", 0, TEXT);
-    send_input(display, "-", 0, TEXT);
-    send_input(display, "a_]", 0, TEXT);
+    send_input(display, "+", 0, InputKind::kText);
+    send_input(display, "-", 0, InputKind::kText);
+    send_input(display, "a_]", 0, InputKind::kText);
     EXPECT_EQ(watch.events(display),
               (Events{"key+ Shift_L", "key+ equal", "key- equal", "key- Shift_L", "key+ minus", "key- minus", "key+ a",
                       "key- a", "key+ Shift_L", "key+ minus", "key- minus", "key- Shift_L", "key+ bracketright",
@@ -101,7 +101,8 @@ TEST_F(XInput, TextSkipsCharactersTheKeyboardLacksAndStopsAt256)
     XWatch watch(xvfb.display());
     ASSERT_EQ(keysym_level_table[0xE9], -1) << "the test keyboard unexpectedly carries e-acute";
     testing::internal::CaptureStderr();
-    send_input(display, "a\xc3\xa9" "b\xf0\x9f\x98\x80" "c", 0, TEXT);  // a, e-acute, b, an emoji, c
+    // a, e-acute, b, an emoji, c
+    send_input(display, "a\xc3\xa9" "b\xf0\x9f\x98\x80" "c", 0, InputKind::kText);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Character '\xc3\xa9' is not on the keyboard map; skipped.\n"), std::string::npos) << err;
     EXPECT_NE(err.find("Special character '\xf0\x9f\x98\x80' is currently not supported.\n"), std::string::npos)
@@ -146,10 +147,10 @@ TEST_F(XInput, AKeysymNoKeyCarriesSendsNothingAndTheNextInputWorks)
 {
     XWatch watch(xvfb.display());
     ASSERT_EQ(XKeysymToKeycode(display, XK_EuroSign), 0);
-    send_input(display, "EuroSign", 0, KEY_TAP);
-    send_input(display, "EuroSign", 0, KEY_PRESS);
-    send_input(display, "\xe2\x82\xac", 0, TEXT);  // the euro sign as text
-    send_input(display, "z", 0, KEY_TAP);
+    send_input(display, "EuroSign", 0, InputKind::kKeyTap);
+    send_input(display, "EuroSign", 0, InputKind::kKeyPress);
+    send_input(display, "\xe2\x82\xac", 0, InputKind::kText);  // the euro sign as text
+    send_input(display, "z", 0, InputKind::kKeyTap);
     EXPECT_EQ(watch.events(display), (Events{"key+ z", "key- z"}));
 }
 
@@ -206,7 +207,7 @@ TEST_F(XInput, AnXErrorIsIgnoredAndTheNextGestureWorks)
     XSync(display, False);
     EXPECT_GT(x_errors_ignored.load(), errors_before);
 
-    send_input(display, "z", 0, KEY_TAP);
+    send_input(display, "z", 0, InputKind::kKeyTap);
     EXPECT_EQ(watch.events(display), (Events{"key+ z", "key- z"}));
 }
 

@@ -19,37 +19,37 @@ protected:
     FakeEngine fake;
     DragLock drag{};
 
-    void SetUp() override { drag_lock_start(&drag); }
+    void SetUp() override { drag_lock_start(engine, &drag); }
 
     void settings(Style style, int drag_check = 1, double slider = 2.0)
     {
-        settings_snapshot.DragCheckBox = drag_check;
-        settings_snapshot.LiftReleaseRadioButton = style == Style::kLift;
-        settings_snapshot.TapAgainRadioButton = style == Style::kTapAgain;
-        settings_snapshot.TapReleaseRadioButton = style == Style::kTapRelease;
-        settings_snapshot.DragSlider = slider;
+        engine.settings.DragCheckBox = drag_check;
+        engine.settings.LiftReleaseRadioButton = style == Style::kLift;
+        engine.settings.TapAgainRadioButton = style == Style::kTapAgain;
+        engine.settings.TapReleaseRadioButton = style == Style::kTapRelease;
+        engine.settings.DragSlider = slider;
     }
 
     // What the recogniser does when a one-finger tap lifts.
     static void tap_lifted()
     {
-        tap_request = 1;
-        tap_state = 1;
-        tap_pending = 1;
+        engine.drag.tap_request = 1;
+        engine.drag.tap_state = TapState::kHandedOver;
+        engine.drag.tap_pending = 1;
     }
     // A new touch near the tapped spot.
     static void touch_near_tap()
     {
-        drag_finger_count = 1;
-        retouch_near_tap = 1;
-        retouch_seen = 1;
+        engine.drag.drag_finger_count = 1;
+        engine.drag.retouch_near_tap = 1;
+        engine.drag.retouch_seen = 1;
     }
     // The finger of a drag leaves the pad.
     static void drag_finger_lifted()
     {
-        drag_finger_count = 0;
-        drag_fingers_up = 1;
-        drag_lift_event = 1;
+        engine.drag.drag_finger_count = 0;
+        engine.drag.drag_fingers_up = 1;
+        engine.drag.drag_lift_event = 1;
     }
 
     // Tap, then a touch near it 50 ms later: the drag begins.
@@ -57,13 +57,13 @@ protected:
     {
         tap_lifted();
         fake.at(50, touch_near_tap);
-        ASSERT_EQ(drag_lock_wake(&drag), DragRule::kBegin);
-        drag_finger_count = 1;
+        ASSERT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kBegin);
+        engine.drag.drag_finger_count = 1;
     }
     void advance_to(long ms)
     {
         while (fake.now() < ms)
-            engine_platform.sleep_ms(1);
+            fake_platform.sleep(1);
     }
 };
 
@@ -71,13 +71,13 @@ TEST_F(DragLockTest, SingleTapBecomesOneClickAfterTheSettlingWait)
 {
     settings(Style::kLift);
     tap_lifted();
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kPlainTap);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kPlainTap);
     EXPECT_EQ(fake.now(), 200);
     EXPECT_EQ(fake.log(), (Log{"queue TAP_CLICK"}));
-    EXPECT_EQ(tap_state, 0);
-    EXPECT_EQ(tap_request, 0);
-    EXPECT_EQ(tap_pending, 0);
-    EXPECT_EQ(drag_active, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+    EXPECT_EQ(engine.drag.tap_request, 0);
+    EXPECT_EQ(engine.drag.tap_pending, 0);
+    EXPECT_EQ(engine.drag.drag_active, 0);
 }
 
 TEST_F(DragLockTest, TouchNearTapBeginsDragWithTapReleaseCommandsInOrder)
@@ -87,11 +87,11 @@ TEST_F(DragLockTest, TouchNearTapBeginsDragWithTapReleaseCommandsInOrder)
     EXPECT_EQ(fake.now(), 50) << "the settling wait ends as soon as the finger is back";
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                "vorellctl DragHoldButton=1"}));
-    EXPECT_EQ(drag_active, 1);
-    EXPECT_EQ(tap_state, 1);
-    EXPECT_EQ(drag_timeout_off, 1);
-    EXPECT_EQ(tap_request, 0);
-    EXPECT_EQ(retouch_near_tap, 0);
+    EXPECT_EQ(engine.drag.drag_active, 1);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kHandedOver);
+    EXPECT_EQ(engine.drag.drag_timeout_off, 1);
+    EXPECT_EQ(engine.drag.tap_request, 0);
+    EXPECT_EQ(engine.drag.retouch_near_tap, 0);
 }
 
 TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
@@ -101,14 +101,14 @@ TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1"}));
     advance_to(600);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(fake.now(), 600) << "no settling wait while dragging";
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(tap_state, 0);
-    EXPECT_EQ(drag_fingers_up, 0);
-    EXPECT_EQ(drag_lift_event, 0);
+    EXPECT_EQ(engine.drag.drag_active, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+    EXPECT_EQ(engine.drag.drag_fingers_up, 0);
+    EXPECT_EQ(engine.drag.drag_lift_event, 0);
 }
 
 // The touch that begins a drag may already have left the pad when the drag
@@ -123,19 +123,19 @@ TEST_F(DragLockTest, ATouchAlreadyGoneWhenTheDragBeginsStillEndsItWithItsLift)
         tap_lifted();
         fake.at(50, [] {
             touch_near_tap();
-            drag_finger_count = 0;
+            engine.drag.drag_finger_count = 0;
         });
-        ASSERT_EQ(drag_lock_wake(&drag), DragRule::kBegin);
+        ASSERT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kBegin);
         if (style == Style::kTapAgain) {
             EXPECT_NE(sem_trywait(&ctrl_drag_sem), 0) << "no wake-up for a tap-again drag";
-            EXPECT_EQ(drag_active, 1);
+            EXPECT_EQ(engine.drag.drag_active, 1);
             continue;
         }
         ASSERT_EQ(sem_trywait(&ctrl_drag_sem), 0) << "the lift is posted";
-        EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
+        EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
         EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                    "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
-        EXPECT_EQ(drag_active, 0);
+        EXPECT_EQ(engine.drag.drag_active, 0);
     }
 }
 
@@ -145,13 +145,13 @@ TEST_F(DragLockTest, TapReleaseDragSurvivesFingerComingBackWithinTheWait)
     begin_drag();
     advance_to(600);
     drag_finger_lifted();
-    fake.at(600 + 1200, [] { drag_finger_count = 1; });
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftWait);
+    fake.at(600 + 1200, [] { engine.drag.drag_finger_count = 1; });
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_GE(fake.now(), 1800);
     EXPECT_LT(fake.now(), 1820);
     EXPECT_EQ(fake.log().size(), 3u) << "nothing sent after the start";
-    EXPECT_EQ(drag_active, 1);
-    EXPECT_EQ(drag_lift_event, 1) << "kept until the drag ends";
+    EXPECT_EQ(engine.drag.drag_active, 1);
+    EXPECT_EQ(engine.drag.drag_lift_event, 1) << "kept until the drag ends";
 }
 
 TEST_F(DragLockTest, TapReleaseDragEndsWhenTheWaitRunsOut)
@@ -160,15 +160,15 @@ TEST_F(DragLockTest, TapReleaseDragEndsWhenTheWaitRunsOut)
     begin_drag();
     advance_to(600);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftWait);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_GE(fake.now(), 2100);
     EXPECT_LE(fake.now(), 2110);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(drag_timeout_off, 0);
-    EXPECT_EQ(drag_fingers_up, 0);
+    EXPECT_EQ(engine.drag.drag_active, 0);
+    EXPECT_EQ(engine.drag.drag_timeout_off, 0);
+    EXPECT_EQ(engine.drag.drag_fingers_up, 0);
 }
 
 TEST_F(DragLockTest, TapDuringTheReTouchWaitReleasesAtOnce)
@@ -177,12 +177,12 @@ TEST_F(DragLockTest, TapDuringTheReTouchWaitReleasesAtOnce)
     begin_drag();
     advance_to(600);
     drag_finger_lifted();
-    fake.at(900, [] { tap_state = 2; });
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftWait);
+    fake.at(900, [] { engine.drag.tap_state = TapState::kRetouched; });
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_LT(fake.now(), 920);
     EXPECT_EQ(fake.log().back(), "vorellctl DragHoldButton=0");
-    EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(engine.drag.drag_active, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
 }
 
 TEST_F(DragLockTest, TapReleaseLiftWithin250msLeavesTheDragInForce)
@@ -191,9 +191,9 @@ TEST_F(DragLockTest, TapReleaseLiftWithin250msLeavesTheDragInForce)
     begin_drag();
     advance_to(250);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kNone);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kNone);
     EXPECT_EQ(fake.log().size(), 3u);
-    EXPECT_EQ(drag_active, 1);
+    EXPECT_EQ(engine.drag.drag_active, 1);
 }
 
 TEST_F(DragLockTest, TapAgainStyleEndsTheDragWithAFurtherTap)
@@ -201,14 +201,14 @@ TEST_F(DragLockTest, TapAgainStyleEndsTheDragWithAFurtherTap)
     settings(Style::kTapAgain);
     begin_drag();
     advance_to(900);
-    tap_state = 2;
-    drag_tap_again = 1;
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kTapAgainEnds);
+    engine.drag.tap_state = TapState::kRetouched;
+    engine.drag.drag_tap_again = 1;
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kTapAgainEnds);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(drag_active, 0);
-    EXPECT_EQ(drag_tap_again, 0);
-    EXPECT_EQ(tap_state, 0);
+    EXPECT_EQ(engine.drag.drag_active, 0);
+    EXPECT_EQ(engine.drag.drag_tap_again, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
 }
 
 TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
@@ -216,13 +216,13 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
     for (int drag_check : {1, 0}) {
         SCOPED_TRACE(drag_check);
         fake.restart();
-        drag_lock_start(&drag);
+        drag_lock_start(engine, &drag);
         settings(Style::kTapAgain, drag_check);
         begin_drag();
         advance_to(200);
-        tap_state = 2;
-        drag_tap_again = 1;
-        EXPECT_EQ(drag_lock_wake(&drag), DragRule::kQuickSecondTap);
+        engine.drag.tap_state = TapState::kRetouched;
+        engine.drag.drag_tap_again = 1;
+        EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kQuickSecondTap);
         Log log = fake.log();
         Log expected = drag_check
                            ? Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
@@ -231,8 +231,8 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
                            : Log{"queue DRAG_PRESS", "queue DRAG_RELEASE", "queue TAP_CLICK",
                                  "vorellctl DragHoldButton=0"};
         EXPECT_EQ(log, expected);
-        EXPECT_EQ(drag_active, 0);
-        EXPECT_EQ(tap_state, 0);
+        EXPECT_EQ(engine.drag.drag_active, 0);
+        EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
     }
 }
 
@@ -241,25 +241,26 @@ TEST_F(DragLockTest, WithoutDragCheckBoxTheDragIsSilentUntilItEnds)
     settings(Style::kLift, 0);
     begin_drag();
     EXPECT_TRUE(fake.log().empty());
-    EXPECT_EQ(drag_active, 1);
+    EXPECT_EQ(engine.drag.drag_active, 1);
     advance_to(700);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(fake.log(), (Log{"vorellctl DragHoldButton=0"}));
 }
 
 TEST_F(DragLockTest, SecondTapBeforeAnyDragIsForgottenNotClicked)
 {
-    // drag_elapsed_ms starts as "long ago": E3 resets instead of E1 sending a
-    // release of a button that was never pressed.
+    // drag_elapsed_ms starts as "long ago": the late second-tap rule resets
+    // instead of the quick one sending a release of a button that was never
+    // pressed.
     settings(Style::kLift);
-    tap_state = 2;
-    tap_request = 1;
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLateSecondTap);
-    EXPECT_EQ(fake.now(), 0) << "tap_state 2 ends the settling wait at once";
+    engine.drag.tap_state = TapState::kRetouched;
+    engine.drag.tap_request = 1;
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLateSecondTap);
+    EXPECT_EQ(fake.now(), 0) << "engine.drag.tap_state 2 ends the settling wait at once";
     EXPECT_EQ(fake.log(), (Log{"vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(tap_state, 0);
-    EXPECT_EQ(tap_request, 0);
+    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+    EXPECT_EQ(engine.drag.tap_request, 0);
 }
 
 TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
@@ -270,9 +271,9 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     settings(Style::kTapRelease);
     begin_drag();
     advance_to(150);
-    tap_state = 2;
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kQuickSecondTap);
-    EXPECT_EQ(drag_timeout_off, 0);
+    engine.drag.tap_state = TapState::kRetouched;
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kQuickSecondTap);
+    EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
                                "queue DRAG_RELEASE", "queue TAP_CLICK",
@@ -280,21 +281,21 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
 
     // The release style changed to lift-release during a tap-release drag.
     fake.restart();
-    drag_lock_start(&drag);
+    drag_lock_start(engine, &drag);
     settings(Style::kTapRelease);
     begin_drag();
     settings(Style::kLift);
     advance_to(800);
     drag_finger_lifted();
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kLiftEnds);
-    EXPECT_EQ(drag_timeout_off, 0);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
+    EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                 "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
                                 "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
 
     // And the next plain tap is clicked.
     tap_lifted();
-    EXPECT_EQ(drag_lock_wake(&drag), DragRule::kPlainTap);
+    EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kPlainTap);
     EXPECT_EQ(fake.log().back(), "queue TAP_CLICK");
 }
 
@@ -309,18 +310,18 @@ TEST(DragRuleTable, FirstMatchingRuleWins)
     DragView v = idle;
     v.retouch_near_tap = 1;
     v.tap_request = 1;
-    v.tap_state = 1;
+    v.tap_state = TapState::kHandedOver;
     EXPECT_EQ(choose_drag_rule(v), DragRule::kBegin);
     v.drag_fingers_up = 1;  // a lift reported before the wake-up: no begin
     EXPECT_EQ(choose_drag_rule(v), DragRule::kPlainTap);
 
-    // In a drag, T/W/L come before the E rules.
+    // In a drag, the tap-again and lift rules come before the tap rules.
     DragView d = idle;
     d.drag_active = 1;
-    d.tap_state = 1;
+    d.tap_state = TapState::kHandedOver;
     d.tap_request = 1;
     d.drag_elapsed_ms = 1000;
-    EXPECT_EQ(choose_drag_rule(d), DragRule::kPlainTap) << "E2 matches and does nothing";
+    EXPECT_EQ(choose_drag_rule(d), DragRule::kPlainTap) << "the plain-tap rule matches and does nothing";
     d.drag_fingers_up = 1;
     EXPECT_EQ(choose_drag_rule(d), DragRule::kLiftEnds);
     d.LiftReleaseRadioButton = 0;
@@ -334,7 +335,7 @@ TEST(DragRuleTable, FirstMatchingRuleWins)
     t.drag_active = 1;
     t.TapAgainRadioButton = 1;
     t.drag_tap_again = 1;
-    t.tap_state = 2;
+    t.tap_state = TapState::kRetouched;
     t.drag_elapsed_ms = 251;
     EXPECT_EQ(choose_drag_rule(t), DragRule::kTapAgainEnds);
     t.drag_elapsed_ms = 250;

@@ -25,7 +25,7 @@ void drain_queue()
 {
     while (sem_trywait(&ctrl_data_sem) == 0) {
         ActionEntry e;
-        action_queue_take_posted(&e);
+        engine.queue.take_posted(&e);
         entries.push_back("queue " + code_name(e.code));
     }
 }
@@ -46,40 +46,41 @@ void run_due()
     }
 }
 
-int64_t fake_now() { return 1'700'000'000'000LL + fake_ms; }
+int64_t fake_now(void *) { return 1'700'000'000'000LL + fake_ms; }
 
-void fake_sleep(int ms)
+void fake_sleep(void *, int ms)
 {
     fake_ms += ms;
     ++sleep_count;
     run_due();
 }
 
-void fake_run(const char *command)
+void fake_run(void *, const char *command)
 {
     drain_queue();
     entries.push_back(command);
 }
 
-void no_input(const char *, int, InputKind) {}
-int no_title(char *, int) { return -1; }
+void no_input(void *, const char *, int, InputKind) {}
+int no_title(void *, char *, int) { return -1; }
 
 }  // namespace
 
-std::string code_name(int code)
+EngineShared engine;
+const EnginePlatform fake_platform = {fake_now, fake_sleep, fake_run, no_input, no_title, nullptr};
+
+std::string code_name(Gesture code)
 {
     switch (code) {
-    case GESTURE_TAP_CLICK: return "TAP_CLICK";
-    case GESTURE_DRAG_RELEASE: return "DRAG_RELEASE";
-    case GESTURE_DRAG_PRESS: return "DRAG_PRESS";
-    default: return std::to_string(code);
+    case Gesture::kTapClick: return "TAP_CLICK";
+    case Gesture::kDragRelease: return "DRAG_RELEASE";
+    case Gesture::kDragPress: return "DRAG_PRESS";
+    default: return std::to_string(static_cast<int32_t>(code));
     }
 }
 
 FakeEngine::FakeEngine()
 {
-    saved_ = engine_platform;
-    engine_platform = EnginePlatform{fake_now, fake_sleep, fake_run, no_input, no_title};
     fake_ms = 0;
     sleep_count = 0;
     entries.clear();
@@ -87,12 +88,11 @@ FakeEngine::FakeEngine()
     sem_init(&ctrl_data_sem, 0, 0);
     sem_init(&ctrl_drag_sem, 0, 0);
     sem_init(&auto_scroll_sem, 0, 0);
-    reset_engine_state();
+    engine.reset();
 }
 
 FakeEngine::~FakeEngine()
 {
-    engine_platform = saved_;
     sem_destroy(&ctrl_data_sem);
     sem_destroy(&ctrl_drag_sem);
     sem_destroy(&auto_scroll_sem);
@@ -110,7 +110,7 @@ void FakeEngine::restart()
     sleep_count = 0;
     entries.clear();
     script.clear();
-    reset_engine_state();
+    engine.reset();
 }
 
 void FakeEngine::at(long at_ms, std::function<void()> f) { script.push_back({at_ms, 0, f}); }

@@ -9,11 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "engine_state.h"
 #include "platform.h"
 
+// The engine state the drag and auto-scroll tests run on.
+extern EngineShared engine;
+// The fake clock, sleep and command log as the engine's platform.
+extern const EnginePlatform fake_platform;
+
 struct FakeEngine {
-    // Puts the fakes into engine_platform, resets the engine state and
-    // (re)creates the semaphores.
+    // Resets the fakes and the engine state and (re)creates the semaphores.
     FakeEngine();
     ~FakeEngine();
 
@@ -30,10 +35,7 @@ struct FakeEngine {
     std::vector<std::string> log();
     long now() const;
     int sleeps() const;
-
-private:
-    EnginePlatform saved_;  // restored when this fake ends
 };
 
 // Name of an action code as the log writes it ("DRAG_PRESS" ...).
-std::string code_name(int code);
+std::string code_name(Gesture code);

@@ -12,6 +12,7 @@
 
 #include "auto_scroll.h"
 #include "engine_state.h"
+#include "fake_engine.h"
 #include "gesture_actions.h"
 #include "platform.h"
 #include "recogniser.h"
@@ -39,7 +40,7 @@ struct World {
 };
 World *world = nullptr;
 
-void enqueue(void *, int32_t code, int32_t arg) { action_queue_enqueue(code, arg); }
+void enqueue(void *, Gesture code, int32_t arg) { engine.queue.enqueue(code, arg); }
 void no_drag(void *) {}
 void count_auto_scroll(void *) { world->auto_scroll_posts++; }
 const RecogniserPorts kPorts = {enqueue, no_drag, count_auto_scroll, nullptr};
@@ -49,33 +50,33 @@ void samples_up_to(int64_t t)
 {
     while (world->next < world->samples.size() && world->samples[world->next].at <= t) {
         const TimedSample &s = world->samples[world->next++];
-        recogniser_step(&world->recogniser, s.rec, settings_snapshot, s.at, kPorts);
+        recogniser_step(&world->recogniser, s.rec, engine, s.at, kPorts);
     }
 }
 
-int64_t fake_now() { return world->now; }
+int64_t fake_now(void *) { return world->now; }
 
-void fake_sleep(int ms)
+void fake_sleep(void *, int ms)
 {
     world->now += ms;
     samples_up_to(world->now);
     if (++world->sleeps == world->touch_after_sleeps) {
-        scroll_finger_count = 1;
-        scroll_active = 0;
-        autoscroll_running = 0;
+        engine.scroll.scroll_finger_count = 1;
+        engine.scroll.scroll_active = 0;
+        engine.scroll.autoscroll_running = 0;
     }
 }
 
-void slow_run(const char *command)
+void slow_run(void *, const char *command)
 {
     world->commands.push_back(command);
     if (strstr(command, "xte"))
-        fake_sleep(kXteMs);
+        fake_sleep(nullptr, kXteMs);
 }
 
-void no_input(const char *, int, InputKind) {}
+void no_input(void *, const char *, int, InputKind) {}
 
-int pdf_title(char *buf, int cap)
+int pdf_title(void *, char *buf, int cap)
 {
     return snprintf(buf, static_cast<size_t>(cap), "%s", "manual.pdf - Adobe Reader");
 }
@@ -103,17 +104,16 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
 {
     World w;
     world = &w;
-    const EnginePlatform saved = engine_platform;
-    engine_platform = EnginePlatform{fake_now, fake_sleep, slow_run, no_input, pdf_title};
+    const EnginePlatform platform{fake_now, fake_sleep, slow_run, no_input, pdf_title, nullptr};
     for (sem_t *s : {&ctrl_data_sem, &ctrl_drag_sem, &auto_scroll_sem})
         ASSERT_EQ(sem_init(s, 0, 0), 0);
-    reset_engine_state();
-    recogniser_init(&w.recogniser);
-    hotkey_clear_latches();
-    hotkey_clear_scroll_and_zoom(kStart);
-    settings_snapshot.HorizontalScrollingCheckBox = 1;
-    settings_snapshot.ScrollingSpeedSlider = 5;
-    settings_snapshot.AutoScrollCheckBox = 1;
+    engine.reset();
+    recogniser_init(&w.recogniser, engine);
+    hotkey_clear_latches(engine);
+    hotkey_clear_scroll_and_zoom(engine, kStart);
+    engine.settings.HorizontalScrollingCheckBox = 1;
+    engine.settings.ScrollingSpeedSlider = 5;
+    engine.settings.AutoScrollCheckBox = 1;
 
     // Two fingers move 6 toward smaller x at every 8 ms report and lift
     // while moving: a step every second report, three xte runs per step.
@@ -124,9 +124,9 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
 
     // The action thread takes each entry as soon as there is one; while it
     // is inside an entry the samples keep arriving through the slow runner.
-    while (w.next < w.samples.size() || action_queue_unread() > 0) {
-        if (action_queue_unread() > 0) {
-            carry_out_next_action();
+    while (w.next < w.samples.size() || engine.queue.unread() > 0) {
+        if (engine.queue.unread() > 0) {
+            carry_out_next_action(platform, engine);
         } else {
             w.now = std::max(w.now, w.samples[w.next].at);
             samples_up_to(w.now);
@@ -135,22 +135,21 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     const int steps = count(w.commands, "/usr/local/bin/xte  'keydown Left'");
     ASSERT_EQ(steps, 8) << "eight scroll steps, each Escape and the Left key";
     ASSERT_EQ(w.auto_scroll_posts, 1) << "the flick ended while the action thread was behind";
-    EXPECT_EQ(scroll_active.load(), 1) << "the last scroll step armed auto-scroll";
+    EXPECT_EQ(engine.scroll.scroll_active.load(), 1) << "the last scroll step armed auto-scroll";
 
     // The auto-scroll thread's wake-up: it holds Left and clicks the
     // sideways wheel until a finger touches, then lets go of Left.
     w.commands.clear();
     w.touch_after_sleeps = w.sleeps + 4 * 3;
-    scroll_finger_count = 0;
+    engine.scroll.scroll_finger_count = 0;
     AutoScroll scroll{};
-    EXPECT_GT(auto_scroll_wake(&scroll), 1);
+    EXPECT_GT(auto_scroll_wake(platform, engine, &scroll), 1);
     ASSERT_GE(w.commands.size(), 4u);
-    EXPECT_EQ(w.commands[0], kEscapeCommand);
-    EXPECT_EQ(w.commands[1], kLeftDownCommand);
-    EXPECT_EQ(w.commands.back(), kLeftUpCommand);
-    EXPECT_EQ(count(w.commands, kWheelLeftCommand), static_cast<int>(w.commands.size()) - 3);
+    EXPECT_EQ(w.commands[0], kXteKeyEscape);
+    EXPECT_EQ(w.commands[1], kXteKeydownLeft);
+    EXPECT_EQ(w.commands.back(), kXteKeyupLeft);
+    EXPECT_EQ(count(w.commands, kXteScrollLeft), static_cast<int>(w.commands.size()) - 3);
 
-    engine_platform = saved;
     world = nullptr;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine_state.h"
+#include "fake_engine.h"
 #include "platform.h"
 
 namespace {
@@ -19,7 +20,7 @@ namespace {
 std::mutex commands_mutex;
 std::vector<std::string> commands;
 
-void record_command(const char *command)
+void record_command(void *, const char *command)
 {
     std::lock_guard<std::mutex> lock(commands_mutex);
     commands.push_back(command);
@@ -37,7 +38,7 @@ bool eventually(F condition, int timeout_ms = 5000)
     for (int waited = 0; waited < timeout_ms; waited += 2) {
         if (condition())
             return true;
-        real_sleep_ms(2);
+        real_sleep_ms(nullptr, 2);
     }
     return condition();
 }
@@ -54,49 +55,52 @@ bool take_entry(ActionEntry *out, int timeout_ms)
     }
     if (sem_timedwait(&ctrl_data_sem, &deadline) != 0)
         return false;
-    action_queue_take_posted(out);
-    action_entries_done.fetch_add(1);  // as the action thread counts it once carried out
+    engine.queue.take_posted(out);
+    engine.queue.entries_done.fetch_add(1);  // as the action thread counts it once carried out
     return true;
 }
 
 TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
 {
-    const EnginePlatform saved = engine_platform;
-    engine_platform.run_command = record_command;
-    reset_engine_state();
+    // The real clock and sleep, the commands recorded.
+    EnginePlatform platform = engine_platform_production();
+    platform.run_command = record_command;
+    const EngineThreadArgs args{&engine, &platform};
+    engine.reset();
     sem_init(&ctrl_data_sem, 0, 0);
     sem_init(&ctrl_drag_sem, 0, 0);
     sem_init(&auto_scroll_sem, 0, 0);
-    settings_snapshot.DragCheckBox = 1;
-    settings_snapshot.LiftReleaseRadioButton = 1;
-    settings_snapshot.AutoScrollCheckBox = 1;
+    engine.settings.DragCheckBox = 1;
+    engine.settings.LiftReleaseRadioButton = 1;
+    engine.settings.AutoScrollCheckBox = 1;
 
-    scroll_finger_count = 7;  // auto_scroll_thread sets it to 0 when it starts
+    engine.scroll.scroll_finger_count = 7;  // auto_scroll_thread sets it to 0 when it starts
     pthread_t drag, scroll;
-    ASSERT_EQ(pthread_create(&drag, nullptr, drag_event_thread, nullptr), 0);
-    ASSERT_EQ(pthread_create(&scroll, nullptr, auto_scroll_thread, nullptr), 0);
+    ASSERT_EQ(pthread_create(&drag, nullptr, drag_event_thread, const_cast<EngineThreadArgs *>(&args)), 0);
+    ASSERT_EQ(pthread_create(&scroll, nullptr, auto_scroll_thread, const_cast<EngineThreadArgs *>(&args)), 0);
 
     // A single tap: after the settling wait, one click.
-    tap_request = 1;
-    tap_state = 1;
-    tap_pending = 1;
+    engine.drag.tap_request = 1;
+    engine.drag.tap_state = TapState::kHandedOver;
+    engine.drag.tap_pending = 1;
     sem_post(&ctrl_drag_sem);
     ActionEntry entry{};
     ASSERT_TRUE(take_entry(&entry, 5000));
-    EXPECT_EQ(entry.code, GESTURE_TAP_CLICK);
-    EXPECT_TRUE(eventually([] { return tap_state == 0 && tap_request == 0; }));
+    EXPECT_EQ(entry.code, Gesture::kTapClick);
+    EXPECT_TRUE(eventually(
+        [] { return engine.drag.tap_state == TapState::kIdle && engine.drag.tap_request == 0; }));
 
     // A flick down: wheel-down clicks until a finger touches.
-    ASSERT_TRUE(eventually([] { return scroll_finger_count == 0; }));  // thread started
-    scroll_down_active = 1;
-    scroll_active = 1;
+    ASSERT_TRUE(eventually([] { return engine.scroll.scroll_finger_count == 0; }));  // thread started
+    engine.scroll.scroll_down_active = 1;
+    engine.scroll.scroll_active = 1;
     sem_post(&auto_scroll_sem);
     ASSERT_TRUE(eventually([] { return command_count() >= 3; }));
-    scroll_finger_count = 1;
-    scroll_active = 0;
-    EXPECT_TRUE(eventually([] { return scroll_down_active == 0; }));
+    engine.scroll.scroll_finger_count = 1;
+    engine.scroll.scroll_active = 0;
+    EXPECT_TRUE(eventually([] { return engine.scroll.scroll_down_active == 0; }));
     const size_t stopped = command_count();
-    real_sleep_ms(60);
+    real_sleep_ms(nullptr, 60);
     EXPECT_EQ(command_count(), stopped);
     {
         std::lock_guard<std::mutex> lock(commands_mutex);
@@ -108,7 +112,6 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
     pthread_cancel(scroll);
     pthread_join(drag, nullptr);
     pthread_join(scroll, nullptr);
-    engine_platform = saved;
 }
 
 }  // namespace
