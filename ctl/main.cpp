@@ -30,27 +30,29 @@ const char kOptions[] = "m:hlV";
 
 void print_help()
 {
-    printf("Usage: %s [-m interval] [-l] [-V] [name=value ...]\n"
-           "Lists and sets %s parameters in the touchpad block by name,\n"
-           "and watches the live finger state.\n"
-           "\n"
-           "  -m interval  after the other work, print the finger state whenever it\n"
-           "               changes, polling every interval milliseconds\n"
-           "  -l           list the parameters (after the assignments)\n"
-           "  -V, --version  print the version and exit\n"
-           "  -h, -?       print the short usage text (exit status 1)\n"
-           "      --help   show this help and exit\n"
-           "  name=value   set a parameter (name in any letter case); values are\n"
-           "               clamped to the parameter's range\n",
-           kProgram, kTableKind);
+    printf(
+        "Usage: %s [-m interval] [-l] [-V] [name=value ...]\n"
+        "Lists and sets %s parameters in the touchpad block by name,\n"
+        "and watches the live finger state.\n"
+        "\n"
+        "  -m interval  after the other work, print the finger state whenever it\n"
+        "               changes, polling every interval milliseconds\n"
+        "  -l           list the parameters (after the assignments)\n"
+        "  -V, --version  print the version and exit\n"
+        "  -h, -?       print the short usage text (exit status 1)\n"
+        "      --help   show this help and exit\n"
+        "  name=value   set a parameter (name in any letter case); values are\n"
+        "               clamped to the parameter's range\n",
+        kProgram, kTableKind);
 }
 
 [[noreturn]] void usage()
 {
     fputs("Usage: vorellctl [-m interval] [-h] [-l] [-V] [-?] [var1=value1 [var2=value2] ...]\n", stderr);
-    fputs("  -m monitor changes to the touchpad state.\n"
-          "     interval specifies how often (in ms) to poll the touchpad state\n",
-          stderr);
+    fputs(
+        "  -m monitor changes to the touchpad state.\n"
+        "     interval specifies how often (in ms) to poll the touchpad state\n",
+        stderr);
     fputs("  -h Show detected hardware properties\n", stderr);
     fputs("  -l List current user settings\n", stderr);
     fputs("  -V Print vorellctl version string and exit\n", stderr);
@@ -77,12 +79,8 @@ int main(int argc, char **argv)
             if (interval_ms < 0)
                 usage();
             break;
-        case 'l':
-            list = true;
-            break;
-        case 'V':
-            printf("QPX7.1.3.10\n");
-            exit(0);
+        case 'l': list = true; break;
+        case 'V': printf("QPX7.1.3.10\n"); exit(0);
         default:  // -h, -? and anything getopt rejects
             usage();
         }

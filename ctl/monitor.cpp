@@ -67,18 +67,17 @@ bool monitor_cycle(MonitorState *st, const TouchpadSharedBlock &cur, double now,
     }
 
     if (st->header_countdown == 0) {
-        fprintf(out, "%8s  %4s %4s %3s %3s %2s %2s %s %s %s %s  %8s  %4s %4s  %4s %4s  %4s %4s\n",
-                "time", "x", "y", "z", "w", "f", "l", "r", "u", "d", "m", "multi", "x2_1", "y2_1",
-                "x2_2", "y2_2", "x3_1", "y3_1");
+        fprintf(out, "%8s  %4s %4s %3s %3s %2s %2s %s %s %s %s  %8s  %4s %4s  %4s %4s  %4s %4s\n", "time",
+                "x", "y", "z", "w", "f", "l", "r", "u", "d", "m", "multi", "x2_1", "y2_1", "x2_2", "y2_2",
+                "x3_1", "y3_1");
         st->header_countdown = 19;
     } else {
         --st->header_countdown;
     }
-    fprintf(out,
-            "%8.3f  %4d %4d %3d %3d %2d %2d %d %d %d %d  %d%d%d%d%d%d%d%d  %4d %4d  %4d %4d  %4d %4d\n",
-            now - st->start_time, x, y, cur.z, cur.w, r.f, r.l, r.r, r.u, r.d, r.m, r.multi[0],
-            r.multi[1], r.multi[2], r.multi[3], r.multi[4], r.multi[5], r.multi[6], r.multi[7], x2_1,
-            y2_1, x2_2, y2_2, x3_1, y3_1);
+    fprintf(out, "%8.3f  %4d %4d %3d %3d %2d %2d %d %d %d %d  %d%d%d%d%d%d%d%d  %4d %4d  %4d %4d  %4d %4d\n",
+            now - st->start_time, x, y, cur.z, cur.w, r.f, r.l, r.r, r.u, r.d, r.m, r.multi[0], r.multi[1],
+            r.multi[2], r.multi[3], r.multi[4], r.multi[5], r.multi[6], r.multi[7], x2_1, y2_1, x2_2, y2_2,
+            x3_1, y3_1);
     fflush(out);
     st->previous = cur;
     return true;

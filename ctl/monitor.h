@@ -7,10 +7,10 @@
 #include "touchpad_block.h"
 
 struct MonitorState {
-    double start_time;              // seconds of the time of day at start
-    TouchpadSharedBlock previous;   // the state of the last printed line
-    int header_countdown;           // lines until the next column header
-    bool use_new_record;            // vorellctl2 shows NewStructFingers
+    double start_time;             // seconds of the time of day at start
+    TouchpadSharedBlock previous;  // the state of the last printed line
+    int header_countdown;          // lines until the next column header
+    bool use_new_record;           // vorellctl2 shows NewStructFingers
 };
 
 void monitor_init(MonitorState *st, bool use_new_record, double now);

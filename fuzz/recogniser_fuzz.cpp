@@ -36,18 +36,20 @@ constexpr bool kWide = false;
 
 [[noreturn]] void fail(const char *what, long value, int line)
 {
-    fprintf(stderr, "recogniser invariant broken at recogniser_fuzz.cpp:%d: %s (value %ld)\n",
-            line, what, value);
+    fprintf(stderr, "recogniser invariant broken at recogniser_fuzz.cpp:%d: %s (value %ld)\n", line, what,
+            value);
     abort();
 }
-#define CHECK_IN(v, lo, hi)                                                                  \
-    do {                                                                                     \
-        long v_ = static_cast<long>(v);                                                      \
-        if (v_ < (lo) || v_ > (hi)) fail(#v " in [" #lo ", " #hi "]", v_, __LINE__);          \
-    } while (0)
-#define CHECK(cond, v)                                       \
+#define CHECK_IN(v, lo, hi)                                  \
     do {                                                     \
-        if (!(cond)) fail(#cond, static_cast<long>(v), __LINE__); \
+        long v_ = static_cast<long>(v);                      \
+        if (v_ < (lo) || v_ > (hi))                          \
+            fail(#v " in [" #lo ", " #hi "]", v_, __LINE__); \
+    } while (0)
+#define CHECK(cond, v)                                   \
+    do {                                                 \
+        if (!(cond))                                     \
+            fail(#cond, static_cast<long>(v), __LINE__); \
     } while (0)
 
 struct Run {
@@ -58,8 +60,7 @@ Run g_run;
 
 bool known_code(Gesture code)
 {
-    return (code >= Gesture::kButtonLeft && code <= Gesture::kDragPress) ||
-           code == Gesture::kButtonRelease;
+    return (code >= Gesture::kButtonLeft && code <= Gesture::kDragPress) || code == Gesture::kButtonRelease;
 }
 
 // The action thread: takes one entry and compares it with the model.
@@ -98,10 +99,7 @@ void on_auto_scroll(void *) {}
 
 const RecogniserPorts kPorts = {on_enqueue, on_drag, on_auto_scroll, nullptr};
 
-void check_direction_class(int32_t c)
-{
-    CHECK(c == kClassNotComputed || (c >= -1 && c <= 3), c);
-}
+void check_direction_class(int32_t c) { CHECK(c == kClassNotComputed || (c >= -1 && c <= 3), c); }
 
 void check_state(const RecogniserState &st)
 {
@@ -134,9 +132,9 @@ void check_state(const RecogniserState &st)
         check_direction_class(c);
     CHECK_IN(two.two_finger_gesture, static_cast<long>(TwoFingerGesture::kNone),
              static_cast<long>(TwoFingerGesture::kRotate));
-    for (int32_t c : {two.rotate_cw_count, two.rotate_ccw_count, two.zoom_out_count,
-                      two.zoom_in_count, two.vscroll_inc_count, two.vscroll_dec_count,
-                      two.hscroll_inc_count, two.hscroll_dec_count})
+    for (int32_t c :
+         {two.rotate_cw_count, two.rotate_ccw_count, two.zoom_out_count, two.zoom_in_count,
+          two.vscroll_inc_count, two.vscroll_dec_count, two.hscroll_inc_count, two.hscroll_dec_count})
         CHECK_IN(c, 0, n);
     CHECK_IN(two.rotate_result, static_cast<long>(Rotation::kNone), static_cast<long>(Rotation::kCw));
     CHECK_IN(two.zoom_result, static_cast<long>(Zoom::kNone), static_cast<long>(Zoom::kOut));
@@ -189,9 +187,7 @@ void thread_event(uint32_t which)
         engine.drag.tap_pending.store(0);
         engine.drag.tap_request.store(0);
         break;
-    case kDragLockOn:
-        engine.drag.drag_active.store(1);
-        break;
+    case kDragLockOn: engine.drag.drag_active.store(1); break;
     case kDragLockOff:
         engine.drag.drag_active.store(0);
         engine.drag.drag_fingers_up.store(0);
@@ -200,15 +196,9 @@ void thread_event(uint32_t which)
         engine.drag.tap_state.store(TapState::kIdle);
         engine.drag.tap_pending.store(0);
         break;
-    case kScrollStepArmed:
-        engine.scroll.scroll_active.store(1);
-        break;
-    case kScrollStepDisarmed:
-        engine.scroll.scroll_active.store(0);
-        break;
-    case kAutoScrollStarted:
-        engine.scroll.autoscroll_running.store(1);
-        break;
+    case kScrollStepArmed: engine.scroll.scroll_active.store(1); break;
+    case kScrollStepDisarmed: engine.scroll.scroll_active.store(0); break;
+    case kAutoScrollStarted: engine.scroll.autoscroll_running.store(1); break;
     case kAutoScrollStopped:
         engine.scroll.autoscroll_running.store(0);
         engine.scroll.scroll_active.store(0);
@@ -248,18 +238,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             recogniser_step(&state, s.rec, engine, now_ms, kPorts);
             break;
         }
-        case kOpSetting:
-            read_setting(in, kWide, snap);
-            break;
-        case kOpThread:
-            thread_event(in.u8());
-            break;
-        case kOpDrain:
-            drain();
-            break;
-        case kOpClock:
-            now_ms += kWide ? in.i32() : static_cast<int16_t>(in.u16());
-            break;
+        case kOpSetting: read_setting(in, kWide, snap); break;
+        case kOpThread: thread_event(in.u8()); break;
+        case kOpDrain: drain(); break;
+        case kOpClock: now_ms += kWide ? in.i32() : static_cast<int16_t>(in.u16()); break;
         }
         check_state(state);
     }

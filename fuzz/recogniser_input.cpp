@@ -14,29 +14,56 @@ struct NamedMember {
     Member member;
 };
 
-#define FIELD(n) {#n, &SettingsSnapshot::n}
+#define FIELD(n)                 \
+    {                            \
+#n, &SettingsSnapshot::n \
+    }
 const NamedMember kMembers[kSnapshotFieldCount] = {
-    FIELD(TouchpadOff), FIELD(ButtonCheckBox), FIELD(ButtonLeftComboBox),
-    FIELD(ButtonMiddleComboBox), FIELD(ButtonRightComboBox), FIELD(TappingCheckBox),
-    FIELD(TwoFTComboBox), FIELD(ThreeFTComboBox), FIELD(DetectTapIntr),
-    FIELD(DetectKT_310TapIntr), FIELD(VerticalScrollingCheckBox),
-    FIELD(HorizontalScrollingCheckBox), FIELD(ScrollingSpeedSlider), FIELD(AutoScrollCheckBox),
-    FIELD(ZoomCheckBox), FIELD(ZoomOutComboBox), FIELD(ZoomInComboBox), FIELD(ZoomSlider),
-    FIELD(RotationCheckBox), FIELD(ClockwiseComboBox), FIELD(CounterclosewiseComboBox),
-    FIELD(RotationSlider), FIELD(DragCheckBox), FIELD(LiftReleaseRadioButton),
-    FIELD(TapAgainRadioButton), FIELD(TapReleaseRadioButton), {"DragSlider", nullptr},
-    FIELD(SwipePageCheckBox), FIELD(FastKeyCheckBox), FIELD(MyHomeFileCheckBox),
-    FIELD(SwitchWindowsCheckBox), FIELD(CovergestureCheckBox), FIELD(CovergestureSlider),
-    FIELD(CovergestureComboBox), FIELD(DetectGestureIntr), FIELD(DetectCovergestureIntr),
+    FIELD(TouchpadOff),
+    FIELD(ButtonCheckBox),
+    FIELD(ButtonLeftComboBox),
+    FIELD(ButtonMiddleComboBox),
+    FIELD(ButtonRightComboBox),
+    FIELD(TappingCheckBox),
+    FIELD(TwoFTComboBox),
+    FIELD(ThreeFTComboBox),
+    FIELD(DetectTapIntr),
+    FIELD(DetectKT_310TapIntr),
+    FIELD(VerticalScrollingCheckBox),
+    FIELD(HorizontalScrollingCheckBox),
+    FIELD(ScrollingSpeedSlider),
+    FIELD(AutoScrollCheckBox),
+    FIELD(ZoomCheckBox),
+    FIELD(ZoomOutComboBox),
+    FIELD(ZoomInComboBox),
+    FIELD(ZoomSlider),
+    FIELD(RotationCheckBox),
+    FIELD(ClockwiseComboBox),
+    FIELD(CounterclosewiseComboBox),
+    FIELD(RotationSlider),
+    FIELD(DragCheckBox),
+    FIELD(LiftReleaseRadioButton),
+    FIELD(TapAgainRadioButton),
+    FIELD(TapReleaseRadioButton),
+    {"DragSlider", nullptr},
+    FIELD(SwipePageCheckBox),
+    FIELD(FastKeyCheckBox),
+    FIELD(MyHomeFileCheckBox),
+    FIELD(SwitchWindowsCheckBox),
+    FIELD(CovergestureCheckBox),
+    FIELD(CovergestureSlider),
+    FIELD(CovergestureComboBox),
+    FIELD(DetectGestureIntr),
+    FIELD(DetectCovergestureIntr),
 };
 #undef FIELD
 
 SnapshotField g_fields[kSnapshotFieldCount];
 
 // Realistic ranges of a sample's values.
-constexpr int32_t kPadMax = 8191;     // x, y, x3_1, y3_1
-constexpr int32_t kPairMax = 1023;    // x2_*, y2_*
-constexpr int32_t kFingersMax = 5;    // f: 4 and 5 select no positions
+constexpr int32_t kPadMax = 8191;   // x, y, x3_1, y3_1
+constexpr int32_t kPairMax = 1023;  // x2_*, y2_*
+constexpr int32_t kFingersMax = 5;  // f: 4 and 5 select no positions
 constexpr int32_t kZMax = 255;
 constexpr int32_t kWMax = 15;
 constexpr int32_t kDtMax = 255;

@@ -37,20 +37,20 @@ enum RecogniserOp : uint8_t {
 
 // What the other threads do to the words the recogniser reads.
 enum ThreadEvent : uint8_t {
-    kDragThreadTookTap,    // the drag logic resolved a tap: tap words back to 0
-    kDragLockOn,           // drag_active 1 (a drag began)
-    kDragLockOff,          // the drag ended: drag words back to 0
-    kScrollStepArmed,      // the action thread's arming scroll step: scroll_active 1
-    kScrollStepDisarmed,   // scroll_active 0
-    kAutoScrollStarted,    // autoscroll_running 1
-    kAutoScrollStopped,    // autoscroll_running 0, scroll_active 0
+    kDragThreadTookTap,   // the drag logic resolved a tap: tap words back to 0
+    kDragLockOn,          // drag_active 1 (a drag began)
+    kDragLockOff,         // the drag ended: drag words back to 0
+    kScrollStepArmed,     // the action thread's arming scroll step: scroll_active 1
+    kScrollStepDisarmed,  // scroll_active 0
+    kAutoScrollStarted,   // autoscroll_running 1
+    kAutoScrollStopped,   // autoscroll_running 0, scroll_active 0
     kThreadEventCount,
 };
 
 struct SnapshotField {
     const char *name;
     std::atomic<int32_t> SettingsSnapshot::*member;  // null for DragSlider
-    int32_t lo, hi;  // realistic range
+    int32_t lo, hi;                                  // realistic range
 };
 
 constexpr int kSnapshotFieldCount = 36;

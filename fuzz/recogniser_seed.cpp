@@ -16,11 +16,10 @@ namespace {
 void all_gestures_on(SettingsSnapshot &s)
 {
     for (std::atomic<int32_t> *on :
-         {&s.ButtonCheckBox, &s.TappingCheckBox, &s.VerticalScrollingCheckBox,
-          &s.HorizontalScrollingCheckBox, &s.AutoScrollCheckBox, &s.ZoomCheckBox,
-          &s.RotationCheckBox, &s.DragCheckBox, &s.LiftReleaseRadioButton, &s.SwipePageCheckBox,
-          &s.FastKeyCheckBox, &s.MyHomeFileCheckBox, &s.SwitchWindowsCheckBox,
-          &s.CovergestureCheckBox})
+         {&s.ButtonCheckBox, &s.TappingCheckBox, &s.VerticalScrollingCheckBox, &s.HorizontalScrollingCheckBox,
+          &s.AutoScrollCheckBox, &s.ZoomCheckBox, &s.RotationCheckBox, &s.DragCheckBox,
+          &s.LiftReleaseRadioButton, &s.SwipePageCheckBox, &s.FastKeyCheckBox, &s.MyHomeFileCheckBox,
+          &s.SwitchWindowsCheckBox, &s.CovergestureCheckBox})
         on->store(1);
     s.ButtonLeftComboBox = 1;
     s.TwoFTComboBox = 2;

@@ -17,15 +17,14 @@ namespace {
 
 [[noreturn]] void fail(const char *what, const std::string &line, const std::string &printed)
 {
-    fprintf(stderr, "trace line %s:\n  in:  [%s]\n  out: [%s]\n", what, line.c_str(),
-            printed.c_str());
+    fprintf(stderr, "trace line %s:\n  in:  [%s]\n  out: [%s]\n", what, line.c_str(), printed.c_str());
     abort();
 }
 
 bool same_state(const FingerState &a, const FingerState &b)
 {
-    if (a.z != b.z || a.w != b.w || a.f != b.f || a.l != b.l || a.r != b.r || a.u != b.u ||
-        a.d != b.d || a.m != b.m || memcmp(a.multi, b.multi, sizeof a.multi) != 0)
+    if (a.z != b.z || a.w != b.w || a.f != b.f || a.l != b.l || a.r != b.r || a.u != b.u || a.d != b.d ||
+        a.m != b.m || memcmp(a.multi, b.multi, sizeof a.multi) != 0)
         return false;
     if (a.f == 1)
         return a.x == b.x && a.y == b.y;
@@ -87,8 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (!why || !*why)
                 fail("refused without a reason", line, "");
             break;
-        case TraceLine::kSkip:
-            break;
+        case TraceLine::kSkip: break;
         case TraceLine::kStep:
             if (!(step.time >= 0 && step.time <= 1e7))
                 fail("has a time out of range", line, "");

@@ -38,14 +38,17 @@ struct KillCount {
 KillCount kill_counts[kKinds];
 int total_kills = 0;
 
-int64_t monotonic_ms() {
+int64_t monotonic_ms()
+{
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-void first_word(const char *command, char *out) {
-    while (*command == ' ') ++command;
+void first_word(const char *command, char *out)
+{
+    while (*command == ' ')
+        ++command;
     int n = 0;
     while (command[n] && command[n] != ' ' && n < kKindMax - 1) {
         out[n] = command[n];
@@ -55,7 +58,8 @@ void first_word(const char *command, char *out) {
 }
 
 // Called with runner_mutex held.
-void count_kill(const char *command) {
+void count_kill(const char *command)
+{
     ++total_kills;
     char kind[kKindMax];
     first_word(command, kind);
@@ -81,20 +85,23 @@ void count_kill(const char *command) {
 
 // Waits, without reaping it, until the child has ended or timeout_ms has
 // passed. True when it ended.
-bool wait_for_end(pid_t pid, int timeout_ms) {
+bool wait_for_end(pid_t pid, int timeout_ms)
+{
     const int64_t deadline = monotonic_ms() + timeout_ms;
     int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     if (pidfd >= 0) {
         for (;;) {
             int left = static_cast<int>(deadline - monotonic_ms());
-            if (left < 0) left = 0;
+            if (left < 0)
+                left = 0;
             struct pollfd p = {pidfd, POLLIN, 0};
             int rc = poll(&p, 1, left);
             if (rc > 0) {
                 close(pidfd);
                 return true;
             }
-            if (rc == 0 || errno != EINTR) break;
+            if (rc == 0 || errno != EINTR)
+                break;
         }
         close(pidfd);
         return false;
@@ -104,15 +111,20 @@ bool wait_for_end(pid_t pid, int timeout_ms) {
         siginfo_t info;
         memset(&info, 0, sizeof info);
         int rc = waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
-        if (rc == 0 && info.si_pid == pid) return true;
-        if (rc != 0 && errno != EINTR) return true;  // not our child any more
-        if (monotonic_ms() >= deadline) return false;
+        if (rc == 0 && info.si_pid == pid)
+            return true;
+        if (rc != 0 && errno != EINTR)
+            return true;  // not our child any more
+        if (monotonic_ms() >= deadline)
+            return false;
         usleep(1000);
     }
 }
 
-void run(const char *command, bool final) {
-    if (!command) return;
+void run(const char *command, bool final)
+{
+    if (!command)
+        return;
 
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
@@ -122,12 +134,12 @@ void run(const char *command, bool final) {
     sigset_t none, defaults;
     sigemptyset(&none);
     sigemptyset(&defaults);
-    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&defaults, sig);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE})
+        sigaddset(&defaults, sig);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &defaults);
     posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(&attr,
-                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     char sh[] = "sh", dash_c[] = "-c";
     char *argv[] = {sh, dash_c, const_cast<char *>(command), nullptr};
@@ -143,7 +155,8 @@ void run(const char *command, bool final) {
         }
         slot_freed.wait(lock, [] {
             for (pid_t p : in_flight)
-                if (p == 0) return true;
+                if (p == 0)
+                    return true;
             return false;
         });
         if (posix_spawn(&pid, "/bin/sh", nullptr, &attr, argv, environ) == 0) {
@@ -157,7 +170,8 @@ void run(const char *command, bool final) {
         }
     }
     posix_spawnattr_destroy(&attr);
-    if (slot < 0) return;
+    if (slot < 0)
+        return;
 
     bool ended = wait_for_end(pid, kCommandBoundMs);
     {
@@ -176,31 +190,37 @@ void run(const char *command, bool final) {
 
 }  // namespace
 
-void run_command_bounded(const char *command) {
+void run_command_bounded(const char *command)
+{
     driver_parameters_note_command(command);
     run(command, false);
 }
 
 void run_command_final(const char *command) { run(command, true); }
 
-void run_commands_end_in_flight() {
+void run_commands_end_in_flight()
+{
     std::unique_lock<std::mutex> lock(runner_mutex);
     stopping = true;
     for (pid_t p : in_flight)
-        if (p != 0) kill(-p, SIGKILL);
+        if (p != 0)
+            kill(-p, SIGKILL);
     slot_freed.wait_for(lock, std::chrono::milliseconds(kEndWaitMs), [] {
         for (pid_t p : in_flight)
-            if (p != 0) return false;
+            if (p != 0)
+                return false;
         return true;
     });
 }
 
-int run_command_kills() {
+int run_command_kills()
+{
     std::lock_guard<std::mutex> lock(runner_mutex);
     return total_kills;
 }
 
-void run_commands_reset() {
+void run_commands_reset()
+{
     std::lock_guard<std::mutex> lock(runner_mutex);
     stopping = false;
     total_kills = 0;

@@ -3,7 +3,8 @@
 #include "recogniser.h"
 
 // Takes the next posted record off the ring and frees its slot.
-static SampleRecord take_sample(SampleRing &ring) {
+static SampleRecord take_sample(SampleRing &ring)
+{
     engine_sem_wait(&get_data_sem);
     int32_t tail = ring.tail.load(std::memory_order_relaxed);
     SampleRecord rec = ring.entries[tail];
@@ -12,7 +13,8 @@ static SampleRecord take_sample(SampleRing &ring) {
     return rec;
 }
 
-void *ctrl_data_thread(void *arg) {
+void *ctrl_data_thread(void *arg)
+{
     EngineShared &engine = *static_cast<const EngineThreadArgs *>(arg)->shared;
     static RecogniserState state;
     recogniser_init(&state, engine);

@@ -18,7 +18,7 @@ struct DriverParameter {
     size_t offset;
     std::atomic<int32_t> before;  // the block's value when remembered
     std::atomic<bool> remembered;
-    std::atomic<bool> changed;    // a command has set it since
+    std::atomic<bool> changed;  // a command has set it since
 };
 
 DriverParameter parameters[] = {
@@ -33,11 +33,14 @@ constexpr char kClient[] = "vorellctl ";
 
 }  // namespace
 
-void driver_parameters_remember() {
+void driver_parameters_remember()
+{
     int id = shmget(kTouchpadShmKey, kTouchpadShmSize, 0);
-    if (id == -1) return;
+    if (id == -1)
+        return;
     void *base = shmat(id, nullptr, SHM_RDONLY);
-    if (base == reinterpret_cast<void *>(-1)) return;
+    if (base == reinterpret_cast<void *>(-1))
+        return;
     for (DriverParameter &p : parameters) {
         int32_t value;
         memcpy(&value, static_cast<const char *>(base) + p.offset, sizeof value);
@@ -47,25 +50,31 @@ void driver_parameters_remember() {
     shmdt(base);
 }
 
-void driver_parameters_note_command(const char *command) {
-    if (!command || strncmp(command, kClient, sizeof kClient - 1) != 0) return;
+void driver_parameters_note_command(const char *command)
+{
+    if (!command || strncmp(command, kClient, sizeof kClient - 1) != 0)
+        return;
     const char *assignment = command + sizeof kClient - 1;
     for (DriverParameter &p : parameters) {
         size_t n = strlen(p.name);
-        if (strncmp(assignment, p.name, n) == 0 && assignment[n] == '=') p.changed.store(true);
+        if (strncmp(assignment, p.name, n) == 0 && assignment[n] == '=')
+            p.changed.store(true);
     }
 }
 
-void driver_parameters_restore() {
+void driver_parameters_restore()
+{
     for (DriverParameter &p : parameters) {
-        if (!p.remembered.load() || !p.changed.load()) continue;
+        if (!p.remembered.load() || !p.changed.load())
+            continue;
         char command[64];
         snprintf(command, sizeof command, "%s%s=%d", kClient, p.name, p.before.load());
         run_command_final(command);
     }
 }
 
-void driver_parameters_reset() {
+void driver_parameters_reset()
+{
     for (DriverParameter &p : parameters) {
         p.remembered.store(false);
         p.changed.store(false);

@@ -9,14 +9,16 @@ sem_t ctrl_data_sem;
 sem_t ctrl_drag_sem;
 sem_t auto_scroll_sem;
 
-void engine_sem_wait(sem_t *sem) {
+void engine_sem_wait(sem_t *sem)
+{
     while (sem_wait(sem) != 0 && errno == EINTR) {
     }
 }
 
 namespace {
 
-struct timeval read_wall_clock() {
+struct timeval read_wall_clock()
+{
     struct timeval tv;
     gettimeofday(&tv, nullptr);
     return tv;
@@ -24,31 +26,37 @@ struct timeval read_wall_clock() {
 
 }  // namespace
 
-int64_t wall_clock_ms() {
+int64_t wall_clock_ms()
+{
     const struct timeval tv = read_wall_clock();
     return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
 }
 
-double wall_clock_seconds() {
+double wall_clock_seconds()
+{
     const struct timeval tv = read_wall_clock();
     return tv.tv_sec + tv.tv_usec / 1e6;
 }
 
 // --- the records' resets ----------------------------------------------------
 
-void SettingsSnapshot::reset() {
+void SettingsSnapshot::reset()
+{
 #define RESET(name, kind, offset, fresh) name.store(0);
     TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, RESET, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
 #undef RESET
 }
 
-void ActionLatches::reset() {
+void ActionLatches::reset()
+{
     cover_gesture_latch.store(0);
     swipe_latch.store(0);
-    for (std::atomic<int32_t> ActionLatches::*flag : kCursorShownFlags) (this->*flag).store(0);
+    for (std::atomic<int32_t> ActionLatches::*flag : kCursorShownFlags)
+        (this->*flag).store(0);
 }
 
-void DragWords::reset() {
+void DragWords::reset()
+{
     drag_active.store(0);
     tap_state.store(TapState::kIdle);
     tap_pending.store(0);
@@ -72,20 +80,23 @@ void AutoScrollWords::clear_scroll_directions()
     scroll_right_by_key.store(0);
 }
 
-void AutoScrollWords::reset() {
+void AutoScrollWords::reset()
+{
     scroll_finger_count.store(0);
     scroll_active.store(0);
     autoscroll_running.store(0);
     clear_scroll_directions();
 }
 
-void SampleRing::reset() {
+void SampleRing::reset()
+{
     head.store(0);
     tail.store(0);
     unread.store(0);
 }
 
-void EngineShared::reset() {
+void EngineShared::reset()
+{
     queue.reset();
     settings.reset();
     latches.reset();
@@ -96,13 +107,13 @@ void EngineShared::reset() {
 
 // --- action queue ----------------------------------------------------------
 
-bool ActionQueue::entries_outstanding() const {
-    return entries_done.load() != entries_queued.load();
-}
+bool ActionQueue::entries_outstanding() const { return entries_done.load() != entries_queued.load(); }
 
-void ActionQueue::reset() {
+void ActionQueue::reset()
+{
     pthread_mutex_lock(&mutex_);
-    for (ActionEntry &e : entries_) e = ActionEntry{Gesture::kButtonLeft, 0, 0};
+    for (ActionEntry &e : entries_)
+        e = ActionEntry{Gesture::kButtonLeft, 0, 0};
     head_ = 0;
     unread_ = 0;
     read_index_ = 0;
@@ -111,11 +122,14 @@ void ActionQueue::reset() {
     pthread_mutex_unlock(&mutex_);
 }
 
-void ActionQueue::enqueue_with(Gesture code, int32_t arg, void (*between)(void *), void *ctx) {
+void ActionQueue::enqueue_with(Gesture code, int32_t arg, void (*between)(void *), void *ctx)
+{
     pthread_mutex_lock(&mutex_);
-    while (unread_ >= kActionQueueSize) pthread_cond_wait(&slot_freed_, &mutex_);
+    while (unread_ >= kActionQueueSize)
+        pthread_cond_wait(&slot_freed_, &mutex_);
     entries_[head_] = ActionEntry{code, arg, 1};
-    if (between) between(ctx);
+    if (between)
+        between(ctx);
     ++unread_;
     entries_queued.fetch_add(1);
     sem_post(&ctrl_data_sem);
@@ -123,11 +137,10 @@ void ActionQueue::enqueue_with(Gesture code, int32_t arg, void (*between)(void *
     pthread_mutex_unlock(&mutex_);
 }
 
-void ActionQueue::enqueue(Gesture code, int32_t arg) {
-    enqueue_with(code, arg, nullptr, nullptr);
-}
+void ActionQueue::enqueue(Gesture code, int32_t arg) { enqueue_with(code, arg, nullptr, nullptr); }
 
-void ActionQueue::take_posted(ActionEntry *out) {
+void ActionQueue::take_posted(ActionEntry *out)
+{
     // The entry was complete before its post, and its slot stays reserved
     // until the unread count drops below, so it can be read without the lock.
     *out = entries_[read_index_];
@@ -138,12 +151,14 @@ void ActionQueue::take_posted(ActionEntry *out) {
     pthread_mutex_unlock(&mutex_);
 }
 
-void ActionQueue::dequeue(ActionEntry *out) {
+void ActionQueue::dequeue(ActionEntry *out)
+{
     engine_sem_wait(&ctrl_data_sem);
     take_posted(out);
 }
 
-int ActionQueue::unread() {
+int ActionQueue::unread()
+{
     pthread_mutex_lock(&mutex_);
     int n = unread_;
     pthread_mutex_unlock(&mutex_);

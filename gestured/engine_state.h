@@ -210,8 +210,8 @@ struct DragWords {
     std::atomic<int32_t> drag_active{0};  // 1 while a drag lock is in force
     std::atomic<TapState> tap_state{TapState::kIdle};
     std::atomic<int32_t> tap_pending{0};
-    std::atomic<int32_t> tap_request{0};        // resolve a single tap
-    std::atomic<int32_t> retouch_near_tap{0};   // the new touch is near the tapped spot
+    std::atomic<int32_t> tap_request{0};       // resolve a single tap
+    std::atomic<int32_t> retouch_near_tap{0};  // the new touch is near the tapped spot
     std::atomic<int32_t> retouch_seen{0};
     std::atomic<int32_t> drag_fingers_up{0};    // the finger was lifted during a drag
     std::atomic<int32_t> drag_lift_event{0};    // a lift-off during a drag was reported

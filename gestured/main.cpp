@@ -59,13 +59,15 @@ const ThreadStep kThreads[] = {
 };
 constexpr int kThreadCount = sizeof kThreads / sizeof kThreads[0];
 
-[[noreturn]] void fail(int error, const char *message) {
+[[noreturn]] void fail(int error, const char *message)
+{
     errno = error;
     perror(message);
     exit(1);
 }
 
-void run_startup_commands() {
+void run_startup_commands()
+{
     // What the start-up and drag commands change is put back when a signal
     // ends the engine.
     driver_parameters_remember();
@@ -76,11 +78,13 @@ void run_startup_commands() {
 // The same commands once the engine runs, after a driver restart: on a
 // thread of their own, so that the sampler goes on sampling meanwhile, and
 // like every command of the running engine, bounded.
-void *rerun_startup_commands(void *arg) {
+void *rerun_startup_commands(void *arg)
+{
     const EnginePlatform &platform = *static_cast<const EnginePlatform *>(arg);
     // The new block's own values are the ones to put back at the end.
     driver_parameters_remember();
-    for (const char *cmd : kStartupCommands) platform.run(cmd);
+    for (const char *cmd : kStartupCommands)
+        platform.run(cmd);
     return nullptr;
 }
 
@@ -92,7 +96,8 @@ EngineShared shared;
 EnginePlatform platform;
 const EngineThreadArgs thread_args{&shared, &platform};
 
-void block_replaced() {
+void block_replaced()
+{
     pthread_t thread;
     if (pthread_create(&thread, nullptr, rerun_startup_commands, &platform) == 0)
         pthread_detach(thread);
@@ -102,7 +107,8 @@ void block_replaced() {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     if (answer_help_or_version(argc, argv, kOptions, print_help, kVersion))
         return 0;
     bool debug = take_long_flag(&argc, argv, kOptions, "debug") > 0;
@@ -114,46 +120,54 @@ int main(int argc, char **argv) {
             printf("%s\n", kVersion);
             return 0;
         }
-        if (opt == 'd') debug = true;
+        if (opt == 'd')
+            debug = true;
         // getopt has already printed its diagnostic; start up all the same.
     }
-    if (release) return release_everything_held();
+    if (release)
+        return release_everything_held();
 
     // Before any other Xlib call, for the threads that use X.
     XInitThreads();
     // The connection that tells when the X server goes; with it open, one
     // copy per display. (Without a display the action thread reports it.)
     Display *watch_display = XOpenDisplay(nullptr);
-    if (watch_display) instance_lock_or_exit(&instance_lock, "gestured", DisplayString(watch_display));
+    if (watch_display)
+        instance_lock_or_exit(&instance_lock, "gestured", DisplayString(watch_display));
 
     run_startup_commands();
     // After a driver restart the new block gets the same start-up settings.
     sampler_block_replaced = block_replaced;
     platform = debug ? engine_platform_traced() : engine_platform_production();
-    if (debug) install_debug_trace();
+    if (debug)
+        install_debug_trace();
 
     // Before any thread exists: the threads inherit the blocked signals, and
     // a signal then releases whatever the engine holds down before it ends
     // the process.
     install_release_on_signal();
-    if (watch_display) end_with_x_server(watch_display);
+    if (watch_display)
+        end_with_x_server(watch_display);
 
     shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {
-        if (sem_init(s.sem, 0, 0) != 0) fail(errno, s.failure);
+        if (sem_init(s.sem, 0, 0) != 0)
+            fail(errno, s.failure);
     }
 
     pthread_t threads[kThreadCount];
     for (int i = 0; i < kThreadCount; ++i) {
         int rc = pthread_create(&threads[i], nullptr, kThreads[i].body,
                                 const_cast<EngineThreadArgs *>(&thread_args));
-        if (rc != 0) fail(rc, kThreads[i].create_failure);
+        if (rc != 0)
+            fail(rc, kThreads[i].create_failure);
     }
 
     for (int i = 0; i < kThreadCount; ++i) {
         void *result = nullptr;
         int rc = pthread_join(threads[i], &result);
-        if (rc != 0) fail(rc, kThreads[i].join_failure);
+        if (rc != 0)
+            fail(rc, kThreads[i].join_failure);
         if (result == &sampler_gave_up) {
             // The block could not be attached: the attach messages are out,
             // and without samples the engine has nothing to do.

@@ -177,19 +177,24 @@ void three_finger_stage(const StepContext &c);
 
 // --- arithmetic shared by the stages --------------------------------------
 
-inline int32_t saturate32(int64_t v) {
-    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+inline int32_t saturate32(int64_t v)
+{
+    if (v > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(v);
 }
 // a - b and a + b, saturated.
 inline int32_t sat_diff(int32_t a, int32_t b) { return saturate32(int64_t{a} - b); }
 inline int32_t sat_sum(int32_t a, int32_t b) { return saturate32(int64_t{a} + b); }
 // |a - b| and |v| without overflow.
-inline int64_t abs_diff(int32_t a, int32_t b) {
+inline int64_t abs_diff(int32_t a, int32_t b)
+{
     int64_t d = int64_t{a} - b;
     return d < 0 ? -d : d;
 }
-inline uint32_t magnitude(int32_t v) {
+inline uint32_t magnitude(int32_t v)
+{
     return v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
 }

@@ -32,36 +32,40 @@ constexpr int32_t kFastKeyTravel = 100;
 
 int32_t relaxed(const std::atomic<int32_t> &v) { return v.load(std::memory_order_relaxed); }
 
-void clear_three_finger_travels(ThreeFingerState *th) {
+void clear_three_finger_travels(ThreeFingerState *th)
+{
     th->swipe_dec_travel = th->swipe_inc_travel = 0;
     th->fast_inc_travel = th->fast_dec_travel = 0;
     th->switch_three_inc_travel = th->switch_three_dec_travel = 0;
 }
 
-void cover(const StepContext &c) {
+void cover(const StepContext &c)
+{
     ThreeFingerState &th = c.st->three;
     int32_t slider = relaxed(c.snap.CovergestureSlider);
-    th.cover_threshold = slider >= kCoverSliderMin && slider <= kCoverSliderMax ? kCoverSliderBase - slider
-                                                                                 : kCoverWidthUnset;
-    if (c.rec.f != 1 && c.rec.f != 3) return;
+    th.cover_threshold =
+        slider >= kCoverSliderMin && slider <= kCoverSliderMax ? kCoverSliderBase - slider : kCoverWidthUnset;
+    if (c.rec.f != 1 && c.rec.f != 3)
+        return;
     int32_t w = c.rec.w;
     if (w > kCoverMinWidth && relaxed(c.snap.CovergestureCheckBox) == 1 &&
-        c.engine.drag.drag_active.load() == 0 &&
-        w >= th.cover_threshold && th.cover_done == 0) {
+        c.engine.drag.drag_active.load() == 0 && w >= th.cover_threshold && th.cover_done == 0) {
         c.enqueue(Gesture::kCover, relaxed(c.snap.CovergestureComboBox));
         th.cover_done = 1;
     }
 }
 
 // Adds a movement to the travel of its sign.
-void add_signed(int32_t d, int32_t *inc, int32_t *dec) {
+void add_signed(int32_t d, int32_t *inc, int32_t *dec)
+{
     if (d < 0)
         *dec = sat_sum(*dec, d);
     else if (d > 0)
         *inc = sat_sum(*inc, d);
 }
 
-void window_step(const StepContext &c, int32_t *inc, int32_t *dec, int32_t limit) {
+void window_step(const StepContext &c, int32_t *inc, int32_t *dec, int32_t limit)
+{
     if (*inc > limit)
         c.enqueue(Gesture::kSwitchWindowsNext, 0);
     else if (*dec < -limit)
@@ -73,7 +77,8 @@ void window_step(const StepContext &c, int32_t *inc, int32_t *dec, int32_t limit
     c.st->touch.touch_consumed = 1;
 }
 
-void window_switching(const StepContext &c) {
+void window_switching(const StepContext &c)
+{
     ThreeFingerState &th = c.st->three;
     if (th.three_finger_mode != ThreeFingerMode::kSwitchingWindows || c.engine.drag.drag_active.load() != 0)
         return;
@@ -88,12 +93,14 @@ void window_switching(const StepContext &c) {
 
 }  // namespace
 
-void three_finger_reset(ThreeFingerState *th) {
+void three_finger_reset(ThreeFingerState *th)
+{
     th->three_count = 0;
     clear_three_finger_travels(th);
 }
 
-void three_finger_track(const StepContext &c) {
+void three_finger_track(const StepContext &c)
+{
     ThreeFingerState &th = c.st->three;
     th.three_count++;
     if (th.three_count == 1) {
@@ -102,16 +109,19 @@ void three_finger_track(const StepContext &c) {
     }
     th.three_dx = sat_diff(c.rec.x3_1, th.prev_three_x);
     th.three_dy = sat_diff(c.rec.y3_1, th.prev_three_y);
-    if (th.three_count >= 3) th.three_ddy = sat_diff(th.three_dy, th.prev_three_dy);
+    if (th.three_count >= 3)
+        th.three_ddy = sat_diff(th.three_dy, th.prev_three_dy);
     th.prev_three_dy = th.three_dy;
 }
 
-void cover_and_window_switching(const StepContext &c) {
+void cover_and_window_switching(const StepContext &c)
+{
     cover(c);
     window_switching(c);
 }
 
-void three_finger_stage(const StepContext &c) {
+void three_finger_stage(const StepContext &c)
+{
     ThreeFingerState &th = c.st->three;
     const SettingsSnapshot &s = c.snap;
 

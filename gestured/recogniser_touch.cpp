@@ -39,7 +39,8 @@ void post_drag_event(void *) { sem_post(&ctrl_drag_sem); }
 void post_auto_scroll(void *) { sem_post(&auto_scroll_sem); }
 
 // Start of a sample: the per-sample results of the two-finger stage.
-void begin_sample(TwoFingerState *two) {
+void begin_sample(TwoFingerState *two)
+{
     two->zoom_result = Zoom::kNone;
     two->rotate_result = Rotation::kNone;
     two->scroll_flags = 0;
@@ -49,7 +50,8 @@ void begin_sample(TwoFingerState *two) {
     two->motion2_class = kClassNotComputed;
 }
 
-void track_fingers(const StepContext &c) {
+void track_fingers(const StepContext &c)
+{
     TouchState &t = c.st->touch;
     if (c.rec.f == 1) {
         t.one_finger_count++;
@@ -62,7 +64,8 @@ void track_fingers(const StepContext &c) {
 }
 
 // Combo value of a remapped button.
-int32_t button_combo(const SettingsSnapshot &s, HeldButton button) {
+int32_t button_combo(const SettingsSnapshot &s, HeldButton button)
+{
     switch (button) {
     case HeldButton::kLeft: return s.ButtonLeftComboBox.load(std::memory_order_relaxed);
     case HeldButton::kMiddle: return s.ButtonMiddleComboBox.load(std::memory_order_relaxed);
@@ -72,7 +75,8 @@ int32_t button_combo(const SettingsSnapshot &s, HeldButton button) {
     return 0;
 }
 
-int32_t button_field(const SampleRecord &r, HeldButton button) {
+int32_t button_field(const SampleRecord &r, HeldButton button)
+{
     switch (button) {
     case HeldButton::kLeft: return r.l;
     case HeldButton::kMiddle: return r.m;
@@ -83,11 +87,13 @@ int32_t button_field(const SampleRecord &r, HeldButton button) {
 }
 
 // The press entry of a remapped button.
-Gesture button_gesture(HeldButton button) {
+Gesture button_gesture(HeldButton button)
+{
     return static_cast<Gesture>(static_cast<int32_t>(Gesture::kButtonLeft) + static_cast<int32_t>(button));
 }
 
-void release_remapped_button(const StepContext &c) {
+void release_remapped_button(const StepContext &c)
+{
     TouchState &t = c.st->touch;
     if (t.held_button != HeldButton::kNone && button_field(c.rec, t.held_button) == 0) {
         c.enqueue(Gesture::kButtonRelease, button_combo(c.snap, t.held_button));
@@ -96,8 +102,10 @@ void release_remapped_button(const StepContext &c) {
     }
 }
 
-void remapped_buttons(const StepContext &c) {
-    if (c.snap.ButtonCheckBox.load(std::memory_order_relaxed) == 0) return;
+void remapped_buttons(const StepContext &c)
+{
+    if (c.snap.ButtonCheckBox.load(std::memory_order_relaxed) == 0)
+        return;
     TouchState &t = c.st->touch;
     if (t.button_latched == 0) {
         // Tested in this order: middle, left, right.
@@ -115,8 +123,10 @@ void remapped_buttons(const StepContext &c) {
     release_remapped_button(c);
 }
 
-void drag_lift_off(const StepContext &c) {
-    if (c.engine.drag.drag_active.load() != 1 || c.rec.f != 0) return;
+void drag_lift_off(const StepContext &c)
+{
+    if (c.engine.drag.drag_active.load() != 1 || c.rec.f != 0)
+        return;
     int32_t drag = c.snap.DragCheckBox.load(std::memory_order_relaxed);
     bool releases_on_lift = c.snap.LiftReleaseRadioButton.load(std::memory_order_relaxed) == 1 ||
                             c.snap.TapReleaseRadioButton.load(std::memory_order_relaxed) == 1;
@@ -130,9 +140,11 @@ void drag_lift_off(const StepContext &c) {
 // The part of a sample that still runs while TouchpadOff is set: the
 // release of a held remapped button and, at a lift, the end of a drag and of
 // window switching.
-void end_what_was_begun(const StepContext &c) {
+void end_what_was_begun(const StepContext &c)
+{
     release_remapped_button(c);
-    if (c.rec.f != 0) return;
+    if (c.rec.f != 0)
+        return;
     drag_lift_off(c);
     ThreeFingerState &th = c.st->three;
     if (th.three_finger_mode == ThreeFingerMode::kSwitchingWindows) {
@@ -142,7 +154,8 @@ void end_what_was_begun(const StepContext &c) {
     }
 }
 
-void centroid_and_touch_start(const StepContext &c) {
+void centroid_and_touch_start(const StepContext &c)
+{
     TouchState &t = c.st->touch;
     const SampleRecord &r = c.rec;
     if (r.f == 1) {
@@ -166,7 +179,8 @@ void centroid_and_touch_start(const StepContext &c) {
     }
 }
 
-void rise_and_fall(const StepContext &c) {
+void rise_and_fall(const StepContext &c)
+{
     TouchState &t = c.st->touch;
     if (c.rec.f > t.prev_finger_count && t.fingers_rising == 0) {
         t.fingers_rising = 1;
@@ -176,16 +190,19 @@ void rise_and_fall(const StepContext &c) {
     }
 }
 
-bool moved_from_start(const TouchState &t) {
+bool moved_from_start(const TouchState &t)
+{
     return abs_diff(t.centroid_x, t.touch_start_cx) > kTapMoveLimit ||
            abs_diff(t.centroid_y, t.touch_start_cy) > kTapMoveLimit;
 }
 
-void settle_and_movement(const StepContext &c) {
+void settle_and_movement(const StepContext &c)
+{
     TouchState &t = c.st->touch;
     const SampleRecord &r = c.rec;
     if (r.f == t.max_fingers) {
-        if (t.settle_count < kSettleCountStop) t.settle_count++;
+        if (t.settle_count < kSettleCountStop)
+            t.settle_count++;
         if (t.settle_count >= kSettleSamples) {
             bool moved = false;
             if (r.f == 1) {
@@ -197,14 +214,16 @@ void settle_and_movement(const StepContext &c) {
             } else if (r.f == 3) {
                 moved = t.settle_count > kThreeFingerTapSamples;
             }
-            if (moved) t.touch_consumed = 1;
+            if (moved)
+                t.touch_consumed = 1;
         }
     } else if (r.f < t.max_fingers) {
         t.settle_count = 0;
     }
 }
 
-void retouch_near_tapped_spot(const StepContext &c) {
+void retouch_near_tapped_spot(const StepContext &c)
+{
     const TouchState &t = c.st->touch;
     if (c.engine.drag.tap_state.load() != TapState::kHandedOver || c.engine.drag.drag_active.load() != 0)
         return;
@@ -214,7 +233,8 @@ void retouch_near_tapped_spot(const StepContext &c) {
     c.engine.drag.retouch_seen.store(near);
 }
 
-void one_finger_tap(const StepContext &c) {
+void one_finger_tap(const StepContext &c)
+{
     TouchState &t = c.st->touch;
     const SettingsSnapshot &s = c.snap;
     if (c.engine.drag.tap_pending.load() == 0 && c.engine.drag.drag_active.load() == 0) {
@@ -224,7 +244,8 @@ void one_finger_tap(const StepContext &c) {
         c.ports.post_drag(c.ports.ctx);
         c.engine.drag.tap_state.store(TapState::kHandedOver);
         c.engine.drag.tap_pending.store(1);
-        if (c.engine.drag.retouch_seen.load() == 1) c.engine.drag.tap_state.store(TapState::kRetouched);
+        if (c.engine.drag.retouch_seen.load() == 1)
+            c.engine.drag.tap_state.store(TapState::kRetouched);
     } else {
         c.engine.drag.tap_pending.store(1);
         if (c.engine.drag.tap_state.load() == TapState::kHandedOver && c.engine.drag.retouch_seen.load() == 1)
@@ -239,12 +260,12 @@ void one_finger_tap(const StepContext &c) {
     }
 }
 
-void tap_at_lift_off(const StepContext &c) {
+void tap_at_lift_off(const StepContext &c)
+{
     const TouchState &t = c.st->touch;
     const SettingsSnapshot &s = c.snap;
     const SampleRecord &r = c.rec;
-    if (t.touch_consumed || t.press_cycles > 1 ||
-        s.TappingCheckBox.load(std::memory_order_relaxed) == 0)
+    if (t.touch_consumed || t.press_cycles > 1 || s.TappingCheckBox.load(std::memory_order_relaxed) == 0)
         return;
     bool no_button = r.l == 0 && r.r == 0;
     switch (t.max_fingers) {
@@ -268,17 +289,20 @@ void tap_at_lift_off(const StepContext &c) {
     }
 }
 
-bool scroll_steps_queued(const StepContext &c) {
+bool scroll_steps_queued(const StepContext &c)
+{
     return c.st->touch.scrolled != 0 && c.engine.queue.entries_outstanding();
 }
 
 // Movement counts toward a flick once a scroll step is armed, or once this
 // touch has enqueued one that the action thread has yet to carry out.
-bool flick_may_follow(const StepContext &c) {
+bool flick_may_follow(const StepContext &c)
+{
     return c.engine.scroll.scroll_active.load() != 0 || c.st->touch.scrolled != 0;
 }
 
-void lift_off_reset(const StepContext &c, int64_t now_ms) {
+void lift_off_reset(const StepContext &c, int64_t now_ms)
+{
     TouchState &t = c.st->touch;
     ThreeFingerState &th = c.st->three;
     if (th.three_finger_mode == ThreeFingerMode::kSwitchingWindows) {
@@ -321,7 +345,8 @@ void lift_off_reset(const StepContext &c, int64_t now_ms) {
     t.scrolled = 0;
 }
 
-void end_of_sample(const StepContext &c, int64_t now_ms) {
+void end_of_sample(const StepContext &c, int64_t now_ms)
+{
     RecogniserState &st = *c.st;
     TouchState &t = st.touch;
     switch (c.rec.f) {
@@ -336,7 +361,8 @@ void end_of_sample(const StepContext &c, int64_t now_ms) {
         bool moving = two.movement_of_touch &&
                       (magnitude(two.dx1) > kStillMovingDx || magnitude(two.dx2) > kStillMovingDx ||
                        magnitude(two.dy1) > kStillMovingDy || magnitude(two.dy2) > kStillMovingDy);
-        if (flick_may_follow(c) && moving) t.last_move_ms = now_ms;
+        if (flick_may_follow(c) && moving)
+            t.last_move_ms = now_ms;
         t.one_finger_count = 0;
         three_finger_reset(&st.three);
         break;
@@ -365,7 +391,8 @@ RecogniserPorts engine_recogniser_ports(EngineShared *engine)
     return RecogniserPorts{enqueue_action, post_drag_event, post_auto_scroll, engine};
 }
 
-void recogniser_init(RecogniserState *st, EngineShared &engine) {
+void recogniser_init(RecogniserState *st, EngineShared &engine)
+{
     *st = RecogniserState{};
     st->touch.held_button = kNoButton;
     st->three.swipe_armed = Armed::kArmed;
@@ -379,7 +406,8 @@ void recogniser_init(RecogniserState *st, EngineShared &engine) {
 }
 
 void recogniser_step(RecogniserState *st, const SampleRecord &rec, EngineShared &engine, int64_t now_ms,
-                     const RecogniserPorts &ports) {
+                     const RecogniserPorts &ports)
+{
     const SettingsSnapshot &snap = engine.settings;
     begin_sample(&st->two);
     engine.drag.drag_finger_count.store(rec.f);
@@ -403,11 +431,13 @@ void recogniser_step(RecogniserState *st, const SampleRecord &rec, EngineShared 
         settle_and_movement(c);
         retouch_near_tapped_spot(c);
     }
-    if (rec.f == 0) tap_at_lift_off(c);
+    if (rec.f == 0)
+        tap_at_lift_off(c);
     if (rec.f == 2 && engine.drag.drag_active.load() == 0 && st->three.switching_windows == 0)
         two_finger_stage(c);
     cover_and_window_switching(c);
-    if (rec.f == 3) three_finger_stage(c);
+    if (rec.f == 3)
+        three_finger_stage(c);
     if (rec.f == 0) {
         lift_off_reset(c, now_ms);
     } else if (rec.f > 0 && engine.scroll.autoscroll_running.load() == 1) {

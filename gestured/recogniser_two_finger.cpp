@@ -6,14 +6,19 @@
 
 #include "recogniser.h"
 
-int32_t direction_class(int32_t dx, int32_t dy) {
-    if (dx != 0 && dy != 0) return (dx > 0) != (dy > 0) ? 1 : -1;
-    if (dx != 0) return 0;
-    if (dy != 0) return 2;
+int32_t direction_class(int32_t dx, int32_t dy)
+{
+    if (dx != 0 && dy != 0)
+        return (dx > 0) != (dy > 0) ? 1 : -1;
+    if (dx != 0)
+        return 0;
+    if (dy != 0)
+        return 2;
     return 3;
 }
 
-void two_finger_reset(TwoFingerState *two) {
+void two_finger_reset(TwoFingerState *two)
+{
     two->pair_count = 0;
     two->match_x = 0;
     two->match_y = 0;
@@ -50,7 +55,8 @@ constexpr int64_t kScrollTogetherSlack = 2;
 
 int32_t relaxed(const std::atomic<int32_t> &v) { return v.load(std::memory_order_relaxed); }
 
-void zero_gesture_counts(TwoFingerState *two) {
+void zero_gesture_counts(TwoFingerState *two)
+{
     two->rotate_cw_count = two->rotate_ccw_count = 0;
     two->zoom_out_count = two->zoom_in_count = 0;
     two->vscroll_inc_count = two->vscroll_dec_count = 0;
@@ -60,7 +66,8 @@ void zero_gesture_counts(TwoFingerState *two) {
 // Which reported x belongs with which reported y: from where the single
 // finger was before the second one came down, or from which coordinates
 // stay still while the other finger moves.
-void pair_fingers(const StepContext &c) {
+void pair_fingers(const StepContext &c)
+{
     TwoFingerState &two = c.st->two;
     const TouchState &t = c.st->touch;
     const SampleRecord &r = c.rec;
@@ -94,7 +101,8 @@ void pair_fingers(const StepContext &c) {
     } else if (t.last_one_y != 0) {
         two.pairing_known = 1;
     }
-    if (two.match_x != 0 && two.match_y != 0 && two.match_x != two.match_y) two.swap_y = 1;
+    if (two.match_x != 0 && two.match_y != 0 && two.match_x != two.match_y)
+        two.swap_y = 1;
 
     if (t.last_one_x == 0 && t.last_one_y == 0 && two.two_finger_gesture == TwoFingerGesture::kNone) {
         const FingerPair &cur = two.cur;
@@ -115,12 +123,13 @@ void pair_fingers(const StepContext &c) {
             two.still_y1--;
             two.still_y2--;
         }
-        if ((two.still_x1 > two.still_x2 && two.still_y2 > two.still_y1 &&
-             two.still_x1 > kStillSamples && two.still_y2 > kStillSamples) ||
-            (two.still_x2 > two.still_x1 && two.still_y1 > two.still_y2 &&
-             two.still_x2 > kStillSamples && two.still_y1 > kStillSamples))
+        if ((two.still_x1 > two.still_x2 && two.still_y2 > two.still_y1 && two.still_x1 > kStillSamples &&
+             two.still_y2 > kStillSamples) ||
+            (two.still_x2 > two.still_x1 && two.still_y1 > two.still_y2 && two.still_x2 > kStillSamples &&
+             two.still_y1 > kStillSamples))
             two.swap_y = 1;
-        if (two.pair_count > kPairingSamples) two.pairing_known = 1;
+        if (two.pair_count > kPairingSamples)
+            two.pairing_known = 1;
     }
     if (two.swap_y) {
         int32_t y = two.cur.y2_1;
@@ -129,8 +138,10 @@ void pair_fingers(const StepContext &c) {
     }
 }
 
-void measure_movement(TwoFingerState *two) {
-    if (two->pair_count < 2) return;
+void measure_movement(TwoFingerState *two)
+{
+    if (two->pair_count < 2)
+        return;
     const FingerPair &cur = two->cur;
     const FingerPair &prev = two->prev;
     two->dx1 = sat_diff(cur.x2_1, prev.x2_1);
@@ -149,21 +160,26 @@ void measure_movement(TwoFingerState *two) {
 }
 
 // Slider 1..10 maps to base - slider; anything else to 0.
-int32_t slider_threshold(int32_t slider, int32_t base) {
+int32_t slider_threshold(int32_t slider, int32_t base)
+{
     return slider >= 1 && slider <= 10 ? base - slider : 0;
 }
 
-void count_rotation(TwoFingerState *two, bool clockwise, int32_t threshold) {
+void count_rotation(TwoFingerState *two, bool clockwise, int32_t threshold)
+{
     if (clockwise) {
         two->rotate_cw_count++;
-        if (two->rotate_cw_count >= threshold) two->rotate_result = Rotation::kCw;
+        if (two->rotate_cw_count >= threshold)
+            two->rotate_result = Rotation::kCw;
     } else {
         two->rotate_ccw_count++;
-        if (two->rotate_ccw_count >= threshold) two->rotate_result = Rotation::kCcw;
+        if (two->rotate_ccw_count >= threshold)
+            two->rotate_result = Rotation::kCcw;
     }
 }
 
-void rotation(const StepContext &c) {
+void rotation(const StepContext &c)
+{
     TwoFingerState &two = c.st->two;
     int32_t threshold = slider_threshold(relaxed(c.snap.RotationSlider), kRotationSliderBase);
     const int32_t dx1 = two.dx1, dy1 = two.dy1, dx2 = two.dx2, dy2 = two.dy2;
@@ -195,9 +211,11 @@ void rotation(const StepContext &c) {
                 count_rotation(&two, false, threshold);
         }
     }
-    if (two.rotate_result != Rotation::kNone) two.two_finger_gesture = TwoFingerGesture::kRotate;
+    if (two.rotate_result != Rotation::kNone)
+        two.two_finger_gesture = TwoFingerGesture::kRotate;
 
-    if (relaxed(c.snap.RotationCheckBox) == 0) return;
+    if (relaxed(c.snap.RotationCheckBox) == 0)
+        return;
     bool reported = false;
     if (two.rotate_result == Rotation::kCcw && two.rotate_reported != Rotation::kCcw) {
         two.rotate_reported = Rotation::kCcw;
@@ -214,29 +232,35 @@ void rotation(const StepContext &c) {
     }
 }
 
-void zoom(const StepContext &c) {
+void zoom(const StepContext &c)
+{
     TwoFingerState &two = c.st->two;
     const int32_t m1 = two.motion1_class, m2 = two.motion2_class, pc = two.pair_class;
-    bool gate = m1 != 2 && m2 != 2 && !(m1 == 3 && m2 == 3) && (m1 == pc || m2 == pc) &&
-                pc == two.prev_pair_class;
-    if (!gate) return;
+    bool gate =
+        m1 != 2 && m2 != 2 && !(m1 == 3 && m2 == 3) && (m1 == pc || m2 == pc) && pc == two.prev_pair_class;
+    if (!gate)
+        return;
 
     int32_t threshold = slider_threshold(relaxed(c.snap.ZoomSlider), kZoomSliderBase);
     const int32_t dx1 = two.dx1, dy1 = two.dy1, dx2 = two.dx2, dy2 = two.dy2;
-    if ((two.prev_xsep > two.xsep || two.prev_ysep < two.ysep) && dx1 >= 0 && dx2 <= 0 &&
-        dy1 <= 0 && dy2 >= 0) {
+    if ((two.prev_xsep > two.xsep || two.prev_ysep < two.ysep) && dx1 >= 0 && dx2 <= 0 && dy1 <= 0 &&
+        dy2 >= 0) {
         two.zoom_out_count++;
-        if (two.zoom_out_count >= threshold) two.zoom_result = Zoom::kOut;
+        if (two.zoom_out_count >= threshold)
+            two.zoom_result = Zoom::kOut;
     }
-    if ((two.prev_xsep < two.xsep || two.prev_ysep > two.ysep) && dx1 <= 0 && dx2 >= 0 &&
-        dy1 >= 0 && dy2 <= 0) {
+    if ((two.prev_xsep < two.xsep || two.prev_ysep > two.ysep) && dx1 <= 0 && dx2 >= 0 && dy1 >= 0 &&
+        dy2 <= 0) {
         two.zoom_in_count++;
-        if (two.zoom_in_count >= threshold) two.zoom_result = Zoom::kIn;
+        if (two.zoom_in_count >= threshold)
+            two.zoom_result = Zoom::kIn;
     }
-    if (two.zoom_result == Zoom::kNone) return;
+    if (two.zoom_result == Zoom::kNone)
+        return;
     // Recognised, reported or not: the zoom holds the phase.
     two.two_finger_gesture = TwoFingerGesture::kZoom;
-    if (relaxed(c.snap.ZoomCheckBox) == 0) return;
+    if (relaxed(c.snap.ZoomCheckBox) == 0)
+        return;
     if (two.zoom_result == Zoom::kIn)
         c.enqueue(Gesture::kZoomIn, relaxed(c.snap.ZoomInComboBox));
     else
@@ -251,7 +275,8 @@ struct ScrollAxis {
     int32_t inc_flag, dec_flag;
 };
 
-void gather(const ScrollAxis &a, int32_t dir, uint32_t amount) {
+void gather(const ScrollAxis &a, int32_t dir, uint32_t amount)
+{
     if (dir > 0) {
         ++*a.inc_count;
         *a.inc_travel += amount;
@@ -267,9 +292,11 @@ void gather(const ScrollAxis &a, int32_t dir, uint32_t amount) {
 
 // The direction-change rules and the step test of one axis: sets the axis'
 // flag in scroll_flags when a step is due.
-void scroll_step(TwoFingerState *two, const ScrollAxis &a, int32_t slider) {
+void scroll_step(TwoFingerState *two, const ScrollAxis &a, int32_t slider)
+{
     int32_t needed = 1;
-    if ((two->last_scroll_flags & a.dec_flag) && *a.inc_count == 1) *a.inc_travel = 0;
+    if ((two->last_scroll_flags & a.dec_flag) && *a.inc_count == 1)
+        *a.inc_travel = 0;
     if ((two->last_scroll_flags & a.inc_flag) && *a.dec_count == 1) {
         // Turning back after a step: wait for a second record.
         *a.dec_travel = 0;
@@ -293,10 +320,12 @@ void scroll_step(TwoFingerState *two, const ScrollAxis &a, int32_t slider) {
     // A slider of kScrollSliderBase or more would divide by zero or a
     // negative number: such values scroll at the fastest step.
     uint32_t divisor = slider < kScrollSliderBase ? static_cast<uint32_t>(kScrollSliderBase - slider) : 1u;
-    if (travel / divisor != 0) two->scroll_flags |= flag;
+    if (travel / divisor != 0)
+        two->scroll_flags |= flag;
 }
 
-void scrolling(const StepContext &c) {
+void scrolling(const StepContext &c)
+{
     TwoFingerState &two = c.st->two;
     const int32_t slider = relaxed(c.snap.ScrollingSpeedSlider);
     // A new touch's first record has no movement of its own: what an earlier
@@ -311,8 +340,12 @@ void scrolling(const StepContext &c) {
     if (relaxed(c.snap.VerticalScrollingCheckBox) == 1 &&
         int64_t{two.prev_ysep} - two.ysep <= kScrollTogetherSlack &&
         abs_diff(dy1, dy2) <= kScrollTogetherSlack) {
-        ScrollAxis v{&two.vscroll_inc_count, &two.vscroll_dec_count, &two.vscroll_inc_travel,
-                     &two.vscroll_dec_travel, kScrollYInc, kScrollYDec};
+        ScrollAxis v{&two.vscroll_inc_count,
+                     &two.vscroll_dec_count,
+                     &two.vscroll_inc_travel,
+                     &two.vscroll_dec_travel,
+                     kScrollYInc,
+                     kScrollYDec};
         if (dy1 > 0 && dy2 > 0) {
             gather(v, 1, static_cast<uint32_t>(dy1 < dy2 ? dy1 : dy2));
         } else if (dy1 < 0 && dy2 < 0) {
@@ -321,10 +354,14 @@ void scrolling(const StepContext &c) {
         }
         scroll_step(&two, v, slider);
     }
-    if (relaxed(c.snap.HorizontalScrollingCheckBox) != 0 &&
-        int64_t{two.xsep} - two.prev_xsep <= 0 && two.dx1 == two.dx2) {
-        ScrollAxis h{&two.hscroll_inc_count, &two.hscroll_dec_count, &two.hscroll_inc_travel,
-                     &two.hscroll_dec_travel, kScrollXInc, kScrollXDec};
+    if (relaxed(c.snap.HorizontalScrollingCheckBox) != 0 && int64_t{two.xsep} - two.prev_xsep <= 0 &&
+        two.dx1 == two.dx2) {
+        ScrollAxis h{&two.hscroll_inc_count,
+                     &two.hscroll_dec_count,
+                     &two.hscroll_inc_travel,
+                     &two.hscroll_dec_travel,
+                     kScrollXInc,
+                     kScrollXDec};
         gather(h, two.dx1, magnitude(two.dx1));
         scroll_step(&two, h, slider);
     }
@@ -359,18 +396,22 @@ namespace {
 
 // The phase is still open, or held by the given gesture (read afresh: a
 // stage may take the phase for its gesture).
-bool phase_open_for(const TwoFingerState &two, TwoFingerGesture g) {
+bool phase_open_for(const TwoFingerState &two, TwoFingerGesture g)
+{
     return two.two_finger_gesture == TwoFingerGesture::kNone || two.two_finger_gesture == g;
 }
 
 }  // namespace
 
-void two_finger_stage(const StepContext &c) {
+void two_finger_stage(const StepContext &c)
+{
     TwoFingerState &two = c.st->two;
     pair_fingers(c);
     measure_movement(&two);
     if (two.pair_count >= 2 && two.pairing_known && phase_open_for(two, TwoFingerGesture::kRotate))
         rotation(c);
-    if (phase_open_for(two, TwoFingerGesture::kZoom)) zoom(c);
-    if (phase_open_for(two, TwoFingerGesture::kScroll) && c.st->touch.one_finger_count == 0) scrolling(c);
+    if (phase_open_for(two, TwoFingerGesture::kZoom))
+        zoom(c);
+    if (phase_open_for(two, TwoFingerGesture::kScroll) && c.st->touch.one_finger_count == 0)
+        scrolling(c);
 }

@@ -20,35 +20,41 @@ double wall_seconds(void *) { return wall_clock_seconds(); }
 
 void post_sample(void *) { sem_post(&get_data_sem); }
 
-void run_shell(void *, const char *cmd) {
+void run_shell(void *, const char *cmd)
+{
     run_command_bounded(cmd);  // the tool's result changes nothing here
 }
 
 template <typename T>
-void refresh(std::atomic<T> &member, T value) {
+void refresh(std::atomic<T> &member, T value)
+{
     member.store(value, std::memory_order_relaxed);
 }
 
-void refresh_snapshot(SettingsSnapshot *s, const TouchpadSharedBlock &b) {
+void refresh_snapshot(SettingsSnapshot *s, const TouchpadSharedBlock &b)
+{
 #define REFRESH(name, kind, offset, fresh) refresh(s->name, b.name);
     TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, REFRESH, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
 #undef REFRESH
 }
 
 // The finger state as far as the engine cares: every field but z.
-bool finger_state_changed(const TouchpadSharedBlock &a, const TouchpadSharedBlock &b) {
+bool finger_state_changed(const TouchpadSharedBlock &a, const TouchpadSharedBlock &b)
+{
     const FingerRecord &p = a.NewStructFingers;
     const FingerRecord &q = b.NewStructFingers;
-    if (a.x != b.x || a.y != b.y || a.w != b.w) return true;
-    if (p.x2_1 != q.x2_1 || p.y2_1 != q.y2_1 || p.x2_2 != q.x2_2 || p.y2_2 != q.y2_2 ||
-        p.x3_1 != q.x3_1 || p.y3_1 != q.y3_1)
+    if (a.x != b.x || a.y != b.y || a.w != b.w)
+        return true;
+    if (p.x2_1 != q.x2_1 || p.y2_1 != q.y2_1 || p.x2_2 != q.x2_2 || p.y2_2 != q.y2_2 || p.x3_1 != q.x3_1 ||
+        p.y3_1 != q.y3_1)
         return true;
     if (p.f != q.f || p.l != q.l || p.r != q.r || p.u != q.u || p.d != q.d || p.m != q.m)
         return true;
     return memcmp(p.multi, q.multi, sizeof p.multi) != 0;
 }
 
-void fill_record(SampleRecord *rec, const TouchpadSharedBlock &b) {
+void fill_record(SampleRecord *rec, const TouchpadSharedBlock &b)
+{
     const FingerRecord &fr = b.NewStructFingers;
     const int32_t f = fr.f;
     rec->x = f == 1 ? b.x : 0;
@@ -69,21 +75,24 @@ void fill_record(SampleRecord *rec, const TouchpadSharedBlock &b) {
     rec->m = fr.m;
 }
 
-
 }  // namespace
 
 const SamplerPorts kSamplerPorts = {wall_seconds, post_sample, run_shell, nullptr};
 
-TouchpadSharedBlock *sampler_attach() {
+TouchpadSharedBlock *sampler_attach()
+{
     for (int attempt = 0; attempt < kAttachAttempts; ++attempt) {
         TouchpadSharedBlock *block = attach_shared_block();
-        if (block) return block;
-        if (attempt < kAttachAttempts - 1) usleep(1000);
+        if (block)
+            return block;
+        if (attempt < kAttachAttempts - 1)
+            usleep(1000);
     }
     return nullptr;
 }
 
-void sampler_start(SamplerState *st, double now_s, EngineShared &engine) {
+void sampler_start(SamplerState *st, double now_s, EngineShared &engine)
+{
     st->origin = now_s;
     memset(&st->prev, 0, sizeof st->prev);
     st->prev.x = -1;
@@ -91,7 +100,8 @@ void sampler_start(SamplerState *st, double now_s, EngineShared &engine) {
 }
 
 int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared &engine,
-                 const SamplerPorts &ports) {
+                 const SamplerPorts &ports)
+{
     SettingsSnapshot *snap = &engine.settings;
     TouchpadSharedBlock &cur = st->current;
     memcpy(&cur, live, sizeof cur);
@@ -102,7 +112,8 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
         ActionLatches &latches = engine.latches;
         if (latches.cover_gesture_latch.load(std::memory_order_relaxed) == 1)
             latches.cover_gesture_latch.store(0);
-        if (latches.swipe_latch.load(std::memory_order_relaxed) == 1) latches.swipe_latch.store(0);
+        if (latches.swipe_latch.load(std::memory_order_relaxed) == 1)
+            latches.swipe_latch.store(0);
     }
 
     bool recorded = false;
@@ -112,7 +123,8 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
             // a later poll rather than overwriting an unread record: the
             // block is a level, so only latency is lost.)
             int32_t head = engine.ring.head.load(std::memory_order_relaxed);
-            if (head >= kSampleRingSize) head = 0;
+            if (head >= kSampleRingSize)
+                head = 0;
             SampleRecord *rec = &engine.ring.entries[head];
             fill_record(rec, cur);
             double now = ports.now_s(ports.ctx);
@@ -137,16 +149,19 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
         }
     }
 
-    if (st->prev.NewStructFingers.f == 0) return 5;
+    if (st->prev.NewStructFingers.f == 0)
+        return 5;
     return recorded ? 1 : 2;
 }
 
-void *get_data_thread(void *arg) {
+void *get_data_thread(void *arg)
+{
     EngineShared &engine = *static_cast<const EngineThreadArgs *>(arg)->shared;
     // Named so that a test can watch this thread's polls from outside.
     pthread_setname_np(pthread_self(), "gestured-sample");
     TouchpadSharedBlock *block = sampler_attach();
-    if (!block) return &sampler_gave_up;
+    if (!block)
+        return &sampler_gave_up;
     static SamplerState state;
     static BlockWatch watch;
     block_watch_init(&watch);
@@ -154,8 +169,7 @@ void *get_data_thread(void *arg) {
     for (;;) {
         int pause_ms = sampler_poll(&state, block, engine, kSamplerPorts);
         // A driver restart: the new block now sits at the same address.
-        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced &&
-            sampler_block_replaced)
+        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced && sampler_block_replaced)
             sampler_block_replaced();
         usleep(pause_ms * 1000);
     }

@@ -9,8 +9,8 @@
 #include "touchpad_block.h"
 
 struct SamplerPorts {
-    double (*now_s)(void *ctx);                        // wall-clock seconds
-    void (*post_sample)(void *ctx);                    // one new record in the ring
+    double (*now_s)(void *ctx);                       // wall-clock seconds
+    void (*post_sample)(void *ctx);                   // one new record in the ring
     void (*run_command)(void *ctx, const char *cmd);  // through the shell, waited for (bounded)
     void *ctx;
 };

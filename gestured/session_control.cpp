@@ -7,10 +7,10 @@
 #include <atomic>
 #include <cstdio>
 
-#include "engine_state.h"
-#include "gesture_actions.h"
 #include "command_runner.h"
 #include "driver_parameters.h"
+#include "engine_state.h"
+#include "gesture_actions.h"
 #include "held_input.h"
 #include "platform.h"
 #include "x_connection_watch.h"
@@ -47,28 +47,43 @@ void *x_watch_thread(void *arg)
 }
 
 const char *const kGestureNames[] = {
-    "GESTURE_BUTTON_LEFT",         "GESTURE_BUTTON_MIDDLE",        "GESTURE_BUTTON_RIGHT",
-    "GESTURE_TAP_TWO",             "GESTURE_TAP_THREE",            "GESTURE_SCROLL_Y_DEC",
-    "GESTURE_SCROLL_Y_INC",        "GESTURE_SCROLL_X_DEC",         "GESTURE_SCROLL_X_INC",
-    "GESTURE_ZOOM_OUT",            "GESTURE_ZOOM_IN",              "GESTURE_ROTATE_CW",
-    "GESTURE_ROTATE_CCW",          "GESTURE_SWIPE_X_DEC",          "GESTURE_SWIPE_X_INC",
-    "GESTURE_MY_HOME",             "GESTURE_SWITCH_WINDOWS_BEGIN", "GESTURE_SWITCH_WINDOWS_PREV",
-    "GESTURE_SWITCH_WINDOWS_NEXT", "GESTURE_SWITCH_WINDOWS_END",   "GESTURE_COVER",
-    "GESTURE_TAP_CLICK",           "GESTURE_DRAG_RELEASE",         "GESTURE_DRAG_PRESS",
+    "GESTURE_BUTTON_LEFT",
+    "GESTURE_BUTTON_MIDDLE",
+    "GESTURE_BUTTON_RIGHT",
+    "GESTURE_TAP_TWO",
+    "GESTURE_TAP_THREE",
+    "GESTURE_SCROLL_Y_DEC",
+    "GESTURE_SCROLL_Y_INC",
+    "GESTURE_SCROLL_X_DEC",
+    "GESTURE_SCROLL_X_INC",
+    "GESTURE_ZOOM_OUT",
+    "GESTURE_ZOOM_IN",
+    "GESTURE_ROTATE_CW",
+    "GESTURE_ROTATE_CCW",
+    "GESTURE_SWIPE_X_DEC",
+    "GESTURE_SWIPE_X_INC",
+    "GESTURE_MY_HOME",
+    "GESTURE_SWITCH_WINDOWS_BEGIN",
+    "GESTURE_SWITCH_WINDOWS_PREV",
+    "GESTURE_SWITCH_WINDOWS_NEXT",
+    "GESTURE_SWITCH_WINDOWS_END",
+    "GESTURE_COVER",
+    "GESTURE_TAP_CLICK",
+    "GESTURE_DRAG_RELEASE",
+    "GESTURE_DRAG_PRESS",
 };
-static_assert(sizeof kGestureNames / sizeof kGestureNames[0] ==
-                  static_cast<size_t>(Gesture::kDragPress) + 1,
+static_assert(sizeof kGestureNames / sizeof kGestureNames[0] == static_cast<size_t>(Gesture::kDragPress) + 1,
               "one name per action code");
 
-const char *const kInputKindNames[] = {"key tap",      "key press",     "key release", "text",
-                                       "button click", "button press",  "button release"};
+const char *const kInputKindNames[] = {"key tap",      "key press",    "key release",   "text",
+                                       "button click", "button press", "button release"};
 
 void trace_gesture(Gesture gesture, int32_t arg)
 {
     const int32_t code = static_cast<int32_t>(gesture);
-    const char *name = gesture == Gesture::kButtonRelease                          ? "GESTURE_BUTTON_RELEASE"
+    const char *name = gesture == Gesture::kButtonRelease ? "GESTURE_BUTTON_RELEASE"
                        : code >= 0 && code <= static_cast<int32_t>(Gesture::kDragPress) ? kGestureNames[code]
-                                                                                     : "unknown";
+                                                                                        : "unknown";
     fprintf(stderr, "gestured: gesture %s (%d), argument %d\n", name, code, arg);
 }
 
@@ -81,8 +96,8 @@ void trace_run_command(void *ctx, const char *command)
 void trace_send_input(void *ctx, const char *operand, int button, InputKind kind)
 {
     const int k = static_cast<int>(kind);
-    const char *what = kind >= InputKind::kKeyTap && kind <= InputKind::kButtonRelease ? kInputKindNames[k]
-                                                                                      : "input";
+    const char *what =
+        kind >= InputKind::kKeyTap && kind <= InputKind::kButtonRelease ? kInputKindNames[k] : "input";
     if (kind >= InputKind::kButtonClick && kind <= InputKind::kButtonRelease)
         fprintf(stderr, "gestured:   %s %d\n", what, button);
     else
@@ -140,10 +155,7 @@ void end_with_x_server(Display *display)
     pthread_detach(thread);
 }
 
-void install_debug_trace()
-{
-    action_trace = trace_gesture;
-}
+void install_debug_trace() { action_trace = trace_gesture; }
 
 EnginePlatform engine_platform_traced()
 {
@@ -155,17 +167,18 @@ EnginePlatform engine_platform_traced()
 
 void print_help()
 {
-    fputs("Usage: gestured [-v] [-d] [--release] [--help] [--version]\n"
-          "Touchpad gesture engine: turns multi-finger touches into desktop actions.\n"
-          "\n"
-          "  -v, --version  print the version and exit\n"
-          "  -d, --debug    print each recognised gesture and the input or command it\n"
-          "                 leads to on standard error\n"
-          "      --release  release every key and button the X server holds down and\n"
-          "                 exit (run it after the engine was stopped or killed)\n"
-          "      --help     show this help and exit\n"
-          "\n"
-          "Only one copy runs per user and display. The engine ends when its X server\n"
-          "goes, and follows the touchpad block when the driver creates it anew.\n",
-          stdout);
+    fputs(
+        "Usage: gestured [-v] [-d] [--release] [--help] [--version]\n"
+        "Touchpad gesture engine: turns multi-finger touches into desktop actions.\n"
+        "\n"
+        "  -v, --version  print the version and exit\n"
+        "  -d, --debug    print each recognised gesture and the input or command it\n"
+        "                 leads to on standard error\n"
+        "      --release  release every key and button the X server holds down and\n"
+        "                 exit (run it after the engine was stopped or killed)\n"
+        "      --help     show this help and exit\n"
+        "\n"
+        "Only one copy runs per user and display. The engine ends when its X server\n"
+        "goes, and follows the touchpad block when the driver creates it anew.\n",
+        stdout);
 }

@@ -24,8 +24,7 @@ bool touchpad_button_held(const TouchpadSharedBlock *block)
 
 }  // namespace
 
-void idle_monitor_init(IdleMonitor &m, const uint8_t *modifier_keycodes, int count,
-                       bool ignore_modifiers)
+void idle_monitor_init(IdleMonitor &m, const uint8_t *modifier_keycodes, int count, bool ignore_modifiers)
 {
     m.disabled_by_monitor = false;
     m.last_activity = 0.0;
@@ -65,8 +64,8 @@ bool enable_touchpad(IdleMonitor &m, TouchpadSharedBlock *block)
     return true;
 }
 
-IdleChange idle_poll(IdleMonitor &m, const IdleOptions &o, TouchpadSharedBlock *block,
-                     double now, bool activity)
+IdleChange idle_poll(IdleMonitor &m, const IdleOptions &o, TouchpadSharedBlock *block, double now,
+                     bool activity)
 {
     if (activity)
         m.last_activity = now;

@@ -14,7 +14,7 @@ struct IdleMonitor {
     // Set between our write of 1 or 2 into TouchpadOff and our write of 0.
     // Also read and cleared by the signal handler.
     std::atomic<bool> disabled_by_monitor{false};
-    double last_activity = 0.0;  // wall-clock seconds of the last key press
+    double last_activity = 0.0;     // wall-clock seconds of the last key press
     uint8_t mask[kKeyVectorBytes];  // keys whose press counts as activity
     uint8_t previous[kKeyVectorBytes];
 };
@@ -22,8 +22,7 @@ static_assert(std::atomic<bool>::is_always_lock_free, "flag is touched from a si
 
 // All keys count; then every non-zero keycode of the modifier mapping is
 // cleared when modifiers are ignored.
-void idle_monitor_init(IdleMonitor &m, const uint8_t *modifier_keycodes, int count,
-                       bool ignore_modifiers);
+void idle_monitor_init(IdleMonitor &m, const uint8_t *modifier_keycodes, int count, bool ignore_modifiers);
 
 // One keyboard poll: a key that the mask admits went down since the last
 // poll. With ignore_combos, no press counts while a masked key is down.
@@ -36,5 +35,5 @@ bool enable_touchpad(IdleMonitor &m, TouchpadSharedBlock *block);
 enum class IdleChange { Unchanged, Enabled, Disabled };
 
 // One pass of the main loop after the keyboard poll.
-IdleChange idle_poll(IdleMonitor &m, const IdleOptions &o, TouchpadSharedBlock *block,
-                     double now, bool activity);
+IdleChange idle_poll(IdleMonitor &m, const IdleOptions &o, TouchpadSharedBlock *block, double now,
+                     bool activity);

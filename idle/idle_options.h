@@ -2,12 +2,12 @@
 #pragma once
 
 struct IdleOptions {
-    double idle_time = 0.5;        // seconds without a key press before switching back on
-    bool daemon = false;           // -d
+    double idle_time = 0.5;          // seconds without a key press before switching back on
+    bool daemon = false;             // -d
     const char *pid_file = nullptr;  // -p, written only in daemon mode
-    bool tapping_only = false;     // -t: write 2 instead of 1
-    bool ignore_modifiers = false; // -k (also set by -K)
-    bool ignore_combos = false;    // -K
+    bool tapping_only = false;       // -t: write 2 instead of 1
+    bool ignore_modifiers = false;   // -k (also set by -K)
+    bool ignore_combos = false;      // -K
 };
 
 enum class IdleCommand { Run, Version, Usage };

@@ -27,16 +27,11 @@ PidFileRefusal judge(const struct stat &st)
 const char *pid_file_refusal_text(PidFileRefusal refusal)
 {
     switch (refusal) {
-    case PidFileRefusal::NotRefused:
-        return "";
-    case PidFileRefusal::SymbolicLink:
-        return " is a symbolic link";
-    case PidFileRefusal::NotRegular:
-        return " is not a regular file";
-    case PidFileRefusal::OtherOwner:
-        return " is owned by another user";
-    case PidFileRefusal::ExtraLinks:
-        return " has other hard links";
+    case PidFileRefusal::NotRefused: return "";
+    case PidFileRefusal::SymbolicLink: return " is a symbolic link";
+    case PidFileRefusal::NotRegular: return " is not a regular file";
+    case PidFileRefusal::OtherOwner: return " is owned by another user";
+    case PidFileRefusal::ExtraLinks: return " has other hard links";
     }
     return "";
 }

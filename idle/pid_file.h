@@ -6,10 +6,10 @@
 // Why what stands at a pid file's name is not used.
 enum class PidFileRefusal {
     NotRefused,
-    SymbolicLink,   // a link could send the write anywhere
-    NotRegular,     // a FIFO would block the daemon, a device or folder is not ours to write
-    OtherOwner,     // a file someone else made (and could still read or replace)
-    ExtraLinks,     // a hard link to a file elsewhere
+    SymbolicLink,  // a link could send the write anywhere
+    NotRegular,    // a FIFO would block the daemon, a device or folder is not ours to write
+    OtherOwner,    // a file someone else made (and could still read or replace)
+    ExtraLinks,    // a hard link to a file elsewhere
 };
 
 // " is a symbolic link" and so on, to follow the name in a message.

@@ -32,9 +32,8 @@ TouchpadSharedBlock *g_block = nullptr;
 // remove (with -p but without -d nothing was written).
 std::atomic<bool> g_pid_file_written{false};
 
-const int kCaughtSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,
-                              SIGABRT, SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV,
-                              SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGPWR};
+const int kCaughtSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS, SIGFPE,
+                              SIGUSR1, SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGPWR};
 
 void remove_own_pid_file()
 {
@@ -69,29 +68,29 @@ bool poll_keyboard(Display *display)
 
 void print_help()
 {
-    fputs("Usage: vorellidle [-i idle-time] [-d] [-p pid-file] [-t] [-k] [-K] [-V]\n"
-          "Switches the touchpad off while keys are pressed and back on when the\n"
-          "keyboard has been idle for the idle time.\n"
-          "\n"
-          "  -i secs  seconds to wait after the last key press before enabling the\n"
-          "           touchpad (default 0.5)\n"
-          "  -d       start as a daemon, in the background\n"
-          "  -p file  with -d, write the daemon's pid into file\n"
-          "  -t       only disable tapping and scrolling, not pointer movement\n"
-          "  -k       ignore modifier keys\n"
-          "  -K       like -k, and ignore key presses while a modifier is held\n"
-          "  -V, --version  print the version and exit\n"
-          "      --help     show this help and exit\n"
-          "\n"
-          "One copy runs per user and display; the touchpad is switched back on when\n"
-          "the program ends by a signal or loses its X server.\n",
-          stdout);
+    fputs(
+        "Usage: vorellidle [-i idle-time] [-d] [-p pid-file] [-t] [-k] [-K] [-V]\n"
+        "Switches the touchpad off while keys are pressed and back on when the\n"
+        "keyboard has been idle for the idle time.\n"
+        "\n"
+        "  -i secs  seconds to wait after the last key press before enabling the\n"
+        "           touchpad (default 0.5)\n"
+        "  -d       start as a daemon, in the background\n"
+        "  -p file  with -d, write the daemon's pid into file\n"
+        "  -t       only disable tapping and scrolling, not pointer movement\n"
+        "  -k       ignore modifier keys\n"
+        "  -K       like -k, and ignore key presses while a modifier is held\n"
+        "  -V, --version  print the version and exit\n"
+        "      --help     show this help and exit\n"
+        "\n"
+        "One copy runs per user and display; the touchpad is switched back on when\n"
+        "the program ends by a signal or loses its X server.\n",
+        stdout);
 }
 
 void report_pid_file_refusal(PidFileRefusal refusal)
 {
-    fprintf(stderr, "Can't create pid file: %s%s\n", g_options.pid_file,
-            pid_file_refusal_text(refusal));
+    fprintf(stderr, "Can't create pid file: %s%s\n", g_options.pid_file, pid_file_refusal_text(refusal));
 }
 
 void say(const char *word)
@@ -109,14 +108,9 @@ int main(int argc, char **argv)
     if (answer_help_or_version(argc, argv, "i:dp:tkKV?", print_help, kVersionString))
         return 0;
     switch (parse_idle_options(argc, argv, g_options)) {
-    case IdleCommand::Run:
-        break;
-    case IdleCommand::Version:
-        printf("%s\n", kVersionString);
-        return 0;
-    case IdleCommand::Usage:
-        print_idle_usage();
-        return 1;
+    case IdleCommand::Run: break;
+    case IdleCommand::Version: printf("%s\n", kVersionString); return 0;
+    case IdleCommand::Usage: print_idle_usage(); return 1;
     }
 
     static InstanceLock instance_lock;
@@ -208,14 +202,9 @@ int main(int argc, char **argv)
             g_monitor.disabled_by_monitor.store(false);
         double now = wall_clock_now_seconds();
         switch (idle_poll(g_monitor, g_options, g_block, now, poll_keyboard(display))) {
-        case IdleChange::Unchanged:
-            break;
-        case IdleChange::Enabled:
-            say("Enable");
-            break;
-        case IdleChange::Disabled:
-            say("Disable");
-            break;
+        case IdleChange::Unchanged: break;
+        case IdleChange::Enabled: say("Enable"); break;
+        case IdleChange::Disabled: say("Disable"); break;
         }
         sleep_microseconds(kPollPeriodUs);
     }

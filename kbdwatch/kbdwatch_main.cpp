@@ -22,11 +22,12 @@ TouchpadSharedBlock *g_block = nullptr;
 
 void print_help()
 {
-    printf("Usage: %s [--help] [--version]\n"
-           "Raises %s in the touchpad block while keys are pressed, and lowers it\n"
-           "again a release delay after typing stops. Takes no other arguments; one\n"
-           "copy runs per user and display.\n",
-           g_build.program, g_build.flag[0].name);
+    printf(
+        "Usage: %s [--help] [--version]\n"
+        "Raises %s in the touchpad block while keys are pressed, and lowers it\n"
+        "again a release delay after typing stops. Takes no other arguments; one\n"
+        "copy runs per user and display.\n",
+        g_build.program, g_build.flag[0].name);
 }
 
 }  // namespace

@@ -4,18 +4,21 @@
 
 #include "touchpad_block.h"
 
-#define FLAG_ROW(field) {PARAMETER_ROW(field, 0.0, 1.0), {nullptr, 0, 0, 0.0, 0.0}}
+#define FLAG_ROW(field)                                             \
+    {                                                               \
+        PARAMETER_ROW(field, 0.0, 1.0), { nullptr, 0, 0, 0.0, 0.0 } \
+    }
 #define AT(field) static_cast<int32_t>(offsetof(TouchpadSharedBlock, field))
 
 const WatcherBuild kWatcherBuilds[kWatcherBuildCount] = {
-    {"kbdwatch-palmtrack", FLAG_ROW(DetectPalmtrackIntr), AT(PalmtrackDelayComboBox),
-     kExemptKeyCount, true, 2},
-    {"kbdwatch-covergesture", FLAG_ROW(DetectCovergestureIntr), AT(CoverDelayComboBox),
-     kExemptKeyCount, true, 1},
+    {"kbdwatch-palmtrack", FLAG_ROW(DetectPalmtrackIntr), AT(PalmtrackDelayComboBox), kExemptKeyCount, true,
+     2},
+    {"kbdwatch-covergesture", FLAG_ROW(DetectCovergestureIntr), AT(CoverDelayComboBox), kExemptKeyCount, true,
+     1},
     {"kbdwatch-kbd", FLAG_ROW(DetectKbdIntr), AT(CursorDelayComboBox), kExemptKeyCount, true, 1},
     {"kbdwatch-tap", FLAG_ROW(DetectTapIntr), AT(TappingDelayComboBox), kExemptKeyCount, false, 1},
-    {"kbdwatch-gesture", FLAG_ROW(DetectGestureIntr), AT(GestureDelayComboBox),
-     kModifierExemptCount, false, 1},
+    {"kbdwatch-gesture", FLAG_ROW(DetectGestureIntr), AT(GestureDelayComboBox), kModifierExemptCount, false,
+     1},
 };
 
 #undef FLAG_ROW

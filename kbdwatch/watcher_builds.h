@@ -13,10 +13,10 @@ struct WatcherBuild {
     // The build's flag as a one-row parameter table (type boolean, range 0
     // to 1) followed by the end row. Only the offset is used.
     ParameterDescriptor flag[2];
-    int32_t delay_offset;     // release delay in tenths of a second
-    int exempt_count;         // 15: every exempt key; 8: the modifiers only
-    bool wait_while_down;     // after a key-down reading, read again one release wait later at the soonest
-    int off_sleeps;           // seconds between looks at the master switch while it is off
+    int32_t delay_offset;  // release delay in tenths of a second
+    int exempt_count;      // 15: every exempt key; 8: the modifiers only
+    bool wait_while_down;  // after a key-down reading, read again one release wait later at the soonest
+    int off_sleeps;        // seconds between looks at the master switch while it is off
 };
 
 enum WatcherBuildIndex {

@@ -16,13 +16,13 @@
 constexpr int64_t kNever = INT64_MAX;
 
 struct WatcherState {
-    bool raised;               // this watcher last wrote 1 into its flag
-    bool typing;               // the last reading found an ordinary key down
-    int64_t release_wait_us;   // set at every reading that finds an ordinary key down
-    bool switched_off;         // DisableWhenKeyCheckBox was 0 at the last look
-    bool reading_wanted;       // a key event has come that no reading has answered yet
-    int64_t quiet_until_us;    // builds that wait while a key is down: no reading before this
-    int64_t lower_at_us;       // end of the running release wait, kNever when none runs
+    bool raised;              // this watcher last wrote 1 into its flag
+    bool typing;              // the last reading found an ordinary key down
+    int64_t release_wait_us;  // set at every reading that finds an ordinary key down
+    bool switched_off;        // DisableWhenKeyCheckBox was 0 at the last look
+    bool reading_wanted;      // a key event has come that no reading has answered yet
+    int64_t quiet_until_us;   // builds that wait while a key is down: no reading before this
+    int64_t lower_at_us;      // end of the running release wait, kNever when none runs
     int64_t switch_check_at_us;
 };
 

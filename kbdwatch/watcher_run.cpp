@@ -43,8 +43,7 @@ void follow_recreated_block(const WatcherBuild &build)
         return;
     watcher_block_replaced(build, g_state, old);
     shmdt(old);
-    fprintf(stderr, "%s: the shared memory area was created again; attached the new one.\n",
-            build.program);
+    fprintf(stderr, "%s: the shared memory area was created again; attached the new one.\n", build.program);
 }
 
 }  // namespace

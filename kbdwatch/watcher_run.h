@@ -10,5 +10,4 @@
 
 // Never returns. Ends the program with status 1, its flag lowered, when the
 // X connection is lost.
-[[noreturn]] void run_watcher(const WatcherBuild &build, Display *display,
-                              TouchpadSharedBlock *block);
+[[noreturn]] void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBlock *block);

@@ -38,8 +38,7 @@ bool take_key_events(Display *display, int xi_opcode, uint8_t pressed[32])
         XEvent ev;
         XNextEvent(display, &ev);
         XGenericEventCookie *cookie = &ev.xcookie;
-        if (cookie->type != GenericEvent || cookie->extension != xi_opcode ||
-            !XGetEventData(display, cookie))
+        if (cookie->type != GenericEvent || cookie->extension != xi_opcode || !XGetEventData(display, cookie))
             continue;
         if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
             const XIRawEvent *raw = static_cast<const XIRawEvent *>(cookie->data);

@@ -35,8 +35,7 @@ Meanings read_section(const std::string &readme, const std::string &heading, std
             size_t meaning_bar = line.rfind(" | ", last_bar - 1);
             if (name_end == std::string::npos || meaning_bar == std::string::npos)
                 continue;
-            meanings[line.substr(3, name_end - 3)] =
-                line.substr(meaning_bar + 3, last_bar - meaning_bar - 3);
+            meanings[line.substr(3, name_end - 3)] = line.substr(meaning_bar + 3, last_bar - meaning_bar - 3);
         } else if (notes && line.rfind('|', 0) != 0) {
             for (char c : line)
                 if (c != '`')
@@ -50,12 +49,9 @@ Meanings read_section(const std::string &readme, const std::string &heading, std
 const char *type_word(const ParameterDescriptor &p)
 {
     switch (p.type) {
-    case kParamDouble:
-        return "real";
-    case kParamBool:
-        return "on/off";
-    default:
-        return "integer";
+    case kParamDouble: return "real";
+    case kParamBool: return "on/off";
+    default: return "integer";
     }
 }
 
@@ -117,16 +113,17 @@ int main(int argc, char **argv)
     Meanings driver = read_section(readme, "### vorellctl (driver tuning)", nullptr);
     Meanings panel = read_section(readme, "### vorellctl2 (settings panel)", &notes);
 
-    printf("vorell-parameters(7)\n\n"
-           "# NAME\n\n"
-           "vorell-parameters - the touchpad block's parameters\n\n"
-           "# DESCRIPTION\n\n"
-           "The touchpad block holds the finger state and every setting of the "
-           "gesture suite. *vorellctl*(1) sets the driver-tuning parameters, "
-           "*vorellctl2*(1) the settings-panel parameters; names are matched "
-           "without regard to case, and a value is clamped to the range given "
-           "here. Integer and on/off values are rounded to the nearest integer.\n\n"
-           "# DRIVER TUNING (vorellctl)\n\n");
+    printf(
+        "vorell-parameters(7)\n\n"
+        "# NAME\n\n"
+        "vorell-parameters - the touchpad block's parameters\n\n"
+        "# DESCRIPTION\n\n"
+        "The touchpad block holds the finger state and every setting of the "
+        "gesture suite. *vorellctl*(1) sets the driver-tuning parameters, "
+        "*vorellctl2*(1) the settings-panel parameters; names are matched "
+        "without regard to case, and a value is clamped to the range given "
+        "here. Integer and on/off values are rounded to the nearest integer.\n\n"
+        "# DRIVER TUNING (vorellctl)\n\n");
     bool ok = write_table("vorellctl", kCtlParameters, driver);
     printf("# SETTINGS PANEL (vorellctl2)\n\n");
     ok = write_table("vorellctl2", kCtl2Parameters, panel) && ok;

@@ -16,10 +16,7 @@
 
 namespace {
 
-bool process_alive(pid_t pid)
-{
-    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
-}
+bool process_alive(pid_t pid) { return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM); }
 
 std::string read_link(const std::string &path)
 {
@@ -109,27 +106,28 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
         bool created = id >= 0;
         if (!created) {
             if (errno != EEXIST) {
-                *message = std::string("vorellpad: cannot create the touchpad block: ") +
-                           strerror(errno) + "\n";
+                *message =
+                    std::string("vorellpad: cannot create the touchpad block: ") + strerror(errno) + "\n";
                 return BlockClaim::kFailed;
             }
             id = shmget(kTouchpadShmKey, 0, 0);
             if (id < 0) {
                 if (errno == ENOENT)
                     continue;  // removed in between: try to create it again
-                *message = std::string("vorellpad: cannot open the touchpad block: ") +
-                           strerror(errno) + "\n";
+                *message =
+                    std::string("vorellpad: cannot open the touchpad block: ") + strerror(errno) + "\n";
                 return BlockClaim::kFailed;
             }
             struct shmid_ds ds;
             if (shmctl(id, IPC_STAT, &ds) != 0) {
-                *message = std::string("vorellpad: cannot inspect the touchpad block: ") +
-                           strerror(errno) + "\n";
+                *message =
+                    std::string("vorellpad: cannot inspect the touchpad block: ") + strerror(errno) + "\n";
                 return BlockClaim::kFailed;
             }
             if (ds.shm_segsz != kTouchpadShmSize) {
-                *message = "vorellpad: a touchpad block of another size exists; another driver "
-                           "owns it\n";
+                *message =
+                    "vorellpad: a touchpad block of another size exists; another driver "
+                    "owns it\n";
                 return BlockClaim::kFailed;
             }
             if (process_alive(ds.shm_cpid) && ds.shm_cpid != getpid()) {
@@ -138,9 +136,10 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
                     *message = "vorellpad: another vorellpad (process " + pid +
                                ") is publishing the touchpad block\n";
                 else
-                    *message = "vorellpad: the touchpad block belongs to another running program "
-                               "(process " + pid +
-                               "), probably the touchpad driver; not writing beside it\n";
+                    *message =
+                        "vorellpad: the touchpad block belongs to another running program "
+                        "(process " +
+                        pid + "), probably the touchpad driver; not writing beside it\n";
                 return BlockClaim::kHeldByOther;
             }
             if (pid_t other = other_publisher(id)) {
@@ -151,8 +150,7 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
         }
         void *p = shmat(id, nullptr, 0);
         if (p == reinterpret_cast<void *>(-1)) {
-            *message = std::string("vorellpad: cannot attach the touchpad block: ") +
-                       strerror(errno) + "\n";
+            *message = std::string("vorellpad: cannot attach the touchpad block: ") + strerror(errno) + "\n";
             return BlockClaim::kFailed;
         }
         if (created)

@@ -11,10 +11,10 @@
 #include "touchpad_block.h"
 
 enum class BlockClaim {
-    kCreated,     // a new block with the default parameters
-    kTakenOver,   // an orphaned block, its parameters kept
-    kHeldByOther, // another live program made it or publishes into it
-    kFailed,      // a system error, or a block of another size
+    kCreated,      // a new block with the default parameters
+    kTakenOver,    // an orphaned block, its parameters kept
+    kHeldByOther,  // another live program made it or publishes into it
+    kFailed,       // a system error, or a block of another size
 };
 
 struct BlockOwner {

@@ -189,9 +189,10 @@ std::unique_ptr<OpenPad> open_wanted_pad(const PadOptions &options, Udev &u)
 {
     std::string node = wanted_node(options, u);
     if (node.empty()) {
-        fputs("vorellpad: no touchpad found (no input device with ID_INPUT_TOUCHPAD=1); name "
-              "one with --device\n",
-              stderr);
+        fputs(
+            "vorellpad: no touchpad found (no input device with ID_INPUT_TOUCHPAD=1); name "
+            "one with --device\n",
+            stderr);
         return nullptr;
     }
     return open_pad(node, false);
@@ -279,8 +280,7 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
             publish_state(block, core->lift_all());
         x.restore();
         if (gone) {
-            fprintf(stderr, "vorellpad: %s is gone; waiting for it to come back\n",
-                    pad->node.c_str());
+            fprintf(stderr, "vorellpad: %s is gone; waiting for it to come back\n", pad->node.c_str());
             pad.reset();
             if (!u.mon)
                 return kExitDevice;

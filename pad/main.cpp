@@ -52,9 +52,10 @@ TouchpadSharedBlock *claim(int *status)
     BlockClaim c = claim_block(g_owner, &block, &message);
     fputs(message.c_str(), stderr);
     if (c == BlockClaim::kCreated && geteuid() == 0 && !g_owner.set)
-        fputs("vorellpad: the block belongs to root (no --user): a desktop user's programs "
-              "cannot attach it\n",
-              stderr);
+        fputs(
+            "vorellpad: the block belongs to root (no --user): a desktop user's programs "
+            "cannot attach it\n",
+            stderr);
     if (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver)
         return block;
     *status = kExitBlock;

@@ -176,8 +176,14 @@ void PadTranslator::apply_abs(uint16_t code, int32_t value)
             s.tracking_id = value;
         }
         break;
-    case ABS_MT_POSITION_X: s.x = value; s.has_x = true; break;
-    case ABS_MT_POSITION_Y: s.y = value; s.has_y = true; break;
+    case ABS_MT_POSITION_X:
+        s.x = value;
+        s.has_x = true;
+        break;
+    case ABS_MT_POSITION_Y:
+        s.y = value;
+        s.has_y = true;
+        break;
     case ABS_MT_TOUCH_MAJOR: s.major = value; break;
     case ABS_MT_PRESSURE: s.pressure = value; break;
     default: break;

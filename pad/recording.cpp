@@ -95,8 +95,7 @@ bool parse_int(const std::string &s, int32_t *out)
 bool parse_time(const std::string &s, int64_t *us)
 {
     const size_t dot = s.find('.');
-    if (dot == std::string::npos || dot == 0 || dot + 1 == s.size() || s.size() - dot - 1 > 6 ||
-        dot > 13)
+    if (dot == std::string::npos || dot == 0 || dot + 1 == s.size() || s.size() - dot - 1 > 6 || dot > 13)
         return false;
     int64_t sec = 0, frac = 0;
     for (size_t i = 0; i < dot; ++i) {
@@ -224,8 +223,9 @@ private:
     bool axis(const Words &w)
     {
         out_->has_header = true;
-        const char *form = "\"A: code min max fuzz flat [resolution]\" (code hexadecimal below 40, "
-                           "the rest decimal)";
+        const char *form =
+            "\"A: code min max fuzz flat [resolution]\" (code hexadecimal below 40, "
+            "the rest decimal)";
         if (w.items.size() != 5 && w.items.size() != 6)
             return fail(form);
         uint32_t code;
@@ -252,8 +252,9 @@ private:
 
     bool event(const Words &w)
     {
-        const char *form = "\"E: seconds.micros type code value\" (type and code hexadecimal, "
-                           "value decimal)";
+        const char *form =
+            "\"E: seconds.micros type code value\" (type and code hexadecimal, "
+            "value decimal)";
         if (w.items.size() != 4)
             return fail(form);
         PadEvent e;
@@ -368,8 +369,8 @@ std::string format_header(const PadDescription &d)
         const PadAxis &a = d.abs[static_cast<size_t>(code)];
         if (!a.present)
             continue;
-        snprintf(buf, sizeof buf, "A: %02x %d %d %d %d %d\n", code, a.minimum, a.maximum, a.fuzz,
-                 a.flat, a.resolution);
+        snprintf(buf, sizeof buf, "A: %02x %d %d %d %d %d\n", code, a.minimum, a.maximum, a.fuzz, a.flat,
+                 a.resolution);
         out += buf;
     }
     return out;

@@ -8,10 +8,7 @@
 
 namespace {
 
-int64_t real_now_us(void *)
-{
-    return monotonic_now_us();
-}
+int64_t real_now_us(void *) { return monotonic_now_us(); }
 
 void real_sleep_until_us(void *, int64_t us)
 {
@@ -24,10 +21,7 @@ void real_sleep_until_us(void *, int64_t us)
 
 }  // namespace
 
-ReplayPlatform real_replay_platform()
-{
-    return {real_now_us, real_sleep_until_us, nullptr};
-}
+ReplayPlatform real_replay_platform() { return {real_now_us, real_sleep_until_us, nullptr}; }
 
 int replay_recording(const Recording &rec, TouchpadSharedBlock *block, const ReplayPlatform &platform,
                      const std::atomic<bool> *stop, ReplayObserver observer, void *observer_data)

@@ -10,7 +10,7 @@
 #include "touchpad_block.h"
 
 struct ReplayPlatform {
-    int64_t (*now_us)(void *ctx);                        // a monotonic clock
+    int64_t (*now_us)(void *ctx);                         // a monotonic clock
     void (*sleep_until_us)(void *ctx, int64_t until_us);  // returns at the time, or earlier on a signal
     void *ctx;
 };

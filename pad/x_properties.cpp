@@ -22,13 +22,13 @@ struct XDriverGuard::Saved {
 
 namespace {
 
-bool read_prop(Display *d, int dev, Atom name, Atom *type, int *format,
-               std::vector<unsigned char> *bytes, unsigned long *items)
+bool read_prop(Display *d, int dev, Atom name, Atom *type, int *format, std::vector<unsigned char> *bytes,
+               unsigned long *items)
 {
     unsigned char *data = nullptr;
     unsigned long after = 0;
-    if (XIGetProperty(d, dev, name, 0, 64, False, AnyPropertyType, type, format, items, &after,
-                      &data) != Success ||
+    if (XIGetProperty(d, dev, name, 0, 64, False, AnyPropertyType, type, format, items, &after, &data) !=
+            Success ||
         *type == None) {
         if (data)
             XFree(data);
@@ -43,8 +43,8 @@ bool read_prop(Display *d, int dev, Atom name, Atom *type, int *format,
 void write_prop(Display *d, int dev, Atom name, Atom type, int format,
                 const std::vector<unsigned char> &bytes, unsigned long items)
 {
-    XIChangeProperty(d, dev, name, type, format, PropModeReplace,
-                     const_cast<unsigned char *>(bytes.data()), static_cast<int>(items));
+    XIChangeProperty(d, dev, name, type, format, PropModeReplace, const_cast<unsigned char *>(bytes.data()),
+                     static_cast<int>(items));
 }
 
 std::string node_of(Display *d, int dev)
@@ -93,8 +93,9 @@ bool XDriverGuard::attach(const std::string &node, std::string *message)
         XSetErrorHandler(ignore_x_error);
         XSetIOErrorHandler(x_lost);
         if (!display_) {
-            *message = "vorellpad: no X display; publishing the touchpad block without switching "
-                       "off the X driver's own scrolling and tapping\n";
+            *message =
+                "vorellpad: no X display; publishing the touchpad block without switching "
+                "off the X driver's own scrolling and tapping\n";
             return false;
         }
     }
@@ -112,21 +113,18 @@ bool XDriverGuard::attach(const std::string &node, std::string *message)
             device_ = info[i].deviceid;
     XIFreeDeviceInfo(info);
     if (device_ < 0) {
-        *message = "vorellpad: the X server does not drive " + node +
-                   "; nothing to switch off there\n";
+        *message = "vorellpad: the X server does not drive " + node + "; nothing to switch off there\n";
         return false;
     }
     delete saved_;
     saved_ = new Saved;
     // Tapping off (the driver cannot switch off only multi-finger taps) and
     // two-finger scrolling off; edge and button scrolling stay as they are.
-    const char *names[] = {"libinput Tapping Enabled", "libinput Scroll Method Enabled",
-                           "Device Enabled"};
+    const char *names[] = {"libinput Tapping Enabled", "libinput Scroll Method Enabled", "Device Enabled"};
     for (const char *name : names) {
         Atom a = XInternAtom(display_, name, True);
         Saved::Prop p;
-        if (a == None ||
-            !read_prop(display_, device_, a, &p.type, &p.format, &p.bytes, &p.items))
+        if (a == None || !read_prop(display_, device_, a, &p.type, &p.format, &p.bytes, &p.items))
             continue;
         p.name = a;
         saved_->props.push_back(p);

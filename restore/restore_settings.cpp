@@ -27,8 +27,14 @@ constexpr RestoreKind delay_kind(BlockFieldKind) { return RestoreKind::Delay; }
 
 // Each row names a block field (a name that is not one does not compile), in
 // the order the commands run.
-#define RESTORED(field) {#field, restore_kind(block_field_kind::field)}
-#define RESTORED_DELAY(field) {#field, delay_kind(block_field_kind::field)}
+#define RESTORED(field)                               \
+    {                                                 \
+#field, restore_kind(block_field_kind::field) \
+    }
+#define RESTORED_DELAY(field)                       \
+    {                                               \
+#field, delay_kind(block_field_kind::field) \
+    }
 
 const RestoreSetting kRestoreSettings[kRestoreSettingCount] = {
     RESTORED(TouchpadOff),
@@ -93,10 +99,7 @@ struct Word {
 };
 
 // The blank characters of the C locale, as the %s conversion skips them.
-bool is_blank(int c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool is_blank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // Reads the next run of non-blank bytes, keeping at most `limit` of them. A
 // longer run is read to its end and flagged. False at the end of the file.
@@ -179,8 +182,8 @@ void read_parameter_file(FILE *parameters, RestoreValues &values)
     static size_t key_lengths[kRestoreSettingCount];
     if (key_lengths[0] == 0)
         for (int i = 0; i < kRestoreSettingCount; ++i)
-            key_lengths[i] = static_cast<size_t>(
-                snprintf(keys[i], sizeof keys[i], "%s=", kRestoreSettings[i].name));
+            key_lengths[i] =
+                static_cast<size_t>(snprintf(keys[i], sizeof keys[i], "%s=", kRestoreSettings[i].name));
     Word w;
     while (read_word(parameters, kParameterWordMax, w)) {
         if (w.too_long)
@@ -205,16 +208,11 @@ bool format_restore_command(int i, const RestoreValues &values, char *buf, size_
     const RestoreSetting &s = kRestoreSettings[i];
     int n = 0;
     switch (s.kind) {
-    case RestoreKind::Int:
-        n = snprintf(buf, size, "vorellctl2 %s=%d ", s.name, values.int_value[i]);
-        break;
+    case RestoreKind::Int: n = snprintf(buf, size, "vorellctl2 %s=%d ", s.name, values.int_value[i]); break;
     case RestoreKind::Float:
-        n = snprintf(buf, size, "vorellctl2 %s=%g ", s.name,
-                     static_cast<double>(values.float_value[i]));
+        n = snprintf(buf, size, "vorellctl2 %s=%g ", s.name, static_cast<double>(values.float_value[i]));
         break;
-    case RestoreKind::Delay:
-        n = snprintf(buf, size, "vorellctl2  %s=%d", s.name, values.int_value[i]);
-        break;
+    case RestoreKind::Delay: n = snprintf(buf, size, "vorellctl2  %s=%d", s.name, values.int_value[i]); break;
     }
     return n > 0 && static_cast<size_t>(n) < size;
 }
@@ -272,10 +270,7 @@ void real_run(void *, const char *command)
 
 }  // namespace
 
-RestorePlatform real_restore_platform()
-{
-    return {real_run, nullptr};
-}
+RestorePlatform real_restore_platform() { return {real_run, nullptr}; }
 
 int restore_settings(const RestorePlatform &platform)
 {

@@ -9,15 +9,16 @@ namespace {
 
 void print_help()
 {
-    fputs("Usage: restoresettings [--help] [--version]\n"
-          "Re-applies the touchpad settings saved in ~/.vorellshm (the listing of\n"
-          "'vorellctl2 -l') through vorellctl2. When that file is missing, the current\n"
-          "settings are saved there first. Works in the current directory, where it\n"
-          "leaves the files .vorellshm and .vorellshm_parameter.\n"
-          "\n"
-          "      --help     show this help and exit\n"
-          "      --version  print the version and exit\n",
-          stdout);
+    fputs(
+        "Usage: restoresettings [--help] [--version]\n"
+        "Re-applies the touchpad settings saved in ~/.vorellshm (the listing of\n"
+        "'vorellctl2 -l') through vorellctl2. When that file is missing, the current\n"
+        "settings are saved there first. Works in the current directory, where it\n"
+        "leaves the files .vorellshm and .vorellshm_parameter.\n"
+        "\n"
+        "      --help     show this help and exit\n"
+        "      --version  print the version and exit\n",
+        stdout);
 }
 
 }  // namespace

@@ -14,25 +14,27 @@ constexpr int field_type(BlockFieldKind kind) { return kind == kBlockDouble ? kF
 
 #define FIELD_ROW(name, kind, offset, fresh) \
     {#name, static_cast<int>(offsetof(TouchpadSharedBlock, name)), field_type(kind)},
-#define WORD_ROW(record, name, offset)                                                      \
-    {#record "." #name,                                                                     \
-     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name)), \
-     kFieldInt},
-#define ITEM_ROW(record, name, i)                                                                \
-    {#record "." #name "[" #i "]",                                                               \
-     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name) + sizeof(int32_t) * (i)), \
+#define WORD_ROW(record, name, offset) \
+    {#record "." #name,                \
+     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name)), kFieldInt},
+#define ITEM_ROW(record, name, i)                                                            \
+    {#record "." #name "[" #i "]",                                                           \
+     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name) + \
+                      sizeof(int32_t) * (i)),                                                \
      kFieldInt},
 // An array's words one by one, as NAME[0] to NAME[count - 1].
-#define ITEM_ROWS_8(record, name)                                                        \
-    ITEM_ROW(record, name, 0) ITEM_ROW(record, name, 1) ITEM_ROW(record, name, 2)        \
-    ITEM_ROW(record, name, 3) ITEM_ROW(record, name, 4) ITEM_ROW(record, name, 5)        \
+// clang-format off
+#define ITEM_ROWS_8(record, name)                                   \
+    ITEM_ROW(record, name, 0) ITEM_ROW(record, name, 1)             \
+    ITEM_ROW(record, name, 2) ITEM_ROW(record, name, 3)             \
+    ITEM_ROW(record, name, 4) ITEM_ROW(record, name, 5)             \
     ITEM_ROW(record, name, 6) ITEM_ROW(record, name, 7)
+// clang-format on
 #define WORDS_ROWS(record, name, offset, count) ITEM_ROWS_##count(record, name)
 #define FINGER_ROWS(record, offset) FINGER_RECORD_FIELDS(WORD_ROW, WORDS_ROWS, record)
 
 const BlockField kBlockFields[] = {
-    TOUCHPAD_BLOCK_FIELDS(FIELD_ROW, FIELD_ROW, FINGER_ROWS, BLOCK_ROW_SKIPPED)
-    {nullptr, 0, 0},
+    TOUCHPAD_BLOCK_FIELDS(FIELD_ROW, FIELD_ROW, FINGER_ROWS, BLOCK_ROW_SKIPPED){nullptr, 0, 0},
 };
 
 #undef FIELD_ROW

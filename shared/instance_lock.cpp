@@ -143,8 +143,7 @@ void instance_lock_or_exit(InstanceLock *lock, const char *program, const char *
     char key[128];
     instance_display_key(display, key, sizeof key);
     switch (instance_lock_take(lock, program, display)) {
-    case LockResult::Taken:
-        return;
+    case LockResult::Taken: return;
     case LockResult::HeldElsewhere:
         if (lock->holder > 0)
             fprintf(stderr, "%s: already running on display %s (pid %d)\n", program, key,
@@ -153,8 +152,8 @@ void instance_lock_or_exit(InstanceLock *lock, const char *program, const char *
             fprintf(stderr, "%s: already running on display %s\n", program, key);
         exit(kAlreadyRunningStatus);
     case LockResult::Unavailable:
-        fprintf(stderr, "%s: no lock file for display %s (%s); not checking for another copy\n",
-                program, key, strerror(errno));
+        fprintf(stderr, "%s: no lock file for display %s (%s); not checking for another copy\n", program, key,
+                strerror(errno));
         return;
     }
 }

@@ -53,18 +53,13 @@ EarlyOption find_help_or_version(int argc, char *const argv[], const char *optst
     return EarlyOption::Run;
 }
 
-bool answer_help_or_version(int argc, char *const argv[], const char *optstring,
-                            void (*print_help)(), const char *version)
+bool answer_help_or_version(int argc, char *const argv[], const char *optstring, void (*print_help)(),
+                            const char *version)
 {
     switch (find_help_or_version(argc, argv, optstring)) {
-    case EarlyOption::Help:
-        print_help();
-        return true;
-    case EarlyOption::Version:
-        printf("%s\n", version);
-        return true;
-    case EarlyOption::Run:
-        break;
+    case EarlyOption::Help: print_help(); return true;
+    case EarlyOption::Version: printf("%s\n", version); return true;
+    case EarlyOption::Run: break;
     }
     return false;
 }

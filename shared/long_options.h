@@ -13,8 +13,8 @@ EarlyOption find_help_or_version(int argc, char *const argv[], const char *optst
 
 // find_help_or_version's answer carried out: prints the usage (print_help)
 // or the version line and returns true, or returns false for a normal run.
-bool answer_help_or_version(int argc, char *const argv[], const char *optstring,
-                            void (*print_help)(), const char *version);
+bool answer_help_or_version(int argc, char *const argv[], const char *optstring, void (*print_help)(),
+                            const char *version);
 
 // Removes every "--name" that getopt would take for an option from argv,
 // shifting the rest down (argv[argc] stays the null end); returns how many

@@ -24,10 +24,10 @@ struct ParameterDescriptor {
 
 // The row of block field `field`: its name, offset and type as the block's
 // field list gives them, with the range the table clamps assignments to.
-#define PARAMETER_ROW(field, minimum, maximum)                                  \
-    {                                                                            \
-        #field, static_cast<int32_t>(offsetof(TouchpadSharedBlock, field)),     \
-            block_field_kind::field, minimum, maximum                            \
+#define PARAMETER_ROW(field, minimum, maximum)                                                         \
+    {                                                                                                  \
+#field, static_cast < int32_t>(offsetof(TouchpadSharedBlock, field)), block_field_kind::field, \
+            minimum, maximum                                                                           \
     }
 
 // Case-insensitive lookup in table order, up to the row whose name is null;

@@ -57,8 +57,8 @@ int32_t *column(FingerState *st, const char *name)
 }
 
 // The columns of a data line, in print order; "multi" stands for the group.
-const char *const kLineColumns[] = {"x", "y", "z", "w", "f", "l", "r", "u", "d", "m", "multi",
-                                    "x2_1", "y2_1", "x2_2", "y2_2", "x3_1", "y3_1"};
+const char *const kLineColumns[] = {"x", "y",     "z",    "w",    "f",    "l",    "r",    "u",   "d",
+                                    "m", "multi", "x2_1", "y2_1", "x2_2", "y2_2", "x3_1", "y3_1"};
 constexpr int kLineColumnCount = sizeof kLineColumns / sizeof kLineColumns[0];
 
 }  // namespace
@@ -100,8 +100,8 @@ TraceLine parse_trace_line(const char *line, TraceStep *step, const char **why)
             return TraceLine::kBad;
         }
         if (!set_finger_column(&st, kLineColumns[i], tok)) {
-            *why = strcmp(kLineColumns[i], "multi") == 0 ? "multi must be eight digits"
-                                                         : "not a whole number";
+            *why =
+                strcmp(kLineColumns[i], "multi") == 0 ? "multi must be eight digits" : "not a whole number";
             return TraceLine::kBad;
         }
     }

@@ -14,9 +14,9 @@
 #include <new>
 #include <vector>
 
+#include "block_defaults.h"
 #include "block_fields.h"
 #include "finger_trace.h"
-#include "block_defaults.h"
 #include "touchpad_block.h"
 
 namespace {
@@ -54,8 +54,8 @@ void *attach_or_complain()
 {
     int id = shmget(kTouchpadShmKey, kTouchpadShmSize, 0);
     if (id == -1) {
-        fprintf(stderr, "tpsim: no touchpad block of %zu bytes (run 'tpsim create'): %s\n",
-                kTouchpadShmSize, strerror(errno));
+        fprintf(stderr, "tpsim: no touchpad block of %zu bytes (run 'tpsim create'): %s\n", kTouchpadShmSize,
+                strerror(errno));
         return nullptr;
     }
     void *p = shmat(id, nullptr, 0);
@@ -88,7 +88,8 @@ int cmd_create(int argc, char **argv)
             return usage_error();
         }
     }
-    int id = shmget(kTouchpadShmKey, static_cast<size_t>(size), IPC_CREAT | IPC_EXCL | static_cast<int>(mode));
+    int id =
+        shmget(kTouchpadShmKey, static_cast<size_t>(size), IPC_CREAT | IPC_EXCL | static_cast<int>(mode));
     if (id == -1) {
         if (errno == EEXIST)
             fputs("tpsim: a touchpad block exists already (run 'tpsim remove' first)\n", stderr);

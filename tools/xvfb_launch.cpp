@@ -19,8 +19,8 @@ std::string launch_xvfb(pid_t *pid)
         dup2(null, 1);
         dup2(null, 2);
         std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-               "1024x768x24", static_cast<char *>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "1024x768x24",
+               static_cast<char *>(nullptr));
         _exit(127);
     }
     close(fds[1]);

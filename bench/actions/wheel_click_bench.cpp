@@ -31,7 +31,10 @@ using Clock = std::chrono::steady_clock;
 std::atomic<int64_t> arrivals{0};
 std::atomic<int64_t> last_arrival_ns{0};
 
-int64_t now_ns() { return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count(); }
+int64_t now_ns()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+}
 
 // A client with a window under the pointer that notes each ButtonPress.
 void *listener(void *arg)
@@ -148,7 +151,8 @@ int main(int argc, char **argv)
     struct Tool {
         const char *label;
         const char *command;
-    } tools[] = {{"xte 'mouseclick 5' via sh -c", "xte 'mouseclick 5'"}, {"xdotool click 5 via sh -c", "xdotool click 5"}};
+    } tools[] = {{"xte 'mouseclick 5' via sh -c", "xte 'mouseclick 5'"},
+                 {"xdotool click 5 via sh -c", "xdotool click 5"}};
     for (const Tool &tool : tools) {
         std::vector<double> v = subprocess(tool.command, clicks);
         if (v.empty()) {

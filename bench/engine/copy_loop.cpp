@@ -5,9 +5,11 @@
 
 #include "touchpad_block.h"
 
-int main() {
+int main()
+{
     TouchpadSharedBlock *block = attach_shared_block();
-    if (!block) return 1;
+    if (!block)
+        return 1;
     static TouchpadSharedBlock copy;
     for (;;) {
         memcpy(&copy, block, sizeof copy);

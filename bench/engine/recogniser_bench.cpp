@@ -11,8 +11,10 @@ constexpr int kTraceLength = 4096;
 SampleRecord trace[kTraceLength];
 int trace_used = 0;
 
-void add(int32_t f, int32_t x, int32_t y, int32_t w, int32_t a, int32_t b, int32_t c, int32_t d) {
-    if (trace_used >= kTraceLength) return;
+void add(int32_t f, int32_t x, int32_t y, int32_t w, int32_t a, int32_t b, int32_t c, int32_t d)
+{
+    if (trace_used >= kTraceLength)
+        return;
     SampleRecord r{};
     r.f = f;
     r.w = w;
@@ -31,24 +33,34 @@ void add(int32_t f, int32_t x, int32_t y, int32_t w, int32_t a, int32_t b, int32
     trace[trace_used++] = r;
 }
 
-void build_trace() {
+void build_trace()
+{
     while (trace_used < kTraceLength - 64) {
-        for (int i = 0; i < 3; ++i) add(1, 3000, 2500, 4, 0, 0, 0, 0);  // tap
+        for (int i = 0; i < 3; ++i)
+            add(1, 3000, 2500, 4, 0, 0, 0, 0);  // tap
         add(0, 0, 0, 0, 0, 0, 0, 0);
-        for (int i = 0; i < 20; ++i) add(1, 3000 + 9 * i, 2500 - 4 * i, 5, 0, 0, 0, 0);
+        for (int i = 0; i < 20; ++i)
+            add(1, 3000 + 9 * i, 2500 - 4 * i, 5, 0, 0, 0, 0);
         add(0, 0, 0, 0, 0, 0, 0, 0);
-        for (int i = 0; i < 30; ++i) add(2, 0, 0, 0, 100, 100 + 5 * i, 200, 100 + 5 * i);
+        for (int i = 0; i < 30; ++i)
+            add(2, 0, 0, 0, 100, 100 + 5 * i, 200, 100 + 5 * i);
         add(0, 0, 0, 0, 0, 0, 0, 0);
-        for (int i = 0; i < 15; ++i) add(2, 0, 0, 0, 100 + 2 * i, 200 - 2 * i, 200 - 2 * i, 100 + 2 * i);
+        for (int i = 0; i < 15; ++i)
+            add(2, 0, 0, 0, 100 + 2 * i, 200 - 2 * i, 200 - 2 * i, 100 + 2 * i);
         add(1, 3000, 2500, 4, 0, 0, 0, 0);
-        for (int i = 0; i < 15; ++i) add(2, 0, 0, 0, 300, 400, 400 + 2 * i, 300 + 2 * i);
+        for (int i = 0; i < 15; ++i)
+            add(2, 0, 0, 0, 300, 400, 400 + 2 * i, 300 + 2 * i);
         add(0, 0, 0, 0, 0, 0, 0, 0);
-        for (int i = 0; i < 12; ++i) add(3, 500 - 8 * i, 500, 6, 0, 0, 0, 0);
+        for (int i = 0; i < 12; ++i)
+            add(3, 500 - 8 * i, 500, 6, 0, 0, 0, 0);
         add(0, 0, 0, 0, 0, 0, 0, 0);
-        for (int i = 0; i < 12; ++i) add(3, 500, 100 + 15 * i, 6, 0, 0, 0, 0);
-        for (int i = 0; i < 10; ++i) add(1, 3000 + 40 * i, 2500, 4, 0, 0, 0, 0);
+        for (int i = 0; i < 12; ++i)
+            add(3, 500, 100 + 15 * i, 6, 0, 0, 0, 0);
+        for (int i = 0; i < 10; ++i)
+            add(1, 3000 + 40 * i, 2500, 4, 0, 0, 0, 0);
         add(0, 0, 0, 0, 0, 0, 0, 0);
-        for (int i = 0; i < 4; ++i) add(1, 3000, 2500, 14, 0, 0, 0, 0);  // cover
+        for (int i = 0; i < 4; ++i)
+            add(1, 3000, 2500, 14, 0, 0, 0, 0);  // cover
         add(0, 0, 0, 0, 0, 0, 0, 0);
     }
 }
@@ -57,7 +69,8 @@ long enqueued;
 void count_enqueue(void *, Gesture, int32_t) { ++enqueued; }
 void count_post(void *) { ++enqueued; }
 
-void enable_everything(SettingsSnapshot &s) {
+void enable_everything(SettingsSnapshot &s)
+{
     s.TappingCheckBox = 1;
     s.TwoFTComboBox = 3;
     s.ThreeFTComboBox = 4;
@@ -78,7 +91,8 @@ void enable_everything(SettingsSnapshot &s) {
     s.ButtonCheckBox = 1;
 }
 
-void BM_RecogniserMixedTrace(benchmark::State &bs) {
+void BM_RecogniserMixedTrace(benchmark::State &bs)
+{
     build_trace();
     static EngineShared engine;
     enable_everything(engine.settings);
@@ -90,7 +104,8 @@ void BM_RecogniserMixedTrace(benchmark::State &bs) {
     for (auto _ : bs) {
         now += 8;
         recogniser_step(&st, trace[i], engine, now, ports);
-        if (++i == trace_used) i = 0;
+        if (++i == trace_used)
+            i = 0;
     }
     bs.SetItemsProcessed(bs.iterations());
     bs.counters["actions_per_sample"] =

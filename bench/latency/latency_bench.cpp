@@ -32,13 +32,13 @@
 #include <string>
 #include <thread>
 
+#include "block_defaults.h"
 #include "finger_trace.h"
-#include "xvfb_launch.h"
 #include "platform.h"
 #include "record_session.h"
-#include "block_defaults.h"
 #include "touchpad_block.h"
 #include "x_input.h"
+#include "xvfb_launch.h"
 
 extern char **environ;
 
@@ -229,8 +229,8 @@ struct Stats {
         double sum = 0;
         for (int i = 0; i < n; ++i)
             sum += v[i];
-        printf("  %-50s n=%-4d p50 %6.2f ms   p99 %6.2f ms   mean %6.2f ms   max %6.2f ms\n",
-               label, n, pct(0.50), pct(0.99), sum / n, pct(1.0));
+        printf("  %-50s n=%-4d p50 %6.2f ms   p99 %6.2f ms   mean %6.2f ms   max %6.2f ms\n", label, n,
+               pct(0.50), pct(0.99), sum / n, pct(1.0));
     }
 };
 
@@ -389,9 +389,10 @@ int main(int argc, char **argv)
     stop_children();
 
     const bool images = access("/usr/share/vorelltouchpad_data/cursor_image/V_Scroll.xbm", R_OK) == 0;
-    printf("End-to-end scroll latency on Xvfb: block write that completes a step -> wheel\n"
-           "ButtonPress seen by a recording client (%d gestures of %d steps):\n",
-           gestures, steps);
+    printf(
+        "End-to-end scroll latency on Xvfb: block write that completes a step -> wheel\n"
+        "ButtonPress seen by a recording client (%d gestures of %d steps):\n",
+        gestures, steps);
     steady.print("steady-state steps");
     first.print(images ? "first step (also shows V_Scroll via xsetroot)"
                        : "first step (xsetroot; cursor images not installed)");

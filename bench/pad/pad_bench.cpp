@@ -2,12 +2,12 @@
 // two-finger movement, and the latency from a report's arrival to its finger
 // count stored in the block (p50, p99). Runs in a private IPC namespace
 // (needs root); prints the figures.
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/ipc.h>
 #include <sys/resource.h>
 #include <sys/shm.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -87,8 +87,7 @@ bool run_replay(const std::string &text, double *cpu, double *wall)
     wait4(pid, &status, 0, &ru);
     clock_gettime(CLOCK_MONOTONIC, &b);
     unlink(path.c_str());
-    *cpu = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec +
-           ru.ru_stime.tv_usec / 1e6;
+    *cpu = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec + ru.ru_stime.tv_usec / 1e6;
     *wall = (b.tv_sec - a.tv_sec) + (b.tv_nsec - a.tv_nsec) / 1e9;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -130,17 +129,15 @@ int main(int argc, char **argv)
     TouchpadSharedBlock *block = nullptr;
     std::string message;
     BlockOwner owner;
-    if (claim_block(owner, &block, &message) != BlockClaim::kTakenOver &&
-        block == nullptr) {
+    if (claim_block(owner, &block, &message) != BlockClaim::kTakenOver && block == nullptr) {
         fputs(message.c_str(), stderr);
         return 1;
     }
     std::vector<int64_t> lat;
     replay_recording(rec, block, real_replay_platform(), nullptr, collect, &lat);
     std::sort(lat.begin(), lat.end());
-    printf("report due -> f stored, with the wake-up (%zu reports): p50 %lld us, p99 %lld us\n",
-           lat.size(), static_cast<long long>(lat[lat.size() / 2]),
-           static_cast<long long>(lat[lat.size() * 99 / 100]));
+    printf("report due -> f stored, with the wake-up (%zu reports): p50 %lld us, p99 %lld us\n", lat.size(),
+           static_cast<long long>(lat[lat.size() / 2]), static_cast<long long>(lat[lat.size() * 99 / 100]));
 
     // The work alone: from a report's first event handed to the core to its
     // finger count stored, without any sleep in between.
@@ -163,7 +160,7 @@ int main(int argc, char **argv)
         }
     }
     std::sort(work.begin(), work.end());
-    printf("report's events -> f stored, work only (%zu reports): p50 %.2f us, p99 %.2f us\n",
-           work.size(), work[work.size() / 2], work[work.size() * 99 / 100]);
+    printf("report's events -> f stored, work only (%zu reports): p50 %.2f us, p99 %.2f us\n", work.size(),
+           work[work.size() / 2], work[work.size() * 99 / 100]);
     return 0;
 }

@@ -26,10 +26,7 @@ void run(const EnginePlatform &platform, const char *command) { platform.run(com
 // out.
 bool entry_armed_scroll = false;
 
-bool is_scroll_step(Gesture code)
-{
-    return code >= Gesture::kScrollYDec && code <= Gesture::kScrollXInc;
-}
+bool is_scroll_step(Gesture code) { return code >= Gesture::kScrollYDec && code <= Gesture::kScrollXInc; }
 
 // ---- pointer shapes -------------------------------------------------------
 
@@ -37,8 +34,8 @@ enum CursorId { V_SCROLL, H_SCROLL, ZOOM_OUT, ZOOM_IN, RIGHT_ROTATE, LEFT_ROTATE
 
 // The images, in the order of kCursorShownFlags.
 const char *const kCursorCommands[CURSOR_COUNT] = {
-    VORELL_CURSOR_COMMAND("V_Scroll.xbm"), VORELL_CURSOR_COMMAND("H_Scroll.xbm"),
-    VORELL_CURSOR_COMMAND("Zoom_Out.xbm"), VORELL_CURSOR_COMMAND("Zoom_In.xbm"),
+    VORELL_CURSOR_COMMAND("V_Scroll.xbm"),     VORELL_CURSOR_COMMAND("H_Scroll.xbm"),
+    VORELL_CURSOR_COMMAND("Zoom_Out.xbm"),     VORELL_CURSOR_COMMAND("Zoom_In.xbm"),
     VORELL_CURSOR_COMMAND("Right_Rotate.xbm"), VORELL_CURSOR_COMMAND("Left_Rotate.xbm"),
 };
 
@@ -281,25 +278,15 @@ void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &
         release_held_button(platform);
         break;
     case Gesture::kScrollYDec:
-    case Gesture::kScrollYInc:
-        vertical_scroll(platform, engine, title, code);
-        break;
+    case Gesture::kScrollYInc: vertical_scroll(platform, engine, title, code); break;
     case Gesture::kScrollXDec:
-    case Gesture::kScrollXInc:
-        horizontal_scroll(platform, engine, title, code);
-        break;
+    case Gesture::kScrollXInc: horizontal_scroll(platform, engine, title, code); break;
     case Gesture::kZoomOut:
-    case Gesture::kZoomIn:
-        zoom(platform, engine, title, code, a);
-        break;
+    case Gesture::kZoomIn: zoom(platform, engine, title, code, a); break;
     case Gesture::kRotateCW:
-    case Gesture::kRotateCCW:
-        rotate(platform, engine, title, code, a);
-        break;
+    case Gesture::kRotateCCW: rotate(platform, engine, title, code, a); break;
     case Gesture::kSwipeXDec:
-    case Gesture::kSwipeXInc:
-        swipe(platform, engine, title, code);
-        break;
+    case Gesture::kSwipeXInc: swipe(platform, engine, title, code); break;
     case Gesture::kMyHome:
         if (engine.latches.cover_gesture_latch.load() != 1)
             run(platform, kHomeCommand);

@@ -13,7 +13,7 @@ struct HotkeyState {
     int64_t last_browser_zoom_ms;  // time of the last browser zoom step
     int32_t zoom_in_steps;         // zoom-in entries since that step
     int32_t zoom_out_steps;
-    int32_t tap_button1_off;       // 1 between "TapButton1=0" and "TapButton1=1"
+    int32_t tap_button1_off;  // 1 between "TapButton1=0" and "TapButton1=1"
 };
 extern HotkeyState hotkey_state;
 

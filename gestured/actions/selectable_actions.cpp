@@ -16,14 +16,8 @@ void release_key(const EnginePlatform &platform, const char *name)
 {
     platform.send(name, 0, InputKind::kKeyRelease);
 }
-void tap_key(const EnginePlatform &platform, const char *name)
-{
-    platform.send(name, 0, InputKind::kKeyTap);
-}
-void type_text(const EnginePlatform &platform, const char *text)
-{
-    platform.send(text, 0, InputKind::kText);
-}
+void tap_key(const EnginePlatform &platform, const char *name) { platform.send(name, 0, InputKind::kKeyTap); }
+void type_text(const EnginePlatform &platform, const char *text) { platform.send(text, 0, InputKind::kText); }
 void click_button(const EnginePlatform &platform, int button)
 {
     platform.send(nullptr, button, InputKind::kButtonClick);
@@ -100,8 +94,7 @@ void run_common_action(const EnginePlatform &platform, int32_t code)
         release_key(platform, "Control_L");
         release_key(platform, "Alt_L");
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

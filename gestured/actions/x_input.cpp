@@ -133,15 +133,9 @@ void send_input(Display *display, const char *operand, int button, InputKind kin
     if (!display)
         return;
     switch (kind) {
-    case InputKind::kKeyTap:
-        send_key_tap(display, operand);
-        break;
-    case InputKind::kKeyPress:
-        fake_key_by_name(display, operand, true);
-        break;
-    case InputKind::kKeyRelease:
-        fake_key_by_name(display, operand, false);
-        break;
+    case InputKind::kKeyTap: send_key_tap(display, operand); break;
+    case InputKind::kKeyPress: fake_key_by_name(display, operand, true); break;
+    case InputKind::kKeyRelease: fake_key_by_name(display, operand, false); break;
     case InputKind::kText:
         if (operand)
             send_text(display, operand);
@@ -150,12 +144,8 @@ void send_input(Display *display, const char *operand, int button, InputKind kin
         XTestFakeButtonEvent(display, button, True, 0);
         XTestFakeButtonEvent(display, button, False, 0);
         break;
-    case InputKind::kButtonPress:
-        XTestFakeButtonEvent(display, button, True, 0);
-        break;
-    case InputKind::kButtonRelease:
-        XTestFakeButtonEvent(display, button, False, 0);
-        break;
+    case InputKind::kButtonPress: XTestFakeButtonEvent(display, button, True, 0); break;
+    case InputKind::kButtonRelease: XTestFakeButtonEvent(display, button, False, 0); break;
     }
     XFlush(display);
 }

@@ -12,8 +12,8 @@ const char kDragTimeoutOnCommand[] = "vorellctl DragTimeoutRelease=1";
 
 namespace {
 
-constexpr int32_t kQuickTapMs = 250;     // a second tap this soon is a double click
-constexpr int64_t kSettleMs = 200;       // wait for a re-touch before resolving a tap
+constexpr int32_t kQuickTapMs = 250;  // a second tap this soon is a double click
+constexpr int64_t kSettleMs = 200;    // wait for a re-touch before resolving a tap
 constexpr int kSettlePollMs = 1;
 constexpr int kRetouchPollMs = 10;
 
@@ -193,8 +193,8 @@ DragView read_view(EngineShared &engine, const DragLock *d)
 
 DragRule choose_drag_rule(const DragView &v)
 {
-    if (v.retouch_near_tap == 1 && v.drag_active == 0 && v.drag_fingers_up == 0 &&
-        v.tap_request == 1 && v.tap_state == TapState::kHandedOver)
+    if (v.retouch_near_tap == 1 && v.drag_active == 0 && v.drag_fingers_up == 0 && v.tap_request == 1 &&
+        v.tap_state == TapState::kHandedOver)
         return DragRule::kBegin;
     if (v.drag_active == 1) {
         DragRule r = choose_in_drag(v);
@@ -246,19 +246,13 @@ DragRule drag_lock_wake(const EnginePlatform &platform, EngineShared &engine, Dr
     const DragView v = read_view(engine, d);
     const DragRule rule = choose_drag_rule(v);
     switch (rule) {
-    case DragRule::kBegin:
-        begin_drag(platform, engine, d, v);
-        break;
-    case DragRule::kTapAgainEnds:
-        end_drag_by_tap_again(platform, engine);
-        break;
+    case DragRule::kBegin: begin_drag(platform, engine, d, v); break;
+    case DragRule::kTapAgainEnds: end_drag_by_tap_again(platform, engine); break;
     case DragRule::kLiftWait:
         if (drag_wait_for_retouch(platform, engine) != RetouchOutcome::kFingerBack)
             release_after_retouch_wait(platform, engine);
         break;
-    case DragRule::kLiftEnds:
-        end_drag_by_lift(platform, engine, v);
-        break;
+    case DragRule::kLiftEnds: end_drag_by_lift(platform, engine, v); break;
     case DragRule::kQuickSecondTap:
         give_back_driver_timeout(platform, engine);
         if (v.DragCheckBox != 1)
@@ -276,11 +270,8 @@ DragRule drag_lock_wake(const EnginePlatform &platform, EngineShared &engine, Dr
             clear(engine.drag.tap_request);
         }
         break;
-    case DragRule::kLateSecondTap:
-        reset_taps_and_drag(platform, engine);
-        break;
-    case DragRule::kNone:
-        break;
+    case DragRule::kLateSecondTap: reset_taps_and_drag(platform, engine); break;
+    case DragRule::kNone: break;
     }
     return rule;
 }

@@ -27,10 +27,7 @@ RunResult ctl(const std::string &prog, std::vector<std::string> args)
     return run_program(args);
 }
 
-std::string get(const std::string &field)
-{
-    return run_program({bin_path("tpsim"), "get", field}).out;
-}
+std::string get(const std::string &field) { return run_program({bin_path("tpsim"), "get", field}).out; }
 
 class Client : public ::testing::Test {
 protected:
@@ -84,8 +81,8 @@ TEST_F(Client, BlockFailuresEndWithStatusOneAndSetNothing)
 
     // readable but not writable for an ordinary user: the attach is refused
     tpsim({"create", "--mode", "0644"});
-    r = run_program({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                     bin_path("vorellctl"), "TouchpadOff=1"});
+    r = run_program({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", bin_path("vorellctl"),
+                     "TouchpadOff=1"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "shmat: Permission denied\n");

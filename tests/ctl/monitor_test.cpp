@@ -40,8 +40,9 @@ TEST(Monitor, FirstCyclePrintsHeaderAndLineThenOnlyChanges)
     b.z = 30;
     b.w = 4;
     b.NewStructFingers.f = 1;
-    EXPECT_EQ(m.cycle(b), std::string(kHeader) +
-                              "   0.250   500  400  30   4  1  0 0 0 0 0  00000000     0    0     0    0     0    0\n");
+    EXPECT_EQ(m.cycle(b),
+              std::string(kHeader) +
+                  "   0.250   500  400  30   4  1  0 0 0 0 0  00000000     0    0     0    0     0    0\n");
     EXPECT_EQ(m.cycle(b), "");
     // a parameter, the other record or TP_Version: not watched
     b.MaxTapTime = 9;
@@ -50,7 +51,8 @@ TEST(Monitor, FirstCyclePrintsHeaderAndLineThenOnlyChanges)
     EXPECT_EQ(m.cycle(b), "");
     // z is watched by the monitor
     b.z = 31;
-    EXPECT_EQ(m.cycle(b, 1001.5), "   1.500   500  400  31   4  1  0 0 0 0 0  00000000     0    0     0    0     0    0\n");
+    EXPECT_EQ(m.cycle(b, 1001.5),
+              "   1.500   500  400  31   4  1  0 0 0 0 0  00000000     0    0     0    0     0    0\n");
 }
 
 TEST(Monitor, ColumnsFollowTheFingerCount)
@@ -64,15 +66,19 @@ TEST(Monitor, ColumnsFollowTheFingerCount)
     r.f = 2;
     m.cycle(b);
     r.f = 3;
-    EXPECT_EQ(m.cycle(b), "   0.250     0    0   0   0  3  0 0 0 0 0  00000000     0    0     0    0    31   32\n");
+    EXPECT_EQ(m.cycle(b),
+              "   0.250     0    0   0   0  3  0 0 0 0 0  00000000     0    0     0    0    31   32\n");
     r.f = 4;
-    EXPECT_EQ(m.cycle(b), "   0.250     0    0   0   0  4  0 0 0 0 0  00000000     0    0     0    0     0    0\n");
+    EXPECT_EQ(m.cycle(b),
+              "   0.250     0    0   0   0  4  0 0 0 0 0  00000000     0    0     0    0     0    0\n");
     r.f = 2;
-    EXPECT_EQ(m.cycle(b), "   0.250     0    0   0   0  2  0 0 0 0 0  00000000    21   22    23   24     0    0\n");
+    EXPECT_EQ(m.cycle(b),
+              "   0.250     0    0   0   0  2  0 0 0 0 0  00000000    21   22    23   24     0    0\n");
     // the middle button stands before the eight multi digits
     r.m = 1;
     r.multi[7] = 1;
-    EXPECT_EQ(m.cycle(b), "   0.250     0    0   0   0  2  0 0 0 0 1  00000001    21   22    23   24     0    0\n");
+    EXPECT_EQ(m.cycle(b),
+              "   0.250     0    0   0   0  2  0 0 0 0 1  00000001    21   22    23   24     0    0\n");
 }
 
 TEST(Monitor, PrintsOnlyWhileNewStructSelectsThisBuildsRecord)
@@ -91,8 +97,9 @@ TEST(Monitor, PrintsOnlyWhileNewStructSelectsThisBuildsRecord)
     o.OldStructFingers.l = 1;
     EXPECT_EQ(ctl.cycle(o), "");
     o.NewStruct = 0;
-    EXPECT_EQ(ctl.cycle(o), std::string(kHeader) +
-                                "   0.250     0    0   0   0  0  1 0 0 0 0  00000000     0    0     0    0     0    0\n");
+    EXPECT_EQ(ctl.cycle(o),
+              std::string(kHeader) +
+                  "   0.250     0    0   0   0  0  1 0 0 0 0  00000000     0    0     0    0     0    0\n");
 }
 
 TEST(Monitor, HeaderBeforeLinesOneAndTwentyOne)

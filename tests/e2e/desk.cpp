@@ -20,8 +20,7 @@ namespace {
 
 double now_s()
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 int thread_count(pid_t pid)
@@ -114,8 +113,7 @@ Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
     engine.insert(engine.end(), engine_options.begin(), engine_options.end());
     engine_ = std::make_unique<Background>(engine, opt);
     double deadline = now_s() + 20;
-    while (now_s() < deadline &&
-           (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6))
+    while (now_s() < deadline && (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6))
         sleep_ms(10);
     if (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6)
         throw std::runtime_error("gestured did not start: " + engine_->err());
@@ -277,8 +275,7 @@ bool Desk::wait_for(const std::string &line, int n, double timeout_s)
     if (count(line) >= n)
         return true;
     // What did arrive, for the failure's report.
-    fprintf(stderr, "waited %.1f s for %d x \"%s\"; the server saw:\n", timeout_s, n,
-            line.c_str());
+    fprintf(stderr, "waited %.1f s for %d x \"%s\"; the server saw:\n", timeout_s, n, line.c_str());
     for (const std::string &seen : lines())
         fprintf(stderr, "  %s\n", seen.c_str());
     return false;

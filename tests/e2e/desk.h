@@ -68,7 +68,7 @@ private:
     Xvfb x_;
     std::unique_ptr<Background> recorder_;
     std::unique_ptr<Background> engine_;
-    size_t skip_ = 0;  // events of the start-up probe
+    size_t skip_ = 0;             // events of the start-up probe
     std::string sampler_status_;  // /proc status file of the sampler thread
     void *block_ = nullptr;
 };

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-
 #include "desk.h"
 
 namespace {
@@ -11,8 +10,9 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // Auto-scroll runs xte where the engine expects it.
-#define REQUIRE_XTE() \
-    ASSERT_EQ(access("/usr/local/bin/xte", X_OK), 0) << "/usr/local/bin/xte is missing: run scripts/setup.sh"
+#define REQUIRE_XTE()                                                                         \
+    ASSERT_EQ(access("/usr/local/bin/xte", X_OK), 0) << "/usr/local/bin/xte is missing: run " \
+                                                        "scripts/setup.sh"
 
 double ms_of(Desk &desk, const std::string &line)
 {

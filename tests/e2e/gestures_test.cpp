@@ -70,8 +70,8 @@ TEST(Zoom, PinchAndSpreadControlClickTheWheel)
 TEST(Rotation, ClockwiseSendsTheChosenChordOnce)
 {
     Desk desk;  // ClockwiseComboBox 2: Control_L + R
-    expect_replays(desk, {{"rotate_cw", {"KeyPress Control_L", "KeyPress r", "KeyRelease r",
-                                         "KeyRelease Control_L"}}});
+    expect_replays(
+        desk, {{"rotate_cw", {"KeyPress Control_L", "KeyPress r", "KeyRelease r", "KeyRelease Control_L"}}});
 }
 
 TEST(Taps, TwoAndThreeFingerTapsRunTheChosenActions)
@@ -85,8 +85,8 @@ TEST(Taps, TwoAndThreeFingerTapsRunTheChosenActions)
     desk.replay("tap_two");
     ASSERT_TRUE(desk.wait_for("ButtonRelease 3"));
     desk.settle();
-    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Next", "KeyRelease Next", "ButtonPress 7",
-                                   "ButtonRelease 7", "ButtonPress 3", "ButtonRelease 3"}));
+    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Next", "KeyRelease Next", "ButtonPress 7", "ButtonRelease 7",
+                                   "ButtonPress 3", "ButtonRelease 3"}));
 }
 
 TEST(Taps, SingleTapGivesTheTapBackToTheDriver)
@@ -102,15 +102,16 @@ TEST(Taps, SingleTapGivesTheTapBackToTheDriver)
 TEST(ThreeFingers, SwipeGoesBackAPage)
 {
     Desk desk;
-    expect_replays(desk, {{"swipe_left", {"KeyPress Alt_L", "KeyPress Left", "KeyRelease Left",
-                                          "KeyRelease Alt_L"}}});
+    expect_replays(
+        desk, {{"swipe_left", {"KeyPress Alt_L", "KeyPress Left", "KeyRelease Left", "KeyRelease Alt_L"}}});
 }
 
 TEST(ThreeFingers, WindowSwitchingHoldsAltFromBeginToEnd)
 {
     Desk desk({"FastKeyCheckBox=1"});
-    expect_replays(desk, {{"switch_windows", {"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab",
-                                              "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}}});
+    expect_replays(desk, {{"switch_windows",
+                           {"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab", "KeyPress Tab",
+                            "KeyRelease Tab", "KeyRelease Alt_L"}}});
 }
 
 TEST(ThreeFingers, TypingMonitorSwitchingThePadOffMidSwitchStillLetsGoOfAlt)
@@ -155,8 +156,8 @@ TEST(TypingGate, GesturesAreSilentWhileTypingExceptTheChosenTapAction)
     desk.set({"DetectCovergestureIntr=1"});
     desk.replay("tap_two");
     desk.settle();
-    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Control_L", "KeyPress d",
-                                   "KeyRelease d", "KeyRelease Control_L", "KeyRelease Alt_L"}))
+    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Control_L", "KeyPress d", "KeyRelease d",
+                                   "KeyRelease Control_L", "KeyRelease Alt_L"}))
         << "no scroll click, and nothing for the second tap";
 }
 
@@ -165,8 +166,9 @@ TEST(Applications, WebBrowserTapZoomsWithControlPlus)
     // Action 15 is a control click of wheel up elsewhere; in the browser it
     // types Control_L + "+", which is Shift + equal on this keyboard.
     Desk desk({"TwoFTComboBox=15"}, "Vorell Docs - Web Browser");
-    expect_replays(desk, {{"tap_two", {"KeyPress Control_L", "KeyPress Shift_L", "KeyPress equal",
-                                       "KeyRelease equal", "KeyRelease Shift_L", "KeyRelease Control_L"}}});
+    expect_replays(desk, {{"tap_two",
+                           {"KeyPress Control_L", "KeyPress Shift_L", "KeyPress equal", "KeyRelease equal",
+                            "KeyRelease Shift_L", "KeyRelease Control_L"}}});
 }
 
 TEST(Applications, WithoutATitleTheSameTapControlClicksWheelUp)

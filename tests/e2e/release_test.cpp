@@ -70,8 +70,7 @@ TEST(Release, KilledWhileAKeydownIsStartingNothingIsPressedAfterTheRelease)
     remove(pid_file.c_str());
     ASSERT_EQ(run_program({"cp", real, copy}).status, 0);
     std::ofstream(standin) << "#!/bin/sh\n"
-                           << "case \"$*\" in *keydown*) echo $$ > " << pid_file
-                           << "; sleep 1;; esac\n"
+                           << "case \"$*\" in *keydown*) echo $$ > " << pid_file << "; sleep 1;; esac\n"
                            << "exec " << copy << " \"$@\"\n";
     ASSERT_EQ(chmod(standin.c_str(), 0755), 0);
     ASSERT_EQ(mount(standin.c_str(), real, nullptr, MS_BIND, nullptr), 0);
@@ -101,8 +100,7 @@ TEST(Release, KilledWhileSwitchingWindowsTheEngineLetsGoOfAlt)
     desk.settle(200);
     EXPECT_EQ(desk.engine().stop(SIGINT), 128 + SIGINT);
     ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
-    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab",
-                                   "KeyRelease Alt_L"}));
+    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
 }
 
 TEST(Release, KilledDuringAutoScrollTheEngineLetsGoOfTheArrowKey)

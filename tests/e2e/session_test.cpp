@@ -28,8 +28,7 @@ TEST(Session, ReleaseStepLetsGoOfAltAfterTheEngineWasKilledMidSwitch)
     EXPECT_EQ(release.err, "");
     ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
     desk.settle();
-    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab",
-                                   "KeyRelease Alt_L"}));
+    EXPECT_EQ(desk.lines(), (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
 
     // With nothing held it sends nothing.
     EXPECT_EQ(run_program({"gestured", "--release"}, RunOptions{"", {desk.x().env()}, "", 20.0}).status, 0);
@@ -62,8 +61,8 @@ TEST(Session, ScrollingWorksAgainAfterTheBlockIsMadeAnew)
     };
     for (waited = 0; count_of(after(), last) == 0 && waited < 20; waited += 0.02)
         sleep_ms(20);
-    for (const char *command : {"vorellctl2 NewStruct=1", "vorellctl TapButton1=1",
-                                "vorellctl TapButton2=0", "vorellctl TapButton3=0"})
+    for (const char *command : {"vorellctl2 NewStruct=1", "vorellctl TapButton1=1", "vorellctl TapButton2=0",
+                                "vorellctl TapButton3=0"})
         EXPECT_EQ(count_of(after(), std::string("gestured:   command: ") + command + "\n"), 1) << command;
 
     desk.replay("scroll_down");

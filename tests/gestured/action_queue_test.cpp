@@ -18,7 +18,8 @@ EngineShared engine;
 
 class ActionQueue : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_EQ(sem_init(&ctrl_data_sem, 0, 0), 0);
         engine.reset();
     }
@@ -27,15 +28,18 @@ protected:
 
 // Polls cond for up to ten seconds.
 template <typename F>
-bool eventually(F cond) {
+bool eventually(F cond)
+{
     for (int i = 0; i < 10000; ++i) {
-        if (cond()) return true;
+        if (cond())
+            return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return cond();
 }
 
-TEST_F(ActionQueue, EntriesComeOutInOrderWithOnePostEach) {
+TEST_F(ActionQueue, EntriesComeOutInOrderWithOnePostEach)
+{
     for (int i = 0; i < 45; ++i) {
         engine.queue.enqueue(static_cast<Gesture>(i % 24), 100 + i);
         ActionEntry e;
@@ -50,8 +54,10 @@ TEST_F(ActionQueue, EntriesComeOutInOrderWithOnePostEach) {
     EXPECT_EQ(engine.queue.unread(), 0);
 }
 
-TEST_F(ActionQueue, FullQueueMakesProducerWaitInsteadOfOverwriting) {
-    for (int i = 0; i < kActionQueueSize; ++i) engine.queue.enqueue(Gesture::kScrollYInc, i);
+TEST_F(ActionQueue, FullQueueMakesProducerWaitInsteadOfOverwriting)
+{
+    for (int i = 0; i < kActionQueueSize; ++i)
+        engine.queue.enqueue(Gesture::kScrollYInc, i);
     std::atomic<bool> done{false};
     std::thread producer([&] {
         engine.queue.enqueue(Gesture::kSwitchWindowsEnd, 99);
@@ -77,10 +83,12 @@ TEST_F(ActionQueue, FullQueueMakesProducerWaitInsteadOfOverwriting) {
     EXPECT_EQ(e.arg, 99);
 }
 
-TEST_F(ActionQueue, TwoProducersLoseNothingAndKeepTheirOwnOrder) {
+TEST_F(ActionQueue, TwoProducersLoseNothingAndKeepTheirOwnOrder)
+{
     constexpr int kEach = 3000;
     auto produce = [](Gesture code) {
-        for (int i = 0; i < kEach; ++i) engine.queue.enqueue(code, i);
+        for (int i = 0; i < kEach; ++i)
+            engine.queue.enqueue(code, i);
     };
     std::thread recogniser(produce, Gesture::kScrollYDec);
     std::thread drag(produce, Gesture::kTapClick);
@@ -99,14 +107,14 @@ TEST_F(ActionQueue, TwoProducersLoseNothingAndKeepTheirOwnOrder) {
     EXPECT_EQ(engine.queue.unread(), 0);
 }
 
-TEST_F(ActionQueue, HookRunsAfterWriteBeforePost) {
+TEST_F(ActionQueue, HookRunsAfterWriteBeforePost)
+{
     struct Seen {
         int posts = -1;
     } seen;
     engine.queue.enqueue_with(
         Gesture::kDragPress, 0,
-        [](void *ctx) { sem_getvalue(&ctrl_data_sem, &static_cast<Seen *>(ctx)->posts); },
-        &seen);
+        [](void *ctx) { sem_getvalue(&ctrl_data_sem, &static_cast<Seen *>(ctx)->posts); }, &seen);
     EXPECT_EQ(seen.posts, 0);
     ActionEntry e;
     engine.queue.dequeue(&e);

@@ -13,19 +13,23 @@
 
 namespace {
 
-double seconds_since(std::chrono::steady_clock::time_point t0) {
+double seconds_since(std::chrono::steady_clock::time_point t0)
+{
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
 // Gone, or a zombie that can do nothing more.
-bool process_gone(const std::string &pid) {
+bool process_gone(const std::string &pid)
+{
     std::ifstream in("/proc/" + pid + "/stat");
     std::string skip, name, state;
-    if (!(in >> skip >> name >> state)) return true;
+    if (!(in >> skip >> name >> state))
+        return true;
     return state == "Z" || state == "X";
 }
 
-std::string read_file(const std::string &path) {
+std::string read_file(const std::string &path)
+{
     std::ifstream in(path);
     std::string s;
     std::getline(in, s);
@@ -39,7 +43,8 @@ protected:
     std::string dir = testing::TempDir();
 };
 
-TEST_F(CommandRunner, HangingCommandsAreKilledWithTheirGroupAndReportedOncePerProgram) {
+TEST_F(CommandRunner, HangingCommandsAreKilledWithTheirGroupAndReportedOncePerProgram)
+{
     const std::string pid_file = dir + "runner_background_pid";
     struct Case {
         std::string command;
@@ -74,12 +79,14 @@ TEST_F(CommandRunner, HangingCommandsAreKilledWithTheirGroupAndReportedOncePerPr
     EXPECT_TRUE(process_gone(background)) << "the background job outlived its group's kill";
 }
 
-TEST_F(CommandRunner, EndingWhatIsInFlightKillsItAndRefusesAllButFinalCommands) {
+TEST_F(CommandRunner, EndingWhatIsInFlightKillsItAndRefusesAllButFinalCommands)
+{
     const std::string started = dir + "runner_started";
     const std::string acted = dir + "runner_acted";
     const std::string refused = dir + "runner_refused";
     const std::string final_ran = dir + "runner_final";
-    for (const std::string &f : {started, acted, refused, final_ran}) remove(f.c_str());
+    for (const std::string &f : {started, acted, refused, final_ran})
+        remove(f.c_str());
 
     // A command that is still getting ready to act when the signal comes.
     const std::string slow = "touch " + started + "; sleep 30; touch " + acted;

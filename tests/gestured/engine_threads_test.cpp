@@ -26,18 +26,21 @@ std::atomic<int> drag_posts{0};
 
 // Stand-ins for the three action-side threads at their semaphores: they
 // record what the engine handed over.
-void *collect_actions(void *) {
+void *collect_actions(void *)
+{
     for (;;) {
         ActionEntry e;
         engine.queue.dequeue(&e);
         int n = seen_count.load();
-        if (n < kMaxSeen) seen_codes[n] = e.code;
+        if (n < kMaxSeen)
+            seen_codes[n] = e.code;
         seen_count = n + 1;
     }
     return nullptr;
 }
 
-void *count_drag_events(void *) {
+void *count_drag_events(void *)
+{
     for (;;) {
         engine_sem_wait(&ctrl_drag_sem);
         drag_posts++;
@@ -45,31 +48,37 @@ void *count_drag_events(void *) {
     return nullptr;
 }
 
-int count_code(Gesture code) {
+int count_code(Gesture code)
+{
     int n = 0;
     int total = std::min(seen_count.load(), kMaxSeen);
-    for (int i = 0; i < total; ++i) n += seen_codes[i].load() == code;
+    for (int i = 0; i < total; ++i)
+        n += seen_codes[i].load() == code;
     return n;
 }
 
 template <typename F>
-bool eventually(F cond, double seconds) {
+bool eventually(F cond, double seconds)
+{
     for (int i = 0; i < seconds * 100; ++i) {
-        if (cond()) return true;
+        if (cond())
+            return true;
         sleep_ms(10);
     }
     return cond();
 }
 
 // One monitor data line.
-std::string line(double t, int f, int x, int y, int x2_1, int y2_1, int x2_2, int y2_2) {
+std::string line(double t, int f, int x, int y, int x2_1, int y2_1, int x2_2, int y2_2)
+{
     char buf[160];
-    snprintf(buf, sizeof buf, "%.3f %d %d 0 0 %d 0 0 0 0 0 00000000 %d %d %d %d 0 0\n", t, x, y, f,
-             x2_1, y2_1, x2_2, y2_2);
+    snprintf(buf, sizeof buf, "%.3f %d %d 0 0 %d 0 0 0 0 0 00000000 %d %d %d %d 0 0\n", t, x, y, f, x2_1,
+             y2_1, x2_2, y2_2);
     return buf;
 }
 
-TEST(EngineThreads, ReplayedTraceReachesTheActionQueue) {
+TEST(EngineThreads, ReplayedTraceReachesTheActionQueue)
+{
     enter_private_ipc();
     tpsim({"create"});
     tpsim({"set", "TappingCheckBox=1", "TwoFTComboBox=5", "VerticalScrollingCheckBox=1",
@@ -79,10 +88,12 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue) {
     double t = 0;
     // A two-finger tap, a one-finger tap, then a two-finger scroll toward
     // larger y, each lifted; 8 ms between driver reports.
-    for (int i = 0; i < 5; ++i, t += 0.008) trace += line(t, 2, 0, 0, 100, 100, 200, 100);
+    for (int i = 0; i < 5; ++i, t += 0.008)
+        trace += line(t, 2, 0, 0, 100, 100, 200, 100);
     trace += line(t, 0, 0, 0, 0, 0, 0, 0);
     t += 0.3;
-    for (int i = 0; i < 3; ++i, t += 0.008) trace += line(t, 1, 3000, 2500, 0, 0, 0, 0);
+    for (int i = 0; i < 3; ++i, t += 0.008)
+        trace += line(t, 1, 3000, 2500, 0, 0, 0, 0);
     trace += line(t, 0, 0, 0, 0, 0, 0, 0);
     t += 0.3;
     for (int i = 0; i < 40; ++i, t += 0.008)
@@ -94,8 +105,7 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue) {
     for (sem_t *s : {&get_data_sem, &ctrl_data_sem, &ctrl_drag_sem, &auto_scroll_sem})
         ASSERT_EQ(sem_init(s, 0, 0), 0);
     engine.reset();
-    void *(*bodies[])(void *) = {get_data_thread, ctrl_data_thread, collect_actions,
-                                 count_drag_events};
+    void *(*bodies[])(void *) = {get_data_thread, ctrl_data_thread, collect_actions, count_drag_events};
     for (auto body : bodies) {
         pthread_t th;
         ASSERT_EQ(pthread_create(&th, nullptr, body, &thread_args), 0);

@@ -17,17 +17,17 @@ constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 
 // The coordinate fields of a record.
 int32_t SampleRecord::*const kFields[] = {
-    &SampleRecord::x,    &SampleRecord::y,    &SampleRecord::w,    &SampleRecord::x2_1,
-    &SampleRecord::y2_1, &SampleRecord::x2_2, &SampleRecord::y2_2, &SampleRecord::x3_1,
-    &SampleRecord::y3_1,
+    &SampleRecord::x,    &SampleRecord::y,    &SampleRecord::w,    &SampleRecord::x2_1, &SampleRecord::y2_1,
+    &SampleRecord::x2_2, &SampleRecord::y2_2, &SampleRecord::x3_1, &SampleRecord::y3_1,
 };
 
-void everything_on(SettingsSnapshot &s) {
+void everything_on(SettingsSnapshot &s)
+{
     for (std::atomic<int32_t> *flag :
          {&s.TappingCheckBox, &s.VerticalScrollingCheckBox, &s.HorizontalScrollingCheckBox,
           &s.AutoScrollCheckBox, &s.ZoomCheckBox, &s.RotationCheckBox, &s.SwipePageCheckBox,
-          &s.FastKeyCheckBox, &s.MyHomeFileCheckBox, &s.SwitchWindowsCheckBox,
-          &s.CovergestureCheckBox, &s.ButtonCheckBox})
+          &s.FastKeyCheckBox, &s.MyHomeFileCheckBox, &s.SwitchWindowsCheckBox, &s.CovergestureCheckBox,
+          &s.ButtonCheckBox})
         flag->store(1);
     s.ScrollingSpeedSlider = 10;
     s.ZoomSlider = 10;
@@ -35,11 +35,12 @@ void everything_on(SettingsSnapshot &s) {
     s.CovergestureSlider = 8;
 }
 
-TEST(ExtremeValues, EveryCoordinateAtTheEndsOfTheRangeStaysDefined) {
+TEST(ExtremeValues, EveryCoordinateAtTheEndsOfTheRangeStaysDefined)
+{
     struct Swing {
         int32_t from, to;
-    } swings[] = {{kMin, kMax}, {kMax, kMin}, {2000000000, -2000000000}, {kMin, 0},
-                  {kMax, 0},    {kMin + 1, kMax}, {0, 2000000000}};
+    } swings[] = {{kMin, kMax},     {kMax, kMin},   {2000000000, -2000000000}, {kMin, 0}, {kMax, 0},
+                  {kMin + 1, kMax}, {0, 2000000000}};
     for (int32_t SampleRecord::*field : kFields) {
         for (int32_t f : {1, 2, 3}) {
             for (const Swing &s : swings) {
@@ -55,7 +56,8 @@ TEST(ExtremeValues, EveryCoordinateAtTheEndsOfTheRangeStaysDefined) {
                 for (int i = 0; i < 12; ++i) {
                     SampleRecord r{};
                     r.f = f;
-                    for (int32_t SampleRecord::*other : kFields) r.*other = 100;
+                    for (int32_t SampleRecord::*other : kFields)
+                        r.*other = 100;
                     r.*field = i % 2 ? s.to : s.from;
                     pad.sample(r);
                 }
@@ -72,7 +74,8 @@ TEST(ExtremeValues, EveryCoordinateAtTheEndsOfTheRangeStaysDefined) {
     }
 }
 
-TEST(ExtremeValues, TravelsSaturateInsteadOfWrapping) {
+TEST(ExtremeValues, TravelsSaturateInsteadOfWrapping)
+{
     // Three fingers jumping by the whole range again and again: the swipe
     // travel keeps the sign of its direction.
     Pad pad;

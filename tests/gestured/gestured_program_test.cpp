@@ -9,24 +9,27 @@
 namespace {
 
 template <typename F>
-bool eventually(F cond, double seconds) {
+bool eventually(F cond, double seconds)
+{
     for (int i = 0; i < seconds * 50; ++i) {
-        if (cond()) return true;
+        if (cond())
+            return true;
         sleep_ms(20);
     }
     return cond();
 }
 
-std::string block_values(const std::vector<std::string> &names) {
+std::string block_values(const std::vector<std::string> &names)
+{
     std::vector<std::string> argv = {"tpsim", "get"};
     argv.insert(argv.end(), names.begin(), names.end());
     return run_program(argv).out;
 }
 
-const std::vector<std::string> kStartupFields = {"NewStruct", "TapButton1", "TapButton2",
-                                                 "TapButton3"};
+const std::vector<std::string> kStartupFields = {"NewStruct", "TapButton1", "TapButton2", "TapButton3"};
 
-TEST(GestureProgram, VersionOptionPrintsVersionAndDoesNothingElse) {
+TEST(GestureProgram, VersionOptionPrintsVersionAndDoesNothingElse)
+{
     enter_private_ipc();
     tpsim({"create"});
     tpsim({"set", "NewStruct=0", "TapButton1=0", "TapButton2=2", "TapButton3=3"});
@@ -37,7 +40,8 @@ TEST(GestureProgram, VersionOptionPrintsVersionAndDoesNothingElse) {
     EXPECT_EQ(block_values(kStartupFields), "0\n0\n2\n3\n") << "no start-up command ran";
 }
 
-TEST(GestureProgram, StartupCommandsPutDriverIntoEngineState) {
+TEST(GestureProgram, StartupCommandsPutDriverIntoEngineState)
+{
     enter_private_ipc();
     Xvfb x;
     tpsim({"create"});
@@ -52,7 +56,8 @@ TEST(GestureProgram, StartupCommandsPutDriverIntoEngineState) {
     g.stop();
 }
 
-TEST(GestureProgram, EndsWithStatusOneWhenTheBlockCannotBeAttached) {
+TEST(GestureProgram, EndsWithStatusOneWhenTheBlockCannotBeAttached)
+{
     enter_private_ipc();
     Xvfb x;
     Background g({"gestured"}, RunOptions{"", {x.env()}, "", 20.0});
@@ -61,7 +66,8 @@ TEST(GestureProgram, EndsWithStatusOneWhenTheBlockCannotBeAttached) {
     const std::string needle = "Can't access shared memory area. SHMConfig disabled?\n";
     int n = 0;
     std::string err = g.err();
-    for (size_t at = err.find(needle); at != std::string::npos; at = err.find(needle, at + 1)) ++n;
+    for (size_t at = err.find(needle); at != std::string::npos; at = err.find(needle, at + 1))
+        ++n;
     // Fifty attempts of the sampler, plus whatever the parameter clients of
     // the start-up commands reported.
     EXPECT_GE(n, 50);

@@ -14,9 +14,7 @@ struct Event {
     enum Kind { kAction, kDragPost, kAutoScrollPost } kind;
     Gesture code;
     int32_t arg;
-    bool operator==(const Event &o) const {
-        return kind == o.kind && code == o.code && arg == o.arg;
-    }
+    bool operator==(const Event &o) const { return kind == o.kind && code == o.code && arg == o.arg; }
 };
 std::ostream &operator<<(std::ostream &os, const Event &e);
 

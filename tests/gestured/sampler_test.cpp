@@ -23,13 +23,12 @@ struct FakePlatform {
 
 double fake_now(void *ctx) { return static_cast<FakePlatform *>(ctx)->now; }
 void fake_post(void *ctx) { static_cast<FakePlatform *>(ctx)->posts++; }
-void fake_run(void *ctx, const char *cmd) {
-    static_cast<FakePlatform *>(ctx)->commands.push_back(cmd);
-}
+void fake_run(void *ctx, const char *cmd) { static_cast<FakePlatform *>(ctx)->commands.push_back(cmd); }
 
 class Sampler : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         enter_private_ipc();
         tpsim({"create"});
         block = attach_shared_block();
@@ -41,11 +40,13 @@ protected:
     int poll() { return sampler_poll(&state, block, engine, ports); }
     FingerRecord &fingers() { return block->NewStructFingers; }
     // What the recogniser does after each record.
-    void consume() {
+    void consume()
+    {
         engine.ring.unread--;
         engine.ring.tail = (engine.ring.tail + 1) % kSampleRingSize;
     }
-    const SampleRecord &last_record() {
+    const SampleRecord &last_record()
+    {
         int head = engine.ring.head.load();
         return engine.ring.entries[(head + kSampleRingSize - 1) % kSampleRingSize];
     }
@@ -57,7 +58,8 @@ protected:
 };
 SamplerState Sampler::state;
 
-TEST_F(Sampler, FirstPollRecordsThenOnlyChangesOtherThanZ) {
+TEST_F(Sampler, FirstPollRecordsThenOnlyChangesOtherThanZ)
+{
     poll();
     EXPECT_EQ(platform.posts, 1);
     EXPECT_EQ(engine.ring.head.load(), 1);
@@ -66,9 +68,8 @@ TEST_F(Sampler, FirstPollRecordsThenOnlyChangesOtherThanZ) {
     block->z = 77;
     poll();
     EXPECT_EQ(platform.posts, 1) << "z alone is not a change";
-    int32_t FingerRecord::*const fields[] = {&FingerRecord::l, &FingerRecord::r,
-                                             &FingerRecord::u, &FingerRecord::d,
-                                             &FingerRecord::m, &FingerRecord::x3_1};
+    int32_t FingerRecord::*const fields[] = {&FingerRecord::l, &FingerRecord::r, &FingerRecord::u,
+                                             &FingerRecord::d, &FingerRecord::m, &FingerRecord::x3_1};
     int expected = 1;
     for (auto field : fields) {
         fingers().*field += 1;
@@ -85,7 +86,8 @@ TEST_F(Sampler, FirstPollRecordsThenOnlyChangesOtherThanZ) {
     EXPECT_EQ(last_record().w, 12);
 }
 
-TEST_F(Sampler, RecordCarriesOnlyThePositionsTheFingerCountSelects) {
+TEST_F(Sampler, RecordCarriesOnlyThePositionsTheFingerCountSelects)
+{
     block->x = 3000;
     block->y = 2500;
     fingers().x2_1 = 10;
@@ -116,7 +118,8 @@ TEST_F(Sampler, RecordCarriesOnlyThePositionsTheFingerCountSelects) {
     }
 }
 
-TEST_F(Sampler, OtherFingerRecordLayoutMakesNoRecordsButRefreshesSettings) {
+TEST_F(Sampler, OtherFingerRecordLayoutMakesNoRecordsButRefreshesSettings)
+{
     block->NewStruct = 0;
     block->TappingCheckBox = 1;
     block->ScrollingSpeedSlider = 13;
@@ -132,7 +135,8 @@ TEST_F(Sampler, OtherFingerRecordLayoutMakesNoRecordsButRefreshesSettings) {
     EXPECT_EQ(platform.posts, 1);
 }
 
-TEST_F(Sampler, PausesFollowTheRecordedFingerState) {
+TEST_F(Sampler, PausesFollowTheRecordedFingerState)
+{
     EXPECT_EQ(poll(), 5) << "first record, no finger";
     EXPECT_EQ(poll(), 5) << "idle pad";
     fingers().f = 1;
@@ -142,7 +146,8 @@ TEST_F(Sampler, PausesFollowTheRecordedFingerState) {
     EXPECT_EQ(poll(), 5);
 }
 
-TEST_F(Sampler, RingWrapsAfter2400Records) {
+TEST_F(Sampler, RingWrapsAfter2400Records)
+{
     for (int i = 0; i < kSampleRingSize; ++i) {
         block->x = i;
         poll();
@@ -157,7 +162,8 @@ TEST_F(Sampler, RingWrapsAfter2400Records) {
     EXPECT_EQ(platform.posts, kSampleRingSize + 1);
 }
 
-TEST_F(Sampler, FullRingWaitsForTheReaderInsteadOfOverwriting) {
+TEST_F(Sampler, FullRingWaitsForTheReaderInsteadOfOverwriting)
+{
     fingers().f = 1;
     for (int i = 0; i < kSampleRingSize; ++i) {
         block->x = i + 1;
@@ -175,7 +181,8 @@ TEST_F(Sampler, FullRingWaitsForTheReaderInsteadOfOverwriting) {
     EXPECT_EQ(engine.ring.entries[0].x, 9999);
 }
 
-TEST_F(Sampler, LatchesReleaseWhenNoFingerTouches) {
+TEST_F(Sampler, LatchesReleaseWhenNoFingerTouches)
+{
     fingers().f = 1;
     engine.latches.cover_gesture_latch = 1;
     engine.latches.swipe_latch = 1;
@@ -188,7 +195,8 @@ TEST_F(Sampler, LatchesReleaseWhenNoFingerTouches) {
     EXPECT_EQ(engine.latches.swipe_latch.load(), 0);
 }
 
-TEST_F(Sampler, PointerShapeResetsOnceAfterTwoFingersLeave) {
+TEST_F(Sampler, PointerShapeResetsOnceAfterTwoFingersLeave)
+{
     fingers().f = 2;
     engine.latches.zoom_in_cursor_shown = 1;
     poll();
@@ -198,20 +206,21 @@ TEST_F(Sampler, PointerShapeResetsOnceAfterTwoFingersLeave) {
     fingers().f = 1;
     poll();
     poll();
-    EXPECT_EQ(platform.commands,
-              std::vector<std::string>{"/usr/bin/xsetroot -cursor_name left_ptr"});
+    EXPECT_EQ(platform.commands, std::vector<std::string>{"/usr/bin/xsetroot -cursor_name left_ptr"});
     EXPECT_EQ(engine.latches.zoom_in_cursor_shown.load(), 0);
 }
 
 // Counts the lines of text that contain needle.
-int count_lines(const std::string &text, const std::string &needle) {
+int count_lines(const std::string &text, const std::string &needle)
+{
     int n = 0;
     for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
         ++n;
     return n;
 }
 
-TEST(SamplerAttach, FiftyAttemptsThenGivesUp) {
+TEST(SamplerAttach, FiftyAttemptsThenGivesUp)
+{
     enter_private_ipc();
     testing::internal::CaptureStderr();
     EXPECT_EQ(sampler_attach(), nullptr);
@@ -222,8 +231,7 @@ TEST(SamplerAttach, FiftyAttemptsThenGivesUp) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(sampler_attach(), nullptr);
     err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(count_lines(err, "Incorrect size of shared memory area. Incompatible driver version?\n"),
-              50);
+    EXPECT_EQ(count_lines(err, "Incorrect size of shared memory area. Incompatible driver version?\n"), 50);
 }
 
 }  // namespace

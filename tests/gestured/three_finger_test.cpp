@@ -7,7 +7,8 @@ namespace {
 
 class ThreeFinger : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         pad.settings.TappingCheckBox = 1;
         pad.settings.SwipePageCheckBox = 1;
         pad.settings.FastKeyCheckBox = 1;
@@ -17,7 +18,8 @@ protected:
     Pad pad;
 };
 
-TEST_F(ThreeFinger, SwipeOncePerTouch) {
+TEST_F(ThreeFinger, SwipeOncePerTouch)
+{
     pad.down3(500, 500);
     pad.move3(-8, 0, 3);
     EXPECT_EQ(pad.take(), Events{});
@@ -35,7 +37,8 @@ TEST_F(ThreeFinger, SwipeOncePerTouch) {
     EXPECT_EQ(pad.take(), Events{action(Gesture::kSwipeXInc)});
 }
 
-TEST_F(ThreeFinger, SwipeThresholds) {
+TEST_F(ThreeFinger, SwipeThresholds)
+{
     pad.down3(500, 500);
     pad.move3(10, 0, 3);  // 30: not yet
     EXPECT_EQ(pad.take(), Events{});
@@ -48,7 +51,8 @@ TEST_F(ThreeFinger, SwipeThresholds) {
     EXPECT_EQ(pad.take(), Events{action(Gesture::kSwipeXDec)});
 }
 
-TEST_F(ThreeFinger, SwipeSwitchedOffOrDuringDrag) {
+TEST_F(ThreeFinger, SwipeSwitchedOffOrDuringDrag)
+{
     pad.settings.TappingCheckBox = 0;
     pad.settings.SwipePageCheckBox = 0;
     pad.down3(500, 500);
@@ -61,7 +65,8 @@ TEST_F(ThreeFinger, SwipeSwitchedOffOrDuringDrag) {
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(ThreeFinger, MyHomeTowardSmallerY) {
+TEST_F(ThreeFinger, MyHomeTowardSmallerY)
+{
     pad.down3(500, 900);
     pad.move3(0, -20, 5);  // -100: not below -100
     EXPECT_EQ(pad.take(), Events{});
@@ -72,7 +77,8 @@ TEST_F(ThreeFinger, MyHomeTowardSmallerY) {
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(ThreeFinger, JumpsGatherNoFastKeyTravel) {
+TEST_F(ThreeFinger, JumpsGatherNoFastKeyTravel)
+{
     pad.down3(500, 100);
     pad.move3(0, 50, 1);
     EXPECT_EQ(pad.state.three.fast_inc_travel, 0);
@@ -84,7 +90,8 @@ TEST_F(ThreeFinger, JumpsGatherNoFastKeyTravel) {
     EXPECT_EQ(pad.state.three.fast_inc_travel, 60);
 }
 
-TEST_F(ThreeFinger, WindowSwitchingWithOneAndThreeFingerSteps) {
+TEST_F(ThreeFinger, WindowSwitchingWithOneAndThreeFingerSteps)
+{
     pad.settings.VerticalScrollingCheckBox = 1;
     pad.settings.ScrollingSpeedSlider = 15;
     pad.down3(500, 100);
@@ -124,7 +131,8 @@ TEST_F(ThreeFinger, WindowSwitchingWithOneAndThreeFingerSteps) {
     EXPECT_EQ(pad.take(), Events(2, action(Gesture::kScrollYInc)));
 }
 
-TEST_F(ThreeFinger, FastKeysNeedTheirSwitches) {
+TEST_F(ThreeFinger, FastKeysNeedTheirSwitches)
+{
     pad.settings.SwitchWindowsCheckBox = 0;
     pad.down3(500, 100);
     pad.move3(0, 20, 8);
@@ -137,7 +145,8 @@ TEST_F(ThreeFinger, FastKeysNeedTheirSwitches) {
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(ThreeFinger, SwipeThenNoFastKey) {
+TEST_F(ThreeFinger, SwipeThenNoFastKey)
+{
     pad.down3(500, 100);
     pad.move3(-16, 0, 2);
     EXPECT_EQ(pad.take(), Events{action(Gesture::kSwipeXDec)});
@@ -147,7 +156,8 @@ TEST_F(ThreeFinger, SwipeThenNoFastKey) {
 
 class Cover : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         pad.settings.CovergestureCheckBox = 1;
         pad.settings.CovergestureComboBox = 7;
         pad.settings.CovergestureSlider = 15;  // width 8 and more ...
@@ -155,7 +165,8 @@ protected:
     Pad pad;
 };
 
-TEST_F(Cover, WidthThresholdOncePerTouch) {
+TEST_F(Cover, WidthThresholdOncePerTouch)
+{
     pad.down1(3000, 2500, 8);  // ... but never 8 or less
     EXPECT_EQ(pad.take(), Events{});
     pad.width(9);
@@ -170,18 +181,20 @@ TEST_F(Cover, WidthThresholdOncePerTouch) {
     EXPECT_EQ(pad.take(), Events{action(Gesture::kCover, 7)});
 }
 
-TEST_F(Cover, TwoFingersNeverCover) {
+TEST_F(Cover, TwoFingersNeverCover)
+{
     pad.down2(100, 100, 200, 100);
     pad.width(50);
     pad.hold(3);
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(Cover, SliderMapsToThreshold) {
+TEST_F(Cover, SliderMapsToThreshold)
+{
     struct Case {
         int32_t slider, w;
         bool covers;
-    } cases[] = {{8, 14, false}, {8, 15, true}, {12, 10, false}, {12, 11, true},
+    } cases[] = {{8, 14, false}, {8, 15, true},  {12, 10, false}, {12, 11, true},
                  {7, 99, false}, {7, 100, true}, {16, 99, false}, {16, 100, true}};
     for (const Case &c : cases) {
         Pad p;
@@ -193,7 +206,8 @@ TEST_F(Cover, SliderMapsToThreshold) {
     }
 }
 
-TEST_F(Cover, NotDuringDragNorSwitchedOff) {
+TEST_F(Cover, NotDuringDragNorSwitchedOff)
+{
     pad.engine.drag.drag_active = 1;
     pad.down1(3000, 2500, 20);
     pad.engine.drag.drag_active = 0;

@@ -12,7 +12,8 @@ protected:
     Pad pad;
 };
 
-TEST_F(TouchTest, StillOneFingerTouchHandsTapToDragLogic) {
+TEST_F(TouchTest, StillOneFingerTouchHandsTapToDragLogic)
+{
     pad.down1(3000, 2500);
     pad.move1(4, -4, 3);
     pad.lift();
@@ -24,7 +25,8 @@ TEST_F(TouchTest, StillOneFingerTouchHandsTapToDragLogic) {
     EXPECT_EQ(pad.state.touch.tap_origin_y, 2500);
 }
 
-TEST_F(TouchTest, OneFingerTapVetoes) {
+TEST_F(TouchTest, OneFingerTapVetoes)
+{
     struct Case {
         const char *what;
         void (*setup)(Pad &);
@@ -48,7 +50,8 @@ TEST_F(TouchTest, OneFingerTapVetoes) {
     }
 }
 
-TEST_F(TouchTest, MovementBeyond32MakesNoTap) {
+TEST_F(TouchTest, MovementBeyond32MakesNoTap)
+{
     pad.down1(3000, 2500);
     pad.move1(32, 0, 1);  // exactly 32 away: still a tap
     pad.lift();
@@ -62,7 +65,8 @@ TEST_F(TouchTest, MovementBeyond32MakesNoTap) {
     EXPECT_EQ(moved.take(), Events{});
 }
 
-TEST_F(TouchTest, RetouchNearTapIsReportedAndSecondTapMarksIt) {
+TEST_F(TouchTest, RetouchNearTapIsReportedAndSecondTapMarksIt)
+{
     pad.down1(3000, 2500);
     pad.lift();
     pad.take();
@@ -84,7 +88,8 @@ TEST_F(TouchTest, RetouchNearTapIsReportedAndSecondTapMarksIt) {
     EXPECT_EQ(far.engine.drag.retouch_seen.load(), 0);
 }
 
-TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
+TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction)
+{
     pad.settings.TwoFTComboBox = 7;
     pad.down2(100, 100, 200, 100);
     pad.hold(3);
@@ -113,7 +118,8 @@ TEST_F(TouchTest, TwoFingerTapNeedsNoButtonOrAnAction) {
     EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 4)});
 }
 
-TEST_F(TouchTest, NoMultiFingerTapDuringDrag) {
+TEST_F(TouchTest, NoMultiFingerTapDuringDrag)
+{
     pad.engine.drag.drag_active = 1;
     pad.down2(100, 100, 200, 100);
     pad.lift();
@@ -123,7 +129,8 @@ TEST_F(TouchTest, NoMultiFingerTapDuringDrag) {
     EXPECT_EQ(pad.take(), (Events{drag_post(), drag_post()}));
 }
 
-TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
+TEST_F(TouchTest, ThreeFingerTapAndSettleLimit)
+{
     pad.settings.ThreeFTComboBox = 9;
     pad.down3(500, 500);
     pad.hold(5);  // six records at the peak
@@ -150,14 +157,16 @@ TEST_F(TouchTest, ThreeFingerTapAndSettleLimit) {
     EXPECT_EQ(pad.take(), Events{action(Gesture::kTapThree, 0)});
 }
 
-TEST_F(TouchTest, TwoFingerTapIsSpoiltBySmallFingerMovement) {
+TEST_F(TouchTest, TwoFingerTapIsSpoiltBySmallFingerMovement)
+{
     pad.down2(100, 100, 200, 100);
     pad.move2(9, 0, 0, 0, 1);  // centroid moved 4, x2_1 moved 9
     pad.lift();
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(TouchTest, SecondPressCycleMakesNoTap) {
+TEST_F(TouchTest, SecondPressCycleMakesNoTap)
+{
     pad.down2(100, 100, 200, 100);
     pad.down1(3000, 2500);
     pad.down2(100, 100, 200, 100);
@@ -175,7 +184,8 @@ TEST_F(TouchTest, SecondPressCycleMakesNoTap) {
     EXPECT_EQ(once.take(), Events{action(Gesture::kTapTwo, 0)});
 }
 
-TEST_F(TouchTest, RemappedButtonsPressOnceAndReleaseWithCurrentValue) {
+TEST_F(TouchTest, RemappedButtonsPressOnceAndReleaseWithCurrentValue)
+{
     pad.settings.ButtonCheckBox = 1;
     pad.settings.ButtonMiddleComboBox = 5;
     pad.settings.ButtonLeftComboBox = 6;
@@ -195,7 +205,8 @@ TEST_F(TouchTest, RemappedButtonsPressOnceAndReleaseWithCurrentValue) {
     EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonRelease, 6)});
 }
 
-TEST_F(TouchTest, ButtonWithoutActionOrWithRemappingOffIsNotRemapped) {
+TEST_F(TouchTest, ButtonWithoutActionOrWithRemappingOffIsNotRemapped)
+{
     pad.settings.ButtonCheckBox = 1;
     pad.settings.ButtonRightComboBox = 0;
     pad.down1(3000, 2500);
@@ -215,7 +226,8 @@ TEST_F(TouchTest, ButtonWithoutActionOrWithRemappingOffIsNotRemapped) {
     EXPECT_EQ(pad.take(), Events{action(Gesture::kButtonRight, 3)});
 }
 
-TEST_F(TouchTest, DragLiftOffFollowsReleaseStyle) {
+TEST_F(TouchTest, DragLiftOffFollowsReleaseStyle)
+{
     struct Case {
         int32_t drag, lift_release, tap_again, tap_release;
         bool posts;
@@ -241,7 +253,8 @@ TEST_F(TouchTest, DragLiftOffFollowsReleaseStyle) {
     }
 }
 
-TEST_F(TouchTest, TapDuringTapAgainDragIsReported) {
+TEST_F(TouchTest, TapDuringTapAgainDragIsReported)
+{
     pad.settings.DragCheckBox = 1;
     pad.settings.TapAgainRadioButton = 1;
     pad.engine.drag.drag_active = 1;
@@ -255,14 +268,16 @@ TEST_F(TouchTest, TapDuringTapAgainDragIsReported) {
     EXPECT_EQ(pad.engine.drag.drag_fingers_up.load(), 0);
 }
 
-TEST_F(TouchTest, FingerCountIsPublishedEvenWhileOff) {
+TEST_F(TouchTest, FingerCountIsPublishedEvenWhileOff)
+{
     pad.settings.TouchpadOff = 1;
     pad.down2(100, 100, 200, 100);
     EXPECT_EQ(pad.engine.drag.drag_finger_count.load(), 2);
     EXPECT_EQ(pad.engine.scroll.scroll_finger_count.load(), 2);
 }
 
-TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect) {
+TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect)
+{
     pad.settings.TouchpadOff = 2;
     pad.settings.VerticalScrollingCheckBox = 1;
     pad.down2(100, 100, 200, 100);
@@ -281,7 +296,8 @@ TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect) {
     EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 0)});
 }
 
-TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
+TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff)
+{
     // A typing monitor switches the pad off in the middle of a touch (the
     // engine's own Alt+Tab looks like typing): the touch's end still ends
     // the window switching, the drag and the remapped button.
@@ -339,13 +355,13 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff) {
     }
 }
 
-TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms) {
+TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms)
+{
     struct Case {
         int lift_after_ms;
         int32_t checkbox;
         bool posts;
-    } cases[] = {{150, 1, true}, {199, 1, true}, {200, 1, false}, {250, 1, false},
-                 {150, 0, false}};
+    } cases[] = {{150, 1, true}, {199, 1, true}, {200, 1, false}, {250, 1, false}, {150, 0, false}};
     for (const Case &c : cases) {
         Pad p;
         p.settings.AutoScrollCheckBox = c.checkbox;
@@ -361,7 +377,8 @@ TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms) {
     }
 }
 
-TEST_F(TouchTest, SlowFingersDoNotRefreshTheLastMovement) {
+TEST_F(TouchTest, SlowFingersDoNotRefreshTheLastMovement)
+{
     pad.settings.AutoScrollCheckBox = 1;
     pad.down2(100, 100, 200, 100);
     pad.engine.scroll.scroll_active = 1;
@@ -371,7 +388,8 @@ TEST_F(TouchTest, SlowFingersDoNotRefreshTheLastMovement) {
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(TouchTest, NewTouchStopsAutoScroll) {
+TEST_F(TouchTest, NewTouchStopsAutoScroll)
+{
     pad.engine.scroll.scroll_active = 1;
     pad.engine.scroll.autoscroll_running = 1;
     pad.down1(3000, 2500);
@@ -379,7 +397,8 @@ TEST_F(TouchTest, NewTouchStopsAutoScroll) {
     EXPECT_EQ(pad.engine.scroll.autoscroll_running.load(), 0);
 }
 
-TEST_F(TouchTest, NewTouchForgetsScrollDirectionsUnlessAnAutoScrollRuns) {
+TEST_F(TouchTest, NewTouchForgetsScrollDirectionsUnlessAnAutoScrollRuns)
+{
     // A sideways scroll that ended without a flick leaves its direction
     // behind; the next touch must not carry it into a vertical flick.
     pad.engine.scroll.scroll_left_active = 1;

@@ -12,7 +12,8 @@ namespace {
 
 // Feeds every data line of a trace file to the pad, the clock following the
 // trace's own times; the record carries the position set that f selects.
-void replay(Pad &pad, const std::string &name) {
+void replay(Pad &pad, const std::string &name)
+{
     TraceReading trace;
     ASSERT_TRUE(read_trace_file(source_dir() + "/tests/gestured/traces/" + name, &trace)) << name;
     ASSERT_EQ(trace.bad_line, 0) << name << ": " << trace.why;
@@ -45,7 +46,8 @@ void replay(Pad &pad, const std::string &name) {
     }
 }
 
-TEST(TraceReplay, FlickScrollStepsThenStartsAutoScroll) {
+TEST(TraceReplay, FlickScrollStepsThenStartsAutoScroll)
+{
     Pad pad;
     pad.settings.VerticalScrollingCheckBox = 1;
     pad.settings.ScrollingSpeedSlider = 10;  // a step per 6 of travel

@@ -6,18 +6,20 @@
 
 namespace {
 
-TEST(DirectionClass, ClassesOfVectors) {
+TEST(DirectionClass, ClassesOfVectors)
+{
     struct Case {
         int32_t dx, dy, cls;
-    } cases[] = {{3, -2, 1}, {-3, 2, 1}, {-3, -2, -1}, {3, 2, -1},
-                 {5, 0, 0},  {-5, 0, 0}, {0, 4, 2},    {0, -4, 2}, {0, 0, 3}};
+    } cases[] = {{3, -2, 1}, {-3, 2, 1}, {-3, -2, -1}, {3, 2, -1}, {5, 0, 0},
+                 {-5, 0, 0}, {0, 4, 2},  {0, -4, 2},   {0, 0, 3}};
     for (const Case &c : cases)
         EXPECT_EQ(direction_class(c.dx, c.dy), c.cls) << c.dx << "," << c.dy;
 }
 
 class Scroll : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         pad.settings.VerticalScrollingCheckBox = 1;
         pad.settings.HorizontalScrollingCheckBox = 1;
         pad.settings.ScrollingSpeedSlider = 10;  // one step per 6 units of travel
@@ -26,7 +28,8 @@ protected:
     Pad pad;
 };
 
-TEST_F(Scroll, EachDirectionGivesItsCode) {
+TEST_F(Scroll, EachDirectionGivesItsCode)
+{
     struct Case {
         int32_t dx, dy;
         Gesture code;
@@ -47,7 +50,8 @@ TEST_F(Scroll, EachDirectionGivesItsCode) {
     }
 }
 
-TEST_F(Scroll, SwitchedOffAxesDoNotScroll) {
+TEST_F(Scroll, SwitchedOffAxesDoNotScroll)
+{
     pad.settings.VerticalScrollingCheckBox = 0;
     pad.move2(0, 6, 0, 6, 3);
     pad.settings.HorizontalScrollingCheckBox = 0;
@@ -55,7 +59,8 @@ TEST_F(Scroll, SwitchedOffAxesDoNotScroll) {
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(Scroll, TowardLargerYGathersSmallerMovementTowardSmallerYTheLarger) {
+TEST_F(Scroll, TowardLargerYGathersSmallerMovementTowardSmallerYTheLarger)
+{
     pad.settings.ScrollingSpeedSlider = 1;  // divisor 15
     pad.move2(0, 4, 0, 6, 1);               // gathers 4
     EXPECT_EQ(pad.state.two.vscroll_inc_travel, 4u);
@@ -65,7 +70,8 @@ TEST_F(Scroll, TowardLargerYGathersSmallerMovementTowardSmallerYTheLarger) {
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(Scroll, SliderSetsTravelPerStep) {
+TEST_F(Scroll, SliderSetsTravelPerStep)
+{
     pad.settings.ScrollingSpeedSlider = 1;  // divisor 15
     pad.move2(0, 5, 0, 5, 2);
     EXPECT_EQ(pad.take(), Events{});
@@ -76,7 +82,8 @@ TEST_F(Scroll, SliderSetsTravelPerStep) {
     EXPECT_EQ(pad.take(), Events(2, action(Gesture::kScrollYInc)));
 }
 
-TEST_F(Scroll, SliderOutOfRangeNeverDividesByZeroOrLess) {
+TEST_F(Scroll, SliderOutOfRangeNeverDividesByZeroOrLess)
+{
     for (int32_t slider : {16, 17, 1000, 2147483647}) {
         Pad p;
         p.settings.VerticalScrollingCheckBox = 1;
@@ -94,7 +101,8 @@ TEST_F(Scroll, SliderOutOfRangeNeverDividesByZeroOrLess) {
     EXPECT_EQ(p.take(), Events(2, action(Gesture::kScrollXInc)));
 }
 
-TEST_F(Scroll, TurningBackAfterAStepWaitsOneRecord) {
+TEST_F(Scroll, TurningBackAfterAStepWaitsOneRecord)
+{
     pad.move2(0, 6, 0, 6, 2);
     EXPECT_EQ(pad.take(), Events(2, action(Gesture::kScrollYInc)));
     pad.move2(0, -6, 0, -6, 1);
@@ -110,20 +118,23 @@ TEST_F(Scroll, TurningBackAfterAStepWaitsOneRecord) {
     EXPECT_EQ(pad.take(), Events{action(Gesture::kScrollYInc)});
 }
 
-TEST_F(Scroll, HorizontalNeedsEqualFingerMovement) {
+TEST_F(Scroll, HorizontalNeedsEqualFingerMovement)
+{
     pad.move2(7, 0, 6, 0, 5);
     EXPECT_EQ(pad.take(), Events{});
     EXPECT_EQ(pad.state.two.hscroll_inc_travel, 0u);
 }
 
-TEST_F(Scroll, VerticalToleratesTwoUnitsOfDifference) {
+TEST_F(Scroll, VerticalToleratesTwoUnitsOfDifference)
+{
     pad.move2(0, 6, 0, 8, 1);
     EXPECT_EQ(pad.take(), Events{action(Gesture::kScrollYInc)});
     pad.move2(0, 6, 0, 9, 3);
     EXPECT_EQ(pad.take(), Events{});
 }
 
-TEST_F(Scroll, ANewTouchGathersNoTravelFromTheTouchBefore) {
+TEST_F(Scroll, ANewTouchGathersNoTravelFromTheTouchBefore)
+{
     pad.settings.TappingCheckBox = 1;
     pad.move2(0, 30, 0, 30, 3);  // a fast scroll
     pad.lift();
@@ -145,7 +156,8 @@ TEST_F(Scroll, ANewTouchGathersNoTravelFromTheTouchBefore) {
 
 class Zoom : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         pad.settings.ZoomCheckBox = 1;
         pad.settings.ZoomSlider = 10;
         pad.settings.ZoomOutComboBox = 21;
@@ -161,7 +173,8 @@ protected:
     Pad pad;
 };
 
-TEST_F(Zoom, PinchAndSpreadReportEveryQualifyingRecordAtTopSlider) {
+TEST_F(Zoom, PinchAndSpreadReportEveryQualifyingRecordAtTopSlider)
+{
     pinch(3);
     EXPECT_EQ(pad.take(), Events(3, action(Gesture::kZoomOut, 21)));
     EXPECT_EQ(pad.state.two.two_finger_gesture, TwoFingerGesture::kZoom);
@@ -169,13 +182,15 @@ TEST_F(Zoom, PinchAndSpreadReportEveryQualifyingRecordAtTopSlider) {
     EXPECT_EQ(pad.take(), Events(2, action(Gesture::kZoomIn, 22)));
 }
 
-TEST_F(Zoom, SliderSetsRecordsPerReport) {
+TEST_F(Zoom, SliderSetsRecordsPerReport)
+{
     pad.settings.ZoomSlider = 8;  // every third qualifying record
     pinch(7);
     EXPECT_EQ(pad.take(), Events(2, action(Gesture::kZoomOut, 21)));
 }
 
-TEST_F(Zoom, RecognisedZoomHoldsPhaseEvenWhenNotReported) {
+TEST_F(Zoom, RecognisedZoomHoldsPhaseEvenWhenNotReported)
+{
     pad.settings.ZoomCheckBox = 0;
     pinch(1);
     pad.move2(0, 6, 0, 6, 3);
@@ -188,7 +203,8 @@ TEST_F(Zoom, RecognisedZoomHoldsPhaseEvenWhenNotReported) {
     EXPECT_EQ(pad.take(), Events(2, action(Gesture::kScrollYInc)));
 }
 
-TEST_F(Zoom, ScrollingHoldsPhaseAgainstZoom) {
+TEST_F(Zoom, ScrollingHoldsPhaseAgainstZoom)
+{
     pad.move2(0, 6, 0, 6, 1);
     EXPECT_EQ(pad.take(), Events{action(Gesture::kScrollYInc)});
     pinch(3);
@@ -197,7 +213,8 @@ TEST_F(Zoom, ScrollingHoldsPhaseAgainstZoom) {
 
 class Rotation : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         pad.settings.RotationCheckBox = 1;
         pad.settings.RotationSlider = 10;  // the second qualifying record
         pad.settings.ClockwiseComboBox = 31;
@@ -210,7 +227,8 @@ protected:
     Pad pad;
 };
 
-TEST_F(Rotation, ReportedOncePerDirection) {
+TEST_F(Rotation, ReportedOncePerDirection)
+{
     pad.move2(0, 0, 2, 2, 1);
     EXPECT_EQ(pad.take(), Events{});
     pad.move2(0, 0, 2, 2, 1);
@@ -224,7 +242,8 @@ TEST_F(Rotation, ReportedOncePerDirection) {
     EXPECT_EQ(pad.state.touch.touch_consumed, 1);
 }
 
-TEST_F(Rotation, NeedsKnownPairing) {
+TEST_F(Rotation, NeedsKnownPairing)
+{
     Pad p;
     p.settings.RotationCheckBox = 1;
     p.settings.RotationSlider = 10;
@@ -234,7 +253,8 @@ TEST_F(Rotation, NeedsKnownPairing) {
     EXPECT_EQ(p.state.two.pairing_known, 0);
 }
 
-TEST(Pairing, OneFingerPositionDecidesWhichYGoesWithWhichX) {
+TEST(Pairing, OneFingerPositionDecidesWhichYGoesWithWhichX)
+{
     Pad pad;
     // (3000, 2500) maps to (93, 128) on the two-finger scale.
     pad.down1(3000, 2500);
@@ -253,7 +273,8 @@ TEST(Pairing, OneFingerPositionDecidesWhichYGoesWithWhichX) {
     EXPECT_EQ(same.state.two.swap_y, 0);
 }
 
-TEST(Pairing, StrayHugeOneFingerPositionMatchesNothing) {
+TEST(Pairing, StrayHugeOneFingerPositionMatchesNothing)
+{
     Pad pad;
     pad.down1(2000000000, -2000000000);
     pad.down2(100, 100, 200, 300);
@@ -262,7 +283,8 @@ TEST(Pairing, StrayHugeOneFingerPositionMatchesNothing) {
     EXPECT_EQ(pad.state.two.swap_y, 0);
 }
 
-TEST(Pairing, RestingFingerDecidesAfterFourStillRecords) {
+TEST(Pairing, RestingFingerDecidesAfterFourStillRecords)
+{
     Pad pad;
     // Finger 1's x and finger 2's y stay put: the reported y values belong
     // to the other fingers.

@@ -44,8 +44,14 @@ const CatalogueCase kCommon[] = {
 };
 
 const CatalogueCase kZoom[] = {
-    {0, {"tap Page_Up"}}, {1, {"tap Page_Down"}}, {2, kControlClick5}, {3, kControlClick4},
-    {4, kAltF9},          {5, kAltF10},           {6, {}},             {-1, {}},
+    {0, {"tap Page_Up"}},
+    {1, {"tap Page_Down"}},
+    {2, kControlClick5},
+    {3, kControlClick4},
+    {4, kAltF9},
+    {5, kAltF10},
+    {6, {}},
+    {-1, {}},
 };
 
 const CatalogueCase kRotate[] = {

@@ -26,7 +26,8 @@ TEST(CursorImages, EachIsABitmapWithItsHotSpotInside)
         unsigned int w = 0, h = 0;
         unsigned char *bits = nullptr;
         int hx = -1, hy = -1;
-        ASSERT_EQ(XReadBitmapFileData(source_image(name).c_str(), &w, &h, &bits, &hx, &hy), BitmapSuccess) << name;
+        ASSERT_EQ(XReadBitmapFileData(source_image(name).c_str(), &w, &h, &bits, &hx, &hy), BitmapSuccess)
+            << name;
         EXPECT_EQ(w, 32u) << name;
         EXPECT_EQ(h, 32u) << name;
         EXPECT_GE(hx, 0) << name;
@@ -46,7 +47,8 @@ TEST(CursorImages, XsetrootTakesEachAsCursorAndMask)
     Xvfb xvfb;
     for (const char *name : kImages) {
         const std::string path = source_image(name);
-        RunResult r = run_program({"/usr/bin/xsetroot", "-cursor", path, path}, RunOptions{"", {xvfb.env()}, "", 20});
+        RunResult r =
+            run_program({"/usr/bin/xsetroot", "-cursor", path, path}, RunOptions{"", {xvfb.env()}, "", 20});
         EXPECT_EQ(r.status, 0) << name << ": " << r.err;
         EXPECT_EQ(r.err, "") << name;
     }

@@ -105,9 +105,13 @@ const EntryCase kEntries[] = {
     // Rotation.
     {Gesture::kRotateCW, 2, nullptr, {RR, "key+ Control_L", "key+ R", "key- R", "key- Control_L"}},
     {Gesture::kRotateCCW, 3, nullptr, {LR, "key+ Control_L", "key+ L", "key- L", "key- Control_L"}},
-    {Gesture::kRotateCW, 2, "doc.pdf - Adobe Reader",
+    {Gesture::kRotateCW,
+     2,
+     "doc.pdf - Adobe Reader",
      {RR, "key+ Control_L", "key+ Shift_L", "text +", "key- Shift_L", "key- Control_L"}},
-    {Gesture::kRotateCCW, 3, "doc.pdf - Adobe Reader",
+    {Gesture::kRotateCCW,
+     3,
+     "doc.pdf - Adobe Reader",
      {LR, "key+ Control_L", "key+ Shift_L", "text _", "key- Shift_L", "key- Control_L"}},
     {Gesture::kRotateCW, 1, "doc.pdf - Adobe Reader", {RR, "tap Page_Down"}},
     {Gesture::kRotateCW, 2, "F-Spot", {RR, "text ]"}},
@@ -119,9 +123,13 @@ const EntryCase kEntries[] = {
     {Gesture::kSwipeXInc, 0, "Terminal", {"key+ Alt_L", "key+ Right", "key- Right", "key- Alt_L"}},
     {Gesture::kSwipeXDec, 0, "Gwenview", {"click 6"}},
     {Gesture::kSwipeXInc, 0, "Gwenview", {"click 7"}},
-    {Gesture::kSwipeXDec, 0, "OpenOffice Writer",
+    {Gesture::kSwipeXDec,
+     0,
+     "OpenOffice Writer",
      {"key+ Control_L", "key+ Page_Up", "key- Page_Up", "key- Control_L"}},
-    {Gesture::kSwipeXInc, 0, "OpenOffice Writer",
+    {Gesture::kSwipeXInc,
+     0,
+     "OpenOffice Writer",
      {"key+ Control_L", "key+ Page_Down", "key- Page_Down", "key- Control_L"}},
     {Gesture::kSwipeXDec, 0, "doc.pdf - Adobe Reader", {kEscape, kDownCtrl, kDownLeft, kUpLeft, kUpCtrl}},
     {Gesture::kSwipeXInc, 0, "doc.pdf - Adobe Reader", {kEscape, kDownCtrl, kDownRight, kUpRight, kUpCtrl}},
@@ -171,9 +179,8 @@ TEST_F(GestureActions, EveryCodeWithEachTitleSendsItsInputAndCommands)
     for (const EntryCase &c : kEntries) {
         use_recorder();
         entry(c.code, c.arg, c.title);
-        EXPECT_EQ(recorded, c.expected)
-            << "code " << static_cast<int32_t>(c.code) << " arg " << c.arg << " title "
-            << (c.title ? c.title : "(none)");
+        EXPECT_EQ(recorded, c.expected) << "code " << static_cast<int32_t>(c.code) << " arg " << c.arg
+                                        << " title " << (c.title ? c.title : "(none)");
     }
 }
 
@@ -311,7 +318,8 @@ TEST_F(GestureActions, TypingGateLetsOnlyTheAltControlDActionThrough)
     engine.settings.DetectGestureIntr.store(1);
 
     entry(Gesture::kTapTwo, 17);
-    EXPECT_EQ(take(), (Events{"key+ Alt_L", "key+ Control_L", "key+ D", "key- D", "key- Control_L", "key- Alt_L"}));
+    EXPECT_EQ(take(),
+              (Events{"key+ Alt_L", "key+ Control_L", "key+ D", "key- D", "key- Control_L", "key- Alt_L"}));
     entry(Gesture::kTapTwo, 14);
     entry(Gesture::kScrollYInc);
     entry(Gesture::kZoomIn, 3);

@@ -8,7 +8,4 @@ bool held_key_is_down(const char *keysym_name);
 bool held_button_is_down(int button);
 
 // Forgets everything without sending anything.
-inline void held_input_clear()
-{
-    release_held_inputs(nullptr);
-}
+inline void held_input_clear() { release_held_inputs(nullptr); }

@@ -47,8 +47,8 @@ TEST_F(HotkeyThreadOnX, WindowSwitchingHoldsAltFromBeginToEnd)
     engine.queue.enqueue(Gesture::kSwitchWindowsNext, 0);
     engine.queue.enqueue(Gesture::kSwitchWindowsPrev, 0);
     Events e = watch_->wait_events(9);
-    EXPECT_EQ(e, (Events{"key+ Alt_L", "key+ Tab", "key- Tab", "key+ Tab", "key- Tab", "key+ Shift_L", "key+ Tab",
-                         "key- Tab", "key- Shift_L"}));
+    EXPECT_EQ(e, (Events{"key+ Alt_L", "key+ Tab", "key- Tab", "key+ Tab", "key- Tab", "key+ Shift_L",
+                         "key+ Tab", "key- Tab", "key- Shift_L"}));
     EXPECT_TRUE(watch_->key_down("Alt_L"));
 
     engine.queue.enqueue(Gesture::kSwitchWindowsEnd, 0);
@@ -63,9 +63,9 @@ TEST_F(HotkeyThreadOnX, TheFocusedBrowserGetsControlMinusForTheControlWheelActio
     start("News - Web Browser");
     engine.queue.enqueue(Gesture::kTapTwo, 14);
     engine.queue.enqueue(Gesture::kTapThree, 15);
-    EXPECT_EQ(watch_->wait_events(10), (Events{"key+ Control_L", "key+ minus", "key- minus", "key- Control_L",
-                                               "key+ Control_L", "key+ Shift_L", "key+ equal", "key- equal",
-                                               "key- Shift_L", "key- Control_L"}));
+    EXPECT_EQ(watch_->wait_events(10),
+              (Events{"key+ Control_L", "key+ minus", "key- minus", "key- Control_L", "key+ Control_L",
+                      "key+ Shift_L", "key+ equal", "key- equal", "key- Shift_L", "key- Control_L"}));
 }
 
 TEST_F(HotkeyThreadOnX, ScrollClicksTheWheelAndATapActionBecomesAClick)

@@ -69,9 +69,8 @@ TEST_F(XInput, EachKindDeliversItsEventsAndUnknownKindsSendNothing)
     send_input(display, "b", 2, static_cast<InputKind>(-1));
     send_input(display, "", 0, InputKind::kText);
     send_input(display, nullptr, 0, InputKind::kText);
-    EXPECT_EQ(watch.events(display),
-              (Events{"key+ a", "key- a", "key+ Control_L", "key- Control_L", "button+ 1", "button- 1", "button+ 3",
-                      "button- 3"}));
+    EXPECT_EQ(watch.events(display), (Events{"key+ a", "key- a", "key+ Control_L", "key- Control_L",
+                                             "button+ 1", "button- 1", "button+ 3", "button- 3"}));
 }
 
 TEST_F(XInput, UnknownKeysymNameIsReportedTwiceAndTapsSpace)
@@ -80,7 +79,8 @@ TEST_F(XInput, UnknownKeysymNameIsReportedTwiceAndTapsSpace)
     testing::internal::CaptureStderr();
     send_input(display, "NoSuchKeyName", 0, InputKind::kKeyTap);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "Unable to resolve keysym for 'NoSuchKeyName'\nUnable to resolve keysym for 'NoSuchKeyName'\n");
+    EXPECT_EQ(err,
+              "Unable to resolve keysym for 'NoSuchKeyName'\nUnable to resolve keysym for 'NoSuchKeyName'\n");
     EXPECT_EQ(watch.events(display), (Events{"key+ space", "key- space"}));
 }
 
@@ -91,9 +91,9 @@ TEST_F(XInput, TextTypesEachCharacterWithTheModifierOfItsLevel)
     send_input(display, "-", 0, InputKind::kText);
     send_input(display, "a_]", 0, InputKind::kText);
     EXPECT_EQ(watch.events(display),
-              (Events{"key+ Shift_L", "key+ equal", "key- equal", "key- Shift_L", "key+ minus", "key- minus", "key+ a",
-                      "key- a", "key+ Shift_L", "key+ minus", "key- minus", "key- Shift_L", "key+ bracketright",
-                      "key- bracketright"}));
+              (Events{"key+ Shift_L", "key+ equal", "key- equal", "key- Shift_L", "key+ minus", "key- minus",
+                      "key+ a", "key- a", "key+ Shift_L", "key+ minus", "key- minus", "key- Shift_L",
+                      "key+ bracketright", "key- bracketright"}));
 }
 
 TEST_F(XInput, TextSkipsCharactersTheKeyboardLacksAndStopsAt256)
@@ -102,10 +102,16 @@ TEST_F(XInput, TextSkipsCharactersTheKeyboardLacksAndStopsAt256)
     ASSERT_EQ(keysym_level_table[0xE9], -1) << "the test keyboard unexpectedly carries e-acute";
     testing::internal::CaptureStderr();
     // a, e-acute, b, an emoji, c
-    send_input(display, "a\xc3\xa9" "b\xf0\x9f\x98\x80" "c", 0, InputKind::kText);
+    send_input(display,
+               "a\xc3\xa9"
+               "b\xf0\x9f\x98\x80"
+               "c",
+               0, InputKind::kText);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("Character '\xc3\xa9' is not on the keyboard map; skipped.\n"), std::string::npos) << err;
-    EXPECT_NE(err.find("Special character '\xf0\x9f\x98\x80' is currently not supported.\n"), std::string::npos)
+    EXPECT_NE(err.find("Character '\xc3\xa9' is not on the keyboard map; skipped.\n"), std::string::npos)
+        << err;
+    EXPECT_NE(err.find("Special character '\xf0\x9f\x98\x80' is currently not supported.\n"),
+              std::string::npos)
         << err;
     EXPECT_EQ(watch.events(display), (Events{"key+ a", "key- a", "key+ b", "key- b", "key+ c", "key- c"}));
 

@@ -53,8 +53,7 @@ void XWatch::drain()
             seen_.push_back(std::string(ev.type == ButtonPress ? "button+ " : "button- ") +
                             std::to_string(ev.xbutton.button));
             break;
-        default:
-            break;
+        default: break;
         }
     }
 }

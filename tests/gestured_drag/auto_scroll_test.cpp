@@ -93,9 +93,8 @@ TEST_F(AutoScrollTest, PdfViewerHoldsTheArrowKeyForTheWholeRun)
     engine.scroll.scroll_left_by_key = 1;
     fake.after_sleeps(3, finger_touches);
     EXPECT_EQ(auto_scroll_wake(fake_platform, engine, &scroll), 3);
-    EXPECT_EQ(fake.log(), (Log{"/usr/local/bin/xte  'key Escape'",
-                               "/usr/local/bin/xte  'keydown Left'", kClick6, kClick6,
-                               "/usr/local/bin/xte  'keyup Left'"}));
+    EXPECT_EQ(fake.log(), (Log{"/usr/local/bin/xte  'key Escape'", "/usr/local/bin/xte  'keydown Left'",
+                               kClick6, kClick6, "/usr/local/bin/xte  'keyup Left'"}));
     EXPECT_EQ(scroll.held, HeldKey::kNone);
     EXPECT_TRUE(no_direction_left());
 

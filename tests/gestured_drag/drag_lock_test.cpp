@@ -85,8 +85,8 @@ TEST_F(DragLockTest, TouchNearTapBeginsDragWithTapReleaseCommandsInOrder)
     settings(Style::kTapRelease);
     begin_drag();
     EXPECT_EQ(fake.now(), 50) << "the settling wait ends as soon as the finger is back";
-    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
-                               "vorellctl DragHoldButton=1"}));
+    EXPECT_EQ(fake.log(),
+              (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0", "vorellctl DragHoldButton=1"}));
     EXPECT_EQ(engine.drag.drag_active, 1);
     EXPECT_EQ(engine.drag.tap_state, TapState::kHandedOver);
     EXPECT_EQ(engine.drag.drag_timeout_off, 1);
@@ -103,8 +103,8 @@ TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
     drag_finger_lifted();
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(fake.now(), 600) << "no settling wait while dragging";
-    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
-                               "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1", "queue DRAG_RELEASE",
+                               "vorellctl DragHoldButton=0"}));
     EXPECT_EQ(engine.drag.drag_active, 0);
     EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
     EXPECT_EQ(engine.drag.drag_fingers_up, 0);
@@ -133,8 +133,8 @@ TEST_F(DragLockTest, ATouchAlreadyGoneWhenTheDragBeginsStillEndsItWithItsLift)
         }
         ASSERT_EQ(sem_trywait(&ctrl_drag_sem), 0) << "the lift is posted";
         EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
-        EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
-                                   "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+        EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1", "queue DRAG_RELEASE",
+                                   "vorellctl DragHoldButton=0"}));
         EXPECT_EQ(engine.drag.drag_active, 0);
     }
 }
@@ -163,9 +163,9 @@ TEST_F(DragLockTest, TapReleaseDragEndsWhenTheWaitRunsOut)
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_GE(fake.now(), 2100);
     EXPECT_LE(fake.now(), 2110);
-    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
-                               "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
-                               "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(fake.log(),
+              (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0", "vorellctl DragHoldButton=1",
+                   "vorellctl DragTimeoutRelease=1", "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
     EXPECT_EQ(engine.drag.drag_active, 0);
     EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(engine.drag.drag_fingers_up, 0);
@@ -204,8 +204,8 @@ TEST_F(DragLockTest, TapAgainStyleEndsTheDragWithAFurtherTap)
     engine.drag.tap_state = TapState::kRetouched;
     engine.drag.drag_tap_again = 1;
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kTapAgainEnds);
-    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
-                               "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1", "queue DRAG_RELEASE",
+                               "vorellctl DragHoldButton=0"}));
     EXPECT_EQ(engine.drag.drag_active, 0);
     EXPECT_EQ(engine.drag.drag_tap_again, 0);
     EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
@@ -224,12 +224,10 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
         engine.drag.drag_tap_again = 1;
         EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kQuickSecondTap);
         Log log = fake.log();
-        Log expected = drag_check
-                           ? Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
-                                 "queue DRAG_RELEASE", "queue TAP_CLICK",
-                                 "vorellctl DragHoldButton=0"}
-                           : Log{"queue DRAG_PRESS", "queue DRAG_RELEASE", "queue TAP_CLICK",
-                                 "vorellctl DragHoldButton=0"};
+        Log expected = drag_check ? Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1",
+                                        "queue DRAG_RELEASE", "queue TAP_CLICK", "vorellctl DragHoldButton=0"}
+                                  : Log{"queue DRAG_PRESS", "queue DRAG_RELEASE", "queue TAP_CLICK",
+                                        "vorellctl DragHoldButton=0"};
         EXPECT_EQ(log, expected);
         EXPECT_EQ(engine.drag.drag_active, 0);
         EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
@@ -276,8 +274,7 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
                                "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
-                               "queue DRAG_RELEASE", "queue TAP_CLICK",
-                               "vorellctl DragHoldButton=0"}));
+                               "queue DRAG_RELEASE", "queue TAP_CLICK", "vorellctl DragHoldButton=0"}));
 
     // The release style changed to lift-release during a tap-release drag.
     fake.restart();
@@ -289,9 +286,9 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     drag_finger_lifted();
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(engine.drag.drag_timeout_off, 0);
-    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
-                                "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
-                                "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(fake.log(),
+              (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0", "vorellctl DragHoldButton=1",
+                   "vorellctl DragTimeoutRelease=1", "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
 
     // And the next plain tap is clicked.
     tap_lifted();

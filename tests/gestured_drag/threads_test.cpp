@@ -87,8 +87,8 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
     ActionEntry entry{};
     ASSERT_TRUE(take_entry(&entry, 5000));
     EXPECT_EQ(entry.code, Gesture::kTapClick);
-    EXPECT_TRUE(eventually(
-        [] { return engine.drag.tap_state == TapState::kIdle && engine.drag.tap_request == 0; }));
+    EXPECT_TRUE(
+        eventually([] { return engine.drag.tap_state == TapState::kIdle && engine.drag.tap_request == 0; }));
 
     // A flick down: wheel-down clicks until a finger touches.
     ASSERT_TRUE(eventually([] { return engine.scroll.scroll_finger_count == 0; }));  // thread started

@@ -91,7 +91,8 @@ TEST(KeyboardActivity, OnlyPressesOfAdmittedKeysCount)
 
     Rig kk(true);
     EXPECT_FALSE(keyboard_activity(kk.m, Keys{37}.v, true));
-    EXPECT_FALSE(keyboard_activity(kk.m, Keys{37, 38}.v, true)) << "-K: no press counts while Control is down";
+    EXPECT_FALSE(keyboard_activity(kk.m, Keys{37, 38}.v, true))
+        << "-K: no press counts while Control is down";
     EXPECT_FALSE(keyboard_activity(kk.m, Keys{38}.v, true)) << "38 was already down";
     EXPECT_TRUE(keyboard_activity(kk.m, Keys{38, 39}.v, true));
 }
@@ -148,8 +149,8 @@ TEST(IdlePoll, HeldTouchpadButtonKeepsItOn)
     for (int which = 0; which < 12; ++which) {
         Rig r;
         FingerRecord &f = r.block.OldStructFingers;
-        int32_t *buttons[12] = {&f.l, &f.r, &f.u, &f.d, &f.multi[0], &f.multi[1], &f.multi[2],
-                                &f.multi[3], &f.multi[4], &f.multi[5], &f.multi[6], &f.multi[7]};
+        int32_t *buttons[12] = {&f.l,        &f.r,        &f.u,        &f.d,        &f.multi[0], &f.multi[1],
+                                &f.multi[2], &f.multi[3], &f.multi[4], &f.multi[5], &f.multi[6], &f.multi[7]};
         *buttons[which] = 1;
         r.block.NewStructFingers.l = 0;  // the old record counts whatever NewStruct says
         r.block.NewStruct = 1;

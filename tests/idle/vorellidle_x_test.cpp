@@ -133,7 +133,9 @@ TEST_F(IdleX, IgnoredModifiers)
     {
         // -k: Shift alone is no typing; a letter is.
         auto idle = start({"-k", "-i", "0.3"});
-        EXPECT_FALSE(type_until(50, [&] { return touchpad_off() != 0; }, 2.0)) << "Shift alone";
+        EXPECT_FALSE(type_until(
+            50, [&] { return touchpad_off() != 0; }, 2.0))
+            << "Shift alone";
         EXPECT_TRUE(type_until_off(1, 38));
         EXPECT_TRUE(off_becomes(0));
     }
@@ -141,7 +143,9 @@ TEST_F(IdleX, IgnoredModifiers)
         // -K: a letter typed while Control is held does not count.
         auto idle = start({"-K", "-i", "0.3"});
         typist_->press(37);
-        EXPECT_FALSE(type_until(38, [&] { return touchpad_off() != 0; }, 2.0)) << "Control+letter";
+        EXPECT_FALSE(type_until(
+            38, [&] { return touchpad_off() != 0; }, 2.0))
+            << "Control+letter";
         typist_->release(37);
         EXPECT_TRUE(type_until_off(1, 39));
         EXPECT_TRUE(off_becomes(0));
@@ -160,7 +164,8 @@ TEST_F(IdleX, TouchpadSwitchedOffByTheUserIsLeftAlone)
 {
     set_block_field(block_, kTouchpadOff, 1);
     auto idle = start({"-i", "0.2"});
-    EXPECT_FALSE(type_until(38, [&] { return touchpad_off() != 1; }, 2.0));
+    EXPECT_FALSE(type_until(
+        38, [&] { return touchpad_off() != 1; }, 2.0));
     EXPECT_EQ(idle->out(), "");
     // The monitor was live all along: once the user switches back on, typing counts.
     set_block_field(block_, kTouchpadOff, 0);
@@ -171,7 +176,8 @@ TEST_F(IdleX, HeldTouchpadButtonKeepsItOn)
 {
     tpsim({"set", "NewStruct=1", "OldStructFingers.l=1"});
     auto idle = start({"-i", "0.3"});
-    EXPECT_FALSE(type_until(38, [&] { return touchpad_off() != 0; }, 2.0));
+    EXPECT_FALSE(type_until(
+        38, [&] { return touchpad_off() != 0; }, 2.0));
     EXPECT_EQ(idle->out(), "");
     // Button up: typing counts again.
     tpsim({"set", "OldStructFingers.l=0"});
@@ -216,8 +222,8 @@ TEST_F(IdleX, DaemonRefusesAPlantedPidFileBeforeReportingSuccess)
             std::string given = relative ? name.substr(1) : name;
             auto parent = start({"-d", "-p", given, "-i", "30"});
             EXPECT_EQ(parent->wait(20.0), 2);
-            EXPECT_EQ(parent->err(), "Can't create pid file: " + given +
-                                         pid_file_refusal_text(kind.refusal) + "\n");
+            EXPECT_EQ(parent->err(),
+                      "Can't create pid file: " + given + pid_file_refusal_text(kind.refusal) + "\n");
             EXPECT_EQ(access(guarded.c_str(), F_OK) == 0, existed);
             if (before == "keep\n") {
                 EXPECT_EQ(read_file(guarded), "keep\n");
@@ -230,7 +236,11 @@ TEST_F(IdleX, PidFileNameWithoutDaemonModeIsNeitherWrittenNorRemoved)
 {
     std::string dir = make_temp_dir();
     std::string other = dir + "/someone-elses.pid";
-    { FILE *f = fopen(other.c_str(), "w"); fputs("1\n", f); fclose(f); }
+    {
+        FILE *f = fopen(other.c_str(), "w");
+        fputs("1\n", f);
+        fclose(f);
+    }
     auto idle = start({"-p", other, "-i", "30"});
     ASSERT_TRUE(type_until_off(1));
     EXPECT_EQ(idle->stop(SIGTERM), 128 + SIGTERM);

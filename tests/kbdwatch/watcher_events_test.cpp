@@ -105,7 +105,7 @@ protected:
     std::unique_ptr<Background> start(int index, const std::string &display)
     {
         return std::make_unique<Background>(std::vector<std::string>{bin_path(kWatchers[index].program)},
-                                             RunOptions{"", {"DISPLAY=" + display}, "", 20.0});
+                                            RunOptions{"", {"DISPLAY=" + display}, "", 20.0});
     }
     int32_t flag(int index) const { return block_field(block_, kWatchers[index].flag); }
     // Holds a key until each watcher listed has raised its flag and waits for
@@ -257,5 +257,6 @@ TEST_F(WatcherEvents, RecreatedBlockIsFollowed)
     EXPECT_GE(seconds_until(kKbd, 1, 3.0), 0);
     typist.release(40);
     EXPECT_GE(seconds_until(kKbd, 0), 0);
-    EXPECT_EQ(watcher->err(), "kbdwatch-kbd: the shared memory area was created again; attached the new one.\n");
+    EXPECT_EQ(watcher->err(),
+              "kbdwatch-kbd: the shared memory area was created again; attached the new one.\n");
 }

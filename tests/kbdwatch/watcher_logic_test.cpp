@@ -248,12 +248,12 @@ TEST(WatcherKeys, WhichKeysRaiseTheFlag)
         int raised_in_gesture, raised_in_others;
     };
     const Case cases[] = {
-        {{50}, 0, 0},            // Shift alone
-        {{50, 38}, 0, 0},        // Shift with a letter of another byte
-        {{50, 52}, 1, 1},        // Shift with keycode 52, its own byte
-        {{104, 109}, 1, 1},      // Down with right Control
-        {{98}, 1, 0}, {{104}, 1, 0}, {{100}, 1, 0}, {{102}, 1, 0},  // arrows
-        {{105}, 1, 0}, {{107}, 1, 0}, {{9}, 1, 0},                  // Page Down, Delete, Escape
+        {{50}, 0, 0},        // Shift alone
+        {{50, 38}, 0, 0},    // Shift with a letter of another byte
+        {{50, 52}, 1, 1},    // Shift with keycode 52, its own byte
+        {{104, 109}, 1, 1},  // Down with right Control
+        {{98}, 1, 0},       {{104}, 1, 0}, {{100}, 1, 0}, {{102}, 1, 0},  // arrows
+        {{105}, 1, 0},      {{107}, 1, 0}, {{9}, 1, 0},                   // Page Down, Delete, Escape
         {{38}, 1, 1},
     };
     for (const Case &c : cases) {

@@ -54,7 +54,7 @@ protected:
     std::unique_ptr<Background> start(int index)
     {
         return std::make_unique<Background>(std::vector<std::string>{bin_path(kWatchers[index].program)},
-                                             RunOptions{"", {x_->env()}, "", 20.0});
+                                            RunOptions{"", {x_->env()}, "", 20.0});
     }
     int32_t flag(int index) const { return block_field(block_, kWatchers[index].flag); }
     bool flag_becomes(int index, int32_t v, double timeout_s = 10.0)

@@ -18,9 +18,8 @@
 
 namespace {
 
-const char *const kDaemons[] = {"gestured",     "vorellidle",          "kbdwatch-palmtrack",
-                                "kbdwatch-covergesture", "kbdwatch-kbd", "kbdwatch-tap",
-                                "kbdwatch-gesture"};
+const char *const kDaemons[] = {"gestured",     "vorellidle",   "kbdwatch-palmtrack", "kbdwatch-covergesture",
+                                "kbdwatch-kbd", "kbdwatch-tap", "kbdwatch-gesture"};
 
 // A process that has ended but is not yet reaped counts as gone.
 bool alive(pid_t pid)

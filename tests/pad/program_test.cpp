@@ -96,8 +96,7 @@ TEST(PadProgram, ASecondVorellpadLeavesTheFirstAloneAndASignalLiftsTheFingers)
 
     RunResult second = pad({"--replay", kTap});
     EXPECT_EQ(second.status, 3);
-    EXPECT_NE(second.err.find("another vorellpad (process " + std::to_string(first.pid())),
-              std::string::npos)
+    EXPECT_NE(second.err.find("another vorellpad (process " + std::to_string(first.pid())), std::string::npos)
         << second.err;
     EXPECT_EQ(b->NewStructFingers.f, 1);
 

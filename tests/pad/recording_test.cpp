@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <linux/input.h>
 
-#include <cstring>
 #include <dirent.h>
+#include <cstring>
 
 #include "recording.h"
 
@@ -19,10 +19,11 @@ TEST(Recording, FiveAndSixFieldAxesWithOrWithoutHeader)
 {
     Recording rec;
     std::string error;
-    ASSERT_TRUE(parse("# EVEMU 1.2\nN: Pad\nI: 0011 0002 0007 0001\nP: 05 00\n"
-                      "A: 35 0 1600 0 0 16\nA: 36 10 900 2 0\n"
-                      "E: 1.000100 0003 0035 700\nE: 1.000100 0000 0000 0000\t# comment\n",
-                      &rec, &error))
+    ASSERT_TRUE(
+        parse("# EVEMU 1.2\nN: Pad\nI: 0011 0002 0007 0001\nP: 05 00\n"
+              "A: 35 0 1600 0 0 16\nA: 36 10 900 2 0\n"
+              "E: 1.000100 0003 0035 700\nE: 1.000100 0000 0000 0000\t# comment\n",
+              &rec, &error))
         << error;
     EXPECT_TRUE(rec.has_header);
     EXPECT_EQ(rec.description.name, "Pad");
@@ -36,8 +37,7 @@ TEST(Recording, FiveAndSixFieldAxesWithOrWithoutHeader)
     EXPECT_EQ(rec.events[0].time_us, 1000100);
 
     Recording bare;
-    ASSERT_TRUE(parse("E: 0.0 0003 0035 100\nE: 0.01 0003 0035 300\nE: 0.01 0000 0000 0\n", &bare,
-                      &error))
+    ASSERT_TRUE(parse("E: 0.0 0003 0035 100\nE: 0.01 0003 0035 300\nE: 0.01 0000 0000 0\n", &bare, &error))
         << error;
     EXPECT_FALSE(bare.has_header);
     EXPECT_EQ(bare.description.abs[ABS_MT_POSITION_X].minimum, 100) << "range from the events";

@@ -28,9 +28,9 @@ const Lines kWheelRight{"ButtonPress 7", "ButtonRelease 7"};
 // keys (left Page_Down, right Page_Up) and the tap actions do nothing, so
 // each click shows which button the pad pressed.
 const std::vector<std::string> kTaps{"TwoFTComboBox=8", "ThreeFTComboBox=12"};
-const std::vector<std::string> kClicks{"ButtonCheckBox=1", "ButtonLeftComboBox=8",
+const std::vector<std::string> kClicks{"ButtonCheckBox=1",      "ButtonLeftComboBox=8",
                                        "ButtonRightComboBox=9", "ButtonMiddleComboBox=10",
-                                       "TwoFTComboBox=7", "ThreeFTComboBox=7"};
+                                       "TwoFTComboBox=7",       "ThreeFTComboBox=7"};
 
 Lines repeat(const Lines &unit, int n)
 {
@@ -45,8 +45,7 @@ RunResult replay(Desk &desk, const std::string &file)
     RunOptions opt;
     opt.env.push_back(desk.x().env());
     opt.timeout_s = 60;
-    return run_program({bin_path("vorellpad"), "--replay", std::string(PAD_RECORDINGS) + "/" + file},
-                       opt);
+    return run_program({bin_path("vorellpad"), "--replay", std::string(PAD_RECORDINGS) + "/" + file}, opt);
 }
 
 class RecordingReplay : public ::testing::TestWithParam<RecordingCase> {};
@@ -70,18 +69,17 @@ TEST_P(RecordingReplay, ReachesTheDesktopAsTheGesture)
 
 INSTANTIATE_TEST_SUITE_P(
     Recordings, RecordingReplay,
-    ::testing::Values(
-        RecordingCase{"pad-a.one-finger-tap.evemu", kTaps, kNothing},
-        RecordingCase{"pad-a.double-tap.evemu", kTaps, kNothing},
-        RecordingCase{"pad-a.right-edge-slide.evemu", kTaps, kNothing},
-        RecordingCase{"pad-a.two-finger-tap.evemu", kTaps, kPageDown},
-        RecordingCase{"pad-c.two-finger-tap.evemu", kTaps, kPageDown},
-        RecordingCase{"pad-c.three-finger-tap.evemu", kTaps, kWheelRight},
-        // The pad's firmware reports multi-finger clicks as its right button.
-        RecordingCase{"pad-c.two-finger-click.evemu", kClicks, kPageUp},
-        RecordingCase{"pad-c.three-finger-click.evemu", kClicks, kPageUp},
-        // One, two and three fingers click the middle of a clickpad: left.
-        RecordingCase{"pad-m.three-finger-click.evemu", kClicks, repeat(kPageDown, 3)}),
+    ::testing::Values(RecordingCase{"pad-a.one-finger-tap.evemu", kTaps, kNothing},
+                      RecordingCase{"pad-a.double-tap.evemu", kTaps, kNothing},
+                      RecordingCase{"pad-a.right-edge-slide.evemu", kTaps, kNothing},
+                      RecordingCase{"pad-a.two-finger-tap.evemu", kTaps, kPageDown},
+                      RecordingCase{"pad-c.two-finger-tap.evemu", kTaps, kPageDown},
+                      RecordingCase{"pad-c.three-finger-tap.evemu", kTaps, kWheelRight},
+                      // The pad's firmware reports multi-finger clicks as its right button.
+                      RecordingCase{"pad-c.two-finger-click.evemu", kClicks, kPageUp},
+                      RecordingCase{"pad-c.three-finger-click.evemu", kClicks, kPageUp},
+                      // One, two and three fingers click the middle of a clickpad: left.
+                      RecordingCase{"pad-m.three-finger-click.evemu", kClicks, repeat(kPageDown, 3)}),
     [](const ::testing::TestParamInfo<RecordingCase> &info) {
         std::string name = info.param.file;
         name = name.substr(0, name.size() - 6);

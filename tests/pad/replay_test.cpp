@@ -40,11 +40,12 @@ TEST(Replay, ReportsAreWrittenAtTheirRecordedOffsetsAndTheFingersLiftedAtTheEnd)
     TouchpadSharedBlock *block = reinterpret_cast<TouchpadSharedBlock *>(mem);
     Recording rec;
     std::string error;
-    const std::string text = "A: 2f 0 1 0 0\nA: 35 0 1000 0 0\nA: 36 0 1000 0 0\n"
-                             "E: 5.000000 0003 0039 1\nE: 5.000000 0003 0035 500\n"
-                             "E: 5.000000 0003 0036 500\nE: 5.000000 0000 0000 0\n"
-                             "E: 5.012000 0003 0035 520\nE: 5.012000 0000 0000 0\n"
-                             "E: 5.250000 0003 0035 540\nE: 5.250000 0000 0000 0\n";
+    const std::string text =
+        "A: 2f 0 1 0 0\nA: 35 0 1000 0 0\nA: 36 0 1000 0 0\n"
+        "E: 5.000000 0003 0039 1\nE: 5.000000 0003 0035 500\n"
+        "E: 5.000000 0003 0036 500\nE: 5.000000 0000 0000 0\n"
+        "E: 5.012000 0003 0035 520\nE: 5.012000 0000 0000 0\n"
+        "E: 5.250000 0003 0035 540\nE: 5.250000 0000 0000 0\n";
     ASSERT_TRUE(parse_recording(text.data(), text.size(), "t", &rec, &error)) << error;
     FakeClock clock;
     clock.now = 1000;
@@ -64,8 +65,7 @@ TEST(XDriverGuard, SaysWhyItCannotSwitchTheDriverOff)
         unsetenv("DISPLAY");
         XDriverGuard guard;
         EXPECT_FALSE(guard.attach("/dev/input/event5", &message));
-        EXPECT_NE(message.find("no X display; publishing the touchpad block"), std::string::npos)
-            << message;
+        EXPECT_NE(message.find("no X display; publishing the touchpad block"), std::string::npos) << message;
         if (old)
             setenv("DISPLAY", saved.c_str(), 1);
     }

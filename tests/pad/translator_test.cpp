@@ -41,8 +41,10 @@ struct Stream {
     Stream &dropped() { return add(EV_SYN, SYN_DROPPED, 0); }
     Stream &down(int slot, int id, int x, int y)
     {
-        return abs(ABS_MT_SLOT, slot).abs(ABS_MT_TRACKING_ID, id).abs(ABS_MT_POSITION_X, x).abs(
-            ABS_MT_POSITION_Y, y);
+        return abs(ABS_MT_SLOT, slot)
+            .abs(ABS_MT_TRACKING_ID, id)
+            .abs(ABS_MT_POSITION_X, x)
+            .abs(ABS_MT_POSITION_Y, y);
     }
     Stream &move(int slot, int x, int y)
     {
@@ -75,10 +77,17 @@ TEST(Translator, SlotsKeepTheFirstFingerDownAsFingerOne)
 {
     PadTranslator t(pad());
     // slot 1 comes down first, then slot 0 to its right
-    auto states = run(t, Stream().down(1, 7, 200, 300).key(BTN_TOUCH, 1).report()
-                             .down(0, 8, 800, 300).report()
-                             .up(1).report()
-                             .up(0).key(BTN_TOUCH, 0).report());
+    auto states = run(t, Stream()
+                             .down(1, 7, 200, 300)
+                             .key(BTN_TOUCH, 1)
+                             .report()
+                             .down(0, 8, 800, 300)
+                             .report()
+                             .up(1)
+                             .report()
+                             .up(0)
+                             .key(BTN_TOUCH, 0)
+                             .report());
     ASSERT_EQ(states.size(), 4u);
     EXPECT_EQ(states[0].f, 1);
     EXPECT_EQ(states[1].f, 2);
@@ -91,8 +100,8 @@ TEST(Translator, SlotsKeepTheFirstFingerDownAsFingerOne)
 struct CountCase {
     const char *what;
     bool semi;
-    int tool;       // BTN_TOOL_* pressed besides the slots
-    int slots_down; // fingers located in slots
+    int tool;        // BTN_TOOL_* pressed besides the slots
+    int slots_down;  // fingers located in slots
     int expected_f;
 };
 
@@ -121,10 +130,16 @@ TEST(Translator, FingerCountFromSlotsAndToolButtons)
 TEST(Translator, ThreeFingerPositionIsTheCentroidAndHoldsStillWhenTheHandRests)
 {
     PadTranslator t(pad(0, true));
-    auto states = run(t, Stream().down(0, 1, 400, 300).down(1, 2, 600, 300)
-                             .key(BTN_TOOL_TRIPLETAP, 1).report()
-                             .move(1, 601, 300).report()     // jitter: no change
-                             .move(0, 300, 300).move(1, 500, 300).report());  // moved left
+    auto states = run(t, Stream()
+                             .down(0, 1, 400, 300)
+                             .down(1, 2, 600, 300)
+                             .key(BTN_TOOL_TRIPLETAP, 1)
+                             .report()
+                             .move(1, 601, 300)
+                             .report()  // jitter: no change
+                             .move(0, 300, 300)
+                             .move(1, 500, 300)
+                             .report());  // moved left
     ASSERT_EQ(states.size(), 3u);
     EXPECT_EQ(states[0].x3_1, std::lround(two_finger_x(3472)));
     EXPECT_EQ(states[1].x3_1, states[0].x3_1);
@@ -134,9 +149,16 @@ TEST(Translator, ThreeFingerPositionIsTheCentroidAndHoldsStillWhenTheHandRests)
 TEST(Translator, DroppedEventsAreIgnoredUntilTheNextReportAndTheResyncLiftsTheFinger)
 {
     PadTranslator t(pad());
-    auto states = run(t, Stream().down(0, 1, 500, 300).key(BTN_TOUCH, 1).report()
-                             .dropped().move(0, 900, 100).report()   // incomplete: thrown away
-                             .up(0).key(BTN_TOUCH, 0).report());    // the resynchronised state
+    auto states = run(t, Stream()
+                             .down(0, 1, 500, 300)
+                             .key(BTN_TOUCH, 1)
+                             .report()
+                             .dropped()
+                             .move(0, 900, 100)
+                             .report()  // incomplete: thrown away
+                             .up(0)
+                             .key(BTN_TOUCH, 0)
+                             .report());  // the resynchronised state
     ASSERT_EQ(states.size(), 2u) << "no state is published for the dropped frame";
     EXPECT_EQ(states[0].f, 1);
     EXPECT_EQ(states[1].f, 0) << "no finger stays down";
@@ -154,10 +176,16 @@ TEST(Translator, ClickpadBottomRightIsTheRightButtonLatchedUntilRelease)
     };
     for (const Case &c : cases) {
         PadTranslator t(pad(10, false, true));  // 100 x 60 mm
-        auto states = run(t, Stream().down(0, 1, c.x, c.y).key(BTN_TOUCH, 1).report()
-                                 .key(BTN_LEFT, 1).report()
-                                 .move(0, 500, 300).report()  // moving away keeps the button
-                                 .key(BTN_LEFT, 0).report());
+        auto states = run(t, Stream()
+                                 .down(0, 1, c.x, c.y)
+                                 .key(BTN_TOUCH, 1)
+                                 .report()
+                                 .key(BTN_LEFT, 1)
+                                 .report()
+                                 .move(0, 500, 300)
+                                 .report()  // moving away keeps the button
+                                 .key(BTN_LEFT, 0)
+                                 .report());
         ASSERT_EQ(states.size(), 4u);
         EXPECT_EQ(states[1].l, c.l) << c.x << "," << c.y;
         EXPECT_EQ(states[1].r, c.r) << c.x << "," << c.y;
@@ -180,21 +208,31 @@ TEST(Translator, SameMillimetresGiveTheSameUnitsOnSmallAndLargePads)
             d.abs[code].maximum = c.max;
         }
         PadTranslator t(d);
-        auto states = run(t, Stream().down(0, 1, c.max / 2, c.max / 2).report()
-                                 .move(0, c.max / 2 + 10 * c.res, c.max / 2).report());
+        auto states = run(t, Stream()
+                                 .down(0, 1, c.max / 2, c.max / 2)
+                                 .report()
+                                 .move(0, c.max / 2 + 10 * c.res, c.max / 2)
+                                 .report());
         ASSERT_EQ(states.size(), 2u);
         // 400 units, less the one-finger hysteresis
-        EXPECT_EQ(states[1].x - states[0].x, 400 - static_cast<int>(kOneFingerHysteresis))
-            << c.res;
+        EXPECT_EQ(states[1].x - states[0].x, 400 - static_cast<int>(kOneFingerHysteresis)) << c.res;
     }
 }
 
 TEST(Translator, WithoutResolutionTheRangeIsStretchedAndOutOfRangeValuesClamped)
 {
     PadTranslator t(pad());
-    auto states = run(t, Stream().down(0, 1, 0, 0).report().up(0).report()
-                             .down(0, 2, 1000, 600).report().up(0).report()
-                             .down(0, 3, 5000, -70).report());  // beyond the range
+    auto states = run(t, Stream()
+                             .down(0, 1, 0, 0)
+                             .report()
+                             .up(0)
+                             .report()
+                             .down(0, 2, 1000, 600)
+                             .report()
+                             .up(0)
+                             .report()
+                             .down(0, 3, 5000, -70)
+                             .report());  // beyond the range
     ASSERT_EQ(states.size(), 5u);
     EXPECT_EQ(states[0].x, 1472);
     EXPECT_EQ(states[0].y, 1408);
@@ -207,9 +245,16 @@ TEST(Translator, WithoutResolutionTheRangeIsStretchedAndOutOfRangeValuesClamped)
 TEST(Translator, TwoFingersMovingUnevenlyPublishTheSameMovement)
 {
     PadTranslator t(pad(10));
-    auto states = run(t, Stream().down(0, 1, 400, 200).down(1, 2, 600, 200).report()
-                             .move(0, 400, 230).move(1, 600, 238).report()   // 3 and 3.8 mm
-                             .move(0, 401, 260).move(1, 603, 275).report());
+    auto states = run(t, Stream()
+                             .down(0, 1, 400, 200)
+                             .down(1, 2, 600, 200)
+                             .report()
+                             .move(0, 400, 230)
+                             .move(1, 600, 238)
+                             .report()  // 3 and 3.8 mm
+                             .move(0, 401, 260)
+                             .move(1, 603, 275)
+                             .report());
     ASSERT_EQ(states.size(), 3u);
     for (int i = 1; i < 3; ++i) {
         EXPECT_EQ(states[i].y2_1 - states[i - 1].y2_1, states[i].y2_2 - states[i - 1].y2_2) << i;
@@ -221,8 +266,13 @@ TEST(Translator, TwoFingersMovingUnevenlyPublishTheSameMovement)
 TEST(Translator, APinchStillChangesTheSeparation)
 {
     PadTranslator t(pad(10));
-    auto states = run(t, Stream().down(0, 1, 300, 300).down(1, 2, 700, 300).report()
-                             .move(0, 340, 300).move(1, 660, 300).report());  // 8 mm closer
+    auto states = run(t, Stream()
+                             .down(0, 1, 300, 300)
+                             .down(1, 2, 700, 300)
+                             .report()
+                             .move(0, 340, 300)
+                             .move(1, 660, 300)
+                             .report());  // 8 mm closer
     ASSERT_EQ(states.size(), 2u);
     EXPECT_LT(states[1].x2_2 - states[1].x2_1, states[0].x2_2 - states[0].x2_1);
 }
@@ -248,9 +298,14 @@ TEST(Translator, ProtocolAContactsBecomeFingers)
 TEST(Translator, AHoveringFingerIsNoTouch)
 {
     PadTranslator t(pad());
-    auto states = run(t, Stream().down(0, 1, 500, 300).key(BTN_TOUCH, 1).report()
-                             .key(BTN_TOUCH, 0).report()    // still tracked, lifted off
-                             .key(BTN_TOUCH, 1).report());
+    auto states = run(t, Stream()
+                             .down(0, 1, 500, 300)
+                             .key(BTN_TOUCH, 1)
+                             .report()
+                             .key(BTN_TOUCH, 0)
+                             .report()  // still tracked, lifted off
+                             .key(BTN_TOUCH, 1)
+                             .report());
     ASSERT_EQ(states.size(), 3u);
     EXPECT_EQ(states[0].f, 1);
     EXPECT_EQ(states[1].f, 0);
@@ -262,9 +317,13 @@ TEST(Translator, ImpossibleSlotNumbersAreIgnored)
     PadDescription d = pad();
     d.abs[ABS_MT_SLOT].maximum = 2147483647;  // what a broken recording may claim
     PadTranslator t(d);
-    auto states = run(t, Stream().down(2147483647, 1, 500, 300).report()
-                             .down(-5, 2, 500, 300).report()
-                             .down(3, 3, 500, 300).report());
+    auto states = run(t, Stream()
+                             .down(2147483647, 1, 500, 300)
+                             .report()
+                             .down(-5, 2, 500, 300)
+                             .report()
+                             .down(3, 3, 500, 300)
+                             .report());
     ASSERT_EQ(states.size(), 3u);
     EXPECT_EQ(states[0].f, 0);
     EXPECT_EQ(states[1].f, 0);

@@ -196,7 +196,9 @@ TEST_F(RestoreRun, BinaryGarbageSendsNothing)
     // Garbage with a NUL inside a setting's word: the key is still found
     // before it, and nothing after the NUL is read as the value.
     commands_.clear();
-    static const char with_nul[] = "TouchpadOff = 1\0" "9 junk\n";
+    static const char with_nul[] =
+        "TouchpadOff = 1\0"
+        "9 junk\n";
     save(std::string(with_nul, sizeof with_nul - 1));
     EXPECT_EQ(run(), 0);
     ASSERT_EQ(assignments().size(), 1u);

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <cstdlib>
 #include <unistd.h>
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -60,8 +60,7 @@ void expect_refused_at(const char *name, const std::string &what, const std::str
     else
         ASSERT_EQ(symlink(victim.c_str(), at.c_str()), 0);
 
-    RunResult r = run_in(home, work, {bin_path("restoresettings")},
-                         {"PATH=" + standin + ":/usr/bin:/bin"});
+    RunResult r = run_in(home, work, {bin_path("restoresettings")}, {"PATH=" + standin + ":/usr/bin:/bin"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, message);
     if (what == "dangling link") {
@@ -148,8 +147,7 @@ TEST(RestoreProcess, UncreatableParameterFileEndsWithStatusOne)
     std::string standin = make_recording_standin(log);
     write_text(home + "/.vorellshm", listing_of(sample_rows()));
     ASSERT_EQ(mkdir((work + "/.vorellshm_parameter").c_str(), 0755), 0);
-    RunResult r = run_in(home, work, {bin_path("restoresettings")},
-                         {"PATH=" + standin + ":/usr/bin:/bin"});
+    RunResult r = run_in(home, work, {bin_path("restoresettings")}, {"PATH=" + standin + ":/usr/bin:/bin"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Can't create .vorellshm_parameter: Is a directory\n");
     EXPECT_EQ(read_file(log), "") << "nothing may be sent";

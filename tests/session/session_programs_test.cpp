@@ -24,9 +24,8 @@ namespace {
 
 const char kVersion[] = "QPX7.1.3.10\n";
 
-const char *const kDaemons[] = {"gestured",          "vorellidle",       "kbdwatch-palmtrack",
-                                "kbdwatch-covergesture", "kbdwatch-kbd", "kbdwatch-tap",
-                                "kbdwatch-gesture"};
+const char *const kDaemons[] = {"gestured",     "vorellidle",   "kbdwatch-palmtrack", "kbdwatch-covergesture",
+                                "kbdwatch-kbd", "kbdwatch-tap", "kbdwatch-gesture"};
 
 bool contains(const std::string &text, const std::string &part)
 {
@@ -78,9 +77,15 @@ TEST(HelpAndVersion, EveryProgramAnswersWithoutTouchingAnything)
 {
     enter_private_ipc();  // no block: nothing may need one
     std::string cwd = make_temp_dir();
-    const char *const programs[] = {"gestured",       "vorellctl",          "vorellctl2",
-                                    "vorellidle",     "restoresettings",    "kbdwatch-palmtrack",
-                                    "kbdwatch-covergesture", "kbdwatch-kbd", "kbdwatch-tap",
+    const char *const programs[] = {"gestured",
+                                    "vorellctl",
+                                    "vorellctl2",
+                                    "vorellidle",
+                                    "restoresettings",
+                                    "kbdwatch-palmtrack",
+                                    "kbdwatch-covergesture",
+                                    "kbdwatch-kbd",
+                                    "kbdwatch-tap",
                                     "kbdwatch-gesture"};
     RunOptions opt{"", {"DISPLAY", "HOME=" + cwd}, cwd, 20.0};
     for (const char *program : programs) {

@@ -70,8 +70,8 @@ TEST(LongOptions, HelpAndVersionWhereGetoptWouldSeeAnOption)
         {{"Foo=1", "--help"}, EarlyOption::Help},               // operands may come first
         {{"-m", "--help"}, EarlyOption::Run},                   // the interval of -m
         {{"-m10", "--help"}, EarlyOption::Help},
-        {{"-lm", "--help"}, EarlyOption::Run},                  // -m last in a cluster
-        {{"--", "--help"}, EarlyOption::Run},                   // an operand after "--"
+        {{"-lm", "--help"}, EarlyOption::Run},  // -m last in a cluster
+        {{"--", "--help"}, EarlyOption::Run},   // an operand after "--"
         {{"--helpx", "-help", "help"}, EarlyOption::Run},
         {{}, EarlyOption::Run},
     };
@@ -112,9 +112,13 @@ TEST(LongOptions, TakenFlagsLeaveTheRestForGetopt)
 TEST(InstanceLock, DisplayKeys)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {":0", ":0"},          {":0.0", ":0"},      {"unix:3.1", ":3"},
-        {"host:10.0", "host:10"}, {"/tmp/launch/x:0", "_tmp_launch_x:0"},
-        {"fe80::1:2.0", "fe80::1:2"}, {"", ""},
+        {":0", ":0"},
+        {":0.0", ":0"},
+        {"unix:3.1", ":3"},
+        {"host:10.0", "host:10"},
+        {"/tmp/launch/x:0", "_tmp_launch_x:0"},
+        {"fe80::1:2.0", "fe80::1:2"},
+        {"", ""},
     };
     for (const auto &c : cases) {
         char key[64];

@@ -9,7 +9,8 @@ TEST(BlockFields, NamesEveryFieldOnceAndInsideTheBlock)
     int count = 0;
     for (const BlockField *f = kBlockFields; f->name; ++f, ++count) {
         EXPECT_EQ(f->offset % 4, 0) << f->name;
-        EXPECT_LE(f->offset + (f->type == kFieldDouble ? 8 : 4), static_cast<int>(kTouchpadShmSize)) << f->name;
+        EXPECT_LE(f->offset + (f->type == kFieldDouble ? 8 : 4), static_cast<int>(kTouchpadShmSize))
+            << f->name;
         EXPECT_EQ(find_block_field(f->name), f) << f->name;
     }
     // 7 header/contact words, 2 x 20 finger words, 81 parameters

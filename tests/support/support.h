@@ -26,10 +26,10 @@ struct RunResult {
 };
 
 struct RunOptions {
-    std::string input;                   // written to standard input, then closed
-    std::vector<std::string> env;        // extra NAME=value entries
-    std::string cwd;                     // working directory ("" = unchanged)
-    double timeout_s = 20.0;             // killed with SIGKILL after this
+    std::string input;             // written to standard input, then closed
+    std::vector<std::string> env;  // extra NAME=value entries
+    std::string cwd;               // working directory ("" = unchanged)
+    double timeout_s = 20.0;       // killed with SIGKILL after this
 };
 
 // Runs argv[0] (looked up on PATH, with bin_dir() first) and waits for it.

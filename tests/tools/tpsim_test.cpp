@@ -39,7 +39,9 @@ TEST(TraceLine, ReadsTheMonitorsDataLines)
 {
     TraceStep s;
     const char *why = "";
-    ASSERT_EQ(parse_trace_line("  12.345  100  200  30   4  1  1 0 1 0 1  00100001     0    0     0    0     0    0\n", &s, &why),
+    ASSERT_EQ(parse_trace_line(
+                  "  12.345  100  200  30   4  1  1 0 1 0 1  00100001     0    0     0    0     0    0\n", &s,
+                  &why),
               TraceLine::kStep);
     EXPECT_DOUBLE_EQ(s.time, 12.345);
     EXPECT_EQ(s.state.x, 100);
@@ -49,18 +51,20 @@ TEST(TraceLine, ReadsTheMonitorsDataLines)
     EXPECT_EQ(s.state.m, 1);
     EXPECT_EQ(s.state.multi[2], 1);
     EXPECT_EQ(s.state.multi[7], 1);
-    EXPECT_EQ(parse_trace_line("    time     x    y   z   w  f  l r u d m     multi  x2_1 y2_1  x2_2 y2_2  x3_1 y3_1\n", &s, &why),
+    EXPECT_EQ(parse_trace_line(
+                  "    time     x    y   z   w  f  l r u d m     multi  x2_1 y2_1  x2_2 y2_2  x3_1 y3_1\n",
+                  &s, &why),
               TraceLine::kSkip);
     EXPECT_EQ(parse_trace_line("   \n", &s, &why), TraceLine::kSkip);
     EXPECT_EQ(parse_trace_line("# note\n", &s, &why), TraceLine::kSkip);
 
     const char *bad[] = {
-        "0.1 1 2 3\n",                                                   // too few
-        "0.1 1 2 3 4 1 0 0 0 0 0 0000000 0 0 0 0 0 0\n",                 // seven multi digits
-        "0.1 1 2 3 4 1 0 0 0 0 0 00000000 0 0 0 0 0 0 9\n",              // too many
-        "-1 1 2 3 4 1 0 0 0 0 0 00000000 0 0 0 0 0 0\n",                 // negative time
+        "0.1 1 2 3\n",                                       // too few
+        "0.1 1 2 3 4 1 0 0 0 0 0 0000000 0 0 0 0 0 0\n",     // seven multi digits
+        "0.1 1 2 3 4 1 0 0 0 0 0 00000000 0 0 0 0 0 0 9\n",  // too many
+        "-1 1 2 3 4 1 0 0 0 0 0 00000000 0 0 0 0 0 0\n",     // negative time
         "nan 1 2 3 4 1 0 0 0 0 0 00000000 0 0 0 0 0 0\n",
-        "0.1 1 2 3 4 1 0 0 0 0 0 00000000 0 0 0 0 0 99999999999\n",      // not 32-bit
+        "0.1 1 2 3 4 1 0 0 0 0 0 00000000 0 0 0 0 0 99999999999\n",  // not 32-bit
         "0.1 1 2 3 4 x 0 0 0 0 0 00000000 0 0 0 0 0 0\n",
     };
     for (const char *line : bad)
@@ -96,9 +100,10 @@ TEST_F(Simulator, RefusesBadInputWithoutWritingAnything)
     EXPECT_EQ(sim({"--help"}).status, 0);
 
     // A malformed line anywhere stops the replay before its first state.
-    r = sim({"replay", "-"}, "0.000 0 0 0 0 2 0 0 0 0 0 00000000 100 100 200 200 0 0\n"
-                             "# fine so far\n"
-                             "0.010 0 0 0 0 2 0 0 0 0 0 0000 100 100 200 200 0 0\n");
+    r = sim({"replay", "-"},
+            "0.000 0 0 0 0 2 0 0 0 0 0 00000000 100 100 200 200 0 0\n"
+            "# fine so far\n"
+            "0.010 0 0 0 0 2 0 0 0 0 0 0000 100 100 200 200 0 0\n");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "tpsim: -:3: multi must be eight digits\n");
     EXPECT_EQ(get("NewStructFingers.f"), "0\n");
@@ -122,8 +127,9 @@ TEST_F(Simulator, ReplayKeepsTheTraceTiming)
     ASSERT_EQ(sim({"create"}).status, 0);
     Background mon({bin_path("vorellctl2"), "-m", "1"});
     ASSERT_TRUE(mon.wait_for_output("\n", 10));
-    RunResult r = sim({"replay", "-"}, "5.000 1 1 0 0 1 0 0 0 0 0 00000000 0 0 0 0 0 0\n"
-                                       "5.300 2 2 0 0 1 0 0 0 0 0 00000000 0 0 0 0 0 0\n");
+    RunResult r = sim({"replay", "-"},
+                      "5.000 1 1 0 0 1 0 0 0 0 0 00000000 0 0 0 0 0 0\n"
+                      "5.300 2 2 0 0 1 0 0 0 0 0 00000000 0 0 0 0 0 0\n");
     EXPECT_EQ(r.status, 0) << r.err;
     sleep_ms(50);
     mon.stop();

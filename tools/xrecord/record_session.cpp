@@ -68,8 +68,8 @@ const char *record_event_name(int type)
     }
 }
 
-bool record_open(RecordSession *s, const char *display_name, const char *title,
-                 RecordCallback callback, void *ctx, char *err, int err_cap)
+bool record_open(RecordSession *s, const char *display_name, const char *title, RecordCallback callback,
+                 void *ctx, char *err, int err_cap)
 {
     memset(s, 0, sizeof *s);
     s->callback = callback;
@@ -87,12 +87,12 @@ bool record_open(RecordSession *s, const char *display_name, const char *title,
     const int width = DisplayWidth(s->control, screen);
     const int height = DisplayHeight(s->control, screen);
     XSetWindowAttributes attrs;
-    attrs.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                       StructureNotifyMask;
+    attrs.event_mask =
+        KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
     attrs.background_pixel = BlackPixel(s->control, screen);
-    s->window = XCreateWindow(s->control, root, 0, 0, static_cast<unsigned>(width),
-                              static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
-                              CopyFromParent, CWEventMask | CWBackPixel, &attrs);
+    s->window =
+        XCreateWindow(s->control, root, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                      CopyFromParent, InputOutput, CopyFromParent, CWEventMask | CWBackPixel, &attrs);
     if (title)
         XStoreName(s->control, s->window, title);
     XMapRaised(s->control, s->window);
@@ -116,8 +116,7 @@ bool record_open(RecordSession *s, const char *display_name, const char *title,
     if (!s->context)
         return fail(err, err_cap, "XRecordCreateContext failed");
     XSync(s->control, False);
-    if (!XRecordEnableContextAsync(s->data, s->context, intercept,
-                                   reinterpret_cast<XPointer>(s)))
+    if (!XRecordEnableContextAsync(s->data, s->context, intercept, reinterpret_cast<XPointer>(s)))
         return fail(err, err_cap, "XRecordEnableContextAsync failed");
     XFlush(s->data);
     for (int i = 0; i < 500 && !s->started; ++i)

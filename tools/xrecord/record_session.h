@@ -38,8 +38,8 @@ struct RecordSession {
 // Opens both connections to display_name (nullptr: $DISPLAY), maps the
 // focused window with the given title (nullptr: none) and starts recording.
 // On failure writes why into err and returns false.
-bool record_open(RecordSession *s, const char *display_name, const char *title,
-                 RecordCallback callback, void *ctx, char *err, int err_cap);
+bool record_open(RecordSession *s, const char *display_name, const char *title, RecordCallback callback,
+                 void *ctx, char *err, int err_cap);
 
 // Waits up to timeout_ms for recorded events and hands each to the callback.
 // Returns false when a connection is lost.
