@@ -153,6 +153,7 @@ private:
 // ---------------------------------------------------------------------------
 
 struct SettingsSnapshot {
+// NOLINTNEXTLINE(bugprone-macro-parentheses): name is a member being declared
 #define SNAPSHOT_MEMBER(name, kind, offset, fresh) std::atomic<BlockFieldStorage<kind>::type> name{0};
     TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, SNAPSHOT_MEMBER, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
 #undef SNAPSHOT_MEMBER
@@ -162,7 +163,8 @@ struct SettingsSnapshot {
 };
 
 // How many parameters the snapshot holds.
-#define SNAPSHOT_COUNT(...) +1
+// One "+1" per row, summed after a leading 0.
+#define SNAPSHOT_COUNT(...) +1  // NOLINT(bugprone-macro-parentheses)
 constexpr int kSettingsSnapshotMembers =
     0 TOUCHPAD_BLOCK_FIELDS(BLOCK_ROW_SKIPPED, SNAPSHOT_COUNT, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED);
 #undef SNAPSHOT_COUNT
@@ -273,7 +275,7 @@ struct SampleRecord {
     int32_t f, l, r, u, d, m;
     float time;  // seconds since sample_clock_origin
 };
-static_assert(sizeof(SampleRecord) == 17 * 4, "a sample is seventeen 32-bit fields");
+static_assert(sizeof(SampleRecord) == 17 * sizeof(int32_t), "a sample is seventeen 32-bit fields");
 
 struct SampleRing {
     SampleRecord entries[kSampleRingSize];

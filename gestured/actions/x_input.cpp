@@ -103,7 +103,7 @@ void send_text(Display *display, const char *text)
 
     for (int i = 0; i < kTextMax && wide[i] != 0; ++i) {
         const wchar_t one[2] = {wide[i], 0};
-        const uint32_t c = static_cast<uint32_t>(wide[i]);
+        const uint32_t c = static_cast<char32_t>(wide[i]);
         if (c > 0xFFFF) {
             fprintf(stderr, "Special character '%ls' is currently not supported.\n", one);
             continue;

@@ -2,6 +2,7 @@
 // recogniser at their own timing.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "finger_trace.h"
@@ -41,7 +42,7 @@ void replay(Pad &pad, const std::string &name)
             r.x3_1 = s.x3_1;
             r.y3_1 = s.y3_1;
         }
-        pad.now_ms = start + static_cast<int64_t>(step.time * 1000 + 0.5) - pad.sample_period_ms;
+        pad.now_ms = start + std::llround(step.time * 1000) - pad.sample_period_ms;
         pad.sample(r);
     }
 }

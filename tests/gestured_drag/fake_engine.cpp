@@ -3,6 +3,7 @@
 #include <semaphore.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "engine_state.h"
 #include "platform.h"
@@ -113,8 +114,8 @@ void FakeEngine::restart()
     engine.reset();
 }
 
-void FakeEngine::at(long at_ms, std::function<void()> f) { script.push_back({at_ms, 0, f}); }
-void FakeEngine::after_sleeps(int n, std::function<void()> f) { script.push_back({0, n, f}); }
+void FakeEngine::at(long at_ms, std::function<void()> f) { script.push_back({at_ms, 0, std::move(f)}); }
+void FakeEngine::after_sleeps(int n, std::function<void()> f) { script.push_back({0, n, std::move(f)}); }
 
 std::vector<std::string> FakeEngine::log()
 {
