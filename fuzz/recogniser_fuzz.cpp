@@ -210,10 +210,10 @@ void thread_event(uint32_t which)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    sem_init(&get_data_sem, 0, 0);
-    sem_init(&ctrl_data_sem, 0, 0);
-    sem_init(&ctrl_drag_sem, 0, 0);
-    sem_init(&auto_scroll_sem, 0, 0);
+    sem_init(&engine.ring.posted, 0, 0);
+    sem_init(&engine.queue.posted, 0, 0);
+    sem_init(&engine.drag.events, 0, 0);
+    sem_init(&engine.scroll.starts, 0, 0);
     return 0;
 }
 

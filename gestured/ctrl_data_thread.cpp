@@ -5,7 +5,7 @@
 // Takes the next posted record off the ring and frees its slot.
 static SampleRecord take_sample(SampleRing &ring)
 {
-    engine_sem_wait(&get_data_sem);
+    engine_sem_wait(&ring.posted);
     int32_t tail = ring.tail.load(std::memory_order_relaxed);
     SampleRecord rec = ring.entries[tail];
     ring.tail.store(tail + 1 >= kSampleRingSize ? 0 : tail + 1);

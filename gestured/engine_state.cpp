@@ -4,11 +4,6 @@
 #include <errno.h>
 #include <sys/time.h>
 
-sem_t get_data_sem;
-sem_t ctrl_data_sem;
-sem_t ctrl_drag_sem;
-sem_t auto_scroll_sem;
-
 void engine_sem_wait(sem_t *sem)
 {
     while (sem_wait(sem) != 0 && errno == EINTR) {
@@ -132,7 +127,7 @@ void ActionQueue::enqueue_with(Gesture code, int32_t arg, void (*between)(void *
         between(ctx);
     ++unread_;
     entries_queued.fetch_add(1);
-    sem_post(&ctrl_data_sem);
+    sem_post(&posted);
     head_ = (head_ + 1) % kActionQueueSize;
     pthread_mutex_unlock(&mutex_);
 }
@@ -153,7 +148,7 @@ void ActionQueue::take_posted(ActionEntry *out)
 
 void ActionQueue::dequeue(ActionEntry *out)
 {
-    engine_sem_wait(&ctrl_data_sem);
+    engine_sem_wait(&posted);
     take_posted(out);
 }
 

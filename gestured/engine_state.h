@@ -5,7 +5,8 @@
 // (get_data_thread), the recogniser (ctrl_data_thread), the action thread
 // (hotkey_event_thread), the drag-lock thread (drag_event_thread) and the
 // auto-scroll thread (auto_scroll_thread). Every word that one thread writes
-// and another reads is a std::atomic; the four semaphores are the only
+// and another reads is a std::atomic; the four semaphores, one in the ring,
+// the action queue, the drag words and the auto-scroll words, are the only
 // blocking hand-offs, apart from the action queue's wait for a free slot.
 //
 // State that only one thread ever touches lives with that thread's code, not
@@ -20,19 +21,8 @@
 
 #include "block_field_list.h"
 
-// ---------------------------------------------------------------------------
-// Semaphores (unnamed, process-private, initial value 0; created by main in
-// this order).
-// ---------------------------------------------------------------------------
-
-// One post per new SampleRecord in the sample ring.
-extern sem_t get_data_sem;
-// One post per new ActionQueue entry (posted only by its enqueue).
-extern sem_t ctrl_data_sem;
-// One post per tap, lift-off or tap-again event for the drag logic.
-extern sem_t ctrl_drag_sem;
-// One post per request to start auto-scrolling.
-extern sem_t auto_scroll_sem;
+// The semaphores are unnamed and process-private, start at 0, and are
+// created by main (or a test) with sem_init before any thread starts.
 
 // sem_wait that retries when a signal interrupts it.
 void engine_sem_wait(sem_t *sem);
@@ -103,7 +93,10 @@ struct ActionQueue {
     // reset it.
     void reset();
 
-    // Writes {code, arg, 1} at the write index, posts ctrl_data_sem once and
+    // One post per new entry (posted only by enqueue).
+    sem_t posted;
+
+    // Writes {code, arg, 1} at the write index, posts `posted` once and
     // advances the write index, all under the producers' mutex. Blocks while
     // the queue holds 20 unread entries.
     void enqueue(Gesture code, int32_t arg);
@@ -113,11 +106,11 @@ struct ActionQueue {
     // time there.
     void enqueue_with(Gesture code, int32_t arg, void (*between)(void *), void *ctx);
 
-    // Consumer side: waits on ctrl_data_sem, then copies the entry at the
+    // Consumer side: waits on `posted`, then copies the entry at the
     // read index into *out, advances the read index and frees the slot.
     void dequeue(ActionEntry *out);
 
-    // Consumer side for a caller that has already waited on ctrl_data_sem
+    // Consumer side for a caller that has already waited on `posted`
     // itself: copies the posted entry and frees its slot.
     void take_posted(ActionEntry *out);
 
@@ -197,7 +190,7 @@ constexpr std::atomic<int32_t> ActionLatches::*kCursorShownFlags[6] = {
     &ActionLatches::rotate_right_cursor_shown, &ActionLatches::rotate_left_cursor_shown};
 
 // ---------------------------------------------------------------------------
-// DragWords: written by ctrl_data_thread before each post of ctrl_drag_sem,
+// DragWords: written by ctrl_data_thread before each post of `events`,
 // read and cleared by drag_event_thread.
 // ---------------------------------------------------------------------------
 
@@ -209,6 +202,8 @@ enum class TapState : int32_t {
 };
 
 struct DragWords {
+    // One post per tap, lift-off or tap-again event for the drag logic.
+    sem_t events;
     std::atomic<int32_t> drag_active{0};  // 1 while a drag lock is in force
     std::atomic<TapState> tap_state{TapState::kIdle};
     std::atomic<int32_t> tap_pending{0};
@@ -238,6 +233,8 @@ struct DragWords {
 // ---------------------------------------------------------------------------
 
 struct AutoScrollWords {
+    // One post per request to start auto-scrolling.
+    sem_t starts;
     std::atomic<int32_t> scroll_finger_count{0};
     std::atomic<int32_t> scroll_active{0};
     std::atomic<int32_t> autoscroll_running{0};
@@ -262,7 +259,7 @@ struct AutoScrollWords {
 // ---------------------------------------------------------------------------
 // SampleRing: one writer (get_data_thread), one reader (ctrl_data_thread).
 // The entries themselves are plain data: the writer completes an entry
-// before it posts get_data_sem, the reader touches only posted entries, and
+// before it posts `posted`, the reader touches only posted entries, and
 // the writer never reuses a slot that is still unread.
 // ---------------------------------------------------------------------------
 
@@ -279,6 +276,7 @@ static_assert(sizeof(SampleRecord) == 17 * sizeof(int32_t), "a sample is sevente
 
 struct SampleRing {
     SampleRecord entries[kSampleRingSize];
+    sem_t posted;                    // one post per new record
     std::atomic<int32_t> head{0};    // next entry to write (get_data_thread)
     std::atomic<int32_t> tail{0};    // next entry to read (ctrl_data_thread)
     std::atomic<int32_t> unread{0};  // written, unread entries

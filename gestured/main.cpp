@@ -32,18 +32,6 @@ const char *const kStartupCommands[] = {
     "vorellctl TapButton3=0",
 };
 
-struct SemaphoreStep {
-    sem_t *sem;
-    const char *failure;
-};
-
-const SemaphoreStep kSemaphores[] = {
-    {&get_data_sem, "get_data_sem init failed"},
-    {&ctrl_data_sem, "ctrl_data_sem init failed"},
-    {&ctrl_drag_sem, "ctrl_drag_sem init failed"},
-    {&auto_scroll_sem, "auto_scroll_sem init failed"},
-};
-
 struct ThreadStep {
     void *(*body)(void *);
     const char *create_failure;
@@ -95,6 +83,19 @@ InstanceLock instance_lock;
 EngineShared shared;
 EnginePlatform platform;
 const EngineThreadArgs thread_args{&shared, &platform};
+
+struct SemaphoreStep {
+    sem_t *sem;
+    const char *failure;
+};
+
+// Created in this order; the messages name the engine's hand-offs.
+const SemaphoreStep kSemaphores[] = {
+    {&shared.ring.posted, "get_data_sem init failed"},
+    {&shared.queue.posted, "ctrl_data_sem init failed"},
+    {&shared.drag.events, "ctrl_drag_sem init failed"},
+    {&shared.scroll.starts, "auto_scroll_sem init failed"},
+};
 
 void block_replaced()
 {
@@ -176,7 +177,7 @@ int main(int argc, char **argv)
     }
 
     printf("Thread joined\n");
-    sem_destroy(&get_data_sem);
-    sem_destroy(&ctrl_data_sem);
+    sem_destroy(&shared.ring.posted);
+    sem_destroy(&shared.queue.posted);
     return 0;
 }

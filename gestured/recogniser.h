@@ -32,8 +32,8 @@ struct RecogniserPorts {
     void *ctx;
 };
 
-// The production ports: the action queue of *engine (the ports' ctx),
-// ctrl_drag_sem and auto_scroll_sem.
+// The production ports: the action queue, the drag events and the
+// auto-scroll starts of *engine (the ports' ctx).
 RecogniserPorts engine_recogniser_ports(EngineShared *engine);
 
 // The remapped pad button a touch holds down; the first three values are

@@ -35,8 +35,8 @@ void enqueue_action(void *ctx, Gesture code, int32_t arg)
 {
     static_cast<EngineShared *>(ctx)->queue.enqueue(code, arg);
 }
-void post_drag_event(void *) { sem_post(&ctrl_drag_sem); }
-void post_auto_scroll(void *) { sem_post(&auto_scroll_sem); }
+void post_drag_event(void *ctx) { sem_post(&static_cast<EngineShared *>(ctx)->drag.events); }
+void post_auto_scroll(void *ctx) { sem_post(&static_cast<EngineShared *>(ctx)->scroll.starts); }
 
 // Start of a sample: the per-sample results of the two-finger stage.
 void begin_sample(TwoFingerState *two)

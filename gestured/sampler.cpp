@@ -18,7 +18,7 @@ namespace {
 
 double wall_seconds(void *) { return wall_clock_seconds(); }
 
-void post_sample(void *) { sem_post(&get_data_sem); }
+void post_sample(void *ctx) { sem_post(&static_cast<EngineShared *>(ctx)->ring.posted); }
 
 void run_shell(void *, const char *cmd)
 {
@@ -77,7 +77,10 @@ void fill_record(SampleRecord *rec, const TouchpadSharedBlock &b)
 
 }  // namespace
 
-const SamplerPorts kSamplerPorts = {wall_seconds, post_sample, run_shell, nullptr};
+SamplerPorts engine_sampler_ports(EngineShared *engine)
+{
+    return {wall_seconds, post_sample, run_shell, engine};
+}
 
 TouchpadSharedBlock *sampler_attach()
 {
@@ -165,9 +168,10 @@ void *get_data_thread(void *arg)
     static SamplerState state;
     static BlockWatch watch;
     block_watch_init(&watch);
-    sampler_start(&state, kSamplerPorts.now_s(nullptr), engine);
+    const SamplerPorts ports = engine_sampler_ports(&engine);
+    sampler_start(&state, ports.now_s(ports.ctx), engine);
     for (;;) {
-        int pause_ms = sampler_poll(&state, block, engine, kSamplerPorts);
+        int pause_ms = sampler_poll(&state, block, engine, ports);
         // A driver restart: the new block now sits at the same address.
         if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced && sampler_block_replaced)
             sampler_block_replaced();

@@ -15,8 +15,9 @@ struct SamplerPorts {
     void *ctx;
 };
 
-// The production ports: wall_clock_seconds, get_data_sem and run_command_bounded.
-extern const SamplerPorts kSamplerPorts;
+// The production ports: wall_clock_seconds, a post of engine->ring.posted
+// (the ports' ctx) and run_command_bounded.
+SamplerPorts engine_sampler_ports(EngineShared *engine);
 
 struct SamplerState {
     TouchpadSharedBlock current;  // this poll's copy

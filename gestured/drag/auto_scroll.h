@@ -1,7 +1,7 @@
 // Auto-scroll: after a scrolling flick, keep scrolling in the direction of
 // the last scroll step, one repetition every 25 ms, until a finger touches
 // the pad, the recogniser cancels the scroll or AutoScrollCheckBox goes off.
-// auto_scroll_thread wakes once per post of auto_scroll_sem and runs
+// auto_scroll_thread wakes once per post of the auto-scroll starts and runs
 // auto_scroll_wake; the commands and the sleep come through the EnginePlatform,
 // the shared words through the EngineShared it is given, so tests run it
 // without a shell or X.

@@ -84,7 +84,7 @@ void report_early_lift(EngineShared &engine, const DragView &v)
         return;
     engine.drag.drag_fingers_up.store(1);
     engine.drag.drag_lift_event.store(1);
-    sem_post(&ctrl_drag_sem);
+    sem_post(&engine.drag.events);
 }
 
 void begin_drag(const EnginePlatform &platform, EngineShared &engine, DragLock *d, const DragView &v)

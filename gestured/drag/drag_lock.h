@@ -1,6 +1,6 @@
 // Drag lock: what a one-finger tap becomes (a click, the start of a
 // tap-and-drag, or the end of one). drag_event_thread wakes once per post of
-// ctrl_drag_sem and runs drag_lock_wake; everything it needs from outside
+// the drag events' semaphore and runs drag_lock_wake; everything it needs from outside
 // comes through the EnginePlatform (clock, sleep, shell) and the EngineShared it
 // is given (the action queue, the shared flags and the settings snapshot), so
 // tests drive a wake-up with a fake clock and scripted flags.
@@ -66,7 +66,7 @@ struct DragLock {
 // Thread start: fresh thread-local state and drag_timeout_off = 0.
 void drag_lock_start(EngineShared &engine, DragLock *d);
 
-// One wake-up (after a post of ctrl_drag_sem): the settling wait, the elapsed
+// One wake-up (after a post of the drag events' semaphore): the settling wait, the elapsed
 // time, then the first rule that applies with its effects. Returns the rule.
 DragRule drag_lock_wake(const EnginePlatform &platform, EngineShared &engine, DragLock *d);
 

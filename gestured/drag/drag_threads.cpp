@@ -12,7 +12,7 @@ void *drag_event_thread(void *arg)
     DragLock drag;
     drag_lock_start(engine, &drag);
     for (;;) {
-        engine_sem_wait(&ctrl_drag_sem);
+        engine_sem_wait(&engine.drag.events);
         drag_lock_wake(platform, engine, &drag);
     }
     return nullptr;
@@ -29,7 +29,7 @@ void *auto_scroll_thread(void *arg)
     AutoScroll scroll;
     auto_scroll_start(engine, &scroll);
     for (;;) {
-        engine_sem_wait(&auto_scroll_sem);
+        engine_sem_wait(&engine.scroll.starts);
         auto_scroll_wake(platform, engine, &scroll);
     }
     return nullptr;

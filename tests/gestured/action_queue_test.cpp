@@ -20,10 +20,10 @@ class ActionQueue : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(sem_init(&ctrl_data_sem, 0, 0), 0);
+        ASSERT_EQ(sem_init(&engine.queue.posted, 0, 0), 0);
         engine.reset();
     }
-    void TearDown() override { sem_destroy(&ctrl_data_sem); }
+    void TearDown() override { sem_destroy(&engine.queue.posted); }
 };
 
 // Polls cond for up to ten seconds.
@@ -49,7 +49,7 @@ TEST_F(ActionQueue, EntriesComeOutInOrderWithOnePostEach)
         EXPECT_EQ(e.pending, 1);
     }
     int posts = -1;
-    sem_getvalue(&ctrl_data_sem, &posts);
+    sem_getvalue(&engine.queue.posted, &posts);
     EXPECT_EQ(posts, 0);
     EXPECT_EQ(engine.queue.unread(), 0);
 }
@@ -114,7 +114,7 @@ TEST_F(ActionQueue, HookRunsAfterWriteBeforePost)
     } seen;
     engine.queue.enqueue_with(
         Gesture::kDragPress, 0,
-        [](void *ctx) { sem_getvalue(&ctrl_data_sem, &static_cast<Seen *>(ctx)->posts); }, &seen);
+        [](void *ctx) { sem_getvalue(&engine.queue.posted, &static_cast<Seen *>(ctx)->posts); }, &seen);
     EXPECT_EQ(seen.posts, 0);
     ActionEntry e;
     engine.queue.dequeue(&e);

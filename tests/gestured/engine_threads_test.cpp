@@ -42,7 +42,7 @@ void *collect_actions(void *)
 void *count_drag_events(void *)
 {
     for (;;) {
-        engine_sem_wait(&ctrl_drag_sem);
+        engine_sem_wait(&engine.drag.events);
         drag_posts++;
     }
     return nullptr;
@@ -102,7 +102,7 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue)
     std::string path = testing::TempDir() + "engine_threads_trace.txt";
     std::ofstream(path) << trace;
 
-    for (sem_t *s : {&get_data_sem, &ctrl_data_sem, &ctrl_drag_sem, &auto_scroll_sem})
+    for (sem_t *s : {&engine.ring.posted, &engine.queue.posted, &engine.drag.events, &engine.scroll.starts})
         ASSERT_EQ(sem_init(s, 0, 0), 0);
     engine.reset();
     void *(*bodies[])(void *) = {get_data_thread, ctrl_data_thread, collect_actions, count_drag_events};

@@ -28,7 +28,7 @@ protected:
         watch_ = std::make_unique<XWatch>(xvfb_.display(), title);
         setenv("DISPLAY", xvfb_.display().c_str(), 1);
         engine.reset();
-        ASSERT_EQ(sem_init(&ctrl_data_sem, 0, 0), 0);
+        ASSERT_EQ(sem_init(&engine.queue.posted, 0, 0), 0);
         pthread_t thread;
         ASSERT_EQ(pthread_create(&thread, nullptr, hotkey_event_thread, &thread_args), 0);
         pthread_detach(thread);

@@ -127,11 +127,11 @@ TEST_F(DragLockTest, ATouchAlreadyGoneWhenTheDragBeginsStillEndsItWithItsLift)
         });
         ASSERT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kBegin);
         if (style == Style::kTapAgain) {
-            EXPECT_NE(sem_trywait(&ctrl_drag_sem), 0) << "no wake-up for a tap-again drag";
+            EXPECT_NE(sem_trywait(&engine.drag.events), 0) << "no wake-up for a tap-again drag";
             EXPECT_EQ(engine.drag.drag_active, 1);
             continue;
         }
-        ASSERT_EQ(sem_trywait(&ctrl_drag_sem), 0) << "the lift is posted";
+        ASSERT_EQ(sem_trywait(&engine.drag.events), 0) << "the lift is posted";
         EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
         EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1", "queue DRAG_RELEASE",
                                    "vorellctl DragHoldButton=0"}));

@@ -24,7 +24,7 @@ std::vector<Scripted> script;
 // Queue entries posted so far go into the log before whatever comes next.
 void drain_queue()
 {
-    while (sem_trywait(&ctrl_data_sem) == 0) {
+    while (sem_trywait(&engine.queue.posted) == 0) {
         ActionEntry e;
         engine.queue.take_posted(&e);
         entries.push_back("queue " + code_name(e.code));
@@ -86,26 +86,26 @@ FakeEngine::FakeEngine()
     sleep_count = 0;
     entries.clear();
     script.clear();
-    sem_init(&ctrl_data_sem, 0, 0);
-    sem_init(&ctrl_drag_sem, 0, 0);
-    sem_init(&auto_scroll_sem, 0, 0);
+    sem_init(&engine.queue.posted, 0, 0);
+    sem_init(&engine.drag.events, 0, 0);
+    sem_init(&engine.scroll.starts, 0, 0);
     engine.reset();
 }
 
 FakeEngine::~FakeEngine()
 {
-    sem_destroy(&ctrl_data_sem);
-    sem_destroy(&ctrl_drag_sem);
-    sem_destroy(&auto_scroll_sem);
+    sem_destroy(&engine.queue.posted);
+    sem_destroy(&engine.drag.events);
+    sem_destroy(&engine.scroll.starts);
 }
 
 void FakeEngine::restart()
 {
-    while (sem_trywait(&ctrl_data_sem) == 0) {
+    while (sem_trywait(&engine.queue.posted) == 0) {
     }
-    while (sem_trywait(&ctrl_drag_sem) == 0) {
+    while (sem_trywait(&engine.drag.events) == 0) {
     }
-    while (sem_trywait(&auto_scroll_sem) == 0) {
+    while (sem_trywait(&engine.scroll.starts) == 0) {
     }
     fake_ms = 0;
     sleep_count = 0;

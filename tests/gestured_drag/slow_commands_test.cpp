@@ -105,7 +105,7 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     World w;
     world = &w;
     const EnginePlatform platform{fake_now, fake_sleep, slow_run, no_input, pdf_title, nullptr};
-    for (sem_t *s : {&ctrl_data_sem, &ctrl_drag_sem, &auto_scroll_sem})
+    for (sem_t *s : {&engine.queue.posted, &engine.drag.events, &engine.scroll.starts})
         ASSERT_EQ(sem_init(s, 0, 0), 0);
     engine.reset();
     recogniser_init(&w.recogniser, engine);

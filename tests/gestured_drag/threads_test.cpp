@@ -53,7 +53,7 @@ bool take_entry(ActionEntry *out, int timeout_ms)
         deadline.tv_sec += 1;
         deadline.tv_nsec -= 1000000000L;
     }
-    if (sem_timedwait(&ctrl_data_sem, &deadline) != 0)
+    if (sem_timedwait(&engine.queue.posted, &deadline) != 0)
         return false;
     engine.queue.take_posted(out);
     engine.queue.entries_done.fetch_add(1);  // as the action thread counts it once carried out
@@ -67,9 +67,9 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
     platform.run_command = record_command;
     const EngineThreadArgs args{&engine, &platform};
     engine.reset();
-    sem_init(&ctrl_data_sem, 0, 0);
-    sem_init(&ctrl_drag_sem, 0, 0);
-    sem_init(&auto_scroll_sem, 0, 0);
+    sem_init(&engine.queue.posted, 0, 0);
+    sem_init(&engine.drag.events, 0, 0);
+    sem_init(&engine.scroll.starts, 0, 0);
     engine.settings.DragCheckBox = 1;
     engine.settings.LiftReleaseRadioButton = 1;
     engine.settings.AutoScrollCheckBox = 1;
@@ -83,7 +83,7 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
     engine.drag.tap_request = 1;
     engine.drag.tap_state = TapState::kHandedOver;
     engine.drag.tap_pending = 1;
-    sem_post(&ctrl_drag_sem);
+    sem_post(&engine.drag.events);
     ActionEntry entry{};
     ASSERT_TRUE(take_entry(&entry, 5000));
     EXPECT_EQ(entry.code, Gesture::kTapClick);
@@ -94,7 +94,7 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
     ASSERT_TRUE(eventually([] { return engine.scroll.scroll_finger_count == 0; }));  // thread started
     engine.scroll.scroll_down_active = 1;
     engine.scroll.scroll_active = 1;
-    sem_post(&auto_scroll_sem);
+    sem_post(&engine.scroll.starts);
     ASSERT_TRUE(eventually([] { return command_count() >= 3; }));
     engine.scroll.scroll_finger_count = 1;
     engine.scroll.scroll_active = 0;
