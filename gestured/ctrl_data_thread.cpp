@@ -1,5 +1,6 @@
 // ctrl_data_thread: takes the sampler's records one by one, in order, and
 // runs the recogniser on each.
+#include "clock.h"
 #include "recogniser.h"
 
 // Takes the next posted record off the ring and frees its slot.
@@ -21,7 +22,7 @@ void *ctrl_data_thread(void *arg)
     const RecogniserPorts ports = engine_recogniser_ports(&engine);
     for (;;) {
         SampleRecord rec = take_sample(engine.ring);
-        recogniser_step(&state, rec, engine, wall_clock_ms(), ports);
+        recogniser_step(&state, rec, engine, wall_clock_now_ms(), ports);
     }
     return nullptr;
 }

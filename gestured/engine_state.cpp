@@ -2,35 +2,11 @@
 #include "engine_state.h"
 
 #include <errno.h>
-#include <sys/time.h>
 
 void engine_sem_wait(sem_t *sem)
 {
     while (sem_wait(sem) != 0 && errno == EINTR) {
     }
-}
-
-namespace {
-
-struct timeval read_wall_clock()
-{
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return tv;
-}
-
-}  // namespace
-
-int64_t wall_clock_ms()
-{
-    const struct timeval tv = read_wall_clock();
-    return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
-}
-
-double wall_clock_seconds()
-{
-    const struct timeval tv = read_wall_clock();
-    return tv.tv_sec + tv.tv_usec / 1e6;
 }
 
 // --- the records' resets ----------------------------------------------------

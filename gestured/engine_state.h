@@ -28,15 +28,6 @@
 void engine_sem_wait(sem_t *sem);
 
 // ---------------------------------------------------------------------------
-// The engine's wall clock, read in one place: the time of day as
-// milliseconds (seconds times 1000 plus the milliseconds; the recogniser's,
-// drag lock's and actions' clock) and as seconds (the sampler's).
-// ---------------------------------------------------------------------------
-
-int64_t wall_clock_ms();
-double wall_clock_seconds();
-
-// ---------------------------------------------------------------------------
 // Action codes: the hand-off from recognition to action.
 // ---------------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include "sampler.h"
 
 #include "block_watch.h"
+#include "clock.h"
 #include "command_runner.h"
 
 #include <pthread.h>
@@ -16,7 +17,7 @@ void (*sampler_block_replaced)() = nullptr;
 
 namespace {
 
-double wall_seconds(void *) { return wall_clock_seconds(); }
+double wall_seconds(void *) { return wall_clock_now_seconds(); }
 
 void post_sample(void *ctx) { sem_post(&static_cast<EngineShared *>(ctx)->ring.posted); }
 

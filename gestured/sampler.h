@@ -15,7 +15,7 @@ struct SamplerPorts {
     void *ctx;
 };
 
-// The production ports: wall_clock_seconds, a post of engine->ring.posted
+// The production ports: wall_clock_now_seconds, a post of engine->ring.posted
 // (the ports' ctx) and run_command_bounded.
 SamplerPorts engine_sampler_ports(EngineShared *engine);
 

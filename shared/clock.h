@@ -1,4 +1,4 @@
-// The clocks the programs outside the engine read. Their logic takes the time
+// The clocks the programs read. Their logic takes the time
 // as an argument; these are what the loops around it pass in.
 #pragma once
 
@@ -14,5 +14,10 @@ int64_t monotonic_now_us();
 int64_t coarse_monotonic_now_ms();
 
 // Seconds of the time of day (gettimeofday), to the microsecond: for times
-// that are printed or compared with the user's idle time.
+// that are printed or compared with the user's idle time, and the engine's
+// sample times.
 double wall_clock_now_seconds();
+
+// The time of day in milliseconds (seconds times 1000 plus the
+// milliseconds): the engine's clock for taps, drags and actions.
+int64_t wall_clock_now_ms();

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "clock.h"
 #include "command_runner.h"
 #include "engine_state.h"
 #include "held_input.h"
@@ -20,7 +21,7 @@ EnginePlatform engine_platform_production()
                           real_send_input, real_focus_title, nullptr};
 }
 
-int64_t real_now_ms(void *) { return wall_clock_ms(); }
+int64_t real_now_ms(void *) { return wall_clock_now_ms(); }
 
 void real_sleep_ms(void *, int ms)
 {
