@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 
 #include "finger_trace.h"
@@ -33,19 +32,14 @@ void all_gestures_on(SettingsSnapshot &s)
 
 bool convert(const char *path, bool wide, std::string &out)
 {
-    std::ifstream in(path);
-    if (!in)
+    TraceReading reading;
+    if (!read_trace_file(path, &reading))
         return false;
     SettingsSnapshot snap;
     all_gestures_on(snap);
     write_settings(out, wide, snap);
-    std::string line;
     double last = -1;
-    while (std::getline(in, line)) {
-        TraceStep step;
-        const char *why = nullptr;
-        if (parse_trace_line(line.c_str(), &step, &why) != TraceLine::kStep)
-            continue;
+    for (const TraceStep &step : reading.steps) {
         const FingerState &st = step.state;
         FuzzSample s{};
         s.dt_ms = last < 0 ? 8 : static_cast<int32_t>(std::lround((step.time - last) * 1000));
