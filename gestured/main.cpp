@@ -17,6 +17,7 @@
 #include "platform.h"
 #include "sampler.h"
 #include "session_control.h"
+#include "touchpad_block.h"
 
 namespace {
 
@@ -136,7 +137,11 @@ int main(int argc, char **argv)
     if (watch_display)
         instance_lock_or_exit(&instance_lock, "gestured", DisplayString(watch_display));
 
-    run_startup_commands();
+    // Another user's block is not touched, not even through the clients:
+    // the sampler waits for a proper one and runs these commands then.
+    BlockSeen seen;
+    if (look_at_block(&seen) != BlockLook::Untrusted)
+        run_startup_commands();
     // After a driver restart the new block gets the same start-up settings.
     sampler_block_replaced = block_replaced;
     platform = debug ? engine_platform_traced() : engine_platform_production();
