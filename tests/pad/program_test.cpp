@@ -48,7 +48,7 @@ TEST(PadProgram, ReplayCreatesAPrivateBlockWithTheDefaultsAndLiftsAtTheEnd)
 TEST(PadProgram, TakesOverAnOrphanedBlockKeepingItsParameters)
 {
     enter_private_ipc();
-    tpsim({"create"});
+    tpsim({"create", "--mode", "600"});  // as an earlier vorellpad leaves it
     tpsim({"set", "MaxTapTime=123", "TwoFTComboBox=9"});
     RunResult r = pad({"--replay", kTap});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -84,7 +84,8 @@ TEST(PadProgram, ASecondVorellpadLeavesTheFirstAloneAndASignalLiftsTheFingers)
     std::ofstream(path) << "A: 2f 0 1 0 0\nA: 35 0 1000 0 0\nA: 36 0 1000 0 0\nA: 39 0 65535 0 0\n"
                            "E: 0.0 0003 0039 1\nE: 0.0 0003 0035 500\nE: 0.0 0003 0036 500\n"
                            "E: 0.0 0000 0000 0\nE: 60.0 0003 0039 -1\nE: 60.0 0000 0000 0\n";
-    tpsim({"create"});  // made by a program that is gone: the first one takes it over
+    // Made by a program that is gone: the first one takes it over.
+    tpsim({"create", "--mode", "600"});
     Background first({bin_path("vorellpad"), "--replay", path});
     TouchpadSharedBlock *b = nullptr;
     for (int i = 0; i < 500 && !(b && b->NewStructFingers.f == 1); ++i) {
