@@ -134,8 +134,9 @@ int main(int argc, char **argv)
     // The connection that tells when the X server goes; with it open, one
     // copy per display. (Without a display the action thread reports it.)
     Display *watch_display = XOpenDisplay(nullptr);
-    if (watch_display)
-        instance_lock_or_exit(&instance_lock, "gestured", DisplayString(watch_display));
+    if (watch_display && !instance_lock_or_exit(&instance_lock, "gestured", DisplayString(watch_display),
+                                                ConnectionNumber(watch_display)))
+        exit(1);
 
     // Another user's block is not touched, not even through the clients:
     // the sampler waits for a proper one and runs these commands then.

@@ -43,7 +43,10 @@ TouchpadSharedBlock *open_display_and_block(InstanceLock *lock, const char *prog
         fputs("Can't open display.\n", stderr);
         exit(2);
     }
-    instance_lock_or_exit(lock, program, DisplayString(*display));
+    if (!instance_lock_or_exit(lock, program, DisplayString(*display), ConnectionNumber(*display))) {
+        XCloseDisplay(*display);
+        return nullptr;
+    }
     TouchpadSharedBlock *block = attach_own_block(program, wait_keeping_display, *display);
     if (!block)
         XCloseDisplay(*display);
