@@ -169,14 +169,17 @@ TEST_F(Session, OneCopyPerServerHoweverTheDisplayIsSpelledAndWhateverTheRuntimeF
     for (const char *daemon : {"gestured", "vorellidle"}) {
         SCOPED_TRACE(daemon);
         Background first({daemon}, RunOptions{"", {x_->env(), runtimes[1]}, "", 20.0});
+        // Its lock file open, wherever it is.
+        const std::string fds = "/proc/" + std::to_string(first.pid()) + "/fd";
         ASSERT_TRUE(wait_until([&] {
-            return read_file(lock_path(daemon)) == std::to_string(first.pid()) + "\n";
+            return count_of(run_program({"ls", "-l", fds}).out, "/vorell-" + std::string(daemon)) > 0;
         })) << first.err();
+        EXPECT_EQ(read_file(lock_path(daemon)), std::to_string(first.pid()) + "\n");
         for (const std::string &spelling : spellings) {
             for (const std::string &runtime : runtimes) {
                 SCOPED_TRACE(spelling + " " + runtime);
                 RunResult second =
-                    run_program({daemon}, RunOptions{"", {"DISPLAY=" + spelling, runtime}, "", 20.0});
+                    run_program({daemon}, RunOptions{"", {"DISPLAY=" + spelling, runtime}, "", 5.0});
                 EXPECT_EQ(second.status, 4);
                 EXPECT_EQ(second.err, std::string(daemon) + ": already running on display " + x_->display() +
                                           " (pid " + std::to_string(first.pid()) + ")\n");
