@@ -22,8 +22,8 @@ TEST(OtherUser, HisScrollNeverReachesTheDesktop)
 {
     enter_private_ipc();
     enter_private_tmp();
-    Xvfb x;
     LocalUser desk("d"), other("o");
+    Xvfb x;
     ASSERT_EQ(tpsim_as(other, {"create"}).status, 0);
 
     RunOptions opt{"", {x.env(), "HOME=/"}, "", 20.0};

@@ -150,8 +150,8 @@ TEST(SessionPlanted, AnotherUsersFoldersAndLinksArePassedOver)
 {
     enter_private_ipc();
     enter_private_tmp();
-    Xvfb x;
     LocalUser desk("d"), other("o");
+    Xvfb x;  // goes first, and every daemon of the session with it
     const std::string home = desk.make_folder("home");
     const std::string bashrc = home + "/.bashrc";
     std::ofstream(bashrc) << "keep\n";

@@ -52,7 +52,9 @@ LocalUser::LocalUser(const std::string &role) : name_("vt" + std::to_string(getp
     gid_ = pw->pw_gid;
 }
 
-LocalUser::~LocalUser() { run_with_retries({"userdel", name_}); }
+// Forced: a program the test started as this user (a daemon the session
+// put in a session of its own, say) may still be on its way out.
+LocalUser::~LocalUser() { run_with_retries({"userdel", "--force", name_}); }
 
 std::vector<std::string> LocalUser::as(const std::vector<std::string> &argv) const
 {
