@@ -78,9 +78,9 @@ TEST(RestoreUsers, AnotherUsersWorkingFilesAreRefused)
             ASSERT_EQ(made.status, 0);
         }
         const std::string at = std::string(kShared) + "/" + c.name;
-        RunResult planted =
-            run_program(other.as({"sh", "-c", "cat > " + at + " && chmod " + c.mode + " " + at}),
-                        RunOptions{c.text, {}, "", 20.0});
+        std::string plant = "cat > ";
+        plant.append(at).append(" && chmod ").append(c.mode).append(" ").append(at);
+        RunResult planted = run_program(other.as({"sh", "-c", plant}), RunOptions{c.text, {}, "", 20.0});
         ASSERT_EQ(planted.status, 0);
         tpsim({"set", "TouchpadOff=0"});
 
@@ -110,9 +110,9 @@ TEST(RestoreUsers, ALinkPutThereDuringTheRunNeverMakesRootWriteThroughIt)
                                  std::string(kShared) + "/.vorellshm_parameter"};
     std::string swap = "while :; do";
     for (const std::string &n : names)
-        swap += " ln -s " + victim + " " + n + ";";
+        swap.append(" ln -s ").append(victim).append(" ").append(n).append(";");
     for (const std::string &n : names)
-        swap += " rm -f " + n + ";";
+        swap.append(" rm -f ").append(n).append(";");
     swap += " done 2>/dev/null";
     Background swapper(other.as({"sh", "-c", swap}));
 

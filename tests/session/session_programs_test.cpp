@@ -177,7 +177,8 @@ TEST_F(Session, OneCopyPerServerHoweverTheDisplayIsSpelledAndWhateverTheRuntimeF
         EXPECT_EQ(read_file(lock_path(daemon)), std::to_string(first.pid()) + "\n");
         for (const std::string &spelling : spellings) {
             for (const std::string &runtime : runtimes) {
-                SCOPED_TRACE(spelling + " " + runtime);
+                SCOPED_TRACE(spelling);
+                SCOPED_TRACE(runtime);
                 RunResult second =
                     run_program({daemon}, RunOptions{"", {"DISPLAY=" + spelling, runtime}, "", 5.0});
                 EXPECT_EQ(second.status, 4);
