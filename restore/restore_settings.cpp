@@ -333,6 +333,7 @@ FILE *fetch_saved_copy(int dir, const char *home, bool *stop)
     *stop = false;
     const char *why = nullptr;
     std::string saved = std::string(home ? home : "") + "/" + kSavedCopyName;
+    errno = ENOENT;  // no home folder known: no saved file either
     int from = home ? open(saved.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
     struct stat from_st;
     if (from >= 0 && (fstat(from, &from_st) != 0 || !S_ISREG(from_st.st_mode))) {
