@@ -256,11 +256,11 @@ struct AutoScrollWords {
 
 constexpr int kSampleRingSize = 2400;
 
+// The finger state's words but the eight multi buttons, under their names.
 struct SampleRecord {
-    int32_t x, y, z, w;
-    int32_t x2_1, y2_1, x2_2, y2_2;
-    int32_t x3_1, y3_1;
-    int32_t f, l, r, u, d, m;
+#define SAMPLE_WORD(name, ...) int32_t name;
+    FINGER_STATE_FIELDS(SAMPLE_WORD, SAMPLE_WORD, SAMPLE_WORD, BLOCK_ROW_SKIPPED)
+#undef SAMPLE_WORD
     float time;  // seconds since sample_clock_origin
 };
 static_assert(sizeof(SampleRecord) == 17 * sizeof(int32_t), "a sample is seventeen 32-bit fields");

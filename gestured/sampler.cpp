@@ -39,44 +39,31 @@ void refresh_snapshot(SettingsSnapshot *s, const TouchpadSharedBlock &b)
 #undef REFRESH
 }
 
-// The finger state as far as the engine cares: every field but z.
-bool finger_state_changed(const TouchpadSharedBlock &a, const TouchpadSharedBlock &b)
+FingerState sampled_state(const TouchpadSharedBlock &b)
 {
-    const FingerRecord &p = a.NewStructFingers;
-    const FingerRecord &q = b.NewStructFingers;
-    if (a.x != b.x || a.y != b.y || a.w != b.w)
-        return true;
-    if (p.x2_1 != q.x2_1 || p.y2_1 != q.y2_1 || p.x2_2 != q.x2_2 || p.y2_2 != q.y2_2 || p.x3_1 != q.x3_1 ||
-        p.y3_1 != q.y3_1)
-        return true;
-    if (p.f != q.f || p.l != q.l || p.r != q.r || p.u != q.u || p.d != q.d || p.m != q.m)
-        return true;
-    return memcmp(p.multi, q.multi, sizeof p.multi) != 0;
+    return read_finger_state(b, &TouchpadSharedBlock::NewStructFingers);
 }
 
-void fill_record(SampleRecord *rec, const TouchpadSharedBlock &b)
+// The finger state as far as the engine cares: every word but z.
+bool finger_state_changed(const TouchpadSharedBlock &a, const TouchpadSharedBlock &b)
 {
-    const FingerRecord &fr = b.NewStructFingers;
-    const int32_t f = fr.f;
-    rec->x = f == 1 ? b.x : 0;
-    rec->y = f == 1 ? b.y : 0;
-    rec->z = b.z;
-    rec->w = b.w;
-    rec->x2_1 = f == 2 ? fr.x2_1 : 0;
-    rec->y2_1 = f == 2 ? fr.y2_1 : 0;
-    rec->x2_2 = f == 2 ? fr.x2_2 : 0;
-    rec->y2_2 = f == 2 ? fr.y2_2 : 0;
-    rec->x3_1 = f == 3 ? fr.x3_1 : 0;
-    rec->y3_1 = f == 3 ? fr.y3_1 : 0;
-    rec->f = f;
-    rec->l = fr.l;
-    rec->r = fr.r;
-    rec->u = fr.u;
-    rec->d = fr.d;
-    rec->m = fr.m;
+    FingerState now = sampled_state(a);
+    const FingerState before = sampled_state(b);
+    now.z = before.z;
+    return now != before;
 }
 
 }  // namespace
+
+SampleRecord sample_record_of(const FingerState &state)
+{
+    const FingerState shown = shown_finger_state(state);
+    SampleRecord rec{};
+#define COPY(name, ...) rec.name = shown.name;
+    FINGER_STATE_FIELDS(COPY, COPY, COPY, BLOCK_ROW_SKIPPED)
+#undef COPY
+    return rec;
+}
 
 SamplerPorts engine_sampler_ports(EngineShared *engine)
 {
@@ -130,7 +117,7 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
             if (head >= kSampleRingSize)
                 head = 0;
             SampleRecord *rec = &engine.ring.entries[head];
-            fill_record(rec, cur);
+            *rec = sample_record_of(sampled_state(cur));
             double now = ports.now_s(ports.ctx);
             engine.ring.head.store(head + 1, std::memory_order_relaxed);
             rec->time = static_cast<float>(now - st->origin);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine_state.h"
+#include "finger_state.h"
 #include "touchpad_block.h"
 
 struct SamplerPorts {
@@ -26,6 +27,10 @@ struct SamplerState {
 };
 
 constexpr int kAttachAttempts = 50;
+
+// The sample record of one finger state: every word but the multi buttons,
+// each position only while its finger count is down; time 0.
+SampleRecord sample_record_of(const FingerState &state);
 
 // Up to 50 attempts, 1 ms apart, each failure reported by the attach
 // routine; nullptr when all failed.

@@ -256,7 +256,8 @@ void write_state_whole(void *block, const FingerState &st, int choice)
     sigset_t all, old;
     sigfillset(&all);
     sigprocmask(SIG_BLOCK, &all, &old);
-    write_finger_state(block, st, use_new_record(block, choice));
+    write_finger_state(static_cast<TouchpadSharedBlock *>(block),
+                       finger_record(use_new_record(block, choice)), st);
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
