@@ -22,8 +22,9 @@
 
 #include <cstdint>
 
-// A field's kind, numbered as the parameter tables number their types.
-enum BlockFieldKind {
+// A field's kind: what its bytes hold, and the type of a parameter table's
+// row (numbered as the tables number their types).
+enum BlockFieldKind : int32_t {
     kBlockInt = 0,     // int32
     kBlockFlag = 1,    // int32 holding 0 or 1
     kBlockDouble = 2,  // IEEE double, 8 bytes on a 4-byte boundary

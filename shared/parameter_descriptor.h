@@ -9,15 +9,10 @@
 
 #include "touchpad_block.h"
 
-enum ParameterType { kParamInt = 0, kParamBool = 1, kParamDouble = 2 };
-static_assert(kParamInt == int{kBlockInt} && kParamBool == int{kBlockFlag} &&
-                  kParamDouble == int{kBlockDouble},
-              "a row's type is its field's kind");
-
 struct ParameterDescriptor {
     const char *name;
     int32_t offset;
-    int32_t type;
+    BlockFieldKind type;
     double minimum;
     double maximum;
 };

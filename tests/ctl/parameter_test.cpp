@@ -35,11 +35,11 @@ TEST(ParameterTables, RowsFitTheBlockAndRangesAreOrdered)
     EXPECT_EQ(rows(kCtl2Parameters), 46);
     for (const ParameterDescriptor *table : {kCtlParameters, kCtl2Parameters}) {
         for (const ParameterDescriptor *p = table; p->name; ++p) {
-            int width = p->type == kParamDouble ? 8 : 4;
+            int width = p->type == kBlockDouble ? 8 : 4;
             EXPECT_EQ(p->offset % 4, 0) << p->name;
             EXPECT_LE(p->offset + width, static_cast<int>(kTouchpadShmSize)) << p->name;
             EXPECT_LT(p->minimum, p->maximum) << p->name;
-            if (p->type == kParamBool) {
+            if (p->type == kBlockFlag) {
                 EXPECT_EQ(p->minimum, 0) << p->name;
                 EXPECT_EQ(p->maximum, 1) << p->name;
             }

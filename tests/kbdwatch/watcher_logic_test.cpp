@@ -103,7 +103,7 @@ TEST(WatcherBuilds, EachBuildWritesItsOwnFlagAndReadsItsOwnDelay)
         EXPECT_STREQ(b.program, rows[i].program);
         EXPECT_STREQ(b.flag[0].name, rows[i].flag);
         EXPECT_EQ(b.flag[0].offset, rows[i].flag_offset);
-        EXPECT_EQ(b.flag[0].type, 1);
+        EXPECT_EQ(b.flag[0].type, kBlockFlag);
         EXPECT_EQ(b.flag[0].minimum, 0.0);
         EXPECT_EQ(b.flag[0].maximum, 1.0);
         EXPECT_EQ(b.flag[1].name, nullptr);
