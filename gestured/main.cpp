@@ -17,10 +17,9 @@
 #include "platform.h"
 #include "sampler.h"
 #include "session_control.h"
+#include "version.h"
 
 namespace {
-
-const char kVersion[] = "QPX7.1.3.10";
 
 // Run in this order before anything else: the finger-record layout the
 // sampler reads, the driver's own one-finger tap on, its two- and
@@ -110,7 +109,7 @@ void block_replaced()
 
 int main(int argc, char **argv)
 {
-    if (answer_help_or_version(argc, argv, kOptions, print_help, kVersion))
+    if (answer_help_or_version(argc, argv, kOptions, print_help, kVersionText))
         return 0;
     bool debug = take_long_flag(&argc, argv, kOptions, "debug") > 0;
     const bool release = take_long_flag(&argc, argv, kOptions, "release") > 0;
@@ -118,7 +117,7 @@ int main(int argc, char **argv)
     int opt;
     while ((opt = getopt(argc, argv, kOptions)) != -1) {
         if (opt == 'v') {
-            printf("%s\n", kVersion);
+            printf("%s\n", kVersionText);
             return 0;
         }
         if (opt == 'd')

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-const char kVersionString[] = "QPX7.1.3.10";
-
 IdleCommand parse_idle_options(int argc, char **argv, IdleOptions &o)
 {
     optind = 0;  // full re-initialisation, so the parser can run more than once

@@ -18,5 +18,3 @@ enum class IdleCommand { Run, Version, Usage };
 IdleCommand parse_idle_options(int argc, char **argv, IdleOptions &o);
 
 void print_idle_usage();
-
-extern const char kVersionString[];

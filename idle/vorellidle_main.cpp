@@ -19,6 +19,7 @@
 #include "long_options.h"
 #include "pid_file.h"
 #include "touchpad_block.h"
+#include "version.h"
 #include "x_keymap.h"
 
 namespace {
@@ -105,11 +106,11 @@ void say(const char *word)
 
 int main(int argc, char **argv)
 {
-    if (answer_help_or_version(argc, argv, "i:dp:tkKV?", print_help, kVersionString))
+    if (answer_help_or_version(argc, argv, "i:dp:tkKV?", print_help, kVersionText))
         return 0;
     switch (parse_idle_options(argc, argv, g_options)) {
     case IdleCommand::Run: break;
-    case IdleCommand::Version: printf("%s\n", kVersionString); return 0;
+    case IdleCommand::Version: printf("%s\n", kVersionText); return 0;
     case IdleCommand::Usage: print_idle_usage(); return 1;
     }
 

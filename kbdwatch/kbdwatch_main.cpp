@@ -8,6 +8,7 @@
 #include "instance_lock.h"
 #include "long_options.h"
 #include "touchpad_block.h"
+#include "version.h"
 #include "watcher_run.h"
 #include "x_keymap.h"
 
@@ -34,7 +35,7 @@ void print_help()
 
 int main(int argc, char **argv)
 {
-    if (answer_help_or_version(argc, argv, "", print_help, "QPX7.1.3.10"))
+    if (answer_help_or_version(argc, argv, "", print_help, kVersionText))
         return 0;
     static InstanceLock instance_lock;
     Display *display = nullptr;
