@@ -12,6 +12,14 @@ HotkeyState hotkey_state;
 
 namespace {
 
+// The applications whose actions differ, by a part of their window's title.
+constexpr char kPdfViewerTitle[] = "Adobe Reader";
+constexpr char kBrowserTitle[] = "Web Browser";
+constexpr char kGwenviewTitle[] = "Gwenview";  // photo viewer
+constexpr char kFSpotTitle[] = "F-Spot";       // photo viewer
+constexpr char kOfficeTitle[] = "OpenOffice";
+constexpr char kSettingsPanelTitle[] = "Glyde-Pad";
+
 // The title of the focused window for the entry being carried out.
 struct Title {
     char text[kTitleMax];
@@ -91,20 +99,22 @@ void control_text(const EnginePlatform &platform, const char *text)
 
 void application_action(const EnginePlatform &platform, const Title &title, int32_t a)
 {
-    if (title.has("Adobe Reader")) {
-        switch (a) {
-        case 11: pdf_arrow(platform, false); return;
-        case 12: pdf_arrow(platform, true); return;
-        case 14: pdf_wheel(platform, 5); return;
-        case 15: pdf_wheel(platform, 4); return;
-        default: break;
+    const CommonAction action = static_cast<CommonAction>(a);
+    if (title.has(kPdfViewerTitle)) {
+        if (action == CommonAction::kWheelLeft || action == CommonAction::kWheelRight) {
+            pdf_arrow(platform, action == CommonAction::kWheelRight);
+            return;
         }
-    } else if (title.has("Web Browser")) {
-        if (a == 14) {
+        if (action == CommonAction::kControlWheelDown || action == CommonAction::kControlWheelUp) {
+            pdf_wheel(platform, action == CommonAction::kControlWheelDown ? 5 : 4);
+            return;
+        }
+    } else if (title.has(kBrowserTitle)) {
+        if (action == CommonAction::kControlWheelDown) {
             control_text(platform, "-");
             return;
         }
-        if (a == 15) {
+        if (action == CommonAction::kControlWheelUp) {
             control_text(platform, "+");
             return;
         }
@@ -141,10 +151,10 @@ void vertical_scroll(const EnginePlatform &platform, EngineShared &engine, const
         return;
     show_cursor(platform, engine, V_SCROLL);
     const int button = code == Gesture::kScrollYDec ? 4 : 5;
-    if (title.has("Gwenview"))
+    if (title.has(kGwenviewTitle))
         return;
     click_button(platform, button);
-    if (title.has("F-Spot"))
+    if (title.has(kFSpotTitle))
         return;
     if (code == Gesture::kScrollYDec) {
         engine.scroll.scroll_down_active.store(0);
@@ -163,13 +173,13 @@ void horizontal_scroll(const EnginePlatform &platform, EngineShared &engine, con
         return;
     show_cursor(platform, engine, H_SCROLL);
     const bool toward_left = code == Gesture::kScrollXDec;
-    if (title.has("Gwenview"))
+    if (title.has(kGwenviewTitle))
         return;
-    if (title.has("F-Spot")) {
+    if (title.has(kFSpotTitle)) {
         click_button(platform, toward_left ? 6 : 7);
         return;
     }
-    if (title.has("Adobe Reader")) {
+    if (title.has(kPdfViewerTitle)) {
         engine.scroll.scroll_left_by_key.store(toward_left ? 1 : 0);
         engine.scroll.scroll_right_by_key.store(toward_left ? 0 : 1);
         pdf_arrow(platform, !toward_left);
@@ -192,18 +202,17 @@ void zoom(const EnginePlatform &platform, EngineShared &engine, const Title &tit
     if (either_latch(engine))
         return;
     show_cursor(platform, engine, code == Gesture::kZoomOut ? ZOOM_OUT : ZOOM_IN);
-    if (title.has("Adobe Reader")) {
-        if (a == 2) {
-            pdf_wheel(platform, 5);
+    const ZoomAction action = static_cast<ZoomAction>(a);
+    const bool control_wheel =
+        action == ZoomAction::kControlWheelDown || action == ZoomAction::kControlWheelUp;
+    if (title.has(kPdfViewerTitle)) {
+        if (control_wheel) {
+            pdf_wheel(platform, action == ZoomAction::kControlWheelDown ? 5 : 4);
             return;
         }
-        if (a == 3) {
-            pdf_wheel(platform, 4);
-            return;
-        }
-    } else if (title.has("Web Browser")) {
-        if (a == 2 || a == 3) {
-            browser_zoom_step(platform, a == 3);
+    } else if (title.has(kBrowserTitle)) {
+        if (control_wheel) {
+            browser_zoom_step(platform, action == ZoomAction::kControlWheelUp);
             return;
         }
     }
@@ -215,22 +224,25 @@ void rotate(const EnginePlatform &platform, EngineShared &engine, const Title &t
     if (engine.latches.cover_gesture_latch.load() == 1)
         return;
     show_cursor(platform, engine, code == Gesture::kRotateCW ? RIGHT_ROTATE : LEFT_ROTATE);
-    if (title.has("Adobe Reader")) {
-        if (a == 2 || a == 3) {
+    const RotateAction action = static_cast<RotateAction>(a);
+    const bool control_letter = action == RotateAction::kControlR || action == RotateAction::kControlL;
+    const bool right = action == RotateAction::kControlR;
+    if (title.has(kPdfViewerTitle)) {
+        if (control_letter) {
             press_key(platform, "Control_L");
             press_key(platform, "Shift_L");
-            type_text(platform, a == 2 ? "+" : "_");
+            type_text(platform, right ? "+" : "_");
             release_key(platform, "Shift_L");
             release_key(platform, "Control_L");
             return;
         }
-    } else if (title.has("F-Spot")) {
-        if (a == 2 || a == 3) {
-            type_text(platform, a == 2 ? "]" : "[");
+    } else if (title.has(kFSpotTitle)) {
+        if (control_letter) {
+            type_text(platform, right ? "]" : "[");
             return;
         }
-    } else if (title.has("OpenOffice")) {
-        if (a == 2 || a == 3)
+    } else if (title.has(kOfficeTitle)) {
+        if (control_letter)
             return;
     }
     run_rotate_action(platform, a);
@@ -242,11 +254,11 @@ void swipe(const EnginePlatform &platform, EngineShared &engine, const Title &ti
         return;
     engine.latches.swipe_latch.store(1);
     const bool toward_right = code == Gesture::kSwipeXInc;
-    if (title.has("Gwenview")) {
+    if (title.has(kGwenviewTitle)) {
         click_button(platform, toward_right ? 7 : 6);
-    } else if (title.has("OpenOffice")) {
+    } else if (title.has(kOfficeTitle)) {
         key_chord(platform, "Control_L", toward_right ? "Page_Down" : "Page_Up");
-    } else if (title.has("Adobe Reader")) {
+    } else if (title.has(kPdfViewerTitle)) {
         pdf_page(platform, toward_right);
     } else {
         key_chord(platform, "Alt_L", toward_right ? "Right" : "Left");
@@ -342,6 +354,18 @@ void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &
     }
 }
 
+// The code as the block holds it, with the codes of the two actions
+// exchanged.
+template <typename Action>
+int32_t swapped(int32_t code, Action one, Action other)
+{
+    if (code == static_cast<int32_t>(one))
+        return static_cast<int32_t>(other);
+    if (code == static_cast<int32_t>(other))
+        return static_cast<int32_t>(one);
+    return code;
+}
+
 bool is_selectable(Gesture code)
 {
     return (code >= Gesture::kButtonLeft && code <= Gesture::kTapThree) || code == Gesture::kCover;
@@ -411,22 +435,15 @@ void carry_out(const EnginePlatform &platform, EngineShared &engine, Gesture cod
     release_held_button(platform);
 
     if (title.present) {
-        if (title.has("Glyde-Pad")) {
+        if (title.has(kSettingsPanelTitle)) {
             // The settings panel swaps the two control-wheel actions, and the
             // two control-wheel zoom actions.
-            if (is_selectable(code)) {
-                if (a == 14)
-                    a = 15;
-                else if (a == 15)
-                    a = 14;
-            } else if (code == Gesture::kZoomOut || code == Gesture::kZoomIn) {
-                if (a == 2)
-                    a = 3;
-                else if (a == 3)
-                    a = 2;
-            }
+            if (is_selectable(code))
+                a = swapped(a, CommonAction::kControlWheelDown, CommonAction::kControlWheelUp);
+            else if (code == Gesture::kZoomOut || code == Gesture::kZoomIn)
+                a = swapped(a, ZoomAction::kControlWheelDown, ZoomAction::kControlWheelUp);
         }
-        if (!title.has("Adobe Reader")) {
+        if (!title.has(kPdfViewerTitle)) {
             engine.scroll.scroll_left_by_key.store(0);
             engine.scroll.scroll_right_by_key.store(0);
         }
@@ -438,8 +455,9 @@ void carry_out(const EnginePlatform &platform, EngineShared &engine, Gesture cod
     // button, tap or cover entry runs. What ends something held earlier (the
     // window-switching Alt_L, the drag's button 1) is never held back.
     if (engine.settings.DetectGestureIntr.load() != 0) {
-        if (engine.settings.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == 17)
-            run_common_action(platform, 17);
+        const int32_t alt_control_d = static_cast<int32_t>(CommonAction::kAltControlD);
+        if (engine.settings.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == alt_control_d)
+            run_common_action(platform, alt_control_d);
         else if (code == Gesture::kSwitchWindowsEnd || code == Gesture::kDragRelease)
             by_code(platform, engine, title, code, a);
         return;

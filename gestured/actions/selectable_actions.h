@@ -8,6 +8,49 @@
 
 #include "platform.h"
 
+// The common actions that a remapped button, a tap or the cover gesture is
+// set to, by the settings panel's numbers.
+enum class CommonAction : int32_t {
+    kLeftButton = 0,
+    kRightButton = 1,
+    kMiddleButton = 2,
+    kAltRight = 3,
+    kAltLeft = 4,
+    kAltF10 = 5,
+    kAltF9 = 6,
+    kNothing = 7,
+    kPageDown = 8,
+    kPageUp = 9,
+    kWheelDown = 10,
+    kWheelLeft = 11,
+    kWheelRight = 12,
+    kWheelUp = 13,
+    kControlWheelDown = 14,
+    kControlWheelUp = 15,
+    kAltF4 = 16,
+    kAltControlD = 17,
+};
+
+// The zoom catalogue (a pinch or a spread).
+enum class ZoomAction : int32_t {
+    kPageUp = 0,
+    kPageDown = 1,
+    kControlWheelDown = 2,
+    kControlWheelUp = 3,
+    kAltF9 = 4,
+    kAltF10 = 5,
+};
+
+// The rotation catalogue.
+enum class RotateAction : int32_t {
+    kPageUp = 0,
+    kPageDown = 1,
+    kControlR = 2,
+    kControlL = 3,
+    kAltF9 = 4,
+    kAltF10 = 5,
+};
+
 // 1 while a catalogue has pressed that button and nobody has released it.
 extern int32_t left_button_held;
 extern int32_t middle_button_held;
@@ -15,6 +58,8 @@ extern int32_t right_button_held;
 // 1 while the entry being carried out is a physical-button entry (codes 0-2).
 extern int32_t hold_gesture;
 
+// Each takes the code as the block holds it; a code outside the catalogue
+// does nothing.
 void run_common_action(const EnginePlatform &platform, int32_t code);  // 0..17
 void run_zoom_action(const EnginePlatform &platform, int32_t code);    // 0..5
 void run_rotate_action(const EnginePlatform &platform, int32_t code);  // 0..5
