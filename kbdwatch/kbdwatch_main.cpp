@@ -1,5 +1,6 @@
 // kbdwatch-*: raises one detection flag in the touchpad block while the user
-// types. Built five times; KBDWATCH_BUILD selects the row of kWatcherBuilds.
+// types. Built once per watcher; KBDWATCH_BUILD names the row of
+// kWatcherBuilds.
 #include <cstdio>
 #include <cstdlib>
 

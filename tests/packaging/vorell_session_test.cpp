@@ -18,9 +18,6 @@
 
 namespace {
 
-const char *const kDaemons[] = {"gestured",     "vorellidle",   "kbdwatch-palmtrack", "kbdwatch-covergesture",
-                                "kbdwatch-kbd", "kbdwatch-tap", "kbdwatch-gesture"};
-
 // A process that has ended but is not yet reaped counts as gone.
 bool alive(pid_t pid)
 {
@@ -100,7 +97,7 @@ TEST_F(SessionTest, StartsEveryDaemonOnceAndStopsThemAll)
     RunResult status = session("status");
     EXPECT_EQ(status.status, 0) << status.out << status.err;
     std::map<std::string, pid_t> pids = running(status.out);
-    for (const char *daemon : kDaemons) {
+    for (const std::string &daemon : daemon_programs()) {
         ASSERT_EQ(pids.count(daemon), 1u) << daemon << " not running:\n" << status.out;
         EXPECT_TRUE(alive(pids[daemon])) << daemon;
         std::string cmdline = read_file("/proc/" + std::to_string(pids[daemon]) + "/cmdline");

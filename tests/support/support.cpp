@@ -34,6 +34,15 @@ std::string bin_dir() { return VORELL_BIN_DIR; }
 std::string source_dir() { return VORELL_SOURCE_DIR; }
 std::string bin_path(const std::string &name) { return bin_dir() + "/" + name; }
 
+std::vector<std::string> daemon_programs()
+{
+    std::vector<std::string> programs = {"gestured", "vorellidle"};
+    std::istringstream watchers(VORELL_WATCHER_PROGRAMS);
+    for (std::string w; watchers >> w;)
+        programs.push_back(w);
+    return programs;
+}
+
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::string read_file(const std::string &path)

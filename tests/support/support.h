@@ -19,6 +19,9 @@ std::string bin_path(const std::string &name);
 std::string bin_dir();
 std::string source_dir();
 
+// The daemons of a session: gestured, vorellidle and the build's watchers.
+std::vector<std::string> daemon_programs();
+
 struct RunResult {
     int status = -1;  // exit status, or 128 + signal number
     std::string out;
