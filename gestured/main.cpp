@@ -8,7 +8,6 @@
 
 #include <X11/Xlib.h>
 
-#include "command_runner.h"
 #include "driver_parameters.h"
 #include "engine_state.h"
 #include "held_input.h"
@@ -59,7 +58,7 @@ void run_startup_commands()
     // ends the engine.
     driver_parameters_remember();
     for (const char *cmd : kStartupCommands)
-        run_command_bounded(cmd);  // a missing client or block is not noticed here
+        real_run_command(nullptr, cmd);  // a missing client or block is not noticed here
 }
 
 // The same commands once the engine runs, after a driver restart: on a
