@@ -10,7 +10,6 @@
 
 #include "driver_parameters.h"
 #include "engine_state.h"
-#include "held_input.h"
 #include "instance_lock.h"
 #include "long_options.h"
 #include "platform.h"

@@ -2,6 +2,7 @@
 
 #include <X11/extensions/XTest.h>
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,12 +15,40 @@
 #include "held_input.h"
 #include "platform.h"
 #include "x_connection_watch.h"
+#include "x_input.h"
 
 namespace {
 
 constexpr int kButtonsReported = 5;  // XQueryPointer reports buttons 1 to 5
 
 std::atomic<bool> ending{false};
+
+const int kReleaseSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+void release_signal_set(sigset_t *set)
+{
+    sigemptyset(set);
+    for (int sig : kReleaseSignals)
+        sigaddset(set, sig);
+}
+
+void *release_on_signal_thread(void *)
+{
+    sigset_t set;
+    release_signal_set(&set);
+    int sig = 0;
+    while (sigwait(&set, &sig) != 0) {
+    }
+    release_everything_for_exit(true);
+    // End the way the signal would have ended the process.
+    signal(sig, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, sig);
+    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    raise(sig);
+    _exit(128 + sig);
+}
 
 [[noreturn]] void end_after_x_loss()
 {
@@ -106,6 +135,38 @@ void trace_send_input(void *ctx, const char *operand, int button, InputKind kind
 }
 
 }  // namespace
+
+void release_everything_for_exit(bool stop_input)
+{
+    // First no command may still be starting or running: a keydown that
+    // landed after the release would stay held.
+    run_commands_end_in_flight();
+    if (stop_input)
+        stop_synthetic_input();
+    if (held_input_count() > 0) {
+        if (Display *display = XOpenDisplay(nullptr)) {
+            release_held_inputs(display);
+            XCloseDisplay(display);
+        }
+    }
+    driver_parameters_restore();
+}
+
+void install_release_on_signal()
+{
+    XInitThreads();
+    install_x_error_handler();
+    sigset_t set;
+    release_signal_set(&set);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, release_on_signal_thread, nullptr) != 0) {
+        perror("release thread create failed");
+        pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+        return;
+    }
+    pthread_detach(thread);
+}
 
 int release_everything_held()
 {

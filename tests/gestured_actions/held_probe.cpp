@@ -14,6 +14,7 @@
 #include "engine_state.h"
 #include "held_input.h"
 #include "platform.h"
+#include "session_control.h"
 #include "x_input.h"
 
 int main(int argc, char **argv)
