@@ -12,7 +12,7 @@
 #include "engine_state.h"
 #include "instance_lock.h"
 #include "long_options.h"
-#include "platform.h"
+#include "platform_x11.h"
 #include "sampler.h"
 #include "session_control.h"
 #include "version.h"

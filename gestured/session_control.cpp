@@ -13,7 +13,7 @@
 #include "engine_state.h"
 #include "gesture_actions.h"
 #include "held_input.h"
-#include "platform.h"
+#include "platform_x11.h"
 #include "x_connection_watch.h"
 #include "x_input.h"
 

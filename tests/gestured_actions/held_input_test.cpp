@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "held_input_inspect.h"
-#include "platform.h"
+#include "platform_x11.h"
 #include "support.h"
 
 TEST(HeldInput, XteKeyAndMouseWordsAreNotedDownBeforeAndUpAfter)

@@ -13,7 +13,7 @@
 
 #include "engine_state.h"
 #include "held_input.h"
-#include "platform.h"
+#include "platform_x11.h"
 #include "session_control.h"
 #include "x_input.h"
 

@@ -6,7 +6,7 @@
 #include <stdlib.h>
 
 #include "engine_state.h"
-#include "platform.h"
+#include "platform_x11.h"
 #include "support.h"
 #include "x_watch.h"
 

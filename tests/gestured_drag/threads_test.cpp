@@ -13,7 +13,7 @@
 
 #include "engine_state.h"
 #include "fake_engine.h"
-#include "platform.h"
+#include "platform_x11.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "platform_x11.h"
 
 #include <unistd.h>
 
@@ -12,7 +12,6 @@
 #include "clock.h"
 #include "command_runner.h"
 #include "driver_parameters.h"
-#include "engine_state.h"
 #include "held_input.h"
 #include "x_input.h"
 
