@@ -301,11 +301,29 @@ struct EngineShared {
 // drag_event_thread and auto_scroll_thread in drag/.
 // ---------------------------------------------------------------------------
 
-// Each takes an EngineThreadArgs as its argument.
+// What the threads tell the session around the engine. main fills it; a
+// null hook is not called.
+struct SessionHooks {
+    // get_data_thread: the driver created the block anew and the new one is
+    // mapped in place of the old (main runs the start-up commands again).
+    void (*block_replaced)();
+    // hotkey_event_thread, instead of its "Can't open display." exit: the
+    // engine had an X server at start, so the server is gone and the engine
+    // ends through its clean-up for that. Does not return.
+    void (*display_gone)();
+    // hotkey_event_thread: each entry before it is carried out (--debug).
+    void (*trace_action)(Gesture code, int32_t arg);
+};
+
+// Each takes an EngineThreadArgs as its argument: the records main fills
+// before the threads start.
 struct EnginePlatform;
+struct SamplerPorts;
 struct EngineThreadArgs {
     EngineShared *shared;
     const EnginePlatform *platform;  // clock, sleep, shell, synthetic input, focus title
+    const SamplerPorts *sampler;     // get_data_thread's clock, ring post and shell
+    const SessionHooks *hooks;       // may be null: no hook is called
 };
 
 void *get_data_thread(void *);

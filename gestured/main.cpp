@@ -75,11 +75,14 @@ void *rerun_startup_commands(void *arg)
 
 const char kOptions[] = "vd";
 InstanceLock instance_lock;
-// The words the engine threads share and the platform they reach the outside
-// through, filled by main before the threads start and handed to each of them.
+// The words the engine threads share, the platform and the sampler's ports
+// they reach the outside through, and the session's hooks: filled by main
+// before the threads start and handed to each of them.
 EngineShared shared;
 EnginePlatform platform;
-const EngineThreadArgs thread_args{&shared, &platform};
+SamplerPorts sampler_ports;
+SessionHooks hooks;
+const EngineThreadArgs thread_args{&shared, &platform, &sampler_ports, &hooks};
 
 struct SemaphoreStep {
     sem_t *sem;
@@ -135,17 +138,18 @@ int main(int argc, char **argv)
 
     run_startup_commands();
     // After a driver restart the new block gets the same start-up settings.
-    sampler_block_replaced = block_replaced;
+    hooks.block_replaced = block_replaced;
     platform = debug ? engine_platform_traced() : engine_platform_production();
+    sampler_ports = engine_sampler_ports(&shared);
     if (debug)
-        install_debug_trace();
+        install_debug_trace(&hooks);
 
     // Before any thread exists: the threads inherit the blocked signals, and
     // a signal then releases whatever the engine holds down before it ends
     // the process.
     install_release_on_signal();
     if (watch_display)
-        end_with_x_server(watch_display);
+        end_with_x_server(watch_display, &hooks);
 
     shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {

@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 int sampler_gave_up;
-void (*sampler_block_replaced)() = nullptr;
 
 namespace {
 
@@ -147,7 +146,9 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
 
 void *get_data_thread(void *arg)
 {
-    EngineShared &engine = *static_cast<const EngineThreadArgs *>(arg)->shared;
+    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
+    EngineShared &engine = *args.shared;
+    const SamplerPorts &ports = *args.sampler;
     // Named so that a test can watch this thread's polls from outside.
     pthread_setname_np(pthread_self(), "gestured-sample");
     TouchpadSharedBlock *block = sampler_attach();
@@ -156,13 +157,13 @@ void *get_data_thread(void *arg)
     static SamplerState state;
     static BlockWatch watch;
     block_watch_init(&watch);
-    const SamplerPorts ports = engine_sampler_ports(&engine);
     sampler_start(&state, ports.now_s(ports.ctx), engine);
     for (;;) {
         int pause_ms = sampler_poll(&state, block, engine, ports);
         // A driver restart: the new block now sits at the same address.
-        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced && sampler_block_replaced)
-            sampler_block_replaced();
+        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced && args.hooks &&
+            args.hooks->block_replaced)
+            args.hooks->block_replaced();
         usleep(pause_ms * 1000);
     }
     return nullptr;

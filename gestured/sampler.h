@@ -16,8 +16,9 @@ struct SamplerPorts {
     void *ctx;
 };
 
-// The production ports: wall_clock_now_seconds, a post of engine->ring.posted
-// (the ports' ctx) and run_command_bounded.
+// The production ports, which main hands to get_data_thread:
+// wall_clock_now_seconds, a post of engine->ring.posted (the ports' ctx) and
+// run_command_bounded.
 SamplerPorts engine_sampler_ports(EngineShared *engine);
 
 struct SamplerState {
@@ -48,8 +49,3 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
 
 // get_data_thread's result when the block could not be attached.
 extern int sampler_gave_up;
-
-// Called by get_data_thread after the driver created the block anew and the
-// new one was mapped in place of the old (main runs the start-up commands
-// again). Set before the threads start.
-extern void (*sampler_block_replaced)();

@@ -200,13 +200,13 @@ int release_everything_held()
     return 0;
 }
 
-void end_with_x_server(Display *display)
+void end_with_x_server(Display *display, SessionHooks *hooks)
 {
     XSetIOErrorHandler(on_x_io_error);
     // A thread that opens its own connection after the server has gone ends
     // the same way, not with the start-up message and exit() beside this
     // clean-up.
-    hotkey_display_gone = end_after_x_loss;
+    hooks->display_gone = end_after_x_loss;
     pthread_t thread;
     if (pthread_create(&thread, nullptr, x_watch_thread, display) != 0) {
         // Without the thread an idle engine notices only at its next action.
@@ -216,7 +216,7 @@ void end_with_x_server(Display *display)
     pthread_detach(thread);
 }
 
-void install_debug_trace() { action_trace = trace_gesture; }
+void install_debug_trace(SessionHooks *hooks) { hooks->trace_action = trace_gesture; }
 
 EnginePlatform engine_platform_traced()
 {

@@ -6,6 +6,7 @@
 
 #include <X11/Xlib.h>
 
+#include "engine_state.h"
 #include "platform.h"
 
 // The engine's last clean-up, on a signal and when the X server goes: ends
@@ -36,12 +37,12 @@ int release_everything_held();
 // whatever it holds (if a server is still there to hear it), says
 // "gestured: lost the X server" on standard error and exits with status 1.
 // A thread of the engine that cannot open its own connection later takes the
-// same way out. `display` then belongs to that thread.
-void end_with_x_server(Display *display);
+// same way out (hooks' display_gone). `display` then belongs to that thread.
+void end_with_x_server(Display *display, SessionHooks *hooks);
 
-// --debug: each action queue entry is printed on standard error. Call before
-// the engine threads start.
-void install_debug_trace();
+// --debug: each action queue entry is printed on standard error (hooks'
+// trace_action). Call before the engine threads start.
+void install_debug_trace(SessionHooks *hooks);
 
 // --debug: the production platform, with each input and command printed on
 // standard error before it goes out.

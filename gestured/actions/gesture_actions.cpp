@@ -408,15 +408,13 @@ void carry_out_action(const EnginePlatform &platform, EngineShared &engine, Gest
         engine.scroll.scroll_active.store(0);
 }
 
-void (*action_trace)(Gesture code, int32_t arg) = nullptr;
-void (*hotkey_display_gone)() = nullptr;
-
-void carry_out_next_action(const EnginePlatform &platform, EngineShared &engine)
+void carry_out_next_action(const EnginePlatform &platform, EngineShared &engine,
+                           void (*trace)(Gesture code, int32_t arg))
 {
     ActionEntry entry;
     engine.queue.dequeue(&entry);
-    if (action_trace)
-        action_trace(entry.code, entry.arg);
+    if (trace)
+        trace(entry.code, entry.arg);
     carry_out_action(platform, engine, entry.code, entry.arg);
     engine.queue.entries_done.fetch_add(1);
 }

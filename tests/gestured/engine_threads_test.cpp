@@ -10,14 +10,16 @@
 #include <string>
 
 #include "engine_state.h"
+#include "sampler.h"
 #include "support.h"
 
 namespace {
 
 // The engine state this test's engine runs on; the sampler and recogniser
-// need no platform.
+// need no platform, and the sampler its production ports.
 EngineShared engine;
-EngineThreadArgs thread_args{&engine, nullptr};
+const SamplerPorts sampler_ports = engine_sampler_ports(&engine);
+EngineThreadArgs thread_args{&engine, nullptr, &sampler_ports, nullptr};
 
 constexpr int kMaxSeen = 512;
 std::atomic<Gesture> seen_codes[kMaxSeen];

@@ -22,7 +22,7 @@ int main(int argc, char **argv)
     static EngineShared engine;
     static const EnginePlatform platform = engine_platform_production();
     if (argc > 1 && strcmp(argv[1], "hotkey") == 0) {
-        EngineThreadArgs args{&engine, &platform};
+        EngineThreadArgs args{&engine, &platform, nullptr, nullptr};
         hotkey_event_thread(&args);
         return 0;
     }
