@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Sets everything up and runs all tests: the formatting check, a normal build
-# with its tests and clang-tidy, an AddressSanitizer + UndefinedBehaviorSanitizer
-# build, and the engine's tests under ThreadSanitizer. Tests that touch the
-# touchpad block run in private IPC namespaces and start their own Xvfb, so
-# this needs root and no display.
+# Sets everything up and runs all tests: the formatting check, the include
+# graph's check for circles, a normal build with its tests and clang-tidy, an
+# AddressSanitizer + UndefinedBehaviorSanitizer build, and the engine's tests
+# under ThreadSanitizer. Tests that touch the touchpad block run in private
+# IPC namespaces and start their own Xvfb, so this needs root and no display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -11,6 +11,9 @@ jobs=$(nproc)
 
 echo "== formatting"
 bash scripts/check-style.sh format
+
+echo "== include graph"
+python3 scripts/include-cycles.py
 
 echo "== normal build"
 bash scripts/build.sh build/release -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
