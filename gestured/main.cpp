@@ -13,7 +13,7 @@
 #include "instance_lock.h"
 #include "long_options.h"
 #include "platform_x11.h"
-#include "sampler.h"
+#include "sampler_thread.h"
 #include "session_control.h"
 #include "version.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "engine_state.h"
-#include "sampler.h"
+#include "sampler_thread.h"
 #include "support.h"
 
 namespace {

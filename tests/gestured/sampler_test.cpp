@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sampler.h"
+#include "sampler_thread.h"
 #include "support.h"
 
 namespace {

@@ -1,29 +1,11 @@
-// The sampler: copies the shared block at every poll and appends one
-// SampleRecord to the ring for each change of the finger state.
+// The sampler's poll: copies the shared block and appends one SampleRecord
+// to the ring for each change of the finger state.
 #include "sampler.h"
 
-#include "block_watch.h"
-#include "clock.h"
-#include "command_runner.h"
-
-#include <pthread.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
-
-int sampler_gave_up;
 
 namespace {
-
-double wall_seconds(void *) { return wall_clock_now_seconds(); }
-
-void post_sample(void *ctx) { sem_post(&static_cast<EngineShared *>(ctx)->ring.posted); }
-
-void run_shell(void *, const char *cmd)
-{
-    run_command_bounded(cmd);  // the tool's result changes nothing here
-}
 
 template <typename T>
 void refresh(std::atomic<T> &member, T value)
@@ -62,23 +44,6 @@ SampleRecord sample_record_of(const FingerState &state)
     FINGER_STATE_FIELDS(COPY, COPY, COPY, BLOCK_ROW_SKIPPED)
 #undef COPY
     return rec;
-}
-
-SamplerPorts engine_sampler_ports(EngineShared *engine)
-{
-    return {wall_seconds, post_sample, run_shell, engine};
-}
-
-TouchpadSharedBlock *sampler_attach()
-{
-    for (int attempt = 0; attempt < kAttachAttempts; ++attempt) {
-        TouchpadSharedBlock *block = attach_shared_block();
-        if (block)
-            return block;
-        if (attempt < kAttachAttempts - 1)
-            usleep(1000);
-    }
-    return nullptr;
 }
 
 void sampler_start(SamplerState *st, double now_s, EngineShared &engine)
@@ -142,29 +107,4 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
     if (st->prev.NewStructFingers.f == 0)
         return 5;
     return recorded ? 1 : 2;
-}
-
-void *get_data_thread(void *arg)
-{
-    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
-    EngineShared &engine = *args.shared;
-    const SamplerPorts &ports = *args.sampler;
-    // Named so that a test can watch this thread's polls from outside.
-    pthread_setname_np(pthread_self(), "gestured-sample");
-    TouchpadSharedBlock *block = sampler_attach();
-    if (!block)
-        return &sampler_gave_up;
-    static SamplerState state;
-    static BlockWatch watch;
-    block_watch_init(&watch);
-    sampler_start(&state, ports.now_s(ports.ctx), engine);
-    for (;;) {
-        int pause_ms = sampler_poll(&state, block, engine, ports);
-        // A driver restart: the new block now sits at the same address.
-        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced && args.hooks &&
-            args.hooks->block_replaced)
-            args.hooks->block_replaced();
-        usleep(pause_ms * 1000);
-    }
-    return nullptr;
 }

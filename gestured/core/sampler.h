@@ -1,8 +1,7 @@
-// get_data_thread's work: attaching the block, and one poll of it (copy,
-// settings snapshot, latch release, change test, sample record, pointer
-// reset, next pause). The poll takes the live block and its clock and
-// command runner as arguments so that tests can drive it against a block
-// of their own.
+// get_data_thread's work, one poll of the block (copy, settings snapshot,
+// latch release, change test, sample record, pointer reset, next pause). The
+// poll takes the live block and its clock and command runner as arguments so
+// that tests can drive it against a block of their own.
 #pragma once
 
 #include "engine_state.h"
@@ -16,26 +15,15 @@ struct SamplerPorts {
     void *ctx;
 };
 
-// The production ports, which main hands to get_data_thread:
-// wall_clock_now_seconds, a post of engine->ring.posted (the ports' ctx) and
-// run_command_bounded.
-SamplerPorts engine_sampler_ports(EngineShared *engine);
-
 struct SamplerState {
     TouchpadSharedBlock current;  // this poll's copy
     TouchpadSharedBlock prev;     // the block as it stood at the last record
     double origin;                // sample_clock_origin
 };
 
-constexpr int kAttachAttempts = 50;
-
 // The sample record of one finger state: every word but the multi buttons,
 // each position only while its finger count is down; time 0.
 SampleRecord sample_record_of(const FingerState &state);
-
-// Up to 50 attempts, 1 ms apart, each failure reported by the attach
-// routine; nullptr when all failed.
-TouchpadSharedBlock *sampler_attach();
 
 // Start of sampling: the clock origin, a previous copy of zeros with x -1,
 // and the write index of engine's ring at 0.
@@ -46,6 +34,3 @@ void sampler_start(SamplerState *st, double now_s, EngineShared &engine);
 // no finger recorded, else 1 after a record, else 2).
 int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared &engine,
                  const SamplerPorts &ports);
-
-// get_data_thread's result when the block could not be attached.
-extern int sampler_gave_up;

@@ -297,8 +297,8 @@ struct EngineShared {
 
 // ---------------------------------------------------------------------------
 // The five thread bodies, started by main in this order. get_data_thread and
-// ctrl_data_thread live in this folder, hotkey_event_thread in actions/,
-// drag_event_thread and auto_scroll_thread in drag/.
+// ctrl_data_thread live in gestured/ over this core, hotkey_event_thread in
+// actions/, drag_event_thread and auto_scroll_thread in drag/.
 // ---------------------------------------------------------------------------
 
 // What the threads tell the session around the engine. main fills it; a
