@@ -21,15 +21,15 @@ IdleCommand parse_idle_options(int argc, char **argv, IdleOptions &o)
             o.ignore_modifiers = true;
             o.ignore_combos = true;
             break;
-        case 'V': return IdleCommand::Version;
-        default: return IdleCommand::Usage;
+        case 'V': return IdleCommand::kVersion;
+        default: return IdleCommand::kUsage;
         }
     }
     // "nan" would pass a plain "<= 0" test and then never let the touchpad
     // come back on; an infinite wait has the same effect.
     if (!(o.idle_time > 0.0) || !std::isfinite(o.idle_time))
-        return IdleCommand::Usage;
-    return IdleCommand::Run;
+        return IdleCommand::kUsage;
+    return IdleCommand::kRun;
 }
 
 void print_idle_usage()

@@ -38,10 +38,18 @@ bool is_scroll_step(Gesture code) { return code >= Gesture::kScrollYDec && code 
 
 // ---- pointer shapes -------------------------------------------------------
 
-enum CursorId { V_SCROLL, H_SCROLL, ZOOM_OUT, ZOOM_IN, RIGHT_ROTATE, LEFT_ROTATE, CURSOR_COUNT };
+enum CursorId {
+    kVScrollCursor,
+    kHScrollCursor,
+    kZoomOutCursor,
+    kZoomInCursor,
+    kRightRotateCursor,
+    kLeftRotateCursor,
+    kCursorCount
+};
 
 // The images, in the order of kCursorShownFlags.
-const char *const kCursorCommands[CURSOR_COUNT] = {
+const char *const kCursorCommands[kCursorCount] = {
     VORELL_CURSOR_COMMAND("V_Scroll.xbm"),     VORELL_CURSOR_COMMAND("H_Scroll.xbm"),
     VORELL_CURSOR_COMMAND("Zoom_Out.xbm"),     VORELL_CURSOR_COMMAND("Zoom_In.xbm"),
     VORELL_CURSOR_COMMAND("Right_Rotate.xbm"), VORELL_CURSOR_COMMAND("Left_Rotate.xbm"),
@@ -59,7 +67,7 @@ void show_cursor(const EnginePlatform &platform, EngineShared &engine, CursorId 
     if (cursor_shown(engine, id).load() != 0)
         return;
     run(platform, kCursorCommands[id]);
-    for (int i = 0; i < CURSOR_COUNT; ++i)
+    for (int i = 0; i < kCursorCount; ++i)
         cursor_shown(engine, i).store(i == id ? 1 : 0);
 }
 
@@ -149,7 +157,7 @@ void vertical_scroll(const EnginePlatform &platform, EngineShared &engine, const
 {
     if (either_latch(engine))
         return;
-    show_cursor(platform, engine, V_SCROLL);
+    show_cursor(platform, engine, kVScrollCursor);
     const int button = code == Gesture::kScrollYDec ? 4 : 5;
     if (title.has(kGwenviewTitle))
         return;
@@ -171,7 +179,7 @@ void horizontal_scroll(const EnginePlatform &platform, EngineShared &engine, con
 {
     if (either_latch(engine))
         return;
-    show_cursor(platform, engine, H_SCROLL);
+    show_cursor(platform, engine, kHScrollCursor);
     const bool toward_left = code == Gesture::kScrollXDec;
     if (title.has(kGwenviewTitle))
         return;
@@ -201,7 +209,7 @@ void zoom(const EnginePlatform &platform, EngineShared &engine, const Title &tit
 {
     if (either_latch(engine))
         return;
-    show_cursor(platform, engine, code == Gesture::kZoomOut ? ZOOM_OUT : ZOOM_IN);
+    show_cursor(platform, engine, code == Gesture::kZoomOut ? kZoomOutCursor : kZoomInCursor);
     const ZoomAction action = static_cast<ZoomAction>(a);
     const bool control_wheel =
         action == ZoomAction::kControlWheelDown || action == ZoomAction::kControlWheelUp;
@@ -223,7 +231,7 @@ void rotate(const EnginePlatform &platform, EngineShared &engine, const Title &t
 {
     if (engine.latches.cover_gesture_latch.load() == 1)
         return;
-    show_cursor(platform, engine, code == Gesture::kRotateCW ? RIGHT_ROTATE : LEFT_ROTATE);
+    show_cursor(platform, engine, code == Gesture::kRotateCW ? kRightRotateCursor : kLeftRotateCursor);
     const RotateAction action = static_cast<RotateAction>(a);
     const bool control_letter = action == RotateAction::kControlR || action == RotateAction::kControlL;
     const bool right = action == RotateAction::kControlR;

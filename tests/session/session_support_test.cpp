@@ -64,16 +64,16 @@ TEST(LongOptions, HelpAndVersionWhereGetoptWouldSeeAnOption)
         EarlyOption expected;
     };
     const Case cases[] = {
-        {{"--help"}, EarlyOption::Help},
-        {{"--version"}, EarlyOption::Version},
-        {{"-l", "--version", "--help"}, EarlyOption::Version},  // the first one wins
-        {{"Foo=1", "--help"}, EarlyOption::Help},               // operands may come first
-        {{"-m", "--help"}, EarlyOption::Run},                   // the interval of -m
-        {{"-m10", "--help"}, EarlyOption::Help},
-        {{"-lm", "--help"}, EarlyOption::Run},  // -m last in a cluster
-        {{"--", "--help"}, EarlyOption::Run},   // an operand after "--"
-        {{"--helpx", "-help", "help"}, EarlyOption::Run},
-        {{}, EarlyOption::Run},
+        {{"--help"}, EarlyOption::kHelp},
+        {{"--version"}, EarlyOption::kVersion},
+        {{"-l", "--version", "--help"}, EarlyOption::kVersion},  // the first one wins
+        {{"Foo=1", "--help"}, EarlyOption::kHelp},               // operands may come first
+        {{"-m", "--help"}, EarlyOption::kRun},                   // the interval of -m
+        {{"-m10", "--help"}, EarlyOption::kHelp},
+        {{"-lm", "--help"}, EarlyOption::kRun},  // -m last in a cluster
+        {{"--", "--help"}, EarlyOption::kRun},   // an operand after "--"
+        {{"--helpx", "-help", "help"}, EarlyOption::kRun},
+        {{}, EarlyOption::kRun},
     };
     for (const Case &c : cases) {
         std::vector<std::string> words{"prog"};
