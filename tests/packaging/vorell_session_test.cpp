@@ -62,19 +62,12 @@ protected:
     {
         enter_private_ipc();
         tpsim({"create"});
-        char tmpl[] = "/tmp/vorell-session-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
+        root_ = make_temp_dir();
         for (const char *dir : {"/home", "/state", "/runtime"})
             ASSERT_EQ(mkdir((root_ + dir).c_str(), 0700), 0);
     }
 
-    void TearDown() override
-    {
-        session("stop");
-        std::string cmd = "rm -rf '" + root_ + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
-    }
+    void TearDown() override { session("stop"); }
 
     RunResult session(const std::string &command)
     {

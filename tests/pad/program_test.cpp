@@ -80,7 +80,7 @@ TEST(PadProgram, ASecondVorellpadLeavesTheFirstAloneAndASignalLiftsTheFingers)
 {
     enter_private_ipc();
     // One finger down, and the lift only a minute later.
-    const std::string path = testing::TempDir() + "pad_long.evemu";
+    const std::string path = make_temp_dir() + "/long.evemu";
     std::ofstream(path) << "A: 2f 0 1 0 0\nA: 35 0 1000 0 0\nA: 36 0 1000 0 0\nA: 39 0 65535 0 0\n"
                            "E: 0.0 0003 0039 1\nE: 0.0 0003 0035 500\nE: 0.0 0003 0036 500\n"
                            "E: 0.0 0000 0000 0\nE: 60.0 0003 0039 -1\nE: 60.0 0000 0000 0\n";
@@ -107,7 +107,7 @@ TEST(PadProgram, ASecondVorellpadLeavesTheFirstAloneAndASignalLiftsTheFingers)
 TEST(PadProgram, BadRecordingFailsBeforeAnythingIsWritten)
 {
     enter_private_ipc();
-    const std::string path = testing::TempDir() + "pad_bad.evemu";
+    const std::string path = make_temp_dir() + "/bad.evemu";
     std::ofstream(path) << "N: Pad\nA: 35 0 100 0 0\nE: 0.1 0003 0035 5\nE: 0.2 0003\n";
     RunResult r = pad({"--replay", path});
     EXPECT_EQ(r.status, 2);

@@ -156,6 +156,8 @@ TEST(InstanceLock, SecondTakerSeesTheHolderAndTheLockGoesWithTheDescriptor)
 
 TEST(InstanceLock, RuntimeFolderMustBeOurs)
 {
+    // The fallback folder is made in a /tmp of the test's own.
+    enter_private_tmp();
     EnvGuard guard("XDG_RUNTIME_DIR");
     char dir[kLockPathMax];
     std::string fallback = "/tmp/vorell-" + std::to_string(geteuid());

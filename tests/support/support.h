@@ -5,12 +5,19 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 // Moves the calling process (and every child it starts from now on) into a
 // fresh IPC namespace, so each test sees its own block or none. Needs root.
 void enter_private_ipc();
+
+// Gives the calling process (and its children from now on) a mount
+// namespace of its own with an empty /tmp, for a test of what a program
+// makes in /tmp itself: it all goes with the process. Needs root; call it
+// before make_temp_dir or a program run, whose folders are in the old /tmp.
+void enter_private_tmp();
 
 // Path of a program built by this project (the build's bin folder).
 std::string bin_path(const std::string &name);
@@ -84,6 +91,28 @@ private:
 };
 
 std::string read_file(const std::string &path);
+// The first line of a file, without its newline ("" when there is none).
+std::string first_line(const std::string &path);
 // How many times part occurs in text (overlapping ones too).
 int count_of(const std::string &text, const std::string &part);
+
+// A fresh empty folder under /tmp (mode 0700). Every folder made here is
+// removed with what it holds when the test process ends, so a test leaves
+// nothing behind in /tmp.
+std::string make_temp_dir();
+
+// The programs the tests run get a runtime folder (XDG_RUNTIME_DIR) of the
+// test process's own, made with make_temp_dir, so that their instance locks
+// stay out of the session's folder and out of /tmp; a test that names its
+// own in RunOptions::env has that one.
+
 void sleep_ms(int ms);
+// Seconds on a monotonic clock.
+double monotonic_s();
+// Polls cond every 5 ms until it holds or timeout_s passes.
+bool wait_until(const std::function<bool()> &cond, double timeout_s = 10.0);
+// True if cond holds at every 5 ms check for duration_s.
+bool holds_for(const std::function<bool()> &cond, double duration_s);
+
+// True when the process is gone, or a zombie that can do nothing more.
+bool process_gone(const std::string &pid);
