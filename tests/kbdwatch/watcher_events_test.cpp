@@ -20,30 +20,12 @@
 #include "kbd_helpers.h"
 #include "support.h"
 #include "touchpad_block.h"
+#include "watchers.h"
 
 namespace {
 
-struct Watcher {
-    const char *program;
-    int flag;
-    int delay;
-    bool wait_while_down;
-};
-
-const Watcher kWatchers[] = {
-    {"kbdwatch-palmtrack", offsetof(TouchpadSharedBlock, DetectPalmtrackIntr),
-     offsetof(TouchpadSharedBlock, PalmtrackDelayComboBox), true},
-    {"kbdwatch-covergesture", offsetof(TouchpadSharedBlock, DetectCovergestureIntr),
-     offsetof(TouchpadSharedBlock, CoverDelayComboBox), true},
-    {"kbdwatch-kbd", offsetof(TouchpadSharedBlock, DetectKbdIntr),
-     offsetof(TouchpadSharedBlock, CursorDelayComboBox), true},
-    {"kbdwatch-tap", offsetof(TouchpadSharedBlock, DetectTapIntr),
-     offsetof(TouchpadSharedBlock, TappingDelayComboBox), false},
-    {"kbdwatch-gesture", offsetof(TouchpadSharedBlock, DetectGestureIntr),
-     offsetof(TouchpadSharedBlock, GestureDelayComboBox), false},
-};
-constexpr int kKbd = 2;
-constexpr int kTap = 3;
+constexpr int kKbd = kWatchKbd;
+constexpr int kTap = kWatchTap;
 const int kSwitch = offsetof(TouchpadSharedBlock, DisableWhenKeyCheckBox);
 
 // An Xvfb without the Generic Event extension: it still has XInput 2 but

@@ -10,29 +10,12 @@
 #include "kbd_helpers.h"
 #include "support.h"
 #include "touchpad_block.h"
+#include "watchers.h"
 
 namespace {
 
-struct Watcher {
-    const char *program;
-    int flag;
-    int delay;
-};
-
-const Watcher kWatchers[] = {
-    {"kbdwatch-palmtrack", offsetof(TouchpadSharedBlock, DetectPalmtrackIntr),
-     offsetof(TouchpadSharedBlock, PalmtrackDelayComboBox)},
-    {"kbdwatch-covergesture", offsetof(TouchpadSharedBlock, DetectCovergestureIntr),
-     offsetof(TouchpadSharedBlock, CoverDelayComboBox)},
-    {"kbdwatch-kbd", offsetof(TouchpadSharedBlock, DetectKbdIntr),
-     offsetof(TouchpadSharedBlock, CursorDelayComboBox)},
-    {"kbdwatch-tap", offsetof(TouchpadSharedBlock, DetectTapIntr),
-     offsetof(TouchpadSharedBlock, TappingDelayComboBox)},
-    {"kbdwatch-gesture", offsetof(TouchpadSharedBlock, DetectGestureIntr),
-     offsetof(TouchpadSharedBlock, GestureDelayComboBox)},
-};
-constexpr int kGesture = 4;
-constexpr int kTap = 3;
+constexpr int kGesture = kWatchGesture;
+constexpr int kTap = kWatchTap;
 
 // A block, an X server and a typist; watchers are started per test.
 class WatcherX : public ::testing::Test {
