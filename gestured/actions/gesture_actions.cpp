@@ -153,6 +153,16 @@ bool either_latch(EngineShared &engine)
     return engine.latches.cover_gesture_latch.load() == 1 || engine.latches.swipe_latch.load() == 1;
 }
 
+// A scroll step that arms auto-scroll in its direction: the opposite
+// direction's flag down, then this one's up, then scroll_active.
+void arm_auto_scroll(AutoScrollWords &scroll, std::atomic<int32_t> &direction, std::atomic<int32_t> &opposite)
+{
+    opposite.store(0);
+    direction.store(1);
+    entry_armed_scroll = true;
+    scroll.scroll_active.store(1);
+}
+
 void vertical_scroll(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code)
 {
     if (either_latch(engine))
@@ -164,15 +174,11 @@ void vertical_scroll(const EnginePlatform &platform, EngineShared &engine, const
     click_button(platform, button);
     if (title.has(kFSpotTitle))
         return;
-    if (code == Gesture::kScrollYDec) {
-        engine.scroll.scroll_down_active.store(0);
-        engine.scroll.scroll_up_active.store(1);
-    } else {
-        engine.scroll.scroll_up_active.store(0);
-        engine.scroll.scroll_down_active.store(1);
-    }
-    entry_armed_scroll = true;
-    engine.scroll.scroll_active.store(1);
+    AutoScrollWords &s = engine.scroll;
+    if (code == Gesture::kScrollYDec)
+        arm_auto_scroll(s, s.scroll_up_active, s.scroll_down_active);
+    else
+        arm_auto_scroll(s, s.scroll_down_active, s.scroll_up_active);
 }
 
 void horizontal_scroll(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code)
@@ -194,15 +200,11 @@ void horizontal_scroll(const EnginePlatform &platform, EngineShared &engine, con
     } else {
         click_button(platform, toward_left ? 6 : 7);
     }
-    if (toward_left) {
-        engine.scroll.scroll_right_active.store(0);
-        engine.scroll.scroll_left_active.store(1);
-    } else {
-        engine.scroll.scroll_left_active.store(0);
-        engine.scroll.scroll_right_active.store(1);
-    }
-    entry_armed_scroll = true;
-    engine.scroll.scroll_active.store(1);
+    AutoScrollWords &s = engine.scroll;
+    if (toward_left)
+        arm_auto_scroll(s, s.scroll_left_active, s.scroll_right_active);
+    else
+        arm_auto_scroll(s, s.scroll_right_active, s.scroll_left_active);
 }
 
 void zoom(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code, int32_t a)
@@ -273,6 +275,22 @@ void swipe(const EnginePlatform &platform, EngineShared &engine, const Title &ti
     }
 }
 
+// A step of window switching: the first holds Alt_L down (until
+// Gesture::kSwitchWindowsEnd) and steps on with Tab, a later one steps on with
+// Tab, or back with Shift_L+Tab.
+void switch_windows_step(const EnginePlatform &platform, Gesture code)
+{
+    if (code == Gesture::kSwitchWindowsBegin)
+        press_key(platform, "Alt_L");
+    const bool back = code == Gesture::kSwitchWindowsPrev;
+    if (back)
+        press_key(platform, "Shift_L");
+    press_key(platform, "Tab");
+    release_key(platform, "Tab");
+    if (back)
+        release_key(platform, "Shift_L");
+}
+
 void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code,
              int32_t a)
 {
@@ -312,25 +330,10 @@ void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &
             run(platform, kHomeCommand);
         break;
     case Gesture::kSwitchWindowsBegin:
-        if (engine.latches.cover_gesture_latch.load() == 1)
-            break;
-        press_key(platform, "Alt_L");  // stays down until Gesture::kSwitchWindowsEnd
-        press_key(platform, "Tab");
-        release_key(platform, "Tab");
-        break;
     case Gesture::kSwitchWindowsPrev:
-        if (engine.latches.cover_gesture_latch.load() == 1)
-            break;
-        press_key(platform, "Shift_L");
-        press_key(platform, "Tab");
-        release_key(platform, "Tab");
-        release_key(platform, "Shift_L");
-        break;
     case Gesture::kSwitchWindowsNext:
-        if (engine.latches.cover_gesture_latch.load() == 1)
-            break;
-        press_key(platform, "Tab");
-        release_key(platform, "Tab");
+        if (engine.latches.cover_gesture_latch.load() != 1)
+            switch_windows_step(platform, code);
         break;
     case Gesture::kSwitchWindowsEnd:
         // Never silenced by a latch: it only lets go of the Alt_L that

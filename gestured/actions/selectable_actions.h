@@ -8,48 +8,39 @@
 
 #include "platform.h"
 
+// The three catalogues, numbered from 0 in this order as the settings panel
+// numbers them (the catalogue tests hold every number to its action).
+//
 // The common actions that a remapped button, a tap or the cover gesture is
-// set to, by the settings panel's numbers.
+// set to: 0 left, 1 right, 2 middle button, ..., 17 Alt+Control+D.
 enum class CommonAction : int32_t {
-    kLeftButton = 0,
-    kRightButton = 1,
-    kMiddleButton = 2,
-    kAltRight = 3,
-    kAltLeft = 4,
-    kAltF10 = 5,
-    kAltF9 = 6,
-    kNothing = 7,
-    kPageDown = 8,
-    kPageUp = 9,
-    kWheelDown = 10,
-    kWheelLeft = 11,
-    kWheelRight = 12,
-    kWheelUp = 13,
-    kControlWheelDown = 14,
-    kControlWheelUp = 15,
-    kAltF4 = 16,
-    kAltControlD = 17,
+    kLeftButton,
+    kRightButton,
+    kMiddleButton,
+    kAltRight,
+    kAltLeft,
+    kAltF10,
+    kAltF9,
+    kNothing,
+    kPageDown,
+    kPageUp,
+    kWheelDown,
+    kWheelLeft,
+    kWheelRight,
+    kWheelUp,
+    kControlWheelDown,
+    kControlWheelUp,
+    kAltF4,
+    kAltControlD
 };
-
 // The zoom catalogue (a pinch or a spread).
-enum class ZoomAction : int32_t {
-    kPageUp = 0,
-    kPageDown = 1,
-    kControlWheelDown = 2,
-    kControlWheelUp = 3,
-    kAltF9 = 4,
-    kAltF10 = 5,
-};
-
+enum class ZoomAction : int32_t { kPageUp, kPageDown, kControlWheelDown, kControlWheelUp, kAltF9, kAltF10 };
 // The rotation catalogue.
-enum class RotateAction : int32_t {
-    kPageUp = 0,
-    kPageDown = 1,
-    kControlR = 2,
-    kControlL = 3,
-    kAltF9 = 4,
-    kAltF10 = 5,
-};
+enum class RotateAction : int32_t { kPageUp, kPageDown, kControlR, kControlL, kAltF9, kAltF10 };
+static_assert(static_cast<int32_t>(CommonAction::kAltControlD) == 17 &&
+                  static_cast<int32_t>(ZoomAction::kAltF10) == 5 &&
+                  static_cast<int32_t>(RotateAction::kAltF10) == 5,
+              "the settings panel's numbers");
 
 // 1 while a catalogue has pressed that button and nobody has released it.
 extern int32_t left_button_held;
