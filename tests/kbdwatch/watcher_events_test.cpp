@@ -71,25 +71,9 @@ private:
     std::string display_;
 };
 
-class WatcherEvents : public ::testing::Test {
+class WatcherEvents : public WatcherTest {
 protected:
-    void SetUp() override
-    {
-        enter_private_ipc();
-        block_ = create_test_block();
-        set_block_field(block_, kSwitch, 1);
-        for (const Watcher &w : kWatchers) {
-            set_block_field(block_, w.flag, 0);
-            set_block_field(block_, w.delay, 0);
-        }
-    }
     void start_x() { x_ = std::make_unique<Xvfb>(); }
-    std::unique_ptr<Background> start(int index, const std::string &display)
-    {
-        return std::make_unique<Background>(std::vector<std::string>{bin_path(kWatchers[index].program)},
-                                            RunOptions{"", {"DISPLAY=" + display}, "", 20.0});
-    }
-    int32_t flag(int index) const { return block_field(block_, kWatchers[index].flag); }
     // Holds a key until each watcher listed has raised its flag and waits for
     // the flags to come down again: then they are running and waiting for
     // events (a key pressed before a watcher starts is seen by its first
@@ -112,7 +96,6 @@ protected:
         return monotonic_s() - t0;
     }
 
-    TouchpadSharedBlock *block_ = nullptr;
     std::unique_ptr<Xvfb> x_;
 };
 
