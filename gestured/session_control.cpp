@@ -75,45 +75,47 @@ void *x_watch_thread(void *arg)
     end_after_x_loss();
 }
 
-const char *const kGestureNames[] = {
-    "GESTURE_BUTTON_LEFT",
-    "GESTURE_BUTTON_MIDDLE",
-    "GESTURE_BUTTON_RIGHT",
-    "GESTURE_TAP_TWO",
-    "GESTURE_TAP_THREE",
-    "GESTURE_SCROLL_Y_DEC",
-    "GESTURE_SCROLL_Y_INC",
-    "GESTURE_SCROLL_X_DEC",
-    "GESTURE_SCROLL_X_INC",
-    "GESTURE_ZOOM_OUT",
-    "GESTURE_ZOOM_IN",
-    "GESTURE_ROTATE_CW",
-    "GESTURE_ROTATE_CCW",
-    "GESTURE_SWIPE_X_DEC",
-    "GESTURE_SWIPE_X_INC",
-    "GESTURE_MY_HOME",
-    "GESTURE_SWITCH_WINDOWS_BEGIN",
-    "GESTURE_SWITCH_WINDOWS_PREV",
-    "GESTURE_SWITCH_WINDOWS_NEXT",
-    "GESTURE_SWITCH_WINDOWS_END",
-    "GESTURE_COVER",
-    "GESTURE_TAP_CLICK",
-    "GESTURE_DRAG_RELEASE",
-    "GESTURE_DRAG_PRESS",
-};
-static_assert(sizeof kGestureNames / sizeof kGestureNames[0] == static_cast<size_t>(Gesture::kDragPress) + 1,
-              "one name per action code");
+// Each action code's name in the --debug trace; a code the switch does not
+// name is not one of the engine's.
+const char *gesture_name(Gesture gesture)
+{
+    switch (gesture) {
+    case Gesture::kButtonLeft: return "GESTURE_BUTTON_LEFT";
+    case Gesture::kButtonMiddle: return "GESTURE_BUTTON_MIDDLE";
+    case Gesture::kButtonRight: return "GESTURE_BUTTON_RIGHT";
+    case Gesture::kTapTwo: return "GESTURE_TAP_TWO";
+    case Gesture::kTapThree: return "GESTURE_TAP_THREE";
+    case Gesture::kScrollYDec: return "GESTURE_SCROLL_Y_DEC";
+    case Gesture::kScrollYInc: return "GESTURE_SCROLL_Y_INC";
+    case Gesture::kScrollXDec: return "GESTURE_SCROLL_X_DEC";
+    case Gesture::kScrollXInc: return "GESTURE_SCROLL_X_INC";
+    case Gesture::kZoomOut: return "GESTURE_ZOOM_OUT";
+    case Gesture::kZoomIn: return "GESTURE_ZOOM_IN";
+    case Gesture::kRotateCW: return "GESTURE_ROTATE_CW";
+    case Gesture::kRotateCCW: return "GESTURE_ROTATE_CCW";
+    case Gesture::kSwipeXDec: return "GESTURE_SWIPE_X_DEC";
+    case Gesture::kSwipeXInc: return "GESTURE_SWIPE_X_INC";
+    case Gesture::kMyHome: return "GESTURE_MY_HOME";
+    case Gesture::kSwitchWindowsBegin: return "GESTURE_SWITCH_WINDOWS_BEGIN";
+    case Gesture::kSwitchWindowsPrev: return "GESTURE_SWITCH_WINDOWS_PREV";
+    case Gesture::kSwitchWindowsNext: return "GESTURE_SWITCH_WINDOWS_NEXT";
+    case Gesture::kSwitchWindowsEnd: return "GESTURE_SWITCH_WINDOWS_END";
+    case Gesture::kCover: return "GESTURE_COVER";
+    case Gesture::kTapClick: return "GESTURE_TAP_CLICK";
+    case Gesture::kDragRelease: return "GESTURE_DRAG_RELEASE";
+    case Gesture::kDragPress: return "GESTURE_DRAG_PRESS";
+    case Gesture::kButtonRelease: return "GESTURE_BUTTON_RELEASE";
+    }
+    return "unknown";
+}
 
 const char *const kInputKindNames[] = {"key tap",      "key press",    "key release",   "text",
                                        "button click", "button press", "button release"};
 
 void trace_gesture(Gesture gesture, int32_t arg)
 {
-    const int32_t code = static_cast<int32_t>(gesture);
-    const char *name = gesture == Gesture::kButtonRelease ? "GESTURE_BUTTON_RELEASE"
-                       : code >= 0 && code <= static_cast<int32_t>(Gesture::kDragPress) ? kGestureNames[code]
-                                                                                        : "unknown";
-    fprintf(stderr, "gestured: gesture %s (%d), argument %d\n", name, code, arg);
+    fprintf(stderr, "gestured: gesture %s (%d), argument %d\n", gesture_name(gesture),
+            static_cast<int32_t>(gesture), arg);
 }
 
 void trace_run_command(void *ctx, const char *command)
