@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "parameter_access.h"
@@ -38,6 +39,22 @@ TEST(ParameterTables, RowsFitTheBlockAndRangesAreOrdered)
             EXPECT_EQ(find_parameter(table, p->name), p) << "duplicate name " << p->name;
         }
     }
+}
+
+// A field added to the block for the user to set needs a row in a table;
+// only the single contact (the finger state the driver writes) has none.
+TEST(ParameterTables, EveryParameterFieldOfTheBlockIsInATable)
+{
+    std::set<std::string> contact;
+#define CONTACT(name, fingers) contact.insert(#name);
+    FINGER_STATE_FIELDS(CONTACT, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
+#undef CONTACT
+#define IN_A_TABLE(name, kind, offset, fresh)                                    \
+    EXPECT_TRUE(contact.count(#name) || find_parameter(kCtlParameters, #name) || \
+                find_parameter(kCtl2Parameters, #name))                          \
+        << #name;
+    TOUCHPAD_BLOCK_FIELDS(IN_A_TABLE, IN_A_TABLE, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
+#undef IN_A_TABLE
 }
 
 TEST(ParameterTables, SharedFieldsDifferOnlyWhereTheBuildsDisagree)
