@@ -58,7 +58,7 @@ void *get_data_thread(void *arg)
     for (;;) {
         int pause_ms = sampler_poll(&state, block, engine, ports);
         // A driver restart: the new block now sits at the same address.
-        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::Replaced && args.hooks &&
+        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::kReplaced && args.hooks &&
             args.hooks->block_replaced)
             args.hooks->block_replaced();
         usleep(pause_ms * 1000);

@@ -199,7 +199,7 @@ int main(int argc, char **argv)
     for (;;) {
         // After a driver restart the new block lies where the old one was;
         // whatever this monitor had switched off belonged to the old one.
-        if (block_watch_poll(&block_watch, g_block, "vorellidle") == BlockCheck::Replaced)
+        if (block_watch_poll(&block_watch, g_block, "vorellidle") == BlockCheck::kReplaced)
             g_monitor.disabled_by_monitor.store(false);
         double now = wall_clock_now_seconds();
         switch (idle_poll(g_monitor, g_options, g_block, now, poll_keyboard(display))) {

@@ -105,31 +105,31 @@ LockResult instance_lock_take(InstanceLock *lock, const char *program, const cha
     lock->holder = 0;
     char dir[kLockPathMax];
     if (!instance_lock_dir(dir, sizeof dir))
-        return LockResult::Unavailable;
+        return LockResult::kUnavailable;
     char key[128];
     instance_display_key(display, key, sizeof key);
     int n = snprintf(lock->path, sizeof lock->path, "%s/vorell-%s-%s.lock", dir, program, key);
     if (n < 0 || static_cast<size_t>(n) >= sizeof lock->path) {
         errno = ENAMETOOLONG;
-        return LockResult::Unavailable;
+        return LockResult::kUnavailable;
     }
     int fd = open(lock->path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
-        return LockResult::Unavailable;
+        return LockResult::kUnavailable;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int err = errno;
         if (err == EWOULDBLOCK) {
             lock->holder = read_holder(fd);
             close(fd);
-            return LockResult::HeldElsewhere;
+            return LockResult::kHeldElsewhere;
         }
         close(fd);
         errno = err;
-        return LockResult::Unavailable;
+        return LockResult::kUnavailable;
     }
     lock->fd = fd;
     write_pid(fd, getpid());
-    return LockResult::Taken;
+    return LockResult::kTaken;
 }
 
 void instance_lock_note_pid(const InstanceLock *lock)
@@ -143,15 +143,15 @@ void instance_lock_or_exit(InstanceLock *lock, const char *program, const char *
     char key[128];
     instance_display_key(display, key, sizeof key);
     switch (instance_lock_take(lock, program, display)) {
-    case LockResult::Taken: return;
-    case LockResult::HeldElsewhere:
+    case LockResult::kTaken: return;
+    case LockResult::kHeldElsewhere:
         if (lock->holder > 0)
             fprintf(stderr, "%s: already running on display %s (pid %d)\n", program, key,
                     static_cast<int>(lock->holder));
         else
             fprintf(stderr, "%s: already running on display %s\n", program, key);
         exit(kAlreadyRunningStatus);
-    case LockResult::Unavailable:
+    case LockResult::kUnavailable:
         fprintf(stderr, "%s: no lock file for display %s (%s); not checking for another copy\n", program, key,
                 strerror(errno));
         return;

@@ -17,15 +17,15 @@ constexpr int kAlreadyRunningStatus = 4;
 constexpr int kLockPathMax = 512;
 
 enum class LockResult {
-    Taken,          // this process holds the lock
-    HeldElsewhere,  // another process holds it; see holder
-    Unavailable,    // no usable directory or file (errno says why)
+    kTaken,          // this process holds the lock
+    kHeldElsewhere,  // another process holds it; see holder
+    kUnavailable,    // no usable directory or file (errno says why)
 };
 
 struct InstanceLock {
     int fd = -1;
     char path[kLockPathMax] = {};
-    pid_t holder = 0;  // after HeldElsewhere: the pid in the file, 0 when unknown
+    pid_t holder = 0;  // after kHeldElsewhere: the pid in the file, 0 when unknown
 };
 
 // The folder for lock files: $XDG_RUNTIME_DIR when it is an absolute path to
