@@ -11,7 +11,9 @@
 start_xvfb() {
     _xvfb_number_file=$1/xvfb-display
     : >"$_xvfb_number_file"
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$_xvfb_number_file" >/dev/null 2>&1 &
+    # -noreset: a client that connects while the server resets (after its
+    # last client left) would be refused.
+    Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$_xvfb_number_file" >/dev/null 2>&1 &
     XVFB_PID=$!
     _xvfb_tries=200
     while [ "$_xvfb_tries" -gt 0 ]; do

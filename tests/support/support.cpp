@@ -279,9 +279,9 @@ bool Background::wait_for_output(const std::string &text, double timeout_s)
     return out().find(text) != std::string::npos;
 }
 
-Xvfb::Xvfb()
+Xvfb::Xvfb(const std::vector<std::string> &extra_args)
 {
-    display_ = launch_xvfb(&pid_);
+    display_ = launch_xvfb(&pid_, extra_args);
     if (display_.empty())
         throw std::runtime_error("Xvfb did not start");
 }

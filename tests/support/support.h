@@ -74,10 +74,11 @@ private:
     std::string out_path_, err_path_;
 };
 
-// A private X server on a free display number, ended with the object.
+// A private X server on a free display number, ended with the object;
+// extra_args go to the server after its own (see xvfb_launch.h).
 class Xvfb {
 public:
-    Xvfb();
+    explicit Xvfb(const std::vector<std::string> &extra_args = {});
     ~Xvfb();
     Xvfb(const Xvfb &) = delete;
     Xvfb &operator=(const Xvfb &) = delete;
