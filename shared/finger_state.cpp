@@ -1,6 +1,5 @@
 #include "finger_state.h"
 
-#include <atomic>
 #include <cstring>
 
 namespace {
@@ -45,8 +44,8 @@ void write_finger_state(TouchpadSharedBlock *block, FingerRecordField record, co
 #undef WRITE_CONTACT
 #undef WRITE_WORD
 #undef WRITE_WORDS
-    std::atomic_thread_fence(std::memory_order_release);
-#define WRITE_COUNT(name) store(&r.name, state.name);
+    // The count with release order: every word above is written before it.
+#define WRITE_COUNT(name) __atomic_store_n(&r.name, state.name, __ATOMIC_RELEASE);
     FINGER_STATE_FIELDS(BLOCK_ROW_SKIPPED, WRITE_COUNT, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
 #undef WRITE_COUNT
 }
