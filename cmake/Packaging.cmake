@@ -8,10 +8,13 @@
 # Debian wants the licence as copyright and a compressed changelog in the
 # package's doc folder.
 install(FILES ${CMAKE_SOURCE_DIR}/dist/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The changelog's top entry carries the project's version.
+set(changelog ${CMAKE_BINARY_DIR}/dist/changelog)
+configure_file(${CMAKE_SOURCE_DIR}/dist/debian/changelog.in ${changelog} @ONLY)
 set(changelog_gz ${CMAKE_BINARY_DIR}/dist/changelog.gz)
 add_custom_command(OUTPUT ${changelog_gz}
-  COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/dist/debian/changelog > ${changelog_gz}
-  DEPENDS ${CMAKE_SOURCE_DIR}/dist/debian/changelog VERBATIM)
+  COMMAND gzip -9nc ${changelog} > ${changelog_gz}
+  DEPENDS ${changelog} VERBATIM)
 add_custom_target(debian_changelog ALL DEPENDS ${changelog_gz})
 install(FILES ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

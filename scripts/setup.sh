@@ -10,7 +10,7 @@ packages=(
   clang clang-format clang-tidy libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xautomation x11-xserver-utils x11-utils xdotool
-  util-linux procps psmisc
+  util-linux procps psmisc python3
   systemd desktop-file-utils man-db scdoc lintian dpkg-dev fakeroot
 )
 

@@ -45,11 +45,9 @@ tpsim create
 tpsim set VerticalScrollingCheckBox=1 HorizontalScrollingCheckBox=1 ScrollingSpeedSlider=10 \
     AutoScrollCheckBox=0 TappingCheckBox=1
 
-display=:$(( 90 + $$ % 100 ))
-Xvfb "$display" -nolisten tcp >/dev/null 2>&1 &
-pids="$pids $!"
-sleep 1
-export DISPLAY=$display
+. "$(dirname "$0")/../../scripts/xvfb.sh"
+start_xvfb "$work" || { echo "Xvfb did not start" >&2; exit 1; }
+pids="$pids $XVFB_PID"
 
 gestured >"$work/gestured.out" 2>"$work/gestured.err" &
 g=$!

@@ -8,6 +8,40 @@
 
 #include "platform.h"
 
+// The three catalogues, numbered from 0 in this order as the settings panel
+// numbers them (the catalogue tests hold every number to its action).
+//
+// The common actions that a remapped button, a tap or the cover gesture is
+// set to: 0 left, 1 right, 2 middle button, ..., 17 Alt+Control+D.
+enum class CommonAction : int32_t {
+    kLeftButton,
+    kRightButton,
+    kMiddleButton,
+    kAltRight,
+    kAltLeft,
+    kAltF10,
+    kAltF9,
+    kNothing,
+    kPageDown,
+    kPageUp,
+    kWheelDown,
+    kWheelLeft,
+    kWheelRight,
+    kWheelUp,
+    kControlWheelDown,
+    kControlWheelUp,
+    kAltF4,
+    kAltControlD
+};
+// The zoom catalogue (a pinch or a spread).
+enum class ZoomAction : int32_t { kPageUp, kPageDown, kControlWheelDown, kControlWheelUp, kAltF9, kAltF10 };
+// The rotation catalogue.
+enum class RotateAction : int32_t { kPageUp, kPageDown, kControlR, kControlL, kAltF9, kAltF10 };
+static_assert(static_cast<int32_t>(CommonAction::kAltControlD) == 17 &&
+                  static_cast<int32_t>(ZoomAction::kAltF10) == 5 &&
+                  static_cast<int32_t>(RotateAction::kAltF10) == 5,
+              "the settings panel's numbers");
+
 // 1 while a catalogue has pressed that button and nobody has released it.
 extern int32_t left_button_held;
 extern int32_t middle_button_held;
@@ -15,6 +49,8 @@ extern int32_t right_button_held;
 // 1 while the entry being carried out is a physical-button entry (codes 0-2).
 extern int32_t hold_gesture;
 
+// Each takes the code as the block holds it; a code outside the catalogue
+// does nothing.
 void run_common_action(const EnginePlatform &platform, int32_t code);  // 0..17
 void run_zoom_action(const EnginePlatform &platform, int32_t code);    // 0..5
 void run_rotate_action(const EnginePlatform &platform, int32_t code);  // 0..5

@@ -32,8 +32,8 @@ void check_section(const std::string &readme, const std::string &heading, const 
         ASSERT_NE(row->name, nullptr) << heading << ": extra row " << line;
         std::string want_start = std::string("| `") + row->name + "` | ";
         EXPECT_EQ(line.rfind(want_start, 0), 0u) << heading << ": expected " << row->name << ", got " << line;
-        const char *type = row->type == kParamDouble ? "real"
-                           : row->type == kParamBool ? "on/off"
+        const char *type = row->type == kBlockDouble ? "real"
+                           : row->type == kBlockFlag ? "on/off"
                                                      : "integer";
         std::string want_cells = want_start + type + " | " + format_range(*row) + " | ";
         EXPECT_EQ(line.rfind(want_cells, 0), 0u) << line;
