@@ -12,6 +12,7 @@ packages=(
   xvfb xautomation x11-xserver-utils x11-utils xdotool
   util-linux procps psmisc
   systemd desktop-file-utils man-db scdoc lintian dpkg-dev fakeroot
+  libgtkmm-3.0-dev
 )
 
 missing=()
