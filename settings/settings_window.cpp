@@ -6,6 +6,7 @@ namespace {
 
 constexpr unsigned kLookMs = 250;      // a finger is noticed within this
 constexpr int kLooksPerBlockLook = 4;  // the key and the parameters: once a second
+constexpr int kStartResponse = 1;      // the bar's start button
 
 }  // namespace
 
@@ -22,9 +23,12 @@ SettingsWindow::SettingsWindow()
     bar_text_.set_xalign(0);
     bar_text_.set_selectable(true);
     dynamic_cast<Gtk::Container *>(bar_.get_content_area())->add(bar_text_);
-    start_button_ = bar_.add_button("_Start the suite", 1);
+    start_button_ = bar_.add_button("_Start the suite", kStartResponse);
     start_button_->set_use_underline(true);
-    bar_.signal_response().connect([this](int) { on_start_clicked(); });
+    bar_.signal_response().connect([this](int response) {
+        if (response == kStartResponse)
+            on_start_clicked();
+    });
     layout_.pack_start(bar_, Gtk::PACK_SHRINK);
 
     for (int g = 0; g < kSettingGroupCount; ++g) {
@@ -116,20 +120,20 @@ void SettingsWindow::show_block_status()
         return;
     }
     std::string text = block_status_text(link_);
-    if (starter_.running())
+    if (session_.running())
         text += "\n\nStarting the suite (vorell-session start)…";
     else if (missing && !start_outcome_.empty())
         text += "\n\n" + start_outcome_;
     bar_text_.set_text(text);
     start_button_->set_visible(missing);
-    start_button_->set_sensitive(!starter_.running());
+    start_button_->set_sensitive(!session_.running());
     bar_.show();
 }
 
 void SettingsWindow::on_start_clicked()
 {
     std::string why;
-    if (!starter_.start(sigc::mem_fun(*this, &SettingsWindow::on_session_started), &why))
+    if (!session_.run({"start"}, sigc::mem_fun(*this, &SettingsWindow::on_session_started), &why))
         start_outcome_ = "vorell-session could not be started: " + why;
     show_block_status();
 }

@@ -14,7 +14,7 @@
 
 #include "block_link.h"
 #include "pad_view.h"
-#include "session_starter.h"
+#include "session_command.h"
 #include "setting_controls.h"
 
 class SettingsWindow : public Gtk::ApplicationWindow {
@@ -41,7 +41,7 @@ private:
     BlockLink link_;
     SettingControls controls_;
     PadView pad_;
-    SessionStarter starter_;
+    SessionCommand session_;
 
     Gtk::Box layout_{Gtk::ORIENTATION_VERTICAL};
     Gtk::InfoBar bar_;

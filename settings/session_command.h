@@ -1,21 +1,23 @@
-// Starts the gesture suite for the window: "vorell-session start", found on
-// the search path, run without waiting for it; its end is reported through
-// the main loop with its exit status and the last line it wrote to standard
-// error.
+// Runs vorell-session for the window ("vorell-session start", and later
+// its other commands), found on the search path, without waiting for it;
+// its end is reported through the main loop with its exit status and the
+// last line it wrote to standard error. One command at a time.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <glibmm.h>
 
-class SessionStarter {
+class SessionCommand {
 public:
     // status: the exit status, or 128 + the signal that ended it.
     using Done = std::function<void(int status, const std::string &last_error_line)>;
 
-    // False, with the reason in *why, when the command could not be started.
-    bool start(Done done, std::string *why);
+    // Runs "vorell-session WORDS..."; false, with the reason in *why, when
+    // it could not be started.
+    bool run(const std::vector<std::string> &words, Done done, std::string *why);
     bool running() const { return running_; }
 
 private:

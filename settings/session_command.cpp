@@ -1,16 +1,15 @@
-#include "session_starter.h"
+#include "session_command.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
 
-bool SessionStarter::start(Done done, std::string *why)
+bool SessionCommand::run(const std::vector<std::string> &words, Done done, std::string *why)
 {
     if (running_) {
-        *why = "vorell-session start is still running";
+        *why = "an earlier vorell-session command is still running";
         return false;
     }
     // A pipe of an earlier start that programs it started still hold open.
@@ -19,7 +18,8 @@ bool SessionStarter::start(Done done, std::string *why)
         close(error_fd_);
         error_fd_ = -1;
     }
-    const std::vector<std::string> argv{"vorell-session", "start"};
+    std::vector<std::string> argv{"vorell-session"};
+    argv.insert(argv.end(), words.begin(), words.end());
     Glib::Pid pid = 0;
     try {
         Glib::spawn_async_with_pipes("", argv, Glib::SPAWN_SEARCH_PATH | Glib::SPAWN_DO_NOT_REAP_CHILD,
@@ -34,13 +34,13 @@ bool SessionStarter::start(Done done, std::string *why)
     fcntl(error_fd_, F_SETFL, O_NONBLOCK);
     // The programs the command starts in the background may keep its
     // standard error open after it ends: the pipe is read until it closes.
-    error_watch_ = Glib::signal_io().connect(sigc::mem_fun(*this, &SessionStarter::on_error_output),
+    error_watch_ = Glib::signal_io().connect(sigc::mem_fun(*this, &SessionCommand::on_error_output),
                                              error_fd_, Glib::IO_IN | Glib::IO_HUP | Glib::IO_ERR);
-    Glib::signal_child_watch().connect(sigc::mem_fun(*this, &SessionStarter::on_exit), pid);
+    Glib::signal_child_watch().connect(sigc::mem_fun(*this, &SessionCommand::on_exit), pid);
     return true;
 }
 
-bool SessionStarter::read_error_output()
+bool SessionCommand::read_error_output()
 {
     char buffer[1024];
     ssize_t n;
@@ -53,7 +53,7 @@ bool SessionStarter::read_error_output()
     return n < 0 && (errno == EAGAIN || errno == EINTR);
 }
 
-bool SessionStarter::on_error_output(Glib::IOCondition)
+bool SessionCommand::on_error_output(Glib::IOCondition)
 {
     if (read_error_output())
         return true;
@@ -62,7 +62,7 @@ bool SessionStarter::on_error_output(Glib::IOCondition)
     return false;
 }
 
-void SessionStarter::on_exit(Glib::Pid pid, int wait_status)
+void SessionCommand::on_exit(Glib::Pid pid, int wait_status)
 {
     Glib::spawn_close_pid(pid);
     running_ = false;
