@@ -20,22 +20,7 @@ idle_s=${2:-30}
 replay_s=${3:-20}
 PATH=$build/bin:$PATH
 export PATH
-work=$(mktemp -d)
-pids=""
-cleanup() {
-    for p in $pids; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
-
-# CPU time of a process, all threads, in nanoseconds.
-cpu_ns() {
-    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d\n", s }'
-}
-percent() { # ns seconds
-    awk -v ns="$1" -v s="$2" 'BEGIN { printf "%.3f", ns / (s * 1e9) * 100 }'
-}
+. "$(dirname "$0")/../cpu_figures.sh"
 
 tpsim create
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$work/display" >/dev/null 2>&1 &
@@ -75,7 +60,7 @@ tpsim replay --new "$work/trace.txt"
 s1=$(cpu_ns "$s"); x1=$(cpu_ns "$x")
 echo "a finger moving at 125 Hz for ${replay_s} s: vorell-settings $(percent $((s1 - s0)) "$replay_s")%" \
     "of a core (goal < 5), X server $(percent $((x1 - x0)) "$replay_s")%"
-echo "resident memory: $(awk '/^VmRSS:/ { print $2 }' /proc/"$s"/status) KiB"
+echo "resident memory: $(rss_kib "$s") KiB"
 if ! kill -0 "$s" 2>/dev/null; then
     echo "vorell-settings ended early:"; cat "$work/settings.log"; exit 1
 fi
