@@ -13,7 +13,7 @@ packages=(
   util-linux procps psmisc
   systemd desktop-file-utils man-db scdoc lintian dpkg-dev fakeroot
   libgtkmm-3.0-dev
-  dbus-daemon at-spi2-core python3-pyatspi x11-apps
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi x11-apps
 )
 
 missing=()

@@ -98,14 +98,29 @@ class WindowDesk:
         env["DISPLAY"] = self._start_xvfb(env)
         env["DBUS_SESSION_BUS_ADDRESS"] = self._start_bus(env)
         self.env = env
+        # The accessibility bus and its registry are up before the window
+        # starts, so that neither waits for the other on a loaded machine.
+        env["AT_SPI_BUS_ADDRESS"] = wait_for(self._accessibility_bus, "the accessibility bus")
         # This process is the assistive technology: the same buses.
-        for name in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "HOME"):
+        for name in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "XDG_RUNTIME_DIR", "HOME"):
             os.environ[name] = env[name]
+        import pyatspi
+        wait_for(lambda: pyatspi.Registry.getDesktop(0).childCount >= 0, "the accessibility registry")
         if self.block:
             self.tpsim("create")
         self.settings = self._spawn(["vorell-settings"], "settings")
-        self.app = wait_for(self._find_app, "the window in the accessibility tree")
+        try:
+            self.app = wait_for(self._find_app, "the window in the accessibility tree")
+        except AssertionError as e:
+            raise AssertionError("%s; the window's output:\n%s" % (e, self.log())) from None
         self.window = wait_for(lambda: self._child_with_role(self.app, "frame"), "the window's frame")
+
+    def _accessibility_bus(self):
+        """The bus's address, once the session bus has started its launcher."""
+        reply = subprocess.run(["dbus-send", "--session", "--print-reply=literal", "--dest=org.a11y.Bus",
+                                "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env,
+                               capture_output=True, text=True, timeout=60)
+        return reply.stdout.strip() if reply.returncode == 0 else None
 
     def _spawn(self, argv, name, **kwargs):
         out = open(os.path.join(self.tmp, name + ".log"), "wb")
