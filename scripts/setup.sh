@@ -12,6 +12,8 @@ packages=(
   xvfb xautomation x11-xserver-utils x11-utils xdotool
   util-linux procps psmisc python3
   systemd desktop-file-utils man-db scdoc lintian dpkg-dev fakeroot
+  libgtkmm-3.0-dev
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi x11-apps
 )
 
 missing=()

@@ -21,25 +21,7 @@ replay_s=${3:-10}
 bin=$build/bin
 PATH=$bin:$PATH
 export PATH
-work=$(mktemp -d)
-pids=""
-cleanup() {
-    for p in $pids; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
-
-# CPU time of a process, all threads, in nanoseconds.
-cpu_ns() {
-    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d\n", s }'
-}
-rss_kib() {
-    awk '/^VmRSS:/ { print $2 }' /proc/"$1"/status
-}
-percent() { # ns seconds
-    awk -v ns="$1" -v s="$2" 'BEGIN { printf "%.3f", ns / (s * 1e9) * 100 }'
-}
+. "$(dirname "$0")/../cpu_figures.sh"
 
 tpsim create
 tpsim set VerticalScrollingCheckBox=1 HorizontalScrollingCheckBox=1 ScrollingSpeedSlider=10 \

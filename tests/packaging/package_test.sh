@@ -20,13 +20,15 @@ grep -v '^running with root privileges' "$tmp/lintian" || true
 if grep -q '^E: ' "$tmp/lintian"; then fail "lintian reports errors"; fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in xautomation x11-xserver-utils libx11-6 libxtst6; do
+for dep in xautomation x11-xserver-utils libx11-6 libxtst6 libgtkmm-3.0-1v5; do
     echo "$depends" | grep -q "\\b$dep\\b" || fail "Depends lacks $dep: $depends"
 done
 contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/gestured ./usr/bin/vorell-session ./etc/xdg/autostart/vorell.desktop \
     ./usr/lib/systemd/user/vorell.target ./usr/share/man/man7/vorell-parameters.7.gz \
-    ./usr/share/vorelltouchpad_data/cursor_image/Zoom_In.xbm ./usr/share/doc/vorelltouchpad/copyright; do
+    ./usr/share/vorelltouchpad_data/cursor_image/Zoom_In.xbm ./usr/share/doc/vorelltouchpad/copyright \
+    ./usr/bin/vorell-settings ./usr/share/applications/vorell-settings.desktop \
+    ./usr/share/icons/hicolor/scalable/apps/vorell-settings.svg ./usr/share/man/man1/vorell-settings.1.gz; do
     echo "$contents" | grep -q " $file\\( \\|$\\)" || fail "package lacks $file"
 done
 for file in tpsim xrecord /usr/local/; do
