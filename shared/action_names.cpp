@@ -4,19 +4,11 @@
 
 namespace {
 
-const char *const kCommonNames[] = {
-    "left button", "right button", "middle button",      "Alt+Right",        "Alt+Left",   "Alt+F10",
-    "Alt+F9",      "nothing",      "Page Down",          "Page Up",          "wheel down", "wheel left",
-    "wheel right", "wheel up",     "Control+wheel down", "Control+wheel up", "Alt+F4",     "Alt+Control+D",
-};
-
-const char *const kZoomNames[] = {
-    "Page Up", "Page Down", "Control+wheel down", "Control+wheel up", "Alt+F9", "Alt+F10",
-};
-
-const char *const kRotationNames[] = {
-    "Page Up", "Page Down", "Control+R", "Control+L", "Alt+F9", "Alt+F10",
-};
+#define VORELL_ACTION_WORDS(name, words) words,
+const char *const kCommonNames[] = {VORELL_COMMON_ACTIONS(VORELL_ACTION_WORDS)};
+const char *const kZoomNames[] = {VORELL_ZOOM_ACTIONS(VORELL_ACTION_WORDS)};
+const char *const kRotationNames[] = {VORELL_ROTATE_ACTIONS(VORELL_ACTION_WORDS)};
+#undef VORELL_ACTION_WORDS
 
 struct Names {
     const char *const *names;

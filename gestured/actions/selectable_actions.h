@@ -6,42 +6,11 @@
 
 #include <cstdint>
 
+#include "action_names.h"
 #include "platform.h"
 
-// The three catalogues, numbered from 0 in this order as the settings panel
-// numbers them (the catalogue tests hold every number to its action).
-//
-// The common actions that a remapped button, a tap or the cover gesture is
-// set to: 0 left, 1 right, 2 middle button, ..., 17 Alt+Control+D.
-enum class CommonAction : int32_t {
-    kLeftButton,
-    kRightButton,
-    kMiddleButton,
-    kAltRight,
-    kAltLeft,
-    kAltF10,
-    kAltF9,
-    kNothing,
-    kPageDown,
-    kPageUp,
-    kWheelDown,
-    kWheelLeft,
-    kWheelRight,
-    kWheelUp,
-    kControlWheelDown,
-    kControlWheelUp,
-    kAltF4,
-    kAltControlD
-};
-// The zoom catalogue (a pinch or a spread).
-enum class ZoomAction : int32_t { kPageUp, kPageDown, kControlWheelDown, kControlWheelUp, kAltF9, kAltF10 };
-// The rotation catalogue.
-enum class RotateAction : int32_t { kPageUp, kPageDown, kControlR, kControlL, kAltF9, kAltF10 };
-static_assert(static_cast<int32_t>(CommonAction::kAltControlD) == 17 &&
-                  static_cast<int32_t>(ZoomAction::kAltF10) == 5 &&
-                  static_cast<int32_t>(RotateAction::kAltF10) == 5,
-              "the settings panel's numbers");
-
+// The three catalogues and their numbers: CommonAction, ZoomAction and
+// RotateAction, written once with their names in action_names.h.
 // 1 while a catalogue has pressed that button and nobody has released it.
 extern int32_t left_button_held;
 extern int32_t middle_button_held;
