@@ -4,6 +4,7 @@
 
 #include "long_options.h"
 #include "restore_settings.h"
+#include "version.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ int main(int argc, char **argv)
 {
     // Nothing else on the command line means anything: every other word is
     // ignored and the settings are restored.
-    if (answer_help_or_version(argc, argv, "", print_help, "QPX7.1.3.10"))
+    if (answer_help_or_version(argc, argv, "", print_help, kVersionText))
         return 0;
     return restore_settings(real_restore_platform());
 }
