@@ -32,7 +32,9 @@ double AxisMap::map(int32_t value) const
         out = low_ + (v - min_) * (high_ - low_) / (static_cast<double>(max_) - min_);
     }
     // 0 means "no position" to the engine; a very large pad stays above it.
-    return std::max(out, 1.0);
+    // Axes a broken recording claims across the whole 32-bit range stay
+    // within a few hundred metres, far within every sum the engine forms.
+    return std::min(std::max(out, 1.0), kFarthestUnit);
 }
 
 double AxisMap::mm_from_min(int32_t value) const
@@ -52,6 +54,10 @@ double AxisMap::length_mm() const
 double two_finger_x(double x) { return (275.0 * x - 412500.0) / 4650.0 + 5.0; }
 
 double two_finger_y(double y) { return (175.0 * y - 218750.0) / 4095.0 + 75.0; }
+
+int64_t engine_two_finger_x(int32_t x) { return (275 * int64_t{x} - 412500) / 4650 + 5; }
+
+int64_t engine_two_finger_y(int32_t y) { return (175 * int64_t{y} - 218750) / 4095 + 75; }
 
 int32_t map_by_range(const PadAxis &axis, int32_t value, int32_t top)
 {

@@ -18,6 +18,8 @@
 #include "pad_description.h"
 
 constexpr double kUnitsPerMm = 40.0;
+// The largest one-finger value published (250 m at 40 units/mm).
+constexpr double kFarthestUnit = 1e7;
 constexpr double kScaleMinX = 1472, kScaleMaxX = 5472;
 constexpr double kScaleMinY = 1408, kScaleMaxY = 4448;
 
@@ -45,6 +47,10 @@ private:
 // One-finger scale to the two-finger scale (fractions kept; the caller rounds).
 double two_finger_x(double x);
 double two_finger_y(double y);
+// A published one-finger position on the two-finger scale exactly as the
+// engine brings it there (integer arithmetic, quotients truncated).
+int64_t engine_two_finger_x(int32_t x);
+int64_t engine_two_finger_y(int32_t y);
 
 // A device value of another quantity (pressure, width) onto 0..top by range.
 int32_t map_by_range(const PadAxis &axis, int32_t value, int32_t top);
