@@ -1,13 +1,10 @@
 #include "motion_history.h"
 
-#include <cmath>
-
-double length(PointMm v) { return std::hypot(v.x, v.y); }
-
 void MotionHistory::add(int64_t t_us, PointMm at)
 {
     samples_[next_] = Sample{t_us, at};
     next_ = (next_ + 1) % kSize;
+    ++added_;
     if (count_ < kSize)
         ++count_;
 }
@@ -16,19 +13,24 @@ PointMm MotionHistory::newest() const
 {
     if (count_ == 0)
         return {};
-    return samples_[(next_ + kSize - 1) % kSize].at;
+    return sample(count_ - 1).at;
 }
 
 PointMm MotionHistory::at(int64_t t_us) const
 {
     if (count_ == 0)
         return {};
-    int i = (next_ + kSize - 1) % kSize;
-    for (int n = 0; n < count_; ++n) {
-        if (samples_[i].t_us <= t_us)
-            return samples_[i].at;
-        if (n + 1 < count_)
-            i = (i + kSize - 1) % kSize;
-    }
-    return samples_[i].at;  // the oldest kept
+    // Positions are kept in time order: the last one at or before t_us (the
+    // oldest when all are later), looked for from where the last look-up
+    // ended.
+    const uint64_t oldest = added_ - count_;
+    unsigned i = hint_ < oldest ? 0 : static_cast<unsigned>(hint_ - oldest);
+    if (i >= count_)
+        i = count_ - 1;
+    while (i > 0 && sample(i).t_us > t_us)
+        --i;
+    while (i + 1 < count_ && sample(i + 1).t_us <= t_us)
+        ++i;
+    hint_ = oldest + i;
+    return sample(i).at;
 }

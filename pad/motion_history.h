@@ -3,6 +3,7 @@
 // from a moving one and a pinch from a scroll.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 struct PointMm {
@@ -12,7 +13,9 @@ struct PointMm {
 inline PointMm operator-(PointMm a, PointMm b) { return {a.x - b.x, a.y - b.y}; }
 inline PointMm operator+(PointMm a, PointMm b) { return {a.x + b.x, a.y + b.y}; }
 inline PointMm operator*(PointMm a, double k) { return {a.x * k, a.y * k}; }
-double length(PointMm v);
+// Positions stay within a few hundred metres (unit_map.h): no square
+// overflows, and hypot's care would only cost time at every report.
+inline double length(PointMm v) { return std::sqrt(v.x * v.x + v.y * v.y); }
 
 class MotionHistory {
 public:
@@ -27,13 +30,20 @@ public:
     bool empty() const { return count_ == 0; }
 
     // Positions kept: more than a 250 ms window at 200 reports a second.
-    static constexpr int kSize = 64;
+    static constexpr unsigned kSize = 64;
 
 private:
     struct Sample {
         int64_t t_us;
         PointMm at;
     };
+    // The i-th oldest position kept.
+    const Sample &sample(unsigned i) const { return samples_[(next_ - count_ + i) % kSize]; }
     Sample samples_[kSize] = {};
-    int next_ = 0, count_ = 0;
+    unsigned next_ = 0, count_ = 0;
+    // Where the last look-up ended, counted from the first position ever
+    // added: windows move forward a report at a time, so the next look-up
+    // starts there and takes a step or two.
+    uint64_t added_ = 0;
+    mutable uint64_t hint_ = 0;
 };

@@ -26,19 +26,13 @@ PadGeometry::PadGeometry(const PadDescription &d)
         else if (ax.resolution > 0)
             size_unit_mm_ = 1.0 / ax.resolution;
         else if (map_x_.valid())
-            size_unit_mm_ = (kScaleMaxX - kScaleMinX) / kUnitsPerMm / (static_cast<double>(ax.maximum) - ax.minimum);
+            size_unit_mm_ =
+                (kScaleMaxX - kScaleMinX) / kUnitsPerMm / (static_cast<double>(ax.maximum) - ax.minimum);
         else
             continue;
         size_code_ = code;
         break;
     }
-}
-
-double PadGeometry::above_bottom_mm(int32_t y) const
-{
-    if (!map_y_.valid())
-        return -1;
-    return bottom_mm_ - y_mm(y);
 }
 
 double PadGeometry::size_mm(int32_t touch_major, int32_t width_major) const

@@ -22,8 +22,9 @@ public:
     double y_mm(int32_t y) const { return map_y_.map(y) / kUnitsPerMm; }
     const AxisMap &map_x() const { return map_x_; }
     const AxisMap &map_y() const { return map_y_; }
-    // Millimetres from the bottom edge, or -1 when the pad has no y range.
-    double above_bottom_mm(int32_t y) const;
+    // Millimetres from the bottom edge of a position y_mm() gave, or -1 when
+    // the pad has no y range.
+    double above_bottom_mm(double y_mm) const { return map_y_.valid() ? bottom_mm_ - y_mm : -1; }
     double height_mm() const { return bottom_mm_ - top_mm_; }
 
     // The contact's length in millimetres (touch major, else the tool's
@@ -39,7 +40,7 @@ public:
 private:
     AxisMap map_x_, map_y_;
     double top_mm_ = 0, bottom_mm_ = 0;
-    int size_code_ = -1;        // ABS_MT_TOUCH_MAJOR or ABS_MT_WIDTH_MAJOR
+    int size_code_ = -1;       // ABS_MT_TOUCH_MAJOR or ABS_MT_WIDTH_MAJOR
     double size_unit_mm_ = 0;  // millimetres per unit of that axis
     PadAxis pressure_;
 };

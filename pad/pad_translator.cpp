@@ -203,10 +203,11 @@ int PadTranslator::read_contacts(ContactReading *out) const
         if (!single_touch_down() || !s.has_x || !s.has_y)
             return 0;
         ContactReading &r = out[n++];
+        r = ContactReading{};
         r.slot = 0;
         r.located = true;
         r.at = PointMm{geo_.x_mm(s.x), geo_.y_mm(s.y)};
-        r.above_bottom = geo_.above_bottom_mm(s.y);
+        r.above_bottom = geo_.above_bottom_mm(r.at.y);
         return n;
     }
     for (int i = 0; i < slot_count_; ++i) {
@@ -214,12 +215,13 @@ int PadTranslator::read_contacts(ContactReading *out) const
         if (s.tracking_id < 0)
             continue;
         ContactReading &r = out[n++];
+        r = ContactReading{};
         r.slot = i;
         r.new_id = s.new_id;
         r.located = s.has_x && s.has_y;
         if (r.located) {
             r.at = PointMm{geo_.x_mm(s.x), geo_.y_mm(s.y)};
-            r.above_bottom = geo_.above_bottom_mm(s.y);
+            r.above_bottom = geo_.above_bottom_mm(r.at.y);
         }
         r.size_mm = geo_.size_mm(s.major, s.width_major);
         r.pressure = geo_.pressure_share(s.pressure);
@@ -401,8 +403,7 @@ void PadTranslator::publish_three(int64_t now_us, const int *slots, int n)
 void PadTranslator::finish_report(int64_t now_us)
 {
     last_report_us_ = now_us;
-    ContactReading readings[kPadMaxSlots];
-    stack_.update(now_us, readings, read_contacts(readings));
+    stack_.update(now_us, readings_, read_contacts(readings_));
     for (Slot &slot : slots_)
         slot.new_id = false;
     int all[kPadMaxSlots], located[kPadMaxSlots];

@@ -118,6 +118,7 @@ private:
     bool click_is_right_ = false;
 
     TouchStack stack_;
+    ContactReading readings_[kPadMaxSlots];  // this report's contacts
     // Fingers the pad counts in BTN_TOOL_* beyond those it tracks, once they
     // have stayed as long as a landing finger must.
     int extra_fingers_ = 0;

@@ -34,7 +34,7 @@ PairMode classify_pair(const PairWindow &w, bool turns_known)
     const double cosine = dot(d1, d2) / (m1 * m2);
     if (cosine >= kSameWayCosine)
         return length((d1 + d2) * 0.5) >= kScrollMm && lo >= kScrollShare * hi ? PairMode::kScroll
-                                                                                : PairMode::kUndecided;
+                                                                               : PairMode::kUndecided;
     if (cosine > kOppositeCosine || lo < kOppositeShare * hi)
         return PairMode::kUndecided;
     // Opposite ways: along the line between them, or across it.

@@ -40,9 +40,9 @@ constexpr double kBothMoveMm = 1.0;
 // finger).
 constexpr double kScrollShare = 0.25;
 constexpr double kOppositeShare = 0.1;
-constexpr double kSameWayCosine = 0.766;    // 40 degrees
-constexpr double kOppositeCosine = -0.5;    // 120 degrees
-constexpr double kLeadShare = 1.5;          // along against across, or the other way
+constexpr double kSameWayCosine = 0.766;  // 40 degrees
+constexpr double kOppositeCosine = -0.5;  // 120 degrees
+constexpr double kLeadShare = 1.5;        // along against across, or the other way
 constexpr double kScrollMm = 2.0;
 constexpr double kPinchMm = 4.0;
 constexpr double kTurnArcMm = 4.0;
@@ -83,8 +83,8 @@ private:
     int64_t begun_us_ = 0;
     PairWindow base_;  // the window the decision was made on
     bool vertical_ = true;
-    double locked_from_ = 0;  // centre on the locked axis (mm) when it was locked
+    double locked_from_ = 0;     // centre on the locked axis (mm) when it was locked
     double published_from_ = 0;  // published translation (units) when it was locked
-    double tx_ = 0, ty_ = 0;    // published translation, units
+    double tx_ = 0, ty_ = 0;     // published translation, units
     PairShaper shaper_;
 };

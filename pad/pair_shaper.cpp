@@ -68,7 +68,7 @@ void PairShaper::out(int32_t out[4]) const
     // Finger 1 lower left, finger 2 upper right (y grows downward). A spread
     // moves finger 1 left and down and finger 2 right and up; a clockwise
     // turn moves finger 1 left and up and finger 2 right and down.
-    const int64_t span = 2 * kFrameHalfSpan;
+    const int64_t span = int64_t{2} * kFrameHalfSpan;
     const int64_t x1 = ax_ + tx_ - zoom_ - turn_ + nudge_;
     const int64_t y1 = ay_ + ty_ + zoom_ - turn_;
     const int64_t x2 = ax_ + span + tx_ + zoom_ + turn_;

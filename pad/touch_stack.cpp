@@ -2,16 +2,19 @@
 
 #include <algorithm>
 
-namespace {
-
-int64_t ms_since(int64_t since_us, int64_t now_us) { return (now_us - since_us) / 1000; }
-
-}  // namespace
+// A lifted contact: its slot is free (its history is cleared when the slot
+// holds a contact again).
+void TouchStack::forget(Contact &c)
+{
+    c.order = 0;
+    c.located = false;
+}
 
 void TouchStack::clear()
 {
     for (Contact &c : contacts_)
-        c = Contact{};
+        forget(c);
+    held_count_ = 0;
     locked_ = false;
 }
 
@@ -45,7 +48,8 @@ bool TouchStack::heavy_or_wide(const Contact &c) const
     if (c.max_pressure < kThumbPressure)
         return false;
     for (const Contact &o : contacts_)
-        if (&o != &c && o.order != 0 && o.max_pressure >= 0 && c.max_pressure >= kThumbPressureRatio * o.max_pressure)
+        if (&o != &c && o.order != 0 && o.max_pressure >= 0 &&
+            c.max_pressure >= kThumbPressureRatio * o.max_pressure)
             return true;
     return false;
 }
@@ -53,12 +57,17 @@ bool TouchStack::heavy_or_wide(const Contact &c) const
 void TouchStack::update(int64_t now_us, const ContactReading *readings, int n)
 {
     bool present[kStackSlots] = {};
+    const int before = held_count_;
+    int before_slots[kStackSlots];
+    std::copy(held_, held_ + before, before_slots);
+    held_count_ = 0;
     for (int i = 0; i < n; ++i) {
         const ContactReading &r = readings[i];
-        if (r.slot < 0 || r.slot >= kStackSlots)
+        if (r.slot < 0 || r.slot >= kStackSlots || present[r.slot])
             continue;
         Contact &c = contacts_[r.slot];
         present[r.slot] = true;
+        held_[held_count_++] = r.slot;
         // A new tracking ID close to where the slot's contact just was is
         // the same finger, lost and found again by the pad.
         const bool same_finger =
@@ -72,58 +81,60 @@ void TouchStack::update(int64_t now_us, const ContactReading *readings, int n)
             c.at = r.at;
             c.history.add(now_us, r.at);
         }
-        if (ms_since(c.landed_us, now_us) <= kClassifyMs) {
+        if (now_us - c.landed_us <= kClassifyMs * 1000) {
             c.max_size_mm = std::max(c.max_size_mm, r.size_mm);
             c.max_pressure = std::max(c.max_pressure, r.pressure);
         }
         if (judge_ && (r.palm_tool || r.size_mm >= kPalmSizeMm || c.max_pressure >= kPalmPressure))
             c.role = ContactRole::kPalm;
     }
-    for (int s = 0; s < kStackSlots; ++s)
-        if (!present[s])
-            contacts_[s] = Contact{};
+    for (int i = 0; i < before; ++i)
+        if (!present[before_slots[i]])
+            forget(contacts_[before_slots[i]]);
 
-    // Who is moving, as it stood before this report's changes of role.
-    bool moving[kStackSlots] = {};
-    for (int s = 0; s < kStackSlots; ++s) {
+    // How far each contact moved over the window, and how many fingers
+    // (landed or landing) move, as it stood before this report's changes of
+    // role. While a gesture holds the fingers no role turns on movement, and
+    // neither does a contact's alone.
+    double moved_mm[kStackSlots];
+    bool moving[kStackSlots];
+    int movers = 0;
+    const bool motion_matters = !locked_ && held_count_ > 1;
+    for (int i = 0; i < held_count_; ++i) {
+        const int s = held_[i];
         const Contact &c = contacts_[s];
-        moving[s] = c.order != 0 && c.located &&
-                    (c.role == ContactRole::kFinger || c.role == ContactRole::kPending) &&
-                    length(moved(s, now_us)) >= kMoverMm;
+        moved_mm[s] = c.located && motion_matters ? length(moved(s, now_us)) : kStillMm;
+        moving[s] = c.located && (c.role == ContactRole::kFinger || c.role == ContactRole::kPending) &&
+                    moved_mm[s] >= kMoverMm;
+        movers += moving[s];
     }
-    for (int s = 0; s < kStackSlots; ++s)
-        if (contacts_[s].order != 0)
-            judge(s, now_us, moving);
+    for (int i = 0; i < held_count_; ++i) {
+        const int s = held_[i];
+        judge(s, now_us, movers - moving[s] > 0, contacts_[s].located && moved_mm[s] < kStillMm);
+    }
 }
 
-void TouchStack::judge(int slot, int64_t now_us, const bool *moving)
+void TouchStack::judge(int slot, int64_t now_us, bool another_moves, bool still)
 {
     Contact &c = contacts_[slot];
-    bool another_moves = false;
-    for (int s = 0; s < kStackSlots; ++s)
-        another_moves = another_moves || (s != slot && moving[s]);
-    const bool still = c.located && length(moved(slot, now_us)) < kStillMm;
-    const int64_t age = ms_since(c.landed_us, now_us);
+    const int64_t age_us = now_us - c.landed_us;
 
     switch (c.role) {
     case ContactRole::kPalm: break;
     case ContactRole::kPending:
-        if (age < kLandingMs)
+        if (age_us < kLandingMs * 1000)
             break;
         c.anchor = c.at;
-        if (!judge_)
-            c.role = ContactRole::kFinger;
-        else if (heavy_or_wide(c) || c.landed_low)
+        c.role = ContactRole::kFinger;
+        if (judge_ && (heavy_or_wide(c) || c.landed_low))
             c.role = ContactRole::kThumb;
-        else if (locked_ || (another_moves && still))
+        else if (judge_ && (locked_ || (another_moves && still)))
             c.role = ContactRole::kResting;
-        else
-            c.role = ContactRole::kFinger;
         break;
     case ContactRole::kFinger:
         if (!judge_ || locked_)
             break;
-        if (age <= kClassifyMs && heavy_or_wide(c) && !c.revived) {
+        if (age_us <= kClassifyMs * 1000 && heavy_or_wide(c) && !c.revived) {
             c.role = ContactRole::kThumb;
             c.anchor = c.at;
         } else if (another_moves && still) {
@@ -146,9 +157,9 @@ void TouchStack::judge(int slot, int64_t now_us, const bool *moving)
 int TouchStack::fingers(int *slots, int max) const
 {
     int n = 0;
-    for (int s = 0; s < kStackSlots && n < max; ++s)
-        if (contacts_[s].order != 0 && contacts_[s].role == ContactRole::kFinger)
-            slots[n++] = s;
+    for (int i = 0; i < held_count_ && n < max; ++i)
+        if (contacts_[held_[i]].role == ContactRole::kFinger)
+            slots[n++] = held_[i];
     std::sort(slots, slots + n, [this](int a, int b) { return contacts_[a].order < contacts_[b].order; });
     return n;
 }
@@ -156,18 +167,12 @@ int TouchStack::fingers(int *slots, int max) const
 int64_t TouchStack::next_landing_us() const
 {
     int64_t next = -1;
-    for (const Contact &c : contacts_)
-        if (c.order != 0 && c.role == ContactRole::kPending) {
+    for (int i = 0; i < held_count_; ++i) {
+        const Contact &c = contacts_[held_[i]];
+        if (c.role == ContactRole::kPending) {
             const int64_t at = c.landed_us + kLandingMs * 1000;
             next = next < 0 ? at : std::min(next, at);
         }
+    }
     return next;
-}
-
-int TouchStack::tracked() const
-{
-    int n = 0;
-    for (const Contact &c : contacts_)
-        n += c.order != 0;
-    return n;
 }

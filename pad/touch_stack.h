@@ -61,13 +61,13 @@ constexpr int kStackSlots = 16;
 // One contact as the pad reports it at a report.
 struct ContactReading {
     int slot = 0;
-    bool located = false;       // the pad gave it a position
-    bool new_id = false;        // its tracking ID changed at this report
-    PointMm at;                 // millimetres (pad_geometry.h)
-    double above_bottom = -1;   // millimetres from the bottom edge, -1 unknown
-    double size_mm = -1;        // contact length, -1 unknown
-    double pressure = -1;       // share of the axis, -1 unknown
-    bool palm_tool = false;     // the pad says it is a palm
+    bool located = false;      // the pad gave it a position
+    bool new_id = false;       // its tracking ID changed at this report
+    PointMm at;                // millimetres (pad_geometry.h)
+    double above_bottom = -1;  // millimetres from the bottom edge, -1 unknown
+    double size_mm = -1;       // contact length, -1 unknown
+    double pressure = -1;      // share of the axis, -1 unknown
+    bool palm_tool = false;    // the pad says it is a palm
 };
 
 struct Contact {
@@ -99,7 +99,7 @@ public:
     // When the earliest contact still landing comes to be judged, or -1.
     int64_t next_landing_us() const;
     // Contacts of any role.
-    int tracked() const;
+    int tracked() const { return held_count_; }
     const Contact &contact(int slot) const { return contacts_[slot]; }
     // How far the contact in slot moved over the window ending now (since
     // it landed, when that is later).
@@ -108,11 +108,14 @@ public:
 
 private:
     void begin(Contact &c, const ContactReading &r, int64_t now_us);
-    void judge(int slot, int64_t now_us, const bool *moving);
+    static void forget(Contact &c);
+    void judge(int slot, int64_t now_us, bool another_moves, bool still);
     bool heavy_or_wide(const Contact &c) const;
 
     bool judge_;
     bool locked_ = false;
     uint64_t next_order_ = 1;
     Contact contacts_[kStackSlots];
+    int held_[kStackSlots] = {};  // slots holding a contact, in the pad's order
+    int held_count_ = 0;
 };

@@ -10,6 +10,15 @@ AxisMap::AxisMap(const PadAxis &axis, double low, double high)
       low_(low),
       high_(high)
 {
+    // The mapping is linear: out = offset_ + value * scale_.
+    if (res_ > 0) {
+        const double mid = (static_cast<double>(min_) + max_) / 2;
+        scale_ = kUnitsPerMm / res_;
+        offset_ = (low_ + high_) / 2 - mid * scale_;
+    } else if (valid_) {
+        scale_ = (high_ - low_) / (static_cast<double>(max_) - min_);
+        offset_ = low_ - min_ * scale_;
+    }
 }
 
 int32_t AxisMap::clamp(int32_t value) const
@@ -23,14 +32,7 @@ double AxisMap::map(int32_t value) const
 {
     if (!valid_)
         return (low_ + high_) / 2;
-    const double v = clamp(value);
-    double out;
-    if (res_ > 0) {
-        const double mid = (static_cast<double>(min_) + max_) / 2;
-        out = (low_ + high_) / 2 + (v - mid) / res_ * kUnitsPerMm;
-    } else {
-        out = low_ + (v - min_) * (high_ - low_) / (static_cast<double>(max_) - min_);
-    }
+    const double out = offset_ + clamp(value) * scale_;
     // 0 means "no position" to the engine; a very large pad stays above it.
     // Axes a broken recording claims across the whole 32-bit range stay
     // within a few hundred metres, far within every sum the engine forms.

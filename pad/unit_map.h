@@ -42,6 +42,7 @@ private:
     bool valid_ = false;
     int32_t min_ = 0, max_ = 0, res_ = 0;
     double low_ = 0, high_ = 0;
+    double scale_ = 0, offset_ = 0;
 };
 
 // One-finger scale to the two-finger scale (fractions kept; the caller rounds).
