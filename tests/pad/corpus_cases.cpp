@@ -19,7 +19,10 @@ private:
 
 Mm at(const PadModel &p, double fx, double fy) { return Mm{p.mm_x * fx, p.mm_y * fy}; }
 Mm plus(Mm a, double dx, double dy) { return Mm{a.x + dx, a.y + dy}; }
-Mm polar(Mm c, double r, double deg) { return Mm{c.x + r * std::cos(deg * kPi / 180), c.y + r * std::sin(deg * kPi / 180)}; }
+Mm polar(Mm c, double r, double deg)
+{
+    return Mm{c.x + r * std::cos(deg * kPi / 180), c.y + r * std::sin(deg * kPi / 180)};
+}
 
 Finger finger(double down, double up, Way way, double size = 9.5, double pressure = 0.25)
 {
@@ -131,7 +134,8 @@ void taps(Builder &b, const std::string &pad, int fingers, int count)
         for (int k = 0; k < fingers; ++k) {
             const Mm where = polar(c, (k - (fingers - 1) / 2.0) * dice.in(17, 21), dice.in(-15, 15));
             const double up = first_up + dice.in(0, 0.025);
-            t.fingers.push_back(still(lands[static_cast<size_t>(k)], up, where, dice.in(8, 11), dice.in(0.2, 0.3)));
+            t.fingers.push_back(
+                still(lands[static_cast<size_t>(k)], up, where, dice.in(8, 11), dice.in(0.2, 0.3)));
         }
     }
 }
@@ -139,12 +143,17 @@ void taps(Builder &b, const std::string &pad, int fingers, int count)
 void scrolls(Builder &b, const std::string &pad, bool slow)
 {
     for (int d = 0; d < 4; ++d) {
-        Take &t = b.add(pad, std::string(slow ? "slow-scroll-" : "scroll-") + kDirs[d], std::string("scroll-") + kDirs[d]);
+        Take &t = b.add(pad, std::string(slow ? "slow-scroll-" : "scroll-") + kDirs[d],
+                        std::string("scroll-") + kDirs[d]);
         Dice dice(t.seed);
         const PadModel &p = corpus_pad(pad);
         const double len = d < 2 ? std::min(30.0, p.mm_y * 0.45) : std::min(40.0, p.mm_x * 0.4);
-        const Mm from = d == 0 ? at(p, 0.5, 0.3) : d == 1 ? at(p, 0.5, 0.7) : d == 2 ? at(p, 0.7, 0.5) : at(p, 0.3, 0.5);
-        two_finger_move(t, dice, from, dir_vector(d, len), 0.05, slow ? len / dice.in(15, 25) : len / dice.in(60, 120), false);
+        const Mm from = d == 0   ? at(p, 0.5, 0.3)
+                        : d == 1 ? at(p, 0.5, 0.7)
+                        : d == 2 ? at(p, 0.7, 0.5)
+                                 : at(p, 0.3, 0.5);
+        two_finger_move(t, dice, from, dir_vector(d, len), 0.05,
+                        slow ? len / dice.in(15, 25) : len / dice.in(60, 120), false);
     }
 }
 
@@ -170,14 +179,16 @@ void pinches(Builder &b, const std::string &pad, bool slow)
     const double angles[4] = {-45, 45, 0, 90};  // lying: rising, falling, level, upright
     for (int k = 0; k < 4; ++k) {
         for (int spread = 0; spread < 2; ++spread) {
-            Take &t = b.add(pad, std::string(slow ? "slow-" : "") + (spread ? "spread-" : "pinch-") + std::to_string(k),
-                            spread ? "zoom-in" : "zoom-out");
+            Take &t = b.add(
+                pad, std::string(slow ? "slow-" : "") + (spread ? "spread-" : "pinch-") + std::to_string(k),
+                spread ? "zoom-in" : "zoom-out");
             Dice dice(t.seed);
             const PadModel &p = corpus_pad(pad);
             const double big = std::min(60.0, std::min(p.mm_x, p.mm_y * 1.3) * 0.75), small = dice.in(16, 22);
-            two_finger_pinch(t, dice, at(p, 0.5, 0.5), angles[k] + dice.in(-10, 10), spread ? small : big,
-                             spread ? big : small, dice.in(-10, 10), slow ? dice.in(0.9, 1.2) : dice.in(0.25, 0.4),
-                             k % 2 ? dice.in(0.2, 0.25) : dice.in(0.3, 0.5));  // some with the thumb moving little
+            two_finger_pinch(
+                t, dice, at(p, 0.5, 0.5), angles[k] + dice.in(-10, 10), spread ? small : big,
+                spread ? big : small, dice.in(-10, 10), slow ? dice.in(0.9, 1.2) : dice.in(0.25, 0.4),
+                k % 2 ? dice.in(0.2, 0.25) : dice.in(0.3, 0.5));  // some with the thumb moving little
         }
     }
 }
@@ -191,8 +202,9 @@ void rotations(Builder &b, const std::string &pad)
             Dice dice(t.seed);
             const PadModel &p = corpus_pad(pad);
             const double d = std::min(40.0, p.mm_y * 0.6) * dice.in(0.8, 1.0);
-            two_finger_pinch(t, dice, at(p, 0.5, 0.5), k ? dice.in(-60, -20) : dice.in(10, 50), d, d * dice.in(0.95, 1.05),
-                             (cw ? 1 : -1) * dice.in(50, 80), dice.in(0.5, 0.9), 0.5);
+            two_finger_pinch(t, dice, at(p, 0.5, 0.5), k ? dice.in(-60, -20) : dice.in(10, 50), d,
+                             d * dice.in(0.95, 1.05), (cw ? 1 : -1) * dice.in(50, 80), dice.in(0.5, 0.9),
+                             0.5);
         }
     }
 }
@@ -204,7 +216,8 @@ void rests(Builder &b, const std::string &pad, int fingers, double seconds)
     const PadModel &p = corpus_pad(pad);
     const Mm c = at(p, dice.in(0.4, 0.6), dice.in(0.35, 0.55));
     for (int k = 0; k < fingers; ++k) {
-        Finger f = still(0.05 + k * dice.in(0, 0.05), 0.05 + seconds + dice.in(0, 0.06), polar(c, (k - (fingers - 1) / 2.0) * 19, dice.in(-10, 10)));
+        Finger f = still(0.05 + k * dice.in(0, 0.05), 0.05 + seconds + dice.in(0, 0.06),
+                         polar(c, (k - (fingers - 1) / 2.0) * 19, dice.in(-10, 10)));
         f.drift_mm_s = 0.3;
         t.fingers.push_back(f);
     }
@@ -224,7 +237,8 @@ void rest_and_point(Builder &b, const std::string &pad)
         const Mm to = polar(from, len, dirs[k]);
         const double go = land + dice.in(0.05, 0.2), stop = go + len / dice.in(40, 90);
         t.fingers.push_back(still(0.05, stop + dice.in(0.2, 0.5), rest));
-        t.fingers.push_back(finger(land, stop + dice.in(0.05, 0.15), Way().at(land, from).at(go, from).at(stop, to), dice.in(10, 14)));
+        t.fingers.push_back(finger(land, stop + dice.in(0.05, 0.15),
+                                   Way().at(land, from).at(go, from).at(stop, to), dice.in(10, 14)));
     }
 }
 
@@ -268,12 +282,15 @@ void palms(Builder &b, const std::string &pad)
     const PadModel &p = corpus_pad(pad);
     {
         Take &t = b.add(pad, "palm-point", "");
-        t.fingers.push_back(finger(0.05, 1.8, Way().at(0.05, at(p, 0.12, 0.75)).at(1.8, at(p, 0.14, 0.78)), 36, 0.92));
-        t.fingers.push_back(finger(0.6, 1.5, Way().at(0.6, at(p, 0.5, 0.3)).at(0.7, at(p, 0.5, 0.3)).at(1.3, at(p, 0.8, 0.5))));
+        t.fingers.push_back(
+            finger(0.05, 1.8, Way().at(0.05, at(p, 0.12, 0.75)).at(1.8, at(p, 0.14, 0.78)), 36, 0.92));
+        t.fingers.push_back(finger(
+            0.6, 1.5, Way().at(0.6, at(p, 0.5, 0.3)).at(0.7, at(p, 0.5, 0.3)).at(1.3, at(p, 0.8, 0.5))));
     }
     {
         Take &t = b.add(pad, "palm", "");
-        t.fingers.push_back(finger(0.05, 1.5, Way().at(0.05, at(p, 0.2, 0.7)).at(1.5, at(p, 0.22, 0.72)), 40, 0.95));
+        t.fingers.push_back(
+            finger(0.05, 1.5, Way().at(0.05, at(p, 0.2, 0.7)).at(1.5, at(p, 0.22, 0.72)), 40, 0.95));
     }
 }
 
@@ -289,8 +306,9 @@ void swipes(Builder &b, const std::string &pad)
         for (int k = 0; k < 3; ++k) {
             const Mm from = polar(c, (k - 1) * 19, -10 + dice.in(-8, 8));
             const double land = 0.05 + k * dice.in(0, 0.03), lag = dice.in(0, 0.03);
-            t.fingers.push_back(finger(land, stop + dice.in(0.05, 0.12),
-                                       Way().at(land, from).at(go + lag, from).at(stop + lag, plus(from, len, dice.in(-3, 3)))));
+            t.fingers.push_back(finger(
+                land, stop + dice.in(0.05, 0.12),
+                Way().at(land, from).at(go + lag, from).at(stop + lag, plus(from, len, dice.in(-3, 3)))));
         }
     }
 }
@@ -301,7 +319,8 @@ void one_finger(Builder &b, const std::string &pad)
     const PadModel &p = corpus_pad(pad);
     {
         Take &t = b.add(pad, "point", "");
-        t.fingers.push_back(finger(0.05, 1.0, Way().at(0.05, at(p, 0.2, 0.3)).at(0.15, at(p, 0.2, 0.3)).at(0.9, at(p, 0.7, 0.6))));
+        t.fingers.push_back(finger(
+            0.05, 1.0, Way().at(0.05, at(p, 0.2, 0.3)).at(0.15, at(p, 0.2, 0.3)).at(0.9, at(p, 0.7, 0.6))));
     }
     {
         Take &t = b.add(pad, "tap1", "");
@@ -311,7 +330,8 @@ void one_finger(Builder &b, const std::string &pad)
         Take &t = b.add(pad, "tap-drag", "drag");
         const Mm c = at(p, 0.4, 0.4);
         t.fingers.push_back(still(0.05, 0.13, c));
-        t.fingers.push_back(finger(0.25, 1.1, Way().at(0.25, plus(c, 1, 1)).at(0.35, plus(c, 1, 1)).at(0.9, plus(c, 30, 8))));
+        t.fingers.push_back(
+            finger(0.25, 1.1, Way().at(0.25, plus(c, 1, 1)).at(0.35, plus(c, 1, 1)).at(0.9, plus(c, 30, 8))));
     }
 }
 
@@ -323,9 +343,11 @@ void reported(Builder &b)
         const PadModel &p = corpus_pad("clickpad10");
         for (int k = 0; k < 2; ++k) {
             Take &t = b.add(p.name, "fat-finger-past-rest-" + std::to_string(k), "");
-            const Mm rest = at(p, 0.42, 0.55), from = at(p, k ? 0.62 : 0.5, 0.9), to = at(p, k ? 0.6 : 0.52, 0.2);
+            const Mm rest = at(p, 0.42, 0.55), from = at(p, k ? 0.62 : 0.5, 0.9),
+                     to = at(p, k ? 0.6 : 0.52, 0.2);
             t.fingers.push_back(still(k ? 0.5 : 0.05, 2.2, rest));
-            t.fingers.push_back(finger(k ? 0.05 : 0.4, 1.8, Way().at(k ? 0.05 : 0.4, from).at(0.7, from).at(1.6, to), 15, 0.4));
+            t.fingers.push_back(finger(k ? 0.05 : 0.4, 1.8,
+                                       Way().at(k ? 0.05 : 0.4, from).at(0.7, from).at(1.6, to), 15, 0.4));
         }
     }
     {
@@ -336,7 +358,9 @@ void reported(Builder &b)
         const Mm rest = at(p, 0.3, 0.75);
         t.fingers.push_back(still(0.05, 0.8, rest));
         t.fingers.push_back(still(1.1, 2.6, plus(rest, 0.8, -0.5)));
-        t.fingers.push_back(finger(0.3, 2.0, Way().at(0.3, at(p, 0.12, 0.12)).at(0.45, at(p, 0.12, 0.12)).at(1.9, at(p, 0.88, 0.6)), 11));
+        t.fingers.push_back(finger(
+            0.3, 2.0, Way().at(0.3, at(p, 0.12, 0.12)).at(0.45, at(p, 0.12, 0.12)).at(1.9, at(p, 0.88, 0.6)),
+            11));
         t.clicks.push_back({2.25, 2.42});
     }
     {

@@ -63,11 +63,13 @@ int judge(int argc, char **argv, bool end_to_end)
         Recording rec;
         std::string error;
         if (!expected_words(text.str(), &row.expected) || !read_recording(argv[i], &rec, &error)) {
-            fprintf(stderr, "pad_corpus: %s: %s\n", argv[i], error.empty() ? "no \"# expect:\" line" : error.c_str());
+            fprintf(stderr, "pad_corpus: %s: %s\n", argv[i],
+                    error.empty() ? "no \"# expect:\" line" : error.c_str());
             return 2;
         }
         if (!end_to_end)  // the drag logic's waits run on a thread of its own: judged end to end
-            row.expected.erase(std::remove(row.expected.begin(), row.expected.end(), "drag"), row.expected.end());
+            row.expected.erase(std::remove(row.expected.begin(), row.expected.end(), "drag"),
+                               row.expected.end());
         row.got = end_to_end ? corpus_run(argv[i]) : engine_words(rec);
         table.add(row);
     }

@@ -13,7 +13,8 @@ constexpr int kAutoScrollLookMs = 500;
 
 bool is_wheel(const std::string &line)
 {
-    return line == "ButtonPress 4" || line == "ButtonPress 5" || line == "ButtonPress 6" || line == "ButtonPress 7";
+    return line == "ButtonPress 4" || line == "ButtonPress 5" || line == "ButtonPress 6" ||
+           line == "ButtonPress 7";
 }
 
 }  // namespace
@@ -41,8 +42,8 @@ Words words_of_x_lines(const std::vector<std::string> &lines)
         }
         std::string word;
         if (type == "ButtonPress") {
-            static const char *const kButtons[8] = {"",          "drag",        "tap-3",       "tap-2",
-                                                    "scroll-up", "scroll-down", "scroll-left", "scroll-right"};
+            static const char *const kButtons[8] = {
+                "", "drag", "tap-3", "tap-2", "scroll-up", "scroll-down", "scroll-left", "scroll-right"};
             const int b = std::atoi(what.c_str());
             if (control && (b == 4 || b == 5))
                 word = b == 4 ? "zoom-in" : "zoom-out";

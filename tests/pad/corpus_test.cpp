@@ -65,10 +65,10 @@ TEST(Corpus, EveryRealRecordingGivesWhatItIsLabelledWith)
 TEST(Corpus, ServerLinesInWords)
 {
     const std::vector<std::string> lines = {
-        "ButtonPress 5",     "ButtonRelease 5",    "ButtonPress 5",  "ButtonRelease 5", "KeyPress Control_L",
-        "ButtonPress 4",     "ButtonRelease 4",    "KeyRelease Control_L", "KeyPress Alt_L", "KeyPress Tab",
-        "KeyRelease Tab",    "KeyPress Tab",       "KeyRelease Tab", "KeyRelease Alt_L", "KeyPress Control_L",
-        "KeyPress r",        "KeyRelease r",       "KeyRelease Control_L", "ButtonPress 3", "ButtonRelease 3",
+        "ButtonPress 5",  "ButtonRelease 5", "ButtonPress 5",        "ButtonRelease 5",  "KeyPress Control_L",
+        "ButtonPress 4",  "ButtonRelease 4", "KeyRelease Control_L", "KeyPress Alt_L",   "KeyPress Tab",
+        "KeyRelease Tab", "KeyPress Tab",    "KeyRelease Tab",       "KeyRelease Alt_L", "KeyPress Control_L",
+        "KeyPress r",     "KeyRelease r",    "KeyRelease Control_L", "ButtonPress 3",    "ButtonRelease 3",
         "KeyPress Next",
     };
     EXPECT_EQ(join(words_of_x_lines(lines)),

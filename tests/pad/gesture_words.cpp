@@ -7,8 +7,8 @@
 #include "block_defaults.h"
 #include "block_fields.h"
 #include "pad_translator.h"
-#include "replay.h"
 #include "recogniser.h"
+#include "replay.h"
 #include "sampler.h"
 
 namespace {
@@ -101,12 +101,24 @@ struct Engine {
 const Words &corpus_settings()
 {
     static const Words settings = {
-        "TappingCheckBox=1",          "TwoFTComboBox=1",       "ThreeFTComboBox=2",
-        "VerticalScrollingCheckBox=1", "HorizontalScrollingCheckBox=1", "AutoScrollCheckBox=1",
-        "ZoomCheckBox=1",             "ZoomInComboBox=3",      "ZoomOutComboBox=2",
-        "RotationCheckBox=1",         "ClockwiseComboBox=2",   "CounterclosewiseComboBox=3",
-        "DragCheckBox=1",             "SwipePageCheckBox=1",   "FastKeyCheckBox=1",
-        "SwitchWindowsCheckBox=1",    "MyHomeFileCheckBox=1",  "CovergestureCheckBox=1",
+        "TappingCheckBox=1",
+        "TwoFTComboBox=1",
+        "ThreeFTComboBox=2",
+        "VerticalScrollingCheckBox=1",
+        "HorizontalScrollingCheckBox=1",
+        "AutoScrollCheckBox=1",
+        "ZoomCheckBox=1",
+        "ZoomInComboBox=3",
+        "ZoomOutComboBox=2",
+        "RotationCheckBox=1",
+        "ClockwiseComboBox=2",
+        "CounterclosewiseComboBox=3",
+        "DragCheckBox=1",
+        "SwipePageCheckBox=1",
+        "FastKeyCheckBox=1",
+        "SwitchWindowsCheckBox=1",
+        "MyHomeFileCheckBox=1",
+        "CovergestureCheckBox=1",
         "CovergestureComboBox=16",
     };
     return settings;
@@ -168,8 +180,8 @@ Words engine_words(const Recording &rec, std::vector<std::string> *trace)
         const FingerRecord &s = r.engine->live()->NewStructFingers;
         const TouchpadSharedBlock &b = *r.engine->live();
         char line[200];
-        snprintf(line, sizeof line, "%8.3f f=%d x=%d y=%d w=%d pair=%d,%d %d,%d three=%d,%d l=%d r=%d", due / 1e6, s.f,
-                 b.x, b.y, b.w, s.x2_1, s.y2_1, s.x2_2, s.y2_2, s.x3_1, s.y3_1, s.l, s.r);
+        snprintf(line, sizeof line, "%8.3f f=%d x=%d y=%d w=%d pair=%d,%d %d,%d three=%d,%d l=%d r=%d",
+                 due / 1e6, s.f, b.x, b.y, b.w, s.x2_1, s.y2_1, s.x2_2, s.y2_2, s.x3_1, s.y3_1, s.l, s.r);
         std::string text = line;
         for (size_t i = before; i < r.engine->words.size(); ++i)
             text += " -> " + r.engine->words[i];

@@ -292,8 +292,12 @@ std::string record_take(const Take &take)
             w.ev(t, EV_KEY, BTN_TOUCH, touch = down > 0);
         const int now_tool = std::min(down, 5);
         if (now_tool != tool) {
-            static const int kTools[6] = {0, BTN_TOOL_FINGER, BTN_TOOL_DOUBLETAP, BTN_TOOL_TRIPLETAP,
-                                          BTN_TOOL_QUADTAP, BTN_TOOL_QUINTTAP};
+            static const int kTools[6] = {0,
+                                          BTN_TOOL_FINGER,
+                                          BTN_TOOL_DOUBLETAP,
+                                          BTN_TOOL_TRIPLETAP,
+                                          BTN_TOOL_QUADTAP,
+                                          BTN_TOOL_QUINTTAP};
             if (tool)
                 w.ev(t, EV_KEY, kTools[tool], 0);
             if (now_tool)

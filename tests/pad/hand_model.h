@@ -18,7 +18,7 @@ struct PadModel {
     int slots = 2;
     enum Axes { kPositionsOnly, kPressure, kTouchMajor, kMajorMinorWidth } axes = kPositionsOnly;
     bool clickpad = false;
-    double hz = 125;         // reports per second
+    double hz = 125;           // reports per second
     double tremble_mm = 0.08;  // position noise per report
 };
 
@@ -49,7 +49,7 @@ struct Way {
 
 struct Finger {
     Way way;
-    double down = 0, up = 0;    // seconds
+    double down = 0, up = 0;   // seconds
     double size_mm = 9;        // contact length once it has landed
     double pressure = 0.25;    // share of the pressure axis once landed
     double drift_mm_s = 0.15;  // slow wandering of a resting finger
@@ -64,7 +64,7 @@ struct Take {
     std::string pad;
     std::vector<Finger> fingers;
     std::vector<std::pair<double, double>> clicks;  // button held, seconds
-    std::string expect;  // the gestures a user expects, "" for none
+    std::string expect;                             // the gestures a user expects, "" for none
     uint32_t seed = 1;
 };
 

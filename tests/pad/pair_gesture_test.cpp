@@ -80,7 +80,8 @@ TEST(PairGesture, ThePublishedPairMovesInTheEnginesPatternOfEachGesture)
             const int d[4] = {now[0] - prev[0], now[1] - prev[1], now[2] - prev[2], now[3] - prev[3]};
             const int want[4] = {c.dx1, c.dy1, c.dx2, c.dy2};
             for (int i = 0; i < 4; ++i)
-                EXPECT_TRUE(d[i] == 0 || (d[i] > 0) == (want[i] > 0)) << c.what << " step " << step << " value " << i;
+                EXPECT_TRUE(d[i] == 0 || (d[i] > 0) == (want[i] > 0))
+                    << c.what << " step " << step << " value " << i;
             EXPECT_LT(now[0], now[2]) << c.what << ": the pair never turns over";
             EXPECT_GT(now[1], now[3]) << c.what;
             std::copy(now, now + 4, prev);

@@ -52,7 +52,8 @@ public:
     // One report with these slots' contacts; a slot absent from the list has
     // no contact. new_ids: slots whose contact is new although the slot was
     // held at the last report.
-    const FingerState &report(const std::vector<std::pair<int, Touch>> &slots, std::vector<int> new_ids = {})
+    const FingerState &report(const std::vector<std::pair<int, Touch>> &slots,
+                              const std::vector<int> &new_ids = {})
     {
         for (int s = 0; s < 4; ++s) {
             bool held = false;
@@ -112,8 +113,9 @@ TEST(TouchStack, AFingerStillWhileAnotherMovesRestsAndMovingAgainCountsAgain)
     const Touch rest{30, 40};
     h.reports(20, [&](int) { return std::vector<std::pair<int, Touch>>{{0, rest}}; });
     // A second finger lands and moves 24 mm up past the resting one.
-    const FingerState &moving =
-        h.reports(30, [&](int i) { return std::vector<std::pair<int, Touch>>{{0, rest}, {1, {50, 50.0 - 0.8 * i}}}; });
+    const FingerState &moving = h.reports(30, [&](int i) {
+        return std::vector<std::pair<int, Touch>>{{0, rest}, {1, {50, 50.0 - 0.8 * i}}};
+    });
     EXPECT_EQ(moving.f, 1) << "the resting finger is left out";
     EXPECT_LT(moving.y, 3100) << "the one finger published is the moving one (the resting one is at 3328)";
     // The resting one starts moving too: a finger again.
@@ -142,17 +144,37 @@ TEST(TouchStack, ThumbsAndPalmsAreNoFingers)
     };
     for (const SetAsideCase &c : cases) {
         Hand h;
-        const FingerState &s = h.reports(12, [&](int) { return std::vector<std::pair<int, Touch>>{{0, finger}, {1, c.other}}; });
+        const FingerState &s = h.reports(12, [&](int) {
+            return std::vector<std::pair<int, Touch>>{{0, finger}, {1, c.other}};
+        });
         EXPECT_EQ(s.f, c.f) << c.what;
     }
     // Two fingers that both press hard are two fingers.
     Hand hard;
-    EXPECT_EQ(hard.reports(12, [](int) { return std::vector<std::pair<int, Touch>>{{0, {50, 25, 9, 160}}, {1, {20, 30, 9, 170}}}; }).f, 2);
+    EXPECT_EQ(
+        hard.reports(
+                12,
+                [](int) {
+                    return std::vector<std::pair<int, Touch>>{{0, {50, 25, 9, 160}}, {1, {20, 30, 9, 170}}};
+                })
+            .f,
+        2);
     // A thumb that moves like a finger is one; a palm that moves is not.
     Hand thumb;
-    EXPECT_EQ(thumb.reports(24, [](int i) { return std::vector<std::pair<int, Touch>>{{0, {20.0 + 0.5 * i, 55, 19}}}; }).f, 1);
+    EXPECT_EQ(thumb
+                  .reports(24,
+                           [](int i) {
+                               return std::vector<std::pair<int, Touch>>{{0, {20.0 + 0.5 * i, 55, 19}}};
+                           })
+                  .f,
+              1);
     Hand palm;
-    EXPECT_EQ(palm.reports(24, [](int i) { return std::vector<std::pair<int, Touch>>{{0, {20.0 + 0.5 * i, 30, 34}}}; }).f, 0);
+    EXPECT_EQ(palm.reports(24,
+                           [](int i) {
+                               return std::vector<std::pair<int, Touch>>{{0, {20.0 + 0.5 * i, 30, 34}}};
+                           })
+                  .f,
+              0);
 }
 
 TEST(TouchStack, ANewTrackingIdWhereTheFingerWasKeepsTheGestureGoing)
