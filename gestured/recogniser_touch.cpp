@@ -23,9 +23,10 @@ constexpr int32_t kThreeFingerTapSamples = 6;
 // Distance in pad units (x and y apart) within which a new touch is near
 // the tapped spot.
 constexpr int32_t kNearTapDistance = 599;
-// Longest time, in ms, from the moment a two- or three-finger touch reached
-// its most fingers to its lift for the touch to be a tap, when the block's
-// MaxTapTime is 0: the tap timeout of the established touchpad stack.
+// Longest time, in ms, that a two- or three-finger touch may keep its most
+// fingers down, and then take to lift the rest, and still be a tap, when
+// the block's MaxTapTime is 0: the tap timeout of the established touchpad
+// stack, which measures the same two stages.
 constexpr int64_t kDefaultMaxTapMs = 180;
 // Longest time from the last two-finger movement to the lift for the lift
 // to be a flick that starts auto-scrolling, in ms.
@@ -181,6 +182,9 @@ void centroid_and_touch_start(const StepContext &c, int64_t now_ms)
         t.touch_start_x2_1 = t.seen_x2_1;
         t.touch_start_x2_2 = t.seen_x2_2;
         t.peak_ms = now_ms;
+        t.fall_ms = 0;
+    } else if (r.f < t.max_fingers && t.fall_ms == 0) {
+        t.fall_ms = now_ms;
     }
 }
 
@@ -265,13 +269,15 @@ void one_finger_tap(const StepContext &c)
     }
 }
 
-// A two- or three-finger touch held longer than a tap: two fingers resting
-// for seconds and lifted are no right click.
+// A two- or three-finger touch held longer than a tap, or lifted more slowly
+// than one: two fingers resting for seconds and lifted are no right click.
 bool held_too_long_for_a_tap(const StepContext &c, int64_t now_ms)
 {
     const int32_t max_tap = c.snap.MaxTapTime.load(std::memory_order_relaxed);
     const int64_t limit = max_tap > 0 ? max_tap : kDefaultMaxTapMs;
-    return now_ms - c.st->touch.peak_ms > limit;
+    const TouchState &t = c.st->touch;
+    const int64_t fall = t.fall_ms != 0 ? t.fall_ms : now_ms;
+    return fall - t.peak_ms > limit || now_ms - fall > limit;
 }
 
 void tap_at_lift_off(const StepContext &c, int64_t now_ms)
