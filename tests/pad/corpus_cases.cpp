@@ -1,5 +1,6 @@
 #include "corpus_cases.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -338,37 +339,74 @@ void one_finger(Builder &b, const std::string &pad)
 // The touches of real reports, on pads like theirs.
 void reported(Builder &b)
 {
-    {
-        // A fat finger slides up the pad past a finger resting still.
-        const PadModel &p = corpus_pad("clickpad10");
+    // A fat finger slides up the pad past a finger resting still.
+    for (const char *pad : {"clickpad10", "fine40", "pad15", "pad5mmw"}) {
+        const PadModel &p = corpus_pad(pad);
         for (int k = 0; k < 2; ++k) {
             Take &t = b.add(p.name, "fat-finger-past-rest-" + std::to_string(k), "");
-            const Mm rest = at(p, 0.42, 0.55), from = at(p, k ? 0.62 : 0.5, 0.9),
-                     to = at(p, k ? 0.6 : 0.52, 0.2);
-            t.fingers.push_back(still(k ? 0.5 : 0.05, 2.2, rest));
-            t.fingers.push_back(finger(k ? 0.05 : 0.4, 1.8,
-                                       Way().at(k ? 0.05 : 0.4, from).at(0.7, from).at(1.6, to), 15, 0.4));
+            Dice dice(t.seed);
+            const Mm rest = at(p, dice.in(0.35, 0.5), dice.in(0.45, 0.6));
+            const double aside = dice.in(0.1, 0.2) * (k ? 1 : -1);
+            const Mm from = at(p, rest.x / p.mm_x + aside, 0.88),
+                     to = at(p, rest.x / p.mm_x + aside * 0.8, 0.15);
+            const double rest_down = k ? dice.in(0.4, 0.6) : 0.05, move_down = k ? 0.05 : dice.in(0.3, 0.5);
+            const double go = std::max(rest_down, move_down) + dice.in(0.15, 0.3),
+                         stop = go + dice.in(0.6, 1.0);
+            t.fingers.push_back(still(rest_down, stop + dice.in(0.2, 0.5), rest));
+            t.fingers.push_back(finger(move_down, stop + dice.in(0.05, 0.2),
+                                       Way().at(move_down, from).at(go, from).at(stop, to), dice.in(13, 15),
+                                       0.4));
         }
     }
-    {
-        // One finger crosses the pad while a second rests, lifts and comes
-        // back; then the resting one clicks.
-        const PadModel &p = corpus_pad("pad5mmw");
+    // One finger crosses the pad while a second rests, lifts and comes back;
+    // then one of them clicks.
+    for (const char *pad : {"pad5mmw", "clickpad10", "tiny12"}) {
+        const PadModel &p = corpus_pad(pad);
         Take &t = b.add(p.name, "cross-rest-return-click", "");
-        const Mm rest = at(p, 0.3, 0.75);
-        t.fingers.push_back(still(0.05, 0.8, rest));
-        t.fingers.push_back(still(1.1, 2.6, plus(rest, 0.8, -0.5)));
+        Dice dice(t.seed);
+        const Mm rest = at(p, dice.in(0.25, 0.35), dice.in(0.65, 0.78));
+        const double lift = dice.in(0.7, 0.9), back = lift + dice.in(0.15, 0.4);
+        t.fingers.push_back(still(0.05, lift, rest));
+        t.fingers.push_back(still(back, 2.6, plus(rest, dice.in(-1, 1), dice.in(-1, 1))));
         t.fingers.push_back(finger(
             0.3, 2.0, Way().at(0.3, at(p, 0.12, 0.12)).at(0.45, at(p, 0.12, 0.12)).at(1.9, at(p, 0.88, 0.6)),
             11));
         t.clicks.push_back({2.25, 2.42});
     }
-    {
-        // A slow spread, 18 to 63 mm in 1.1 s, turning about 9 degrees, the
-        // second finger landing 30 ms after the first.
-        Take &t = b.add("clickpad10", "slow-spread-late-finger", "zoom-in");
-        Dice dice(t.seed);
-        two_finger_pinch(t, dice, at(corpus_pad("clickpad10"), 0.5, 0.5), -25, 18, 63, 9, 1.1, 0.4, 0.03);
+    // A slow spread, 18 to 63 mm in 1.1 s (less on a small pad), turning
+    // about 9 degrees, the second finger landing 30 ms after the first; and
+    // the pinch back.
+    for (const char *pad : {"clickpad10", "pad5mmw", "fine40", "tiny12"}) {
+        const PadModel &p = corpus_pad(pad);
+        const double far = std::min(63.0, p.mm_x * 0.7);
+        for (int spread = 1; spread >= 0; --spread) {
+            Take &t = b.add(p.name, spread ? "slow-spread-late-finger" : "slow-pinch-late-finger",
+                            spread ? "zoom-in" : "zoom-out");
+            Dice dice(t.seed);
+            two_finger_pinch(t, dice, at(p, 0.5, 0.5), -25 + dice.in(-10, 10), spread ? 18 : far,
+                             spread ? far : 18, 9, 1.1, 0.4, 0.03);
+        }
+    }
+    // Two-finger taps twice on the same spot, the second landing where the
+    // first lifted (its slots keep their positions: none is sent); and a
+    // scroll beginning there.
+    for (const char *pad : {"pad15", "clickpad10"}) {
+        const PadModel &p = corpus_pad(pad);
+        for (int scroll = 0; scroll < 2; ++scroll) {
+            Take &t = b.add(p.name, scroll ? "tap-then-scroll-in-place" : "double-tap2-in-place",
+                            scroll ? "tap-2 scroll-down" : "tap-2 tap-2");
+            Dice dice(t.seed);
+            const Mm a = at(p, 0.4, 0.3), c = at(p, 0.6, 0.3);
+            t.fingers.push_back(still(0.05, 0.15, a));
+            t.fingers.push_back(still(0.06, 0.16, c));
+            Finger a2 = scroll ? finger(0.45, 1.1, Way().at(0.45, a).at(0.6, a).at(0.95, plus(a, 0, 22)))
+                               : still(0.45, 0.55, a);
+            Finger c2 = scroll ? finger(0.46, 1.1, Way().at(0.46, c).at(0.6, c).at(0.95, plus(c, 0, 22)))
+                               : still(0.46, 0.56, c);
+            a2.lands_in_place = c2.lands_in_place = true;
+            t.fingers.push_back(a2);
+            t.fingers.push_back(c2);
+        }
     }
     {
         // A spread, lifted, and a pinch.

@@ -152,9 +152,13 @@ std::string join(const Words &words)
 Words collapse(const Words &words)
 {
     Words out;
-    for (const std::string &w : words)
-        if (out.empty() || out.back() != w)
+    for (const std::string &w : words) {
+        // Taps and drags are whole gestures each; scroll, zoom and rotation
+        // come in steps.
+        const bool whole = w == "tap-2" || w == "tap-3" || w == "drag";
+        if (out.empty() || out.back() != w || whole)
             out.push_back(w);
+    }
     return out;
 }
 

@@ -5,7 +5,8 @@
 // Two ways to find what a recording gives: in this process, through the
 // real translation core and the engine's real sampler and recogniser (every
 // published state seen, no threads, no X), or end to end (corpus_main.cpp).
-// Both speak the same words, each gesture once per run of equal steps.
+// Both speak the same words, each stepping gesture once per run of equal
+// steps.
 #pragma once
 
 #include <string>
@@ -23,7 +24,8 @@ const Words &corpus_settings();
 // none.
 bool expected_words(const std::string &text, Words *out);
 std::string join(const Words &words);
-// Equal neighbours as one.
+// Equal neighbours as one (the steps of a scroll, a zoom, a rotation), but
+// every tap and drag on its own.
 Words collapse(const Words &words);
 
 // What the engine makes of the recording, in process. With trace, also

@@ -177,7 +177,8 @@ std::string record_take(const Take &take)
     // Per finger: its slot (-1: none free, counted in BTN_TOOL_* only), how it
     // lands and lifts, its wandering.
     std::vector<int> slot(n, -2);
-    std::vector<Mm> land_offset(n), lift_offset(n), drift(n);
+    std::vector<Mm> land_offset(n), lift_offset(n), drift(n), in_place(n);
+    std::vector<bool> first_report(n, false);
     std::vector<size_t> next_split(n, 0);
     std::vector<bool> gap_pending(n, false);
     for (size_t i = 0; i < n; ++i) {
@@ -227,7 +228,13 @@ std::string record_take(const Take &take)
                     if (slot[i] != current_slot)
                         w.ev(t, EV_ABS, ABS_MT_SLOT, current_slot = slot[i]);
                     w.ev(t, EV_ABS, ABS_MT_TRACKING_ID, next_id++);
-                    sent[static_cast<size_t>(slot[i])].id = next_id - 1;
+                    SlotValues &v = sent[static_cast<size_t>(slot[i])];
+                    v.id = next_id - 1;
+                    first_report[i] = true;
+                    if (f.lands_in_place && v.x >= 0) {
+                        const Mm way = f.way.where(t);
+                        in_place[i] = Mm{v.x / ux - way.x, v.y / uy - way.y};
+                    }
                 }
             }
             if (slot[i] < 0) {
@@ -265,8 +272,13 @@ std::string record_take(const Take &take)
             const Mm way = f.way.where(t);
             double x = way.x + land_offset[i].x * (1 - in) + lift_offset[i].x * (1 - off) + drift[i].x;
             double y = way.y + land_offset[i].y * (1 - in) + lift_offset[i].y * (1 - off) + drift[i].y;
-            x += normal(rng) * p.tremble_mm;
-            y += normal(rng) * p.tremble_mm;
+            x += normal(rng) * p.tremble_mm + in_place[i].x;
+            y += normal(rng) * p.tremble_mm + in_place[i].y;
+            if (first_report[i] && f.lands_in_place && v.x >= 0) {
+                x = v.x / ux;  // exactly the slot's last position: nothing to send
+                y = v.y / uy;
+            }
+            first_report[i] = false;
             const double press = std::min(1.0, f.pressure * (0.35 + 0.65 * strength) * (click ? 1.6 : 1.0));
             const double size = f.size_mm * (0.45 + 0.55 * strength) * (click ? 1.15 : 1.0);
             auto send = [&](int code, int32_t &last, int32_t value) {

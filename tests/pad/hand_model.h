@@ -57,6 +57,9 @@ struct Finger {
     // new tracking ID (in the same report, or one report later with gap).
     std::vector<double> id_splits;
     bool split_gap = false;
+    // Lands exactly where its slot's last contact was: the kernel then sends
+    // the new tracking ID without any position.
+    bool lands_in_place = false;
 };
 
 struct Take {
