@@ -93,12 +93,7 @@ public:
 private:
     void ev(int type, int code, int value)
     {
-        PadEvent e;
-        e.time_us = now_us_;
-        e.type = static_cast<uint16_t>(type);
-        e.code = static_cast<uint16_t>(code);
-        e.value = value;
-        t_.feed(e);
+        t_.feed(PadEvent{now_us_, static_cast<uint16_t>(type), static_cast<uint16_t>(code), value});
     }
 
     PadTranslator t_;
