@@ -17,6 +17,7 @@
 #include "platform.h"
 #include "sampler.h"
 #include "session_control.h"
+#include "touchpad_block.h"
 
 namespace {
 
@@ -133,10 +134,15 @@ int main(int argc, char **argv)
     // The connection that tells when the X server goes; with it open, one
     // copy per display. (Without a display the action thread reports it.)
     Display *watch_display = XOpenDisplay(nullptr);
-    if (watch_display)
-        instance_lock_or_exit(&instance_lock, "gestured", DisplayString(watch_display));
+    if (watch_display && !instance_lock_or_exit(&instance_lock, "gestured", DisplayString(watch_display),
+                                                ConnectionNumber(watch_display)))
+        exit(1);
 
-    run_startup_commands();
+    // Another user's block is not touched, not even through the clients:
+    // the sampler waits for a proper one and runs these commands then.
+    BlockSeen seen;
+    if (look_at_block(&seen) != BlockLook::Untrusted)
+        run_startup_commands();
     // After a driver restart the new block gets the same start-up settings.
     sampler_block_replaced = block_replaced;
     platform = debug ? engine_platform_traced() : engine_platform_production();

@@ -83,10 +83,20 @@ SamplerPorts engine_sampler_ports(EngineShared *engine)
     return {wall_seconds, post_sample, run_shell, engine};
 }
 
-TouchpadSharedBlock *sampler_attach()
+namespace {
+
+void pause_between_looks(void *) { usleep(kBlockCheckPeriodMs * 1000); }
+
+}  // namespace
+
+TouchpadSharedBlock *sampler_attach(bool *waited)
 {
+    *waited = false;
     for (int attempt = 0; attempt < kAttachAttempts; ++attempt) {
-        TouchpadSharedBlock *block = attach_shared_block();
+        // Another user's block is no failed attempt: it is waited out.
+        bool waited_now = false;
+        TouchpadSharedBlock *block = attach_own_block("gestured", pause_between_looks, nullptr, &waited_now);
+        *waited = *waited || waited_now;
         if (block)
             return block;
         if (attempt < kAttachAttempts - 1)
@@ -163,12 +173,16 @@ void *get_data_thread(void *arg)
     EngineShared &engine = *static_cast<const EngineThreadArgs *>(arg)->shared;
     // Named so that a test can watch this thread's polls from outside.
     pthread_setname_np(pthread_self(), "gestured-sample");
-    TouchpadSharedBlock *block = sampler_attach();
+    bool waited = false;
+    TouchpadSharedBlock *block = sampler_attach(&waited);
     if (!block)
         return &sampler_gave_up;
     static SamplerState state;
     static BlockWatch watch;
     block_watch_init(&watch);
+    // The start-up commands were held back from another user's block.
+    if (waited && sampler_block_replaced)
+        sampler_block_replaced();
     const SamplerPorts ports = engine_sampler_ports(&engine);
     sampler_start(&state, ports.now_s(ports.ctx), engine);
     for (;;) {

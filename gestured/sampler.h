@@ -28,8 +28,9 @@ struct SamplerState {
 constexpr int kAttachAttempts = 50;
 
 // Up to 50 attempts, 1 ms apart, each failure reported by the attach
-// routine; nullptr when all failed.
-TouchpadSharedBlock *sampler_attach();
+// routine; nullptr when all failed. Another user's block counts as no
+// attempt: it is waited out (attach_own_block), and *waited says so.
+TouchpadSharedBlock *sampler_attach(bool *waited);
 
 // Start of sampling: the clock origin, a previous copy of zeros with x -1,
 // and the write index of engine's ring at 0.
@@ -45,6 +46,7 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
 extern int sampler_gave_up;
 
 // Called by get_data_thread after the driver created the block anew and the
-// new one was mapped in place of the old (main runs the start-up commands
-// again). Set before the threads start.
+// new one was mapped in place of the old, and after a wait for a block of
+// the user's own (main runs the start-up commands again). Set before the
+// threads start.
 extern void (*sampler_block_replaced)();

@@ -6,14 +6,16 @@
 
 struct AttachedBlock {
     TouchpadSharedBlock *base;
-    int id;  // the segment it was attached from
+    int id;          // the segment it was attached from
+    int refused_id;  // another user's segment, refused once already
 };
 
 // Remembers which segment `base` (just attached) came from.
 AttachedBlock remember_attached_block(TouchpadSharedBlock *base);
 
-// One lookup of the block's key. When it names another segment of the
-// block's size, attaches that one into `block` and returns the old mapping
+// One lookup of the block's key. When it names another usable segment
+// (look_at_block), attaches that one into `block` and returns the old mapping
 // (still attached, for the caller to finish with and detach); otherwise
-// returns nullptr and changes nothing.
+// returns nullptr and keeps the old one. Another user's segment is refused
+// with the attach routine's message, once.
 TouchpadSharedBlock *attach_if_recreated(AttachedBlock &block);

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "block_defaults.h"
+#include "block_trust.h"
 
 namespace {
 
@@ -36,20 +37,30 @@ std::string first_line(const std::string &path)
     return s;
 }
 
-// Mode 0600 and the desktop user as owner, so no other local user can attach
-// the block and inject gestures.
-bool restrict_block(int id, const BlockOwner &owner, std::string *message)
+std::string user_text(uid_t uid)
+{
+    char who[300];
+    describe_user(uid, who, sizeof who);
+    return who;
+}
+
+// Gives the block to the desktop user (when running as root for one), mode
+// 0600, so that no other local user can attach it and inject gestures.
+// Failing to is an error: the block is not used.
+bool give_block(int id, const BlockOwner &owner, std::string *message)
 {
     struct shmid_ds ds;
-    if (shmctl(id, IPC_STAT, &ds) != 0)
+    if (shmctl(id, IPC_STAT, &ds) != 0) {
+        *message += std::string("vorellpad: cannot inspect the touchpad block: ") + strerror(errno) + "\n";
         return false;
-    ds.shm_perm.mode = 0600;
-    if (owner.set) {
-        ds.shm_perm.uid = owner.uid;
-        ds.shm_perm.gid = owner.gid;
     }
+    if (!owner.set || (ds.shm_perm.uid == owner.uid && ds.shm_perm.gid == owner.gid))
+        return true;
+    ds.shm_perm.uid = owner.uid;
+    ds.shm_perm.gid = owner.gid;
+    ds.shm_perm.mode = 0600;
     if (shmctl(id, IPC_SET, &ds) != 0) {
-        *message += std::string("vorellpad: cannot restrict the touchpad block to its user: ") +
+        *message += "vorellpad: cannot give the touchpad block to " + user_text(owner.uid) + ": " +
                     strerror(errno) + "\n";
         return false;
     }
@@ -98,73 +109,137 @@ pid_t other_publisher(int shmid)
 
 }  // namespace
 
+namespace {
+
+BlockClaim create_block(int id, const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message)
+{
+    void *p = shmat(id, nullptr, 0);
+    if (p == reinterpret_cast<void *>(-1)) {
+        *message = std::string("vorellpad: cannot attach the touchpad block: ") + strerror(errno) + "\n";
+        shmctl(id, IPC_RMID, nullptr);
+        return BlockClaim::kFailed;
+    }
+    fill_default_block(p);
+    if (!give_block(id, owner, message)) {
+        shmdt(p);
+        shmctl(id, IPC_RMID, nullptr);
+        return BlockClaim::kFailed;
+    }
+    *block = static_cast<TouchpadSharedBlock *>(p);
+    *message += "vorellpad: created the touchpad block\n";
+    return BlockClaim::kCreated;
+}
+
+BlockClaim take_over(int id, const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message)
+{
+    if (!give_block(id, owner, message))
+        return BlockClaim::kFailed;
+    void *p = shmat(id, nullptr, 0);
+    if (p == reinterpret_cast<void *>(-1)) {
+        *message = std::string("vorellpad: cannot attach the touchpad block: ") + strerror(errno) + "\n";
+        return BlockClaim::kFailed;
+    }
+    *block = static_cast<TouchpadSharedBlock *>(p);
+    *message += "vorellpad: took over the touchpad block left by an earlier run\n";
+    return BlockClaim::kTakenOver;
+}
+
+std::string held_message(pid_t pid)
+{
+    const std::string text = std::to_string(pid);
+    if (first_line("/proc/" + text + "/comm") == "vorellpad")
+        return "vorellpad: another vorellpad (process " + text + ") is publishing the touchpad block\n";
+    return "vorellpad: the touchpad block belongs to another running program (process " + text +
+           "), probably the touchpad driver; not writing beside it\n";
+}
+
+// A block of another user, or one that others may have attached writable:
+// what is wrong with it, for the messages.
+std::string unusable_what(const struct shmid_ds &ds, uid_t served)
+{
+    if (!block_trusted(ds.shm_perm, served)) {
+        const uid_t stranger = block_stranger(ds.shm_perm, served);
+        return (stranger == ds.shm_perm.cuid ? "made by user " : "belonging to user ") + user_text(stranger);
+    }
+    char mode[8];
+    snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(ds.shm_perm.mode & 0777));
+    return std::string("open to other users (mode ") + mode + ")";
+}
+
+}  // namespace
+
 BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message)
 {
     message->clear();
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    const uid_t served = owner.set ? owner.uid : kNoServedUser;
+    for (int attempt = 0; attempt < 3; ++attempt) {
         int id = shmget(kTouchpadShmKey, kTouchpadShmSize, IPC_CREAT | IPC_EXCL | 0600);
-        bool created = id >= 0;
-        if (!created) {
-            if (errno != EEXIST) {
-                *message =
-                    std::string("vorellpad: cannot create the touchpad block: ") + strerror(errno) + "\n";
-                return BlockClaim::kFailed;
-            }
-            id = shmget(kTouchpadShmKey, 0, 0);
-            if (id < 0) {
-                if (errno == ENOENT)
-                    continue;  // removed in between: try to create it again
-                *message =
-                    std::string("vorellpad: cannot open the touchpad block: ") + strerror(errno) + "\n";
-                return BlockClaim::kFailed;
-            }
-            struct shmid_ds ds;
-            if (shmctl(id, IPC_STAT, &ds) != 0) {
-                *message =
-                    std::string("vorellpad: cannot inspect the touchpad block: ") + strerror(errno) + "\n";
-                return BlockClaim::kFailed;
-            }
-            if (ds.shm_segsz != kTouchpadShmSize) {
-                *message =
-                    "vorellpad: a touchpad block of another size exists; another driver "
-                    "owns it\n";
-                return BlockClaim::kFailed;
-            }
-            if (process_alive(ds.shm_cpid) && ds.shm_cpid != getpid()) {
-                const std::string pid = std::to_string(ds.shm_cpid);
-                if (first_line("/proc/" + pid + "/comm") == "vorellpad")
-                    *message = "vorellpad: another vorellpad (process " + pid +
-                               ") is publishing the touchpad block\n";
-                else
-                    *message =
-                        "vorellpad: the touchpad block belongs to another running program "
-                        "(process " +
-                        pid + "), probably the touchpad driver; not writing beside it\n";
-                return BlockClaim::kHeldByOther;
-            }
-            if (pid_t other = other_publisher(id)) {
-                *message = "vorellpad: another vorellpad (process " + std::to_string(other) +
-                           ") is publishing the touchpad block\n";
-                return BlockClaim::kHeldByOther;
-            }
-        }
-        void *p = shmat(id, nullptr, 0);
-        if (p == reinterpret_cast<void *>(-1)) {
-            *message = std::string("vorellpad: cannot attach the touchpad block: ") + strerror(errno) + "\n";
+        if (id >= 0)
+            return create_block(id, owner, block, message);
+        if (errno != EEXIST) {
+            *message = std::string("vorellpad: cannot create the touchpad block: ") + strerror(errno) + "\n";
             return BlockClaim::kFailed;
         }
-        if (created)
-            fill_default_block(p);
-        restrict_block(id, owner, message);
-        *block = static_cast<TouchpadSharedBlock *>(p);
-        if (created) {
-            *message += "vorellpad: created the touchpad block\n";
-            return BlockClaim::kCreated;
+        id = shmget(kTouchpadShmKey, 0, 0);
+        if (id < 0) {
+            if (errno == ENOENT)
+                continue;  // removed in between: try to create it again
+            *message = std::string("vorellpad: cannot open the touchpad block: ") + strerror(errno) + "\n";
+            return BlockClaim::kFailed;
         }
-        *message += "vorellpad: took over the touchpad block left by an earlier run\n";
-        return BlockClaim::kTakenOver;
+        struct shmid_ds ds;
+        if (shmctl(id, IPC_STAT, &ds) != 0) {
+            *message = std::string("vorellpad: cannot inspect the touchpad block: ") + strerror(errno) + "\n";
+            if (errno == EACCES)
+                *message +=
+                    "vorellpad: it is another user's; that user must end the program that made it, or root "
+                    "must remove it with 'ipcrm -M 29947'\n";
+            return BlockClaim::kForeign;
+        }
+        if (ds.shm_segsz != kTouchpadShmSize) {
+            *message =
+                "vorellpad: a touchpad block of another size exists; another driver "
+                "owns it\n";
+            return BlockClaim::kFailed;
+        }
+        const bool trusted = block_trusted(ds.shm_perm, served);
+        const bool creator_alive = process_alive(ds.shm_cpid) && ds.shm_cpid != getpid();
+        if (trusted && creator_alive) {
+            *message = held_message(ds.shm_cpid);
+            return BlockClaim::kHeldByOther;
+        }
+        const pid_t other = other_publisher(id);
+        if (trusted && other) {
+            *message = held_message(other);
+            return BlockClaim::kHeldByOther;
+        }
+        if (trusted && (ds.shm_perm.mode & 022) == 0)
+            return take_over(id, owner, block, message);
+
+        // Another user's block, or one that others may have attached
+        // writable: whoever holds a mapping keeps it through any later
+        // change of owner or mode, so it is never used, only replaced.
+        const std::string what = unusable_what(ds, served);
+        if (creator_alive || other) {
+            *message = "vorellpad: the touchpad block is " + what + ", and its program (process " +
+                       std::to_string(creator_alive ? ds.shm_cpid : other) +
+                       ") still runs; not using it. That user must end that program, or root must remove "
+                       "the block with 'ipcrm -M 29947'.\n";
+            return BlockClaim::kForeign;
+        }
+        const uid_t me = geteuid();
+        if (me != 0 && me != ds.shm_perm.uid && me != ds.shm_perm.cuid) {
+            *message = "vorellpad: the touchpad block is " + what +
+                       "; not using it. Its user or root must remove it with 'ipcrm -M 29947'.\n";
+            return BlockClaim::kForeign;
+        }
+        if (shmctl(id, IPC_RMID, nullptr) != 0) {
+            *message = "vorellpad: cannot remove the touchpad block " + what + ": " + strerror(errno) + "\n";
+            return BlockClaim::kFailed;
+        }
+        *message += "vorellpad: removed a touchpad block " + what + "\n";
     }
-    *message = "vorellpad: the touchpad block keeps appearing and vanishing\n";
+    *message += "vorellpad: the touchpad block keeps appearing and vanishing\n";
     return BlockClaim::kFailed;
 }
 

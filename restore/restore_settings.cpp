@@ -1,6 +1,7 @@
 #include "restore_settings.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "touchpad_block.h"
 
@@ -219,48 +221,185 @@ bool format_restore_command(int i, const RestoreValues &values, char *buf, size_
 
 namespace {
 
-// What is wrong with a file at a working file's name for us to write it, or
-// nullptr when it is a plain file. A link could send the write anywhere, a
-// FIFO would block, and a second hard link would carry the write to a file
-// elsewhere.
-const char *unwritable(const struct stat &st)
+// What is wrong with a file standing at a working file's name for this run
+// to read it or replace it, or nullptr. A link could send a write anywhere, a
+// FIFO would block, a second hard link would carry a write to a file
+// elsewhere, and another user could change a file of his (or, when it is to
+// be read, one that anybody may write) while we work with it.
+const char *unusable(const struct stat &st, bool to_read)
 {
     if (S_ISLNK(st.st_mode))
         return "Is a symbolic link";
+    if (S_ISDIR(st.st_mode))
+        return "Is a directory";
     if (!S_ISREG(st.st_mode))
         return "Is not a regular file";
     if (st.st_nlink != 1)
         return "Has other hard links";
+    if (st.st_uid != geteuid())
+        return "Is owned by another user";
+    if (to_read && (st.st_mode & S_IWOTH))
+        return "Is writable by other users";
     return nullptr;
 }
 
-// Opens a working file without following a link or waiting on a FIFO, and
-// only if it is a plain file. On failure *why says why (nullptr: see errno).
-FILE *open_working_file(const char *name, int flags, const char *mode, const char **why)
+// Opens what stands at name in the working folder for reading, without
+// following a link or waiting on a FIFO, and checks the open file itself (no
+// gap between the check and the use), to read it or else to replace it. -1
+// with *why, or with errno.
+int open_checked(int dir, const char *name, bool to_read, const char **why)
 {
     *why = nullptr;
-    int fd = open(name, flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    int fd = openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ELOOP)
             *why = "Is a symbolic link";
-        return nullptr;
+        return -1;
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || (*why = unwritable(st)) != nullptr) {
+    if (fstat(fd, &st) != 0 || (*why = unusable(st, to_read)) != nullptr) {
         close(fd);
-        return nullptr;
+        return -1;
     }
-    if ((flags & O_ACCMODE) != O_RDONLY && ftruncate(fd, 0) != 0) {
-        close(fd);
-        return nullptr;
+    return fd;
+}
+
+// A working file made anew for this run: what stands at its name must be a
+// usable file of ours, which goes, and the new one is created exclusively
+// (mode 0600), so nobody else holds it open or can swap it under us.
+int create_working_file(int dir, const char *name, const char **why)
+{
+    *why = nullptr;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = openat(dir, name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+        int old = open_checked(dir, name, false, why);
+        if (old < 0) {
+            if (*why || errno != ENOENT)
+                return -1;
+            continue;  // gone in between
+        }
+        close(old);
+        // Whatever stands there now is only unlinked, never written.
+        if (unlinkat(dir, name, 0) != 0 && errno != ENOENT)
+            return -1;
     }
-    FILE *f = fdopen(fd, mode);
+    errno = EEXIST;
+    return -1;
+}
+
+const char *reason(const char *why) { return why ? why : strerror(errno); }
+
+bool copy_all(int from, int to)
+{
+    char buf[8192];
+    for (;;) {
+        ssize_t n = read(from, buf, sizeof buf);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = write(to, buf + done, static_cast<size_t>(n - done));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            done += w;
+        }
+    }
+}
+
+FILE *rewound(int fd, const char *mode)
+{
+    FILE *f = lseek(fd, 0, SEEK_SET) == 0 ? fdopen(fd, mode) : nullptr;
     if (!f)
         close(fd);
     return f;
 }
 
-const char *reason(const char *why) { return why ? why : strerror(errno); }
+// One pass of fetching the saved file: the copy of ~/.vorellshm in the
+// working folder, made through descriptors (the shell's cp would follow a
+// link put at the copy's name between any check and its write), or, with
+// no saved file, an earlier copy left there. nullptr with *stop set when
+// something refused ends the run, or without when there was nothing.
+FILE *fetch_saved_copy(int dir, const char *home, bool *stop)
+{
+    *stop = false;
+    const char *why = nullptr;
+    std::string saved = std::string(home ? home : "") + "/" + kSavedCopyName;
+    errno = ENOENT;  // no home folder known: no saved file either
+    int from = home ? open(saved.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+    struct stat from_st;
+    if (from >= 0 && (fstat(from, &from_st) != 0 || !S_ISREG(from_st.st_mode))) {
+        close(from);
+        from = -1;
+        errno = EINVAL;
+    }
+    if (from < 0) {
+        fprintf(stderr, "Can't read %s: %s\n", saved.c_str(), strerror(errno));
+        int old = open_checked(dir, kSavedCopyName, true, &why);
+        if (old >= 0)
+            return rewound(old, "r");
+        if (why || errno != ENOENT) {
+            fprintf(stderr, "Can't read %s: %s\n", kSavedCopyName, reason(why));
+            *stop = true;
+        }
+        return nullptr;
+    }
+    // Started in the home folder: the saved file is its own copy.
+    struct stat here;
+    if (fstatat(dir, kSavedCopyName, &here, AT_SYMLINK_NOFOLLOW) == 0 && here.st_dev == from_st.st_dev &&
+        here.st_ino == from_st.st_ino) {
+        close(from);
+        int same = open_checked(dir, kSavedCopyName, true, &why);
+        if (same >= 0)
+            return rewound(same, "r");
+        fprintf(stderr, "Can't read %s: %s\n", kSavedCopyName, reason(why));
+        *stop = true;
+        return nullptr;
+    }
+    int copy = create_working_file(dir, kSavedCopyName, &why);
+    if (copy < 0) {
+        fprintf(stderr, "Can't copy over %s: %s\n", kSavedCopyName, reason(why));
+        close(from);
+        *stop = true;
+        return nullptr;
+    }
+    const bool copied = copy_all(from, copy);
+    close(from);
+    if (!copied) {
+        fprintf(stderr, "Can't copy %s: %s\n", saved.c_str(), strerror(errno));
+        close(copy);
+        *stop = true;
+        return nullptr;
+    }
+    return rewound(copy, "r");
+}
+
+// The folder the run works in, opened once: every working file is opened by
+// name relative to it. One that others may write into without the sticky
+// bit would let them replace our files at will, so it is refused.
+int open_working_folder()
+{
+    int dir = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) {
+        fprintf(stderr, "Can't open the working folder: %s\n", strerror(errno));
+        return -1;
+    }
+    struct stat st;
+    if (fstat(dir, &st) != 0 || ((st.st_mode & S_IWOTH) && !(st.st_mode & S_ISVTX))) {
+        fputs("Can't work in this folder: other users may replace files in it\n", stderr);
+        close(dir);
+        return -1;
+    }
+    return dir;
+}
 
 void real_run(void *, const char *command)
 {
@@ -270,47 +409,53 @@ void real_run(void *, const char *command)
 
 }  // namespace
 
-RestorePlatform real_restore_platform() { return {real_run, nullptr}; }
+RestorePlatform real_restore_platform()
+{
+    // "~" as the shell expands it in the commands.
+    const char *home = getenv("HOME");
+    if (!home || !*home) {
+        const struct passwd *pw = getpwuid(getuid());
+        home = pw ? pw->pw_dir : nullptr;
+    }
+    return {real_run, nullptr, home};
+}
 
 int restore_settings(const RestorePlatform &platform)
 {
+    const int dir = open_working_folder();
+    if (dir < 0)
+        return 1;
     // The saved file, copied here; if there is none yet, save the current
-    // settings first and copy again. cp would write through whatever stands
-    // at the copy's name, so anything there but a plain file stops the run
-    // before a copy is made.
+    // settings first and copy again.
     FILE *saved = nullptr;
-    for (int pass = 0; pass < 2 && !saved; ++pass) {
+    bool stop = false;
+    for (int pass = 0; pass < 2 && !saved && !stop; ++pass) {
         if (pass == 1)
             platform.run(platform.ctx, "vorellctl2 -l > ~/.vorellshm");
-        struct stat st;
-        const char *why = nullptr;
-        if (lstat(kSavedCopyName, &st) == 0 && (why = unwritable(st)) != nullptr) {
-            fprintf(stderr, "Can't copy over %s: %s\n", kSavedCopyName, why);
-            return 1;
-        }
-        platform.run(platform.ctx, "cp ~/.vorellshm ./");
-        saved = open_working_file(kSavedCopyName, O_RDONLY, "r", &why);
+        saved = fetch_saved_copy(dir, platform.home, &stop);
     }
-    if (!saved)
+    if (!saved) {
+        close(dir);
         return 1;
+    }
 
     const char *why = nullptr;
-    FILE *parameters = open_working_file(kParameterFileName, O_RDWR | O_CREAT, "w+", &why);
+    int fd = create_working_file(dir, kParameterFileName, &why);
+    close(dir);
+    FILE *parameters = fd >= 0 ? fdopen(fd, "w+") : nullptr;
     if (!parameters) {
         fprintf(stderr, "Can't create %s: %s\n", kParameterFileName, reason(why));
+        if (fd >= 0)
+            close(fd);
         fclose(saved);
         return 1;
     }
     write_parameter_file(saved, parameters);
     fclose(saved);
-    if (fclose(parameters) != 0) {
+    // Read back through the same descriptor: the file this run wrote.
+    if (fflush(parameters) != 0 || ferror(parameters) || fseek(parameters, 0, SEEK_SET) != 0) {
         fprintf(stderr, "Can't write %s: %s\n", kParameterFileName, strerror(errno));
-        return 1;
-    }
-
-    parameters = open_working_file(kParameterFileName, O_RDONLY, "r", &why);
-    if (!parameters) {
-        fprintf(stderr, "Can't read %s: %s\n", kParameterFileName, reason(why));
+        fclose(parameters);
         return 1;
     }
     static RestoreValues values;

@@ -1,8 +1,10 @@
 // The settings restorer: turns the saved listing of `vorellctl2 -l` into one
 // vorellctl2 assignment per restored setting. The working files live in the
-// working directory and are never written through a link (nor is the copy
-// made over one); commands go through a platform record so that tests can
-// record them.
+// working directory; each is made anew through a descriptor opened there
+// without following links and checked on the open file (a file of another
+// user, a link, a FIFO or a second hard link is refused), and read back
+// through the same descriptor. Commands go through a platform record so that
+// tests can record them.
 #pragma once
 
 #include <cstddef>
@@ -48,13 +50,17 @@ bool format_restore_command(int i, const RestoreValues &values, char *buf, size_
 struct RestorePlatform {
     void (*run)(void *ctx, const char *command);  // through the shell, waited for
     void *ctx;
+    const char *home;  // where "~" of the commands is: the saved file's folder
 };
 
 // Runs the commands with system(); a failed one does not stop the others.
+// The home folder is $HOME, or the user's from the password database.
 RestorePlatform real_restore_platform();
 
 constexpr char kSavedCopyName[] = ".vorellshm";
 constexpr char kParameterFileName[] = ".vorellshm_parameter";
 
-// The whole run in the working directory; returns the exit status.
+// The whole run in the working directory; returns the exit status. The
+// saved file is copied by the restorer itself (no cp): a copy through a
+// path can be sent elsewhere by a link put there after any check.
 int restore_settings(const RestorePlatform &platform);

@@ -3,25 +3,89 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-TouchpadSharedBlock *attach_shared_block()
+#include "block_trust.h"
+
+BlockLook look_at_block(BlockSeen *seen)
 {
-    int id = shmget(kTouchpadShmKey, kTouchpadShmSize, 0);
-    if (id == -1) {
-        if (shmget(kTouchpadShmKey, 0, 0) == -1)
-            fputs("Can't access shared memory area. SHMConfig disabled?\n", stderr);
-        else
-            fputs("Incorrect size of shared memory area. Incompatible driver version?\n", stderr);
-        return nullptr;
+    seen->id = shmget(kTouchpadShmKey, 0, 0);
+    if (seen->id == -1)
+        return BlockLook::Missing;
+    if (shmget(kTouchpadShmKey, kTouchpadShmSize, 0) == -1)
+        return BlockLook::WrongSize;  // smaller than the block
+    if (shmctl(seen->id, IPC_STAT, &seen->ds) != 0) {
+        // Not even readable, so not attachable either.
+        seen->error = errno;
+        return BlockLook::NoAccess;
     }
-    void *base = shmat(id, nullptr, 0);
-    if (base == reinterpret_cast<void *>(-1)) {
+    if (seen->ds.shm_segsz != kTouchpadShmSize)
+        return BlockLook::WrongSize;
+    return block_trusted(seen->ds.shm_perm) ? BlockLook::Usable : BlockLook::Untrusted;
+}
+
+namespace {
+
+// Attaches what look_at_block found usable (the same segment: its owner and
+// creator were judged on that one), or says why not.
+TouchpadSharedBlock *attach_seen(BlockLook look, const BlockSeen &seen, BlockLook *why)
+{
+    switch (look) {
+    case BlockLook::Usable: {
+        void *base = shmat(seen.id, nullptr, 0);
+        if (base != reinterpret_cast<void *>(-1))
+            return static_cast<TouchpadSharedBlock *>(base);
         perror("shmat");
-        return nullptr;
+        look = BlockLook::NoAccess;
+        break;
     }
-    return static_cast<TouchpadSharedBlock *>(base);
+    case BlockLook::Missing: fputs("Can't access shared memory area. SHMConfig disabled?\n", stderr); break;
+    case BlockLook::WrongSize:
+        fputs("Incorrect size of shared memory area. Incompatible driver version?\n", stderr);
+        break;
+    case BlockLook::NoAccess:
+        errno = seen.error;
+        perror("shmat");
+        break;
+    case BlockLook::Untrusted: say_block_untrusted(seen.ds.shm_perm); break;
+    }
+    if (why)
+        *why = look;
+    return nullptr;
+}
+
+}  // namespace
+
+TouchpadSharedBlock *attach_shared_block(BlockLook *why)
+{
+    BlockSeen seen;
+    BlockLook look = look_at_block(&seen);
+    return attach_seen(look, seen, why);
+}
+
+TouchpadSharedBlock *attach_own_block(const char *program, void (*wait)(void *ctx), void *ctx, bool *waited)
+{
+    bool waiting = false;
+    int refused = -1;  // the segment last refused, so that it is said once
+    for (;;) {
+        BlockSeen seen;
+        BlockLook look = look_at_block(&seen);
+        if (look != BlockLook::Untrusted && !(waiting && look == BlockLook::Missing)) {
+            if (waited)
+                *waited = waiting;
+            return attach_seen(look, seen, nullptr);
+        }
+        if (look == BlockLook::Untrusted && seen.id != refused) {
+            say_block_untrusted(seen.ds.shm_perm);
+            if (!waiting)
+                fprintf(stderr, "%s: waiting for a touchpad block of your own\n", program);
+            refused = seen.id;
+        }
+        waiting = true;
+        wait(ctx);
+    }
 }
 
 namespace {

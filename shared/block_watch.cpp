@@ -3,8 +3,10 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <cerrno>
 #include <cstdio>
 
+#include "block_trust.h"
 #include "clock.h"
 
 void block_watch_init(BlockWatch *w)
@@ -16,27 +18,37 @@ void block_watch_init(BlockWatch *w)
 
 BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program)
 {
-    int id = shmget(kTouchpadShmKey, 0, 0);
+    BlockSeen seen;
+    const BlockLook look = look_at_block(&seen);
     // No segment: the driver is between removing the old block and making
     // the new one; the old mapping stays until then.
-    if (id == -1 || id == w->id || id == w->refused_id)
+    if (look == BlockLook::Missing || seen.id == w->id || seen.id == w->refused_id)
         return BlockCheck::Unchanged;
 
-    struct shmid_ds info;
-    if (shmctl(id, IPC_STAT, &info) != 0 || info.shm_segsz != kTouchpadShmSize) {
-        fputs("Incorrect size of shared memory area. Incompatible driver version?\n", stderr);
-        w->refused_id = id;
-        return BlockCheck::Unchanged;
-    }
-    if (shmat(id, block, SHM_REMAP) == reinterpret_cast<void *>(-1)) {
+    switch (look) {
+    case BlockLook::Usable:
+        if (shmat(seen.id, block, SHM_REMAP) != reinterpret_cast<void *>(-1)) {
+            w->id = seen.id;
+            w->refused_id = -1;
+            fprintf(stderr, "%s: touchpad block re-created, attached again\n", program);
+            return BlockCheck::Replaced;
+        }
         perror("shmat");
-        w->refused_id = id;
-        return BlockCheck::Unchanged;
+        break;
+    case BlockLook::Missing: break;
+    case BlockLook::WrongSize:
+        fputs("Incorrect size of shared memory area. Incompatible driver version?\n", stderr);
+        break;
+    case BlockLook::NoAccess:
+        errno = seen.error;
+        perror("shmat");
+        break;
+    // Another user's block is never mapped: the old one stays until a
+    // proper one comes.
+    case BlockLook::Untrusted: say_block_untrusted(seen.ds.shm_perm); break;
     }
-    w->id = id;
-    w->refused_id = -1;
-    fprintf(stderr, "%s: touchpad block re-created, attached again\n", program);
-    return BlockCheck::Replaced;
+    w->refused_id = seen.id;
+    return BlockCheck::Unchanged;
 }
 
 BlockCheck block_watch_poll(BlockWatch *w, void *block, const char *program)

@@ -26,11 +26,11 @@ enum class BlockCheck { Unchanged, Replaced };
 // attach_shared_block).
 void block_watch_init(BlockWatch *w);
 
-// Looks at once: if the key names another segment of the block's size, maps
-// it at block's address (the old mapping goes) and writes
+// Looks at once: if the key names another usable segment (look_at_block),
+// maps it at block's address (the old mapping goes) and writes
 // "<program>: touchpad block re-created, attached again" to standard error.
-// A new segment of another size or one that cannot be attached is reported
-// once with the attach routine's words and left alone.
+// A new segment of another size, another user's or one that cannot be
+// attached is reported once with the attach routine's words and left alone.
 BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program);
 
 // block_watch_check when at least a second has passed since the last look

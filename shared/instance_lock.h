@@ -1,10 +1,16 @@
-// One copy of each daemon per user and X display.
+// One copy of each daemon per user and X server.
 //
-// A daemon takes an exclusive flock on a file named for itself and its
-// display, in the user's runtime directory. The kernel drops the lock with
-// the process's last descriptor of the file, so a copy that crashed or was
+// A daemon takes an exclusive flock on a file named for itself and its X
+// server, in the user's run-time folder. The kernel drops the lock with the
+// process's last descriptor of the file, so a copy that crashed or was
 // killed never leaves a stale lock behind. The file holds the pid of the
 // copy that runs, for the message of a second copy.
+//
+// Both names are the same however the session was started: the folder is
+// derived from the uid alone (never from $XDG_RUNTIME_DIR, which differs
+// between a terminal, su and the user manager), and the server is named by
+// the socket its connection reaches, not by how $DISPLAY spells it.
+// vorell-session keeps its pid files under the same folder by the same rule.
 #pragma once
 
 #include <sys/types.h>
@@ -16,31 +22,47 @@ constexpr int kAlreadyRunningStatus = 4;
 
 constexpr int kLockPathMax = 512;
 
+// How many folders under /tmp are tried: /tmp/vorell-UID, then .1 to .9.
+constexpr int kTmpFolderTries = 10;
+
 enum class LockResult {
     Taken,          // this process holds the lock
     HeldElsewhere,  // another process holds it; see holder
-    Unavailable,    // no usable directory or file (errno says why)
+    Unavailable,    // no usable folder or file (errno says why)
 };
 
 struct InstanceLock {
     int fd = -1;
     char path[kLockPathMax] = {};
-    pid_t holder = 0;  // after HeldElsewhere: the pid in the file, 0 when unknown
+    char server[128] = {};  // the server's name in messages (instance_server_key)
+    pid_t holder = 0;       // after HeldElsewhere: the pid in the file, 0 when unknown
 };
 
-// The folder for lock files: $XDG_RUNTIME_DIR when it is an absolute path to
-// a folder of ours that nobody else may write, else /tmp/vorell-UID, created
-// with mode 0700 if missing and refused when it is not a folder of ours.
-// false (errno set) when neither can be used.
-bool instance_lock_dir(char *out, size_t cap);
+// The user's run-time folder: /run/user/UID when it is a folder of ours with
+// mode 0700 and not a link; otherwise the first of /tmp/vorell-UID,
+// /tmp/vorell-UID.1 ... .9 that is such a folder or can be made one (another
+// user may have planted the first names; /tmp itself must be root's and
+// sticky, so that nobody else can swap a folder of ours). When program is
+// given, each folder passed over is named on standard error. false (errno
+// set) when none can be used.
+bool instance_lock_dir(char *out, size_t cap, const char *program = nullptr);
 
-// The part of a display name that tells X servers apart: the screen number
-// goes (":0.0" is ":0"), "unix:N" is ":N", and '/' becomes '_'.
+// A display name with only what tells X servers apart: "unix" and the screen
+// number go and the display number loses its leading zeros (":01.0",
+// "unix:1" and ":1" are ":1"), and '/' becomes '_'.
 void instance_display_key(const char *display, char *out, size_t cap);
 
-// Takes the lock for program on display (non-blocking). The descriptor is
+// The X server reached through connection (the display's socket), as
+// ":N" for a server of this machine, whatever the spelling of display
+// (a path, "unix:", a loopback or own address over TCP); a remote server is
+// "ADDRESS:N". Without a socket to ask, instance_display_key(display).
+void instance_server_key(const char *display, int connection, char *out, size_t cap);
+
+// Takes the lock for program on the server (non-blocking); connection as
+// above, or -1 to go by the display name alone. The descriptor is
 // close-on-exec: commands the daemon starts never inherit the lock.
-LockResult instance_lock_take(InstanceLock *lock, const char *program, const char *display);
+LockResult instance_lock_take(InstanceLock *lock, const char *program, const char *display,
+                              int connection = -1);
 
 // Rewrites the pid in the lock file: for a daemon that forked after taking
 // the lock (the child keeps the lock, the pid changed).
@@ -48,6 +70,6 @@ void instance_lock_note_pid(const InstanceLock *lock);
 
 // What the daemons call at start, once their display is open: takes the lock,
 // or prints "<program>: already running on display <D> (pid <N>)" and exits
-// with kAlreadyRunningStatus. When no lock file can be used, it says so and
-// returns, and the daemon runs unguarded.
-void instance_lock_or_exit(InstanceLock *lock, const char *program, const char *display);
+// with kAlreadyRunningStatus. When no lock file can be used it says so and
+// returns false: the daemon does not run unguarded.
+bool instance_lock_or_exit(InstanceLock *lock, const char *program, const char *display, int connection);

@@ -5,6 +5,8 @@
 // made from that list and checked against it.
 #pragma once
 
+#include <sys/shm.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -60,10 +62,38 @@ TOUCHPAD_BLOCK_FIELDS(TPB_KIND, TPB_KIND, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
 #undef TPB_KIND
 }  // namespace block_field_kind
 
+// What stands under the block's key, as the attach routine judges it.
+enum class BlockLook {
+    Usable,     // the block's size, and trusted (block_trust.h)
+    Missing,    // no segment
+    WrongSize,  // a segment of another size
+    NoAccess,   // cannot be read or attached by this user (error says why)
+    Untrusted,  // made by, or given to, a user who is not trusted
+};
+
+struct BlockSeen {
+    int id = -1;
+    struct shmid_ds ds {};  // after Untrusted and Usable
+    int error = 0;          // after NoAccess
+};
+
+// One look at the key, never creating anything.
+BlockLook look_at_block(BlockSeen *seen);
+
 // Looks the block up (never creating it) and attaches it read-write. On
 // failure the reason has already been written to standard error and the
-// result is nullptr; each caller picks its own exit status or retry.
-TouchpadSharedBlock *attach_shared_block();
+// result is nullptr; each caller picks its own exit status or retry, and
+// *why (when given) says which failure it was.
+TouchpadSharedBlock *attach_shared_block(BlockLook *why = nullptr);
+
+// For the daemons: attach_shared_block, except that a block of another user
+// is waited out rather than given up on. Its refusal is written once, with
+// "<program>: waiting for a touchpad block of your own", and the key is
+// looked at again after each call of wait(ctx) for as long as it names such a
+// block or, after one, none at all. *waited (when given) says whether it had
+// to wait. Every other failure ends it as attach_shared_block's do.
+TouchpadSharedBlock *attach_own_block(const char *program, void (*wait)(void *ctx), void *ctx,
+                                      bool *waited = nullptr);
 
 // Field access by byte offset, for the table-driven programs. The offsets come
 // from constant tables checked against the layout above.

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "block_watch.h"
+
 void sleep_microseconds(int64_t us)
 {
     if (us <= 0)
@@ -22,6 +24,18 @@ void query_x_keymap(Display *display, uint8_t keys[kKeyVectorBytes])
     memcpy(keys, raw, sizeof raw);
 }
 
+namespace {
+
+// Between two looks at another user's block: a second, and a round trip that
+// ends the program as Xlib does when the X server has gone meanwhile.
+void wait_keeping_display(void *display)
+{
+    sleep_microseconds(static_cast<int64_t>(kBlockCheckPeriodMs) * 1000);
+    XSync(static_cast<Display *>(display), False);
+}
+
+}  // namespace
+
 TouchpadSharedBlock *open_display_and_block(InstanceLock *lock, const char *program, Display **display)
 {
     *display = XOpenDisplay(nullptr);
@@ -29,8 +43,11 @@ TouchpadSharedBlock *open_display_and_block(InstanceLock *lock, const char *prog
         fputs("Can't open display.\n", stderr);
         exit(2);
     }
-    instance_lock_or_exit(lock, program, DisplayString(*display));
-    TouchpadSharedBlock *block = attach_shared_block();
+    if (!instance_lock_or_exit(lock, program, DisplayString(*display), ConnectionNumber(*display))) {
+        XCloseDisplay(*display);
+        return nullptr;
+    }
+    TouchpadSharedBlock *block = attach_own_block(program, wait_keeping_display, *display);
     if (!block)
         XCloseDisplay(*display);
     return block;

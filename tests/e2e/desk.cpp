@@ -94,7 +94,9 @@ Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
            const std::vector<std::string> &engine_options)
 {
     enter_private_ipc();
-    tpsim_out({"create"});
+    // Closed to other users, as vorellpad makes it: vorellpad's replays take
+    // it over with the test's settings instead of making a new one.
+    tpsim_out({"create", "--mode", "600"});
     // TapButton3 goes back to 0 when gestured has run its start-up commands.
     tpsim_out({"set", "TapButton3=1"});
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "local_users.h"
 #include "support.h"
 
 namespace {
@@ -64,6 +65,7 @@ protected:
     void SetUp() override
     {
         enter_private_ipc();
+        enter_private_tmp();  // the run-time folder is under /tmp
         tpsim({"create"});
         char tmpl[] = "/tmp/vorell-session-XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
@@ -138,6 +140,62 @@ TEST_F(SessionTest, StatusNamesWhatCrashed)
     EXPECT_EQ(status.status, 3);
     EXPECT_NE(status.out.find("gestured               stopped"), std::string::npos) << status.out;
     EXPECT_EQ(running(status.out).size(), pids.size() - 1);
+}
+
+// Without systemd and without $XDG_RUNTIME_DIR the run-time folder is under
+// /tmp, where another user can be first: his folder full of links to the
+// desktop user's files, and a link at the next name, are passed over, nothing
+// is written through them, and the daemons still hold their locks.
+TEST(SessionPlanted, AnotherUsersFoldersAndLinksArePassedOver)
+{
+    enter_private_ipc();
+    enter_private_tmp();
+    LocalUser desk("d"), other("o");
+    Xvfb x;  // goes first, and every daemon of the session with it
+    const std::string home = desk.make_folder("home");
+    const std::string bashrc = home + "/.bashrc";
+    std::ofstream(bashrc) << "keep\n";
+    ASSERT_EQ(chown(bashrc.c_str(), desk.uid(), desk.gid()), 0);
+    const std::string base = "/tmp/vorell-" + std::to_string(desk.uid());
+    const std::string planted = base + "/vorell-session/" + x.display();
+    std::string plant = "mkdir -p " + planted + " && chmod -R 777 " + base + " && ln -s " + base + " " +
+                        base + ".1 && for p in vorellpad gestured vorellidle";
+    for (const char *daemon : kDaemons)
+        plant += std::string(" ") + daemon;
+    plant += "; do ln -s " + bashrc + " " + planted + "/$p.pid; done";
+    ASSERT_EQ(run_program(other.as({"sh", "-c", plant})).status, 0);
+    ASSERT_EQ(run_program(desk.as({bin_path("tpsim"), "create"})).status, 0);
+
+    auto session = [&](const std::string &command) {
+        RunOptions opt{
+            "",
+            {x.env(), "HOME=" + home, "XDG_RUNTIME_DIR", "XDG_STATE_HOME", "VORELL_SESSION_NO_SYSTEMD=1"},
+            "",
+            60.0};
+        return run_program(desk.as({"vorell-session", command}), opt);
+    };
+    RunResult start = session("start");
+    ASSERT_EQ(start.status, 0) << start.err;
+    EXPECT_NE(start.err.find("passing over " + base + ", which"), std::string::npos) << start.err;
+    EXPECT_NE(start.err.find("passing over " + base + ".1, which"), std::string::npos) << start.err;
+    EXPECT_EQ(read_file(bashrc), "keep\n");
+
+    RunResult status = session("status");
+    EXPECT_EQ(status.status, 0) << status.out << status.err;
+    std::map<std::string, pid_t> pids = running(status.out);
+    for (const char *daemon : kDaemons) {
+        ASSERT_EQ(pids.count(daemon), 1u) << daemon << " not running:\n" << status.out;
+        EXPECT_EQ(read_file(base + ".2/vorell-" + daemon + "-" + x.display() + ".lock"),
+                  std::to_string(pids[daemon]) + "\n")
+            << daemon;
+    }
+    RunResult second = run_program(desk.as({"gestured"}), RunOptions{"", {x.env()}, "", 20.0});
+    EXPECT_EQ(second.status, 4) << second.err;
+
+    EXPECT_EQ(session("stop").status, 0);
+    for (const auto &[name, pid] : pids)
+        EXPECT_TRUE(gone_within(pid, 5)) << name << " still runs";
+    EXPECT_EQ(read_file(bashrc), "keep\n");
 }
 
 TEST(SessionCommand, HelpAndUnknownCommands)

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "kbd_helpers.h"
+#include "local_users.h"
 #include "support.h"
 #include "touchpad_block.h"
 
@@ -37,24 +38,22 @@ std::string block_bytes(const TouchpadSharedBlock *block)
     return std::string(reinterpret_cast<const char *>(block), sizeof *block);
 }
 
-// A private X server, a fresh block and a lock folder of the test's own.
+// A private X server, a fresh block and a /tmp of the test's own, where the
+// lock folder is.
 class Session : public ::testing::Test {
 protected:
     void SetUp() override
     {
         enter_private_ipc();
+        enter_private_tmp();
         block_ = create_test_block();
-        runtime_ = make_temp_dir();
-        chmod(runtime_.c_str(), 0700);
         x_ = std::make_unique<Xvfb>();
     }
-    RunOptions options() const
-    {
-        return RunOptions{"", {x_->env(), "XDG_RUNTIME_DIR=" + runtime_}, "", 20.0};
-    }
+    RunOptions options() const { return RunOptions{"", {x_->env()}, "", 20.0}; }
     std::string lock_path(const std::string &program) const
     {
-        return runtime_ + "/vorell-" + program + "-" + x_->display() + ".lock";
+        return "/tmp/vorell-" + std::to_string(geteuid()) + "/vorell-" + program + "-" + x_->display() +
+               ".lock";
     }
     // Started once its lock file names it.
     std::unique_ptr<Background> start(const std::vector<std::string> &argv)
@@ -67,7 +66,6 @@ protected:
     }
 
     TouchpadSharedBlock *block_ = nullptr;
-    std::string runtime_;
     std::unique_ptr<Xvfb> x_;
 };
 
@@ -154,6 +152,48 @@ TEST_F(Session, SecondCopyOfEachDaemonNamesTheFirstAndChangesNothing)
         auto again = start({daemon});
         EXPECT_TRUE(again->running());
         block_->NewStruct = 1;
+    }
+}
+
+// The lock names the X server, not the spelling of $DISPLAY, and lives in
+// one place whatever $XDG_RUNTIME_DIR says; another server has its own.
+TEST_F(Session, OneCopyPerServerHoweverTheDisplayIsSpelledAndWhateverTheRuntimeFolder)
+{
+    const std::string number = x_->display().substr(1);
+    const std::string spellings[] = {":0" + number, "unix:" + number, ":" + number + ".0",
+                                     "unix:00" + number + ".0"};
+    const std::string runtime_a = make_temp_dir(), runtime_b = make_temp_dir();
+    const std::string runtimes[] = {"XDG_RUNTIME_DIR", "XDG_RUNTIME_DIR=" + runtime_a,
+                                    "XDG_RUNTIME_DIR=" + runtime_b};
+    Xvfb other_server;
+    for (const char *daemon : {"gestured", "vorellidle"}) {
+        SCOPED_TRACE(daemon);
+        Background first({daemon}, RunOptions{"", {x_->env(), runtimes[1]}, "", 20.0});
+        // Its lock file open, wherever it is.
+        const std::string fds = "/proc/" + std::to_string(first.pid()) + "/fd";
+        ASSERT_TRUE(wait_until([&] {
+            return count_of(run_program({"ls", "-l", fds}).out, "/vorell-" + std::string(daemon)) > 0;
+        })) << first.err();
+        EXPECT_EQ(read_file(lock_path(daemon)), std::to_string(first.pid()) + "\n");
+        for (const std::string &spelling : spellings) {
+            for (const std::string &runtime : runtimes) {
+                SCOPED_TRACE(spelling);
+                SCOPED_TRACE(runtime);
+                RunResult second =
+                    run_program({daemon}, RunOptions{"", {"DISPLAY=" + spelling, runtime}, "", 5.0});
+                EXPECT_EQ(second.status, 4);
+                EXPECT_EQ(second.err, std::string(daemon) + ": already running on display " + x_->display() +
+                                          " (pid " + std::to_string(first.pid()) + ")\n");
+            }
+        }
+        Background elsewhere({daemon}, RunOptions{"", {other_server.env(), runtimes[0]}, "", 20.0});
+        const std::string elsewhere_lock = "/tmp/vorell-" + std::to_string(geteuid()) + "/vorell-" + daemon +
+                                           "-" + other_server.display() + ".lock";
+        EXPECT_TRUE(wait_until([&] {
+            return read_file(elsewhere_lock) == std::to_string(elsewhere.pid()) + "\n";
+        })) << elsewhere.err();
+        EXPECT_TRUE(first.running());
+        EXPECT_TRUE(elsewhere.running());
     }
 }
 

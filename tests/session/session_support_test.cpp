@@ -3,16 +3,19 @@
 // following a re-created block.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "block_watch.h"
 #include "instance_lock.h"
 #include "kbd_helpers.h"
+#include "local_users.h"
 #include "long_options.h"
 #include "support.h"
 #include "touchpad_block.h"
@@ -115,6 +118,10 @@ TEST(InstanceLock, DisplayKeys)
         {":0", ":0"},
         {":0.0", ":0"},
         {"unix:3.1", ":3"},
+        {":03", ":3"},
+        {"unix:007.2", ":7"},
+        {":00", ":0"},
+        {":10", ":10"},
         {"host:10.0", "host:10"},
         {"/tmp/launch/x:0", "_tmp_launch_x:0"},
         {"fe80::1:2.0", "fe80::1:2"},
@@ -129,10 +136,8 @@ TEST(InstanceLock, DisplayKeys)
 
 TEST(InstanceLock, SecondTakerSeesTheHolderAndTheLockGoesWithTheDescriptor)
 {
-    EnvGuard guard("XDG_RUNTIME_DIR");
-    std::string dir = make_temp_dir();
-    ASSERT_EQ(chmod(dir.c_str(), 0700), 0);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    enter_private_tmp();
+    const std::string dir = "/tmp/vorell-" + std::to_string(geteuid());
 
     InstanceLock first, second;
     ASSERT_EQ(instance_lock_take(&first, "gestured", ":5.0"), LockResult::Taken);
@@ -140,7 +145,7 @@ TEST(InstanceLock, SecondTakerSeesTheHolderAndTheLockGoesWithTheDescriptor)
     EXPECT_EQ(read_file(first.path), std::to_string(getpid()) + "\n");
 
     // flock is per open file: a second open in this process is a rival.
-    EXPECT_EQ(instance_lock_take(&second, "gestured", ":5"), LockResult::HeldElsewhere);
+    EXPECT_EQ(instance_lock_take(&second, "gestured", ":05"), LockResult::HeldElsewhere);
     EXPECT_EQ(second.holder, getpid());
     // Other programs and other displays have locks of their own.
     InstanceLock other_program, other_display;
@@ -148,31 +153,92 @@ TEST(InstanceLock, SecondTakerSeesTheHolderAndTheLockGoesWithTheDescriptor)
     EXPECT_EQ(instance_lock_take(&other_display, "gestured", ":6"), LockResult::Taken);
 
     close(first.fd);
-    EXPECT_EQ(instance_lock_take(&second, "gestured", ":5"), LockResult::Taken);
+    EXPECT_EQ(instance_lock_take(&second, "gestured", "unix:5"), LockResult::Taken);
     close(second.fd);
     close(other_program.fd);
     close(other_display.fd);
 }
 
-TEST(InstanceLock, RuntimeFolderMustBeOurs)
+// The folder depends on the uid and on what stands in /run/user and /tmp,
+// never on $XDG_RUNTIME_DIR; a folder that is not ours, private and no link
+// is passed over, and the next name is made ours.
+TEST(InstanceLock, TheFolderComesFromTheUidAndIsAlwaysPrivate)
 {
+    enter_private_tmp();
     EnvGuard guard("XDG_RUNTIME_DIR");
-    char dir[kLockPathMax];
-    std::string fallback = "/tmp/vorell-" + std::to_string(geteuid());
-
-    const char *unusable[] = {"relative/dir", "/nonexistent/vorell", "/tmp"};
-    for (const char *runtime : unusable) {
-        setenv("XDG_RUNTIME_DIR", runtime, 1);
-        ASSERT_TRUE(instance_lock_dir(dir, sizeof dir)) << runtime;
-        EXPECT_EQ(std::string(dir), fallback) << runtime;
+    LocalUser other("o");
+    const std::string uid = std::to_string(geteuid());
+    const std::string run_user = "/run/user/" + uid, tmp = "/tmp/vorell-" + uid;
+    struct Case {
+        const char *what;
+        std::function<void()> plant;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"nothing yet", [] {}, tmp},
+        {"a private /run/user folder", [&] { mkdir(run_user.c_str(), 0700); }, run_user},
+        {"a /run/user folder open to others", [&] { mkdir(run_user.c_str(), 0755); }, tmp},
+        {"another user's folder",
+         [&] {
+             mkdir(tmp.c_str(), 0777);
+             ASSERT_EQ(chown(tmp.c_str(), other.uid(), other.gid()), 0);
+         },
+         tmp + ".1"},
+        {"a link to a folder of ours", [&] { ASSERT_EQ(symlink(make_temp_dir().c_str(), tmp.c_str()), 0); },
+         tmp + ".1"},
+        {"our folder open to others",
+         [&] {
+             mkdir(tmp.c_str(), 0700);
+             chmod(tmp.c_str(), 0777);
+         },
+         tmp + ".1"},
+        {"a file",
+         [&] {
+             close(open(tmp.c_str(), O_CREAT | O_WRONLY, 0600));
+             mkdir((tmp + ".1").c_str(), 0777);
+         },
+         tmp + ".2"},
+    };
+    const char *const runtimes[] = {nullptr, "/tmp", "relative"};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(run_program({"rm", "-rf", run_user, tmp, tmp + ".1", tmp + ".2"}).status, 0);
+        c.plant();
+        for (const char *runtime : runtimes) {
+            runtime ? setenv("XDG_RUNTIME_DIR", runtime, 1) : unsetenv("XDG_RUNTIME_DIR");
+            char dir[kLockPathMax];
+            testing::internal::CaptureStderr();
+            ASSERT_TRUE(instance_lock_dir(dir, sizeof dir, "test"));
+            const std::string said = testing::internal::GetCapturedStderr();
+            EXPECT_EQ(std::string(dir), c.expected);
+            EXPECT_EQ(said.find("passing over") != std::string::npos,
+                      c.expected != tmp && c.expected != run_user)
+                << said;
+            struct stat st;
+            ASSERT_EQ(lstat(dir, &st), 0);
+            EXPECT_TRUE(S_ISDIR(st.st_mode));
+            EXPECT_EQ(st.st_mode & 07777, 0700u);
+            EXPECT_EQ(st.st_uid, geteuid());
+        }
     }
-    unsetenv("XDG_RUNTIME_DIR");
-    ASSERT_TRUE(instance_lock_dir(dir, sizeof dir));
-    EXPECT_EQ(std::string(dir), fallback);
-    struct stat st;
-    ASSERT_EQ(lstat(fallback.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(InstanceLock, NoFolderLeftMeansNoLockRatherThanNone)
+{
+    enter_private_tmp();
+    LocalUser other("o");
+    for (int i = 0; i < kTmpFolderTries; ++i) {
+        std::string path = "/tmp/vorell-" + std::to_string(geteuid()) + (i ? "." + std::to_string(i) : "");
+        ASSERT_EQ(mkdir(path.c_str(), 0777), 0);
+        ASSERT_EQ(chown(path.c_str(), other.uid(), other.gid()), 0);
+    }
+    InstanceLock lock;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(instance_lock_or_exit(&lock, "gestured", ":5", -1));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("gestured: no private folder or lock file for display :5"), std::string::npos)
+        << said;
+    EXPECT_EQ(lock.fd, -1);
 }
 
 TEST(BlockWatch, NewBlockIsMappedWhereTheOldOneWas)
