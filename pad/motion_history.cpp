@@ -1,21 +1,5 @@
 #include "motion_history.h"
 
-void MotionHistory::add(int64_t t_us, PointMm at)
-{
-    samples_[next_] = Sample{t_us, at};
-    next_ = (next_ + 1) % kSize;
-    ++added_;
-    if (count_ < kSize)
-        ++count_;
-}
-
-PointMm MotionHistory::newest() const
-{
-    if (count_ == 0)
-        return {};
-    return sample(count_ - 1).at;
-}
-
 PointMm MotionHistory::at(int64_t t_us) const
 {
     if (count_ == 0)

@@ -20,13 +20,20 @@ inline double length(PointMm v) { return std::sqrt(v.x * v.x + v.y * v.y); }
 class MotionHistory {
 public:
     void clear() { count_ = 0; }
-    void add(int64_t t_us, PointMm at);
+    void add(int64_t t_us, PointMm at)
+    {
+        samples_[next_] = Sample{t_us, at};
+        next_ = (next_ + 1) % kSize;
+        ++added_;
+        if (count_ < kSize)
+            ++count_;
+    }
     // Where the contact was at time t_us: the newest position reported at
     // or before it, or the oldest one kept when all are later.
     PointMm at(int64_t t_us) const;
     // The movement from t_us to the newest position.
     PointMm moved_since(int64_t t_us) const { return newest() - at(t_us); }
-    PointMm newest() const;
+    PointMm newest() const { return count_ == 0 ? PointMm{} : sample(count_ - 1).at; }
     bool empty() const { return count_ == 0; }
 
     // Positions kept: more than a 250 ms window at 200 reports a second.

@@ -160,7 +160,10 @@ int TouchStack::fingers(int *slots, int max) const
     for (int i = 0; i < held_count_ && n < max; ++i)
         if (contacts_[held_[i]].role == ContactRole::kFinger)
             slots[n++] = held_[i];
-    std::sort(slots, slots + n, [this](int a, int b) { return contacts_[a].order < contacts_[b].order; });
+    // In landing order: a handful of fingers, sorted by insertion.
+    for (int i = 1; i < n; ++i)
+        for (int j = i; j > 0 && contacts_[slots[j]].order < contacts_[slots[j - 1]].order; --j)
+            std::swap(slots[j], slots[j - 1]);
     return n;
 }
 

@@ -21,24 +21,6 @@ AxisMap::AxisMap(const PadAxis &axis, double low, double high)
     }
 }
 
-int32_t AxisMap::clamp(int32_t value) const
-{
-    if (!valid_)
-        return value;
-    return std::min(std::max(value, min_), max_);
-}
-
-double AxisMap::map(int32_t value) const
-{
-    if (!valid_)
-        return (low_ + high_) / 2;
-    const double out = offset_ + clamp(value) * scale_;
-    // 0 means "no position" to the engine; a very large pad stays above it.
-    // Axes a broken recording claims across the whole 32-bit range stay
-    // within a few hundred metres, far within every sum the engine forms.
-    return std::min(std::max(out, 1.0), kFarthestUnit);
-}
-
 double AxisMap::mm_from_min(int32_t value) const
 {
     if (!valid_ || res_ <= 0)

@@ -13,6 +13,7 @@
 // finger lifted from a two-finger contact lands where the engine expects it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "pad_description.h"
@@ -28,10 +29,20 @@ public:
     AxisMap() = default;
     // axis: the device's range and resolution; low, high: the target range.
     AxisMap(const PadAxis &axis, double low, double high);
-    // The device value, clamped to the declared range, on the one-finger scale.
-    double map(int32_t value) const;
+    // The device value, clamped to the declared range, on the one-finger
+    // scale. 0 means "no position" to the engine: a very large pad stays
+    // above it. Axes a broken recording claims across the whole 32-bit range
+    // stay within a few hundred metres, far within every sum the engine
+    // forms.
+    double map(int32_t value) const
+    {
+        if (!valid_)
+            return (low_ + high_) / 2;
+        const double out = offset_ + clamp(value) * scale_;
+        return std::min(std::max(out, 1.0), kFarthestUnit);
+    }
     // The device value clamped to the declared range.
-    int32_t clamp(int32_t value) const;
+    int32_t clamp(int32_t value) const { return valid_ ? std::min(std::max(value, min_), max_) : value; }
     // Millimetres from the declared minimum, or -1 without resolution.
     double mm_from_min(int32_t value) const;
     // Length of the axis in millimetres, or -1 without resolution.
