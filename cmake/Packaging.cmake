@@ -1,17 +1,20 @@
 # Debian package of the suite (cpack -G DEB in the build folder) and the
 # uninstall target.
 #
-# The package holds the programs, units, autostart entry, manual pages,
-# completion, udev rule and cursor images; the developer tools (tpsim,
-# xrecord) stay out.
+# The package holds the programs, units, autostart entry, the settings
+# window with its menu entry and icon, manual pages, completion, udev rule
+# and cursor images; the developer tools (tpsim, xrecord) stay out.
 
 # Debian wants the licence as copyright and a compressed changelog in the
 # package's doc folder.
 install(FILES ${CMAKE_SOURCE_DIR}/dist/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The changelog's top entry carries the project's version.
+set(changelog ${CMAKE_BINARY_DIR}/dist/changelog)
+configure_file(${CMAKE_SOURCE_DIR}/dist/debian/changelog.in ${changelog} @ONLY)
 set(changelog_gz ${CMAKE_BINARY_DIR}/dist/changelog.gz)
 add_custom_command(OUTPUT ${changelog_gz}
-  COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/dist/debian/changelog > ${changelog_gz}
-  DEPENDS ${CMAKE_SOURCE_DIR}/dist/debian/changelog VERBATIM)
+  COMMAND gzip -9nc ${changelog} > ${changelog_gz}
+  DEPENDS ${changelog} VERBATIM)
 add_custom_target(debian_changelog ALL DEPENDS ${changelog_gz})
 install(FILES ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
@@ -26,7 +29,8 @@ two-finger scrolling, pinch zoom and rotation, two- and three-finger taps,
 page swipes, window switching, tap-and-drag with drag lock and auto-scroll.
 It switches the touchpad off while you type, restores your settings at
 login, and starts and stops with the graphical session through systemd
-user units or an autostart entry.")
+user units or an autostart entry. A settings window shows every setting
+by name and draws your fingers on the pad as they move.")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -11,6 +11,7 @@
 #include "monitor.h"
 #include "parameter_access.h"
 #include "touchpad_block.h"
+#include "version.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ int main(int argc, char **argv)
     bool list = false;
     bool monitor = false;
     long interval_ms = -1;
-    if (answer_help_or_version(argc, argv, kOptions, print_help, "QPX7.1.3.10"))
+    if (answer_help_or_version(argc, argv, kOptions, print_help, kVersionText))
         return 0;
     int c;
     while ((c = getopt(argc, argv, kOptions)) != -1) {
@@ -80,7 +81,7 @@ int main(int argc, char **argv)
                 usage();
             break;
         case 'l': list = true; break;
-        case 'V': printf("QPX7.1.3.10\n"); exit(0);
+        case 'V': printf("%s\n", kVersionText); exit(0);
         default:  // -h, -? and anything getopt rejects
             usage();
         }

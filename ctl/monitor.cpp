@@ -2,6 +2,7 @@
 
 #include "block_watch.h"
 #include "clock.h"
+#include "finger_state.h"
 
 #include <time.h>
 
@@ -10,17 +11,10 @@
 
 namespace {
 
-const FingerRecord &record_of(const TouchpadSharedBlock &b, bool use_new)
-{
-    return use_new ? b.NewStructFingers : b.OldStructFingers;
-}
-
+// Every word of the finger state is watched.
 bool watched_fields_equal(const TouchpadSharedBlock &a, const TouchpadSharedBlock &b, bool use_new)
 {
-    if (a.x != b.x || a.y != b.y || a.z != b.z || a.w != b.w)
-        return false;
-    // Every word of the finger record is watched.
-    return memcmp(&record_of(a, use_new), &record_of(b, use_new), sizeof(FingerRecord)) == 0;
+    return read_finger_state(a, finger_record(use_new)) == read_finger_state(b, finger_record(use_new));
 }
 
 // Sleeps the whole interval, however long, resuming after signals.
@@ -51,33 +45,26 @@ bool monitor_cycle(MonitorState *st, const TouchpadSharedBlock &cur, double now,
     if (cur.NewStruct != (st->use_new_record ? 1 : 0))
         return false;
 
-    const FingerRecord &r = record_of(cur, st->use_new_record);
-    int32_t x = 0, y = 0, x2_1 = 0, y2_1 = 0, x2_2 = 0, y2_2 = 0, x3_1 = 0, y3_1 = 0;
-    if (r.f == 1) {
-        x = cur.x;
-        y = cur.y;
-    } else if (r.f == 2) {
-        x2_1 = r.x2_1;
-        y2_1 = r.y2_1;
-        x2_2 = r.x2_2;
-        y2_2 = r.y2_2;
-    } else if (r.f == 3) {
-        x3_1 = r.x3_1;
-        y3_1 = r.y3_1;
-    }
-
+    const FingerState s = shown_finger_state(read_finger_state(cur, finger_record(st->use_new_record)));
+    // The columns are the finger state's words in the list's order, the
+    // multi group's words one after the other.
+#define TITLE(name, ...) , #name
+#define VALUE(name, ...) , s.name
+#define VALUES(name, count) MONITOR_ITEMS_##count(s.name)
+#define MONITOR_ITEMS_8(a) , (a)[0], (a)[1], (a)[2], (a)[3], (a)[4], (a)[5], (a)[6], (a)[7]
     if (st->header_countdown == 0) {
-        fprintf(out, "%8s  %4s %4s %3s %3s %2s %2s %s %s %s %s  %8s  %4s %4s  %4s %4s  %4s %4s\n", "time",
-                "x", "y", "z", "w", "f", "l", "r", "u", "d", "m", "multi", "x2_1", "y2_1", "x2_2", "y2_2",
-                "x3_1", "y3_1");
+        fprintf(out, "%8s  %4s %4s %3s %3s %2s %2s %s %s %s %s  %8s  %4s %4s  %4s %4s  %4s %4s\n",
+                "time" FINGER_STATE_FIELDS(TITLE, TITLE, TITLE, TITLE));
         st->header_countdown = 19;
     } else {
         --st->header_countdown;
     }
     fprintf(out, "%8.3f  %4d %4d %3d %3d %2d %2d %d %d %d %d  %d%d%d%d%d%d%d%d  %4d %4d  %4d %4d  %4d %4d\n",
-            now - st->start_time, x, y, cur.z, cur.w, r.f, r.l, r.r, r.u, r.d, r.m, r.multi[0], r.multi[1],
-            r.multi[2], r.multi[3], r.multi[4], r.multi[5], r.multi[6], r.multi[7], x2_1, y2_1, x2_2, y2_2,
-            x3_1, y3_1);
+            now - st->start_time FINGER_STATE_FIELDS(VALUE, VALUE, VALUE, VALUES));
+#undef TITLE
+#undef VALUE
+#undef VALUES
+#undef MONITOR_ITEMS_8
     fflush(out);
     st->previous = cur;
     return true;

@@ -27,7 +27,7 @@ double clamp_parameter_value(const ParameterDescriptor &row, double value)
 
 void store_parameter_value(void *block, const ParameterDescriptor &row, double value)
 {
-    if (row.type == kParamDouble)
+    if (row.type == kBlockDouble)
         block_set_double(block, row.offset, value);
     else
         block_set_int(block, row.offset, static_cast<int32_t>(lrint(value)));
@@ -61,7 +61,7 @@ void print_listing(const void *block, const ParameterDescriptor *table, FILE *ou
 {
     fputs("Parameter settings:\n", out);
     for (const ParameterDescriptor *p = table; p->name; ++p) {
-        if (p->type == kParamDouble)
+        if (p->type == kBlockDouble)
             fprintf(out, "    %-23s = %g\n", p->name, block_get_double(block, p->offset));
         else
             fprintf(out, "    %-23s = %d\n", p->name, block_get_int(block, p->offset));

@@ -45,7 +45,7 @@ const ParameterDescriptor kCtlParameters[] = {
     PARAMETER_ROW(DetectTapIntr, 0, 1),
     PARAMETER_ROW(DetectKT_310TapIntr, 0, 1),
     PARAMETER_ROW(DragHoldButton, 0, 1),
-    {nullptr, 0, 0, 0, 0},
+    {nullptr, 0, kBlockInt, 0, 0},
 };
 
 const ParameterDescriptor kCtl2Parameters[] = {
@@ -95,5 +95,5 @@ const ParameterDescriptor kCtl2Parameters[] = {
     PARAMETER_ROW(CovergestureComboBox, 0, 18),
     PARAMETER_ROW(PalmtrackingCheckBox, 0, 1),
     PARAMETER_ROW(PalmTrackingSlider, 1, 7),
-    {nullptr, 0, 0, 0, 0},
+    {nullptr, 0, kBlockInt, 0, 0},
 };

@@ -8,5 +8,5 @@
 #include "parameter_descriptor.h"
 
 // Both tables end with a row whose name is null.
-extern const ParameterDescriptor kCtlParameters[];   // vorellctl, 44 rows
-extern const ParameterDescriptor kCtl2Parameters[];  // vorellctl2, 46 rows
+extern const ParameterDescriptor kCtlParameters[];   // vorellctl
+extern const ParameterDescriptor kCtl2Parameters[];  // vorellctl2

@@ -26,12 +26,12 @@ FILE *g_null;
 void check_ranges(const TouchpadSharedBlock &b, const ParameterDescriptor *table, const std::string &arg)
 {
     for (const ParameterDescriptor *p = table; p->name; ++p) {
-        double v = p->type == kParamDouble ? block_get_double(&b, p->offset) : block_get_int(&b, p->offset);
+        double v = p->type == kBlockDouble ? block_get_double(&b, p->offset) : block_get_int(&b, p->offset);
         if (!(v >= p->minimum && v <= p->maximum)) {
             // An integer row's range may have a fractional end: the stored
             // value is the clamped one rounded.
             bool rounded_end =
-                p->type != kParamDouble && (v == std::lrint(p->minimum) || v == std::lrint(p->maximum));
+                p->type != kBlockDouble && (v == std::lrint(p->minimum) || v == std::lrint(p->maximum));
             if (!rounded_end)
                 fail(*p, v, arg);
         }

@@ -14,10 +14,9 @@ struct NamedMember {
     Member member;
 };
 
-#define FIELD(n)                 \
-    {                            \
-#n, &SettingsSnapshot::n \
-    }
+// clang-format off
+#define FIELD(n) {#n, &SettingsSnapshot::n}
+// clang-format on
 const NamedMember kMembers[kSnapshotFieldCount] = {
     FIELD(TouchpadOff),
     FIELD(ButtonCheckBox),

@@ -9,6 +9,7 @@
 
 #include "finger_trace.h"
 #include "recogniser_input.h"
+#include "sampler.h"
 
 namespace {
 
@@ -40,27 +41,10 @@ bool convert(const char *path, bool wide, std::string &out)
     write_settings(out, wide, snap);
     double last = -1;
     for (const TraceStep &step : reading.steps) {
-        const FingerState &st = step.state;
         FuzzSample s{};
         s.dt_ms = last < 0 ? 8 : static_cast<int32_t>(std::lround((step.time - last) * 1000));
         last = step.time;
-        SampleRecord &r = s.rec;
-        r.f = st.f;
-        r.l = st.l;
-        r.r = st.r;
-        r.m = st.m;
-        r.u = st.u;
-        r.d = st.d;
-        r.z = st.z;
-        r.w = st.w;
-        r.x = st.x;
-        r.y = st.y;
-        r.x2_1 = st.x2_1;
-        r.y2_1 = st.y2_1;
-        r.x2_2 = st.x2_2;
-        r.y2_2 = st.y2_2;
-        r.x3_1 = st.x3_1;
-        r.y3_1 = st.y3_1;
+        s.rec = sample_record_of(step.state);
         write_sample(out, wide, s);
     }
     return true;

@@ -21,21 +21,21 @@ namespace {
 void check_command(int i, const char *command)
 {
     const RestoreSetting &s = kRestoreSettings[i];
-    std::string prefix = s.kind == RestoreKind::Delay ? "vorellctl2  " : "vorellctl2 ";
+    std::string prefix = s.kind == RestoreKind::kDelay ? "vorellctl2  " : "vorellctl2 ";
     prefix += s.name;
     prefix += "=";
     if (strncmp(command, prefix.c_str(), prefix.size()) != 0)
         fail("does not start with its setting", command);
     const char *value = command + prefix.size();
     size_t n = strlen(value);
-    if (s.kind != RestoreKind::Delay) {
+    if (s.kind != RestoreKind::kDelay) {
         if (n == 0 || value[n - 1] != ' ')
             fail("lacks its trailing blank", command);
         --n;
     }
     if (n == 0)
         fail("has no value", command);
-    const char *allowed = s.kind == RestoreKind::Float ? "0123456789.-+e" : "0123456789-";
+    const char *allowed = s.kind == RestoreKind::kFloat ? "0123456789.-+e" : "0123456789-";
     for (size_t k = 0; k < n; ++k)
         if (!strchr(allowed, value[k]))
             fail("has more than a number", command);

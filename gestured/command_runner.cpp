@@ -15,8 +15,6 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "driver_parameters.h"
-
 extern char **environ;
 
 namespace {
@@ -190,11 +188,7 @@ void run(const char *command, bool final)
 
 }  // namespace
 
-void run_command_bounded(const char *command)
-{
-    driver_parameters_note_command(command);
-    run(command, false);
-}
+void run_command_bounded(const char *command) { run(command, false); }
 
 void run_command_final(const char *command) { run(command, true); }
 

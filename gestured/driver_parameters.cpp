@@ -37,7 +37,7 @@ void driver_parameters_remember()
 {
     // Values of another user's block are not the user's.
     BlockSeen seen;
-    if (look_at_block(&seen) != BlockLook::Usable)
+    if (look_at_block(&seen) != BlockLook::kUsable)
         return;
     void *base = shmat(seen.id, nullptr, SHM_RDONLY);
     if (base == reinterpret_cast<void *>(-1))

@@ -9,7 +9,8 @@
 // commands.
 void driver_parameters_remember();
 
-// Notes which of the five a command line sets ("vorellctl NAME=VALUE").
+// Notes which of the five a command line sets ("vorellctl NAME=VALUE"). The
+// production command runner of the engine's platform notes every command.
 void driver_parameters_note_command(const char *command);
 
 // For each parameter that a command has set since it was remembered, runs

@@ -8,20 +8,17 @@
 
 #include <X11/Xlib.h>
 
-#include "command_runner.h"
 #include "driver_parameters.h"
 #include "engine_state.h"
-#include "held_input.h"
 #include "instance_lock.h"
 #include "long_options.h"
-#include "platform.h"
-#include "sampler.h"
+#include "platform_x11.h"
+#include "sampler_thread.h"
 #include "session_control.h"
 #include "touchpad_block.h"
+#include "version.h"
 
 namespace {
-
-const char kVersion[] = "QPX7.1.3.10";
 
 // Run in this order before anything else: the finger-record layout the
 // sampler reads, the driver's own one-finger tap on, its two- and
@@ -61,7 +58,7 @@ void run_startup_commands()
     // ends the engine.
     driver_parameters_remember();
     for (const char *cmd : kStartupCommands)
-        run_command_bounded(cmd);  // a missing client or block is not noticed here
+        real_run_command(nullptr, cmd);  // a missing client or block is not noticed here
 }
 
 // The same commands once the engine runs, after a driver restart: on a
@@ -79,11 +76,14 @@ void *rerun_startup_commands(void *arg)
 
 const char kOptions[] = "vd";
 InstanceLock instance_lock;
-// The words the engine threads share and the platform they reach the outside
-// through, filled by main before the threads start and handed to each of them.
+// The words the engine threads share, the platform and the sampler's ports
+// they reach the outside through, and the session's hooks: filled by main
+// before the threads start and handed to each of them.
 EngineShared shared;
 EnginePlatform platform;
-const EngineThreadArgs thread_args{&shared, &platform};
+SamplerPorts sampler_ports;
+SessionHooks hooks;
+const EngineThreadArgs thread_args{&shared, &platform, &sampler_ports, &hooks};
 
 struct SemaphoreStep {
     sem_t *sem;
@@ -111,7 +111,7 @@ void block_replaced()
 
 int main(int argc, char **argv)
 {
-    if (answer_help_or_version(argc, argv, kOptions, print_help, kVersion))
+    if (answer_help_or_version(argc, argv, kOptions, print_help, kVersionText))
         return 0;
     bool debug = take_long_flag(&argc, argv, kOptions, "debug") > 0;
     const bool release = take_long_flag(&argc, argv, kOptions, "release") > 0;
@@ -119,7 +119,7 @@ int main(int argc, char **argv)
     int opt;
     while ((opt = getopt(argc, argv, kOptions)) != -1) {
         if (opt == 'v') {
-            printf("%s\n", kVersion);
+            printf("%s\n", kVersionText);
             return 0;
         }
         if (opt == 'd')
@@ -141,20 +141,21 @@ int main(int argc, char **argv)
     // Another user's block is not touched, not even through the clients:
     // the sampler waits for a proper one and runs these commands then.
     BlockSeen seen;
-    if (look_at_block(&seen) != BlockLook::Untrusted)
+    if (look_at_block(&seen) != BlockLook::kUntrusted)
         run_startup_commands();
     // After a driver restart the new block gets the same start-up settings.
-    sampler_block_replaced = block_replaced;
+    hooks.block_replaced = block_replaced;
     platform = debug ? engine_platform_traced() : engine_platform_production();
+    sampler_ports = engine_sampler_ports(&shared);
     if (debug)
-        install_debug_trace();
+        install_debug_trace(&hooks);
 
     // Before any thread exists: the threads inherit the blocked signals, and
     // a signal then releases whatever the engine holds down before it ends
     // the process.
     install_release_on_signal();
     if (watch_display)
-        end_with_x_server(watch_display);
+        end_with_x_server(watch_display, &hooks);
 
     shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {

@@ -2,6 +2,7 @@
 
 #include <X11/extensions/XTest.h>
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,14 +13,42 @@
 #include "engine_state.h"
 #include "gesture_actions.h"
 #include "held_input.h"
-#include "platform.h"
+#include "platform_x11.h"
 #include "x_connection_watch.h"
+#include "x_input.h"
 
 namespace {
 
 constexpr int kButtonsReported = 5;  // XQueryPointer reports buttons 1 to 5
 
 std::atomic<bool> ending{false};
+
+const int kReleaseSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+void release_signal_set(sigset_t *set)
+{
+    sigemptyset(set);
+    for (int sig : kReleaseSignals)
+        sigaddset(set, sig);
+}
+
+void *release_on_signal_thread(void *)
+{
+    sigset_t set;
+    release_signal_set(&set);
+    int sig = 0;
+    while (sigwait(&set, &sig) != 0) {
+    }
+    release_everything_for_exit(true);
+    // End the way the signal would have ended the process.
+    signal(sig, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, sig);
+    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    raise(sig);
+    _exit(128 + sig);
+}
 
 [[noreturn]] void end_after_x_loss()
 {
@@ -46,45 +75,47 @@ void *x_watch_thread(void *arg)
     end_after_x_loss();
 }
 
-const char *const kGestureNames[] = {
-    "GESTURE_BUTTON_LEFT",
-    "GESTURE_BUTTON_MIDDLE",
-    "GESTURE_BUTTON_RIGHT",
-    "GESTURE_TAP_TWO",
-    "GESTURE_TAP_THREE",
-    "GESTURE_SCROLL_Y_DEC",
-    "GESTURE_SCROLL_Y_INC",
-    "GESTURE_SCROLL_X_DEC",
-    "GESTURE_SCROLL_X_INC",
-    "GESTURE_ZOOM_OUT",
-    "GESTURE_ZOOM_IN",
-    "GESTURE_ROTATE_CW",
-    "GESTURE_ROTATE_CCW",
-    "GESTURE_SWIPE_X_DEC",
-    "GESTURE_SWIPE_X_INC",
-    "GESTURE_MY_HOME",
-    "GESTURE_SWITCH_WINDOWS_BEGIN",
-    "GESTURE_SWITCH_WINDOWS_PREV",
-    "GESTURE_SWITCH_WINDOWS_NEXT",
-    "GESTURE_SWITCH_WINDOWS_END",
-    "GESTURE_COVER",
-    "GESTURE_TAP_CLICK",
-    "GESTURE_DRAG_RELEASE",
-    "GESTURE_DRAG_PRESS",
-};
-static_assert(sizeof kGestureNames / sizeof kGestureNames[0] == static_cast<size_t>(Gesture::kDragPress) + 1,
-              "one name per action code");
+// Each action code's name in the --debug trace; a code the switch does not
+// name is not one of the engine's.
+const char *gesture_name(Gesture gesture)
+{
+    switch (gesture) {
+    case Gesture::kButtonLeft: return "GESTURE_BUTTON_LEFT";
+    case Gesture::kButtonMiddle: return "GESTURE_BUTTON_MIDDLE";
+    case Gesture::kButtonRight: return "GESTURE_BUTTON_RIGHT";
+    case Gesture::kTapTwo: return "GESTURE_TAP_TWO";
+    case Gesture::kTapThree: return "GESTURE_TAP_THREE";
+    case Gesture::kScrollYDec: return "GESTURE_SCROLL_Y_DEC";
+    case Gesture::kScrollYInc: return "GESTURE_SCROLL_Y_INC";
+    case Gesture::kScrollXDec: return "GESTURE_SCROLL_X_DEC";
+    case Gesture::kScrollXInc: return "GESTURE_SCROLL_X_INC";
+    case Gesture::kZoomOut: return "GESTURE_ZOOM_OUT";
+    case Gesture::kZoomIn: return "GESTURE_ZOOM_IN";
+    case Gesture::kRotateCW: return "GESTURE_ROTATE_CW";
+    case Gesture::kRotateCCW: return "GESTURE_ROTATE_CCW";
+    case Gesture::kSwipeXDec: return "GESTURE_SWIPE_X_DEC";
+    case Gesture::kSwipeXInc: return "GESTURE_SWIPE_X_INC";
+    case Gesture::kMyHome: return "GESTURE_MY_HOME";
+    case Gesture::kSwitchWindowsBegin: return "GESTURE_SWITCH_WINDOWS_BEGIN";
+    case Gesture::kSwitchWindowsPrev: return "GESTURE_SWITCH_WINDOWS_PREV";
+    case Gesture::kSwitchWindowsNext: return "GESTURE_SWITCH_WINDOWS_NEXT";
+    case Gesture::kSwitchWindowsEnd: return "GESTURE_SWITCH_WINDOWS_END";
+    case Gesture::kCover: return "GESTURE_COVER";
+    case Gesture::kTapClick: return "GESTURE_TAP_CLICK";
+    case Gesture::kDragRelease: return "GESTURE_DRAG_RELEASE";
+    case Gesture::kDragPress: return "GESTURE_DRAG_PRESS";
+    case Gesture::kButtonRelease: return "GESTURE_BUTTON_RELEASE";
+    }
+    return "unknown";
+}
 
 const char *const kInputKindNames[] = {"key tap",      "key press",    "key release",   "text",
                                        "button click", "button press", "button release"};
 
 void trace_gesture(Gesture gesture, int32_t arg)
 {
-    const int32_t code = static_cast<int32_t>(gesture);
-    const char *name = gesture == Gesture::kButtonRelease ? "GESTURE_BUTTON_RELEASE"
-                       : code >= 0 && code <= static_cast<int32_t>(Gesture::kDragPress) ? kGestureNames[code]
-                                                                                        : "unknown";
-    fprintf(stderr, "gestured: gesture %s (%d), argument %d\n", name, code, arg);
+    fprintf(stderr, "gestured: gesture %s (%d), argument %d\n", gesture_name(gesture),
+            static_cast<int32_t>(gesture), arg);
 }
 
 void trace_run_command(void *ctx, const char *command)
@@ -106,6 +137,38 @@ void trace_send_input(void *ctx, const char *operand, int button, InputKind kind
 }
 
 }  // namespace
+
+void release_everything_for_exit(bool stop_input)
+{
+    // First no command may still be starting or running: a keydown that
+    // landed after the release would stay held.
+    run_commands_end_in_flight();
+    if (stop_input)
+        stop_synthetic_input();
+    if (held_input_count() > 0) {
+        if (Display *display = XOpenDisplay(nullptr)) {
+            release_held_inputs(display);
+            XCloseDisplay(display);
+        }
+    }
+    driver_parameters_restore();
+}
+
+void install_release_on_signal()
+{
+    XInitThreads();
+    install_x_error_handler();
+    sigset_t set;
+    release_signal_set(&set);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, release_on_signal_thread, nullptr) != 0) {
+        perror("release thread create failed");
+        pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+        return;
+    }
+    pthread_detach(thread);
+}
 
 int release_everything_held()
 {
@@ -139,13 +202,13 @@ int release_everything_held()
     return 0;
 }
 
-void end_with_x_server(Display *display)
+void end_with_x_server(Display *display, SessionHooks *hooks)
 {
     XSetIOErrorHandler(on_x_io_error);
     // A thread that opens its own connection after the server has gone ends
     // the same way, not with the start-up message and exit() beside this
     // clean-up.
-    hotkey_display_gone = end_after_x_loss;
+    hooks->display_gone = end_after_x_loss;
     pthread_t thread;
     if (pthread_create(&thread, nullptr, x_watch_thread, display) != 0) {
         // Without the thread an idle engine notices only at its next action.
@@ -155,7 +218,7 @@ void end_with_x_server(Display *display)
     pthread_detach(thread);
 }
 
-void install_debug_trace() { action_trace = trace_gesture; }
+void install_debug_trace(SessionHooks *hooks) { hooks->trace_action = trace_gesture; }
 
 EnginePlatform engine_platform_traced()
 {

@@ -73,12 +73,12 @@ IdleChange idle_poll(IdleMonitor &m, const IdleOptions &o, TouchpadSharedBlock *
         m.last_activity = 0.0;
 
     if (now > m.last_activity + o.idle_time)
-        return enable_touchpad(m, block) ? IdleChange::Enabled : IdleChange::Unchanged;
+        return enable_touchpad(m, block) ? IdleChange::kEnabled : IdleChange::kUnchanged;
     if (!m.disabled_by_monitor && touchpad_off(block) == 0) {
         // State first: a signal between the two stores still switches back on.
         m.disabled_by_monitor.store(true);
         touchpad_off(block) = o.tapping_only ? 2 : 1;
-        return IdleChange::Disabled;
+        return IdleChange::kDisabled;
     }
-    return IdleChange::Unchanged;
+    return IdleChange::kUnchanged;
 }

@@ -32,7 +32,7 @@ bool keyboard_activity(IdleMonitor &m, const uint8_t keys[kKeyVectorBytes], bool
 // Async-signal-safe.
 bool enable_touchpad(IdleMonitor &m, TouchpadSharedBlock *block);
 
-enum class IdleChange { Unchanged, Enabled, Disabled };
+enum class IdleChange { kUnchanged, kEnabled, kDisabled };
 
 // One pass of the main loop after the keyboard poll.
 IdleChange idle_poll(IdleMonitor &m, const IdleOptions &o, TouchpadSharedBlock *block, double now,

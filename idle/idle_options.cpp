@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-const char kVersionString[] = "QPX7.1.3.10";
-
 IdleCommand parse_idle_options(int argc, char **argv, IdleOptions &o)
 {
     optind = 0;  // full re-initialisation, so the parser can run more than once
@@ -23,15 +21,15 @@ IdleCommand parse_idle_options(int argc, char **argv, IdleOptions &o)
             o.ignore_modifiers = true;
             o.ignore_combos = true;
             break;
-        case 'V': return IdleCommand::Version;
-        default: return IdleCommand::Usage;
+        case 'V': return IdleCommand::kVersion;
+        default: return IdleCommand::kUsage;
         }
     }
     // "nan" would pass a plain "<= 0" test and then never let the touchpad
     // come back on; an infinite wait has the same effect.
     if (!(o.idle_time > 0.0) || !std::isfinite(o.idle_time))
-        return IdleCommand::Usage;
-    return IdleCommand::Run;
+        return IdleCommand::kUsage;
+    return IdleCommand::kRun;
 }
 
 void print_idle_usage()

@@ -10,7 +10,7 @@ struct IdleOptions {
     bool ignore_combos = false;      // -K
 };
 
-enum class IdleCommand { Run, Version, Usage };
+enum class IdleCommand { kRun, kVersion, kUsage };
 
 // Parses argv with getopt ("i:dp:tkKV?"); getopt's own diagnostics stay on.
 // An idle time that is not a finite number greater than 0 asks for the usage
@@ -18,5 +18,3 @@ enum class IdleCommand { Run, Version, Usage };
 IdleCommand parse_idle_options(int argc, char **argv, IdleOptions &o);
 
 void print_idle_usage();
-
-extern const char kVersionString[];

@@ -12,14 +12,14 @@ namespace {
 PidFileRefusal judge(const struct stat &st)
 {
     if (S_ISLNK(st.st_mode))
-        return PidFileRefusal::SymbolicLink;
+        return PidFileRefusal::kSymbolicLink;
     if (!S_ISREG(st.st_mode))
-        return PidFileRefusal::NotRegular;
+        return PidFileRefusal::kNotRegular;
     if (st.st_uid != geteuid())
-        return PidFileRefusal::OtherOwner;
+        return PidFileRefusal::kOtherOwner;
     if (st.st_nlink != 1)
-        return PidFileRefusal::ExtraLinks;
-    return PidFileRefusal::NotRefused;
+        return PidFileRefusal::kExtraLinks;
+    return PidFileRefusal::kNotRefused;
 }
 
 }  // namespace
@@ -27,11 +27,11 @@ PidFileRefusal judge(const struct stat &st)
 const char *pid_file_refusal_text(PidFileRefusal refusal)
 {
     switch (refusal) {
-    case PidFileRefusal::NotRefused: return "";
-    case PidFileRefusal::SymbolicLink: return " is a symbolic link";
-    case PidFileRefusal::NotRegular: return " is not a regular file";
-    case PidFileRefusal::OtherOwner: return " is owned by another user";
-    case PidFileRefusal::ExtraLinks: return " has other hard links";
+    case PidFileRefusal::kNotRefused: return "";
+    case PidFileRefusal::kSymbolicLink: return " is a symbolic link";
+    case PidFileRefusal::kNotRegular: return " is not a regular file";
+    case PidFileRefusal::kOtherOwner: return " is owned by another user";
+    case PidFileRefusal::kExtraLinks: return " has other hard links";
     }
     return "";
 }
@@ -40,21 +40,21 @@ PidFileRefusal check_pid_file_path(const char *path)
 {
     struct stat st;
     if (lstat(path, &st) != 0)
-        return PidFileRefusal::NotRefused;
+        return PidFileRefusal::kNotRefused;
     return judge(st);
 }
 
 bool write_pid_file(const char *path, pid_t pid, PidFileRefusal *refusal)
 {
-    *refusal = PidFileRefusal::NotRefused;
+    *refusal = PidFileRefusal::kNotRefused;
     // No O_TRUNC: nothing is cut before the file is known to be ours.
     // O_NONBLOCK: a FIFO at the name must not hold the daemon in open().
     int fd = open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (errno == ELOOP)
-            *refusal = PidFileRefusal::SymbolicLink;
+            *refusal = PidFileRefusal::kSymbolicLink;
         else if (errno == ENXIO || errno == EISDIR)  // a FIFO with no reader, a folder
-            *refusal = PidFileRefusal::NotRegular;
+            *refusal = PidFileRefusal::kNotRegular;
         return false;
     }
     struct stat st;
@@ -65,7 +65,7 @@ bool write_pid_file(const char *path, pid_t pid, PidFileRefusal *refusal)
         return false;
     }
     *refusal = judge(st);
-    if (*refusal != PidFileRefusal::NotRefused) {
+    if (*refusal != PidFileRefusal::kNotRefused) {
         close(fd);
         return false;
     }

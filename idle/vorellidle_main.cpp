@@ -19,6 +19,7 @@
 #include "long_options.h"
 #include "pid_file.h"
 #include "touchpad_block.h"
+#include "version.h"
 #include "x_keymap.h"
 
 namespace {
@@ -105,12 +106,12 @@ void say(const char *word)
 
 int main(int argc, char **argv)
 {
-    if (answer_help_or_version(argc, argv, "i:dp:tkKV?", print_help, kVersionString))
+    if (answer_help_or_version(argc, argv, "i:dp:tkKV?", print_help, kVersionText))
         return 0;
     switch (parse_idle_options(argc, argv, g_options)) {
-    case IdleCommand::Run: break;
-    case IdleCommand::Version: printf("%s\n", kVersionString); return 0;
-    case IdleCommand::Usage: print_idle_usage(); return 1;
+    case IdleCommand::kRun: break;
+    case IdleCommand::kVersion: printf("%s\n", kVersionText); return 0;
+    case IdleCommand::kUsage: print_idle_usage(); return 1;
     }
 
     static InstanceLock instance_lock;
@@ -140,7 +141,7 @@ int main(int argc, char **argv)
         if (!name.empty() && name[0] != '/')
             name = "/" + name;
         PidFileRefusal refusal = check_pid_file_path(name.c_str());
-        if (refusal != PidFileRefusal::NotRefused) {
+        if (refusal != PidFileRefusal::kNotRefused) {
             report_pid_file_refusal(refusal);
             XCloseDisplay(display);
             return 2;
@@ -165,7 +166,7 @@ int main(int argc, char **argv)
         if (g_options.pid_file) {
             PidFileRefusal refusal;
             if (!write_pid_file(g_options.pid_file, getpid(), &refusal)) {
-                if (refusal != PidFileRefusal::NotRefused)
+                if (refusal != PidFileRefusal::kNotRefused)
                     report_pid_file_refusal(refusal);  // something was put there since
                 else
                     perror("Can't create pid file");
@@ -198,13 +199,13 @@ int main(int argc, char **argv)
     for (;;) {
         // After a driver restart the new block lies where the old one was;
         // whatever this monitor had switched off belonged to the old one.
-        if (block_watch_poll(&block_watch, g_block, "vorellidle") == BlockCheck::Replaced)
+        if (block_watch_poll(&block_watch, g_block, "vorellidle") == BlockCheck::kReplaced)
             g_monitor.disabled_by_monitor.store(false);
         double now = wall_clock_now_seconds();
         switch (idle_poll(g_monitor, g_options, g_block, now, poll_keyboard(display))) {
-        case IdleChange::Unchanged: break;
-        case IdleChange::Enabled: say("Enable"); break;
-        case IdleChange::Disabled: say("Disable"); break;
+        case IdleChange::kUnchanged: break;
+        case IdleChange::kEnabled: say("Enable"); break;
+        case IdleChange::kDisabled: say("Disable"); break;
         }
         sleep_microseconds(kPollPeriodUs);
     }

@@ -15,14 +15,14 @@ TouchpadSharedBlock *attach_if_recreated(AttachedBlock &block)
     // A removed segment loses its key, so the key names the live block.
     BlockSeen seen;
     const BlockLook look = look_at_block(&seen);
-    if (look == BlockLook::Missing || seen.id == block.id || seen.id == block.refused_id)
+    if (look == BlockLook::kMissing || seen.id == block.id || seen.id == block.refused_id)
         return nullptr;
-    if (look == BlockLook::Untrusted) {
+    if (look == BlockLook::kUntrusted) {
         say_block_untrusted(seen.ds.shm_perm);
         block.refused_id = seen.id;  // said once; the old block stays
         return nullptr;
     }
-    if (look != BlockLook::Usable)
+    if (look != BlockLook::kUsable)
         return nullptr;  // not one to attach
     void *base = shmat(seen.id, nullptr, 0);
     if (base == reinterpret_cast<void *>(-1))

@@ -1,5 +1,6 @@
 // kbdwatch-*: raises one detection flag in the touchpad block while the user
-// types. Built five times; KBDWATCH_BUILD selects the row of kWatcherBuilds.
+// types. Built once per watcher; KBDWATCH_BUILD names the row of
+// kWatcherBuilds.
 #include <cstdio>
 #include <cstdlib>
 
@@ -8,6 +9,7 @@
 #include "instance_lock.h"
 #include "long_options.h"
 #include "touchpad_block.h"
+#include "version.h"
 #include "watcher_run.h"
 #include "x_keymap.h"
 
@@ -34,7 +36,7 @@ void print_help()
 
 int main(int argc, char **argv)
 {
-    if (answer_help_or_version(argc, argv, "", print_help, "QPX7.1.3.10"))
+    if (answer_help_or_version(argc, argv, "", print_help, kVersionText))
         return 0;
     static InstanceLock instance_lock;
     Display *display = nullptr;

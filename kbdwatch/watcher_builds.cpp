@@ -4,10 +4,9 @@
 
 #include "touchpad_block.h"
 
-#define FLAG_ROW(field)                                             \
-    {                                                               \
-        PARAMETER_ROW(field, 0.0, 1.0), { nullptr, 0, 0, 0.0, 0.0 } \
-    }
+// clang-format off
+#define FLAG_ROW(field) {PARAMETER_ROW(field, 0.0, 1.0), {nullptr, 0, kBlockInt, 0.0, 0.0}}
+// clang-format on
 #define AT(field) static_cast<int32_t>(offsetof(TouchpadSharedBlock, field))
 
 const WatcherBuild kWatcherBuilds[kWatcherBuildCount] = {

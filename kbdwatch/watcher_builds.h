@@ -29,6 +29,7 @@ enum WatcherBuildIndex {
 };
 
 extern const WatcherBuild kWatcherBuilds[kWatcherBuildCount];
+static_assert(kWatcherBuildCount == KBDWATCH_BUILD_COUNT, "one row for each watcher of the build's list");
 
 // One exempt-key test: key byte `byte` equal to `value` as a whole.
 struct ExemptKey {

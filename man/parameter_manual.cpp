@@ -49,10 +49,11 @@ Meanings read_section(const std::string &readme, const std::string &heading, std
 const char *type_word(const ParameterDescriptor &p)
 {
     switch (p.type) {
-    case kParamDouble: return "real";
-    case kParamBool: return "on/off";
-    default: return "integer";
+    case kBlockDouble: return "real";
+    case kBlockFlag: return "on/off";
+    case kBlockInt: break;
     }
+    return "integer";
 }
 
 // scdoc gives *, _ and \ a meaning; the README's text has no markup of its own.

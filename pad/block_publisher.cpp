@@ -245,26 +245,5 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
 
 void publish_state(TouchpadSharedBlock *block, const FingerState &s)
 {
-    volatile int32_t *fr = reinterpret_cast<volatile int32_t *>(&block->NewStructFingers);
-    volatile int32_t *contact = reinterpret_cast<volatile int32_t *>(&block->x);
-    contact[0] = s.x;
-    contact[1] = s.y;
-    contact[2] = s.z;
-    contact[3] = s.w;
-    // finger record words, in layout order, f (word 6) last
-    fr[0] = s.x2_1;
-    fr[1] = s.y2_1;
-    fr[2] = s.x2_2;
-    fr[3] = s.y2_2;
-    fr[4] = s.x3_1;
-    fr[5] = s.y3_1;
-    fr[7] = s.l;
-    fr[8] = s.r;
-    fr[9] = s.u;
-    fr[10] = s.d;
-    for (int i = 0; i < 8; ++i)
-        fr[11 + i] = s.multi[i];
-    fr[19] = s.m;
-    std::atomic_thread_fence(std::memory_order_release);
-    fr[6] = s.f;
+    write_finger_state(block, &TouchpadSharedBlock::NewStructFingers, s);
 }

@@ -19,11 +19,11 @@ namespace {
 // A double is restored as a float, every other field as an int.
 constexpr RestoreKind restore_kind(BlockFieldKind kind)
 {
-    return kind == kBlockDouble ? RestoreKind::Float : RestoreKind::Int;
+    return kind == kBlockDouble ? RestoreKind::kFloat : RestoreKind::kInt;
 }
 
 // The delays are ints, written with the delay commands' own spacing.
-constexpr RestoreKind delay_kind(BlockFieldKind) { return RestoreKind::Delay; }
+constexpr RestoreKind delay_kind(BlockFieldKind) { return RestoreKind::kDelay; }
 
 }  // namespace
 
@@ -195,8 +195,8 @@ void read_parameter_file(FILE *parameters, RestoreValues &values)
             const char *rest = after_key(w, keys[i], key_lengths[i]);
             if (!rest)
                 continue;
-            bool ok = s.kind == RestoreKind::Float ? parse_float(rest, values.float_value[i])
-                                                   : parse_int(rest, values.int_value[i]);
+            bool ok = s.kind == RestoreKind::kFloat ? parse_float(rest, values.float_value[i])
+                                                    : parse_int(rest, values.int_value[i]);
             if (ok)
                 values.present[i] = true;
         }
@@ -210,11 +210,13 @@ bool format_restore_command(int i, const RestoreValues &values, char *buf, size_
     const RestoreSetting &s = kRestoreSettings[i];
     int n = 0;
     switch (s.kind) {
-    case RestoreKind::Int: n = snprintf(buf, size, "vorellctl2 %s=%d ", s.name, values.int_value[i]); break;
-    case RestoreKind::Float:
+    case RestoreKind::kInt: n = snprintf(buf, size, "vorellctl2 %s=%d ", s.name, values.int_value[i]); break;
+    case RestoreKind::kFloat:
         n = snprintf(buf, size, "vorellctl2 %s=%g ", s.name, static_cast<double>(values.float_value[i]));
         break;
-    case RestoreKind::Delay: n = snprintf(buf, size, "vorellctl2  %s=%d", s.name, values.int_value[i]); break;
+    case RestoreKind::kDelay:
+        n = snprintf(buf, size, "vorellctl2  %s=%d", s.name, values.int_value[i]);
+        break;
     }
     return n > 0 && static_cast<size_t>(n) < size;
 }

@@ -12,9 +12,9 @@
 #include <cstdio>
 
 enum class RestoreKind {
-    Int,    // "vorellctl2 Name=%d "
-    Float,  // "vorellctl2 Name=%g ", the value read as a float
-    Delay,  // "vorellctl2  Name=%d" (two blanks, none after)
+    kInt,    // "vorellctl2 Name=%d "
+    kFloat,  // "vorellctl2 Name=%g ", the value read as a float
+    kDelay,  // "vorellctl2  Name=%d" (two blanks, none after)
 };
 
 struct RestoreSetting {

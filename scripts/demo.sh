@@ -62,12 +62,9 @@ trap 'echo; echo "Interrupted; cleaning up."; exit 130' INT TERM
 
 echo "Starting a private X server, the simulated touchpad, the recorder and gestured..."
 
-# The X server picks a free display and writes its number to the fifo.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 20 number <"$work/display" || { echo "demo: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$number"
+. "$here/xvfb.sh"
+start_xvfb "$work" || { echo "demo: Xvfb did not start" >&2; exit 1; }
+xvfb_pid=$XVFB_PID
 
 tpsim create
 block_made=1

@@ -10,8 +10,10 @@ packages=(
   clang clang-format clang-tidy libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xautomation x11-xserver-utils x11-utils xdotool
-  util-linux procps psmisc
+  util-linux procps psmisc python3
   systemd desktop-file-utils man-db scdoc lintian dpkg-dev fakeroot
+  libgtkmm-3.0-dev
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi x11-apps
 )
 
 missing=()

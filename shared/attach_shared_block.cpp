@@ -13,17 +13,17 @@ BlockLook look_at_block(BlockSeen *seen)
 {
     seen->id = shmget(kTouchpadShmKey, 0, 0);
     if (seen->id == -1)
-        return BlockLook::Missing;
+        return BlockLook::kMissing;
     if (shmget(kTouchpadShmKey, kTouchpadShmSize, 0) == -1)
-        return BlockLook::WrongSize;  // smaller than the block
+        return BlockLook::kWrongSize;  // smaller than the block
     if (shmctl(seen->id, IPC_STAT, &seen->ds) != 0) {
         // Not even readable, so not attachable either.
         seen->error = errno;
-        return BlockLook::NoAccess;
+        return BlockLook::kNoAccess;
     }
     if (seen->ds.shm_segsz != kTouchpadShmSize)
-        return BlockLook::WrongSize;
-    return block_trusted(seen->ds.shm_perm) ? BlockLook::Usable : BlockLook::Untrusted;
+        return BlockLook::kWrongSize;
+    return block_trusted(seen->ds.shm_perm) ? BlockLook::kUsable : BlockLook::kUntrusted;
 }
 
 namespace {
@@ -33,23 +33,23 @@ namespace {
 TouchpadSharedBlock *attach_seen(BlockLook look, const BlockSeen &seen, BlockLook *why)
 {
     switch (look) {
-    case BlockLook::Usable: {
+    case BlockLook::kUsable: {
         void *base = shmat(seen.id, nullptr, 0);
         if (base != reinterpret_cast<void *>(-1))
             return static_cast<TouchpadSharedBlock *>(base);
         perror("shmat");
-        look = BlockLook::NoAccess;
+        look = BlockLook::kNoAccess;
         break;
     }
-    case BlockLook::Missing: fputs("Can't access shared memory area. SHMConfig disabled?\n", stderr); break;
-    case BlockLook::WrongSize:
+    case BlockLook::kMissing: fputs("Can't access shared memory area. SHMConfig disabled?\n", stderr); break;
+    case BlockLook::kWrongSize:
         fputs("Incorrect size of shared memory area. Incompatible driver version?\n", stderr);
         break;
-    case BlockLook::NoAccess:
+    case BlockLook::kNoAccess:
         errno = seen.error;
         perror("shmat");
         break;
-    case BlockLook::Untrusted: say_block_untrusted(seen.ds.shm_perm); break;
+    case BlockLook::kUntrusted: say_block_untrusted(seen.ds.shm_perm); break;
     }
     if (why)
         *why = look;
@@ -72,12 +72,12 @@ TouchpadSharedBlock *attach_own_block(const char *program, void (*wait)(void *ct
     for (;;) {
         BlockSeen seen;
         BlockLook look = look_at_block(&seen);
-        if (look != BlockLook::Untrusted && !(waiting && look == BlockLook::Missing)) {
+        if (look != BlockLook::kUntrusted && !(waiting && look == BlockLook::kMissing)) {
             if (waited)
                 *waited = waiting;
             return attach_seen(look, seen, nullptr);
         }
-        if (look == BlockLook::Untrusted && seen.id != refused) {
+        if (look == BlockLook::kUntrusted && seen.id != refused) {
             say_block_untrusted(seen.ds.shm_perm);
             if (!waiting)
                 fprintf(stderr, "%s: waiting for a touchpad block of your own\n", program);

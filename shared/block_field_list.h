@@ -22,8 +22,9 @@
 
 #include <cstdint>
 
-// A field's kind, numbered as the parameter tables number their types.
-enum BlockFieldKind {
+// A field's kind: what its bytes hold, and the type of a parameter table's
+// row (numbered as the tables number their types).
+enum BlockFieldKind : int32_t {
     kBlockInt = 0,     // int32
     kBlockFlag = 1,    // int32 holding 0 or 1
     kBlockDouble = 2,  // IEEE double, 8 bytes on a 4-byte boundary
@@ -159,6 +160,38 @@ struct BlockFieldStorage<kBlockDouble> {
     WORD(record, d, 40)                           \
     WORDS(record, multi, 44, 8)                   \
     WORD(record, m, 76)
+
+// The finger state that a driver writes at every report: the words of the
+// single contact (fields of the block above) and of the finger record, in
+// the order the monitor prints them, which is also the order of a trace's
+// columns. The finger state type (finger_state.h) and the engine's sample
+// record are made from this list; the build fails if a word is missing or
+// has no field of that name. A row is one of
+//   CONTACT(name, fingers)   a word of the single contact
+//   COUNT(name)              the finger count, written last
+//   WORD(name, fingers)      a word of the finger record
+//   WORDS(name, count)       an array of words of the finger record
+// where fingers is the finger count whose position the word holds (a reader
+// shows it only while that many fingers are down), 0 for a word that always
+// counts.
+#define FINGER_STATE_FIELDS(CONTACT, COUNT, WORD, WORDS) \
+    CONTACT(x, 1)                                        \
+    CONTACT(y, 1)                                        \
+    CONTACT(z, 0)                                        \
+    CONTACT(w, 0)                                        \
+    COUNT(f)                                             \
+    WORD(l, 0)                                           \
+    WORD(r, 0)                                           \
+    WORD(u, 0)                                           \
+    WORD(d, 0)                                           \
+    WORD(m, 0)                                           \
+    WORDS(multi, 8)                                      \
+    WORD(x2_1, 2)                                        \
+    WORD(y2_1, 2)                                        \
+    WORD(x2_2, 2)                                        \
+    WORD(y2_2, 2)                                        \
+    WORD(x3_1, 3)                                        \
+    WORD(y3_1, 3)
 
 // For the macro arguments of a list's users: a row kind that the user skips.
 #define BLOCK_ROW_SKIPPED(...)

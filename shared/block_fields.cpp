@@ -6,22 +6,16 @@
 
 #include "touchpad_block.h"
 
-namespace {
-
-constexpr int field_type(BlockFieldKind kind) { return kind == kBlockDouble ? kFieldDouble : kFieldInt; }
-
-}  // namespace
-
 #define FIELD_ROW(name, kind, offset, fresh) \
-    {#name, static_cast<int>(offsetof(TouchpadSharedBlock, name)), field_type(kind)},
+    {#name, static_cast<int>(offsetof(TouchpadSharedBlock, name)), kind},
 #define WORD_ROW(record, name, offset) \
     {#record "." #name,                \
-     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name)), kFieldInt},
+     static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name)), kBlockInt},
 #define ITEM_ROW(record, name, i)                                                            \
     {#record "." #name "[" #i "]",                                                           \
      static_cast<int>(offsetof(TouchpadSharedBlock, record) + offsetof(FingerRecord, name) + \
                       sizeof(int32_t) * (i)),                                                \
-     kFieldInt},
+     kBlockInt},
 // An array's words one by one, as NAME[0] to NAME[count - 1].
 // clang-format off
 #define ITEM_ROWS_8(record, name)                                   \
@@ -34,7 +28,7 @@ constexpr int field_type(BlockFieldKind kind) { return kind == kBlockDouble ? kF
 #define FINGER_ROWS(record, offset) FINGER_RECORD_FIELDS(WORD_ROW, WORDS_ROWS, record)
 
 const BlockField kBlockFields[] = {
-    TOUCHPAD_BLOCK_FIELDS(FIELD_ROW, FIELD_ROW, FINGER_ROWS, BLOCK_ROW_SKIPPED){nullptr, 0, 0},
+    TOUCHPAD_BLOCK_FIELDS(FIELD_ROW, FIELD_ROW, FINGER_ROWS, BLOCK_ROW_SKIPPED){nullptr, 0, kBlockInt},
 };
 
 #undef FIELD_ROW

@@ -4,12 +4,12 @@
 // read and write fields by name.
 #pragma once
 
-enum BlockFieldType { kFieldInt = 0, kFieldDouble = 2 };
+#include "block_field_list.h"
 
 struct BlockField {
     const char *name;
     int offset;
-    int type;
+    BlockFieldKind type;
 };
 
 // Ended by a row whose name is null.

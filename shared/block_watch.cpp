@@ -22,40 +22,40 @@ BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program)
     const BlockLook look = look_at_block(&seen);
     // No segment: the driver is between removing the old block and making
     // the new one; the old mapping stays until then.
-    if (look == BlockLook::Missing || seen.id == w->id || seen.id == w->refused_id)
-        return BlockCheck::Unchanged;
+    if (look == BlockLook::kMissing || seen.id == w->id || seen.id == w->refused_id)
+        return BlockCheck::kUnchanged;
 
     switch (look) {
-    case BlockLook::Usable:
+    case BlockLook::kUsable:
         if (shmat(seen.id, block, SHM_REMAP) != reinterpret_cast<void *>(-1)) {
             w->id = seen.id;
             w->refused_id = -1;
             fprintf(stderr, "%s: touchpad block re-created, attached again\n", program);
-            return BlockCheck::Replaced;
+            return BlockCheck::kReplaced;
         }
         perror("shmat");
         break;
-    case BlockLook::Missing: break;
-    case BlockLook::WrongSize:
+    case BlockLook::kMissing: break;
+    case BlockLook::kWrongSize:
         fputs("Incorrect size of shared memory area. Incompatible driver version?\n", stderr);
         break;
-    case BlockLook::NoAccess:
+    case BlockLook::kNoAccess:
         errno = seen.error;
         perror("shmat");
         break;
     // Another user's block is never mapped: the old one stays until a
     // proper one comes.
-    case BlockLook::Untrusted: say_block_untrusted(seen.ds.shm_perm); break;
+    case BlockLook::kUntrusted: say_block_untrusted(seen.ds.shm_perm); break;
     }
     w->refused_id = seen.id;
-    return BlockCheck::Unchanged;
+    return BlockCheck::kUnchanged;
 }
 
 BlockCheck block_watch_poll(BlockWatch *w, void *block, const char *program)
 {
     int64_t now = coarse_monotonic_now_ms();
     if (now < w->next_check_ms)
-        return BlockCheck::Unchanged;
+        return BlockCheck::kUnchanged;
     w->next_check_ms = now + kBlockCheckPeriodMs;
     return block_watch_check(w, block, program);
 }

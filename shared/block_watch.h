@@ -20,7 +20,7 @@ struct BlockWatch {
     int64_t next_check_ms = 0;
 };
 
-enum class BlockCheck { Unchanged, Replaced };
+enum class BlockCheck { kUnchanged, kReplaced };
 
 // Notes the segment now under the key as the attached one (call right after
 // attach_shared_block).
@@ -34,5 +34,5 @@ void block_watch_init(BlockWatch *w);
 BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program);
 
 // block_watch_check when at least a second has passed since the last look
-// (monotonic clock); otherwise Unchanged without a system call.
+// (monotonic clock); otherwise kUnchanged without a system call.
 BlockCheck block_watch_poll(BlockWatch *w, void *block, const char *program);

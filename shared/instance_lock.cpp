@@ -239,36 +239,36 @@ LockResult instance_lock_take(InstanceLock *lock, const char *program, const cha
     instance_server_key(display, connection, lock->server, sizeof lock->server);
     char dir[kLockPathMax];
     if (!instance_lock_dir(dir, sizeof dir, program))
-        return LockResult::Unavailable;
+        return LockResult::kUnavailable;
     int n = snprintf(lock->path, sizeof lock->path, "%s/vorell-%s-%s.lock", dir, program, lock->server);
     if (n < 0 || static_cast<size_t>(n) >= sizeof lock->path) {
         errno = ENAMETOOLONG;
-        return LockResult::Unavailable;
+        return LockResult::kUnavailable;
     }
     int fd = open(lock->path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0)
-        return LockResult::Unavailable;
+        return LockResult::kUnavailable;
     // Only root could have put anything else there, in a folder of ours.
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
         close(fd);
         errno = EPERM;
-        return LockResult::Unavailable;
+        return LockResult::kUnavailable;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int err = errno;
         if (err == EWOULDBLOCK) {
             lock->holder = read_holder(fd);
             close(fd);
-            return LockResult::HeldElsewhere;
+            return LockResult::kHeldElsewhere;
         }
         close(fd);
         errno = err;
-        return LockResult::Unavailable;
+        return LockResult::kUnavailable;
     }
     lock->fd = fd;
     write_pid(fd, getpid());
-    return LockResult::Taken;
+    return LockResult::kTaken;
 }
 
 void instance_lock_note_pid(const InstanceLock *lock)
@@ -280,15 +280,15 @@ void instance_lock_note_pid(const InstanceLock *lock)
 bool instance_lock_or_exit(InstanceLock *lock, const char *program, const char *display, int connection)
 {
     switch (instance_lock_take(lock, program, display, connection)) {
-    case LockResult::Taken: return true;
-    case LockResult::HeldElsewhere:
+    case LockResult::kTaken: return true;
+    case LockResult::kHeldElsewhere:
         if (lock->holder > 0)
             fprintf(stderr, "%s: already running on display %s (pid %d)\n", program, lock->server,
                     static_cast<int>(lock->holder));
         else
             fprintf(stderr, "%s: already running on display %s\n", program, lock->server);
         exit(kAlreadyRunningStatus);
-    case LockResult::Unavailable:
+    case LockResult::kUnavailable:
         fprintf(stderr,
                 "%s: no private folder or lock file for display %s (%s); not starting without the "
                 "check for another copy\n",

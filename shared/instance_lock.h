@@ -26,16 +26,16 @@ constexpr int kLockPathMax = 512;
 constexpr int kTmpFolderTries = 10;
 
 enum class LockResult {
-    Taken,          // this process holds the lock
-    HeldElsewhere,  // another process holds it; see holder
-    Unavailable,    // no usable folder or file (errno says why)
+    kTaken,          // this process holds the lock
+    kHeldElsewhere,  // another process holds it; see holder
+    kUnavailable,    // no usable folder or file (errno says why)
 };
 
 struct InstanceLock {
     int fd = -1;
     char path[kLockPathMax] = {};
     char server[128] = {};  // the server's name in messages (instance_server_key)
-    pid_t holder = 0;       // after HeldElsewhere: the pid in the file, 0 when unknown
+    pid_t holder = 0;       // after kHeldElsewhere: the pid in the file, 0 when unknown
 };
 
 // The user's run-time folder: /run/user/UID when it is a folder of ours with

@@ -46,20 +46,20 @@ EarlyOption find_help_or_version(int argc, char *const argv[], const char *optst
     for (int i = next_option_word(argc, argv, 1); i < argc;
          i = next_option_word(argc, argv, after_word(optstring, argv, i))) {
         if (strcmp(argv[i], "--help") == 0)
-            return EarlyOption::Help;
+            return EarlyOption::kHelp;
         if (strcmp(argv[i], "--version") == 0)
-            return EarlyOption::Version;
+            return EarlyOption::kVersion;
     }
-    return EarlyOption::Run;
+    return EarlyOption::kRun;
 }
 
 bool answer_help_or_version(int argc, char *const argv[], const char *optstring, void (*print_help)(),
                             const char *version)
 {
     switch (find_help_or_version(argc, argv, optstring)) {
-    case EarlyOption::Help: print_help(); return true;
-    case EarlyOption::Version: printf("%s\n", version); return true;
-    case EarlyOption::Run: break;
+    case EarlyOption::kHelp: print_help(); return true;
+    case EarlyOption::kVersion: printf("%s\n", version); return true;
+    case EarlyOption::kRun: break;
     }
     return false;
 }

@@ -4,7 +4,7 @@
 // diagnostics for everything else stay as they are.
 #pragma once
 
-enum class EarlyOption { Run, Help, Version };
+enum class EarlyOption { kRun, kHelp, kVersion };
 
 // Walks argv as getopt would with optstring (the argument of an option that
 // takes one is skipped, "--" ends the options, operands may come between

@@ -9,26 +9,22 @@
 
 #include "touchpad_block.h"
 
-enum ParameterType { kParamInt = 0, kParamBool = 1, kParamDouble = 2 };
-static_assert(kParamInt == int{kBlockInt} && kParamBool == int{kBlockFlag} &&
-                  kParamDouble == int{kBlockDouble},
-              "a row's type is its field's kind");
-
 struct ParameterDescriptor {
     const char *name;
     int32_t offset;
-    int32_t type;
+    BlockFieldKind type;
     double minimum;
     double maximum;
 };
 
 // The row of block field `field`: its name, offset and type as the block's
 // field list gives them, with the range the table clamps assignments to.
-#define PARAMETER_ROW(field, minimum, maximum)                                                         \
-    {                                                                                                  \
-#field, static_cast < int32_t>(offsetof(TouchpadSharedBlock, field)), block_field_kind::field, \
-            minimum, maximum                                                                           \
-    }
+// (Fenced: the formatter takes the braced row for a block and breaks it.)
+// clang-format off
+#define PARAMETER_ROW(field, minimum, maximum)                                                   \
+    {#field, static_cast<int32_t>(offsetof(TouchpadSharedBlock, field)), block_field_kind::field, \
+     minimum, maximum}
+// clang-format on
 
 // Case-insensitive lookup in table order, up to the row whose name is null;
 // nullptr when no row matches.

@@ -64,17 +64,17 @@ TOUCHPAD_BLOCK_FIELDS(TPB_KIND, TPB_KIND, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
 
 // What stands under the block's key, as the attach routine judges it.
 enum class BlockLook {
-    Usable,     // the block's size, and trusted (block_trust.h)
-    Missing,    // no segment
-    WrongSize,  // a segment of another size
-    NoAccess,   // cannot be read or attached by this user (error says why)
-    Untrusted,  // made by, or given to, a user who is not trusted
+    kUsable,     // the block's size, and trusted (block_trust.h)
+    kMissing,    // no segment
+    kWrongSize,  // a segment of another size
+    kNoAccess,   // cannot be read or attached by this user (error says why)
+    kUntrusted,  // made by, or given to, a user who is not trusted
 };
 
 struct BlockSeen {
     int id = -1;
-    struct shmid_ds ds {};  // after Untrusted and Usable
-    int error = 0;          // after NoAccess
+    struct shmid_ds ds {};  // after kUntrusted and kUsable
+    int error = 0;          // after kNoAccess
 };
 
 // One look at the key, never creating anything.

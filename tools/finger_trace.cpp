@@ -6,10 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <atomic>
 #include <memory>
-
-#include "touchpad_block.h"
 
 namespace {
 
@@ -36,20 +33,16 @@ bool parse_multi(const char *s, int32_t multi[8])
     return true;
 }
 
+// The one-word columns by title.
 int32_t *column(FingerState *st, const char *name)
 {
     struct Col {
         const char *name;
         int32_t FingerState::*field;
     };
-    static const Col cols[] = {
-        {"x", &FingerState::x},       {"y", &FingerState::y},       {"z", &FingerState::z},
-        {"w", &FingerState::w},       {"f", &FingerState::f},       {"l", &FingerState::l},
-        {"r", &FingerState::r},       {"u", &FingerState::u},       {"d", &FingerState::d},
-        {"m", &FingerState::m},       {"x2_1", &FingerState::x2_1}, {"y2_1", &FingerState::y2_1},
-        {"x2_2", &FingerState::x2_2}, {"y2_2", &FingerState::y2_2}, {"x3_1", &FingerState::x3_1},
-        {"y3_1", &FingerState::y3_1},
-    };
+#define COLUMN(name, ...) {#name, &FingerState::name},
+    static const Col cols[] = {FINGER_STATE_FIELDS(COLUMN, COLUMN, COLUMN, BLOCK_ROW_SKIPPED)};
+#undef COLUMN
     for (const Col &c : cols)
         if (strcmp(c.name, name) == 0)
             return &(st->*c.field);
@@ -57,8 +50,9 @@ int32_t *column(FingerState *st, const char *name)
 }
 
 // The columns of a data line, in print order; "multi" stands for the group.
-const char *const kLineColumns[] = {"x", "y",     "z",    "w",    "f",    "l",    "r",    "u",   "d",
-                                    "m", "multi", "x2_1", "y2_1", "x2_2", "y2_2", "x3_1", "y3_1"};
+#define TITLE(name, ...) #name,
+const char *const kLineColumns[] = {FINGER_STATE_FIELDS(TITLE, TITLE, TITLE, TITLE)};
+#undef TITLE
 constexpr int kLineColumnCount = sizeof kLineColumns / sizeof kLineColumns[0];
 
 }  // namespace
@@ -161,30 +155,4 @@ void sleep_until_after(const struct timespec &since, double seconds)
     }
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
     }
-}
-
-void write_finger_state(void *block, const FingerState &st, bool use_new)
-{
-    const int rec = use_new ? offsetof(TouchpadSharedBlock, NewStructFingers)
-                            : offsetof(TouchpadSharedBlock, OldStructFingers);
-    auto put = [&](size_t off, int32_t v) { block_set_int(block, static_cast<int>(off), v); };
-    put(offsetof(TouchpadSharedBlock, x), st.x);
-    put(offsetof(TouchpadSharedBlock, y), st.y);
-    put(offsetof(TouchpadSharedBlock, z), st.z);
-    put(offsetof(TouchpadSharedBlock, w), st.w);
-    put(rec + offsetof(FingerRecord, x2_1), st.x2_1);
-    put(rec + offsetof(FingerRecord, y2_1), st.y2_1);
-    put(rec + offsetof(FingerRecord, x2_2), st.x2_2);
-    put(rec + offsetof(FingerRecord, y2_2), st.y2_2);
-    put(rec + offsetof(FingerRecord, x3_1), st.x3_1);
-    put(rec + offsetof(FingerRecord, y3_1), st.y3_1);
-    put(rec + offsetof(FingerRecord, l), st.l);
-    put(rec + offsetof(FingerRecord, r), st.r);
-    put(rec + offsetof(FingerRecord, u), st.u);
-    put(rec + offsetof(FingerRecord, d), st.d);
-    for (int i = 0; i < 8; ++i)
-        put(rec + offsetof(FingerRecord, multi) + sizeof(int32_t) * i, st.multi[i]);
-    put(rec + offsetof(FingerRecord, m), st.m);
-    std::atomic_thread_fence(std::memory_order_release);
-    put(rec + offsetof(FingerRecord, f), st.f);
 }

@@ -125,7 +125,7 @@ void print_field(const void *block, const BlockField *f, bool with_name)
 {
     if (with_name)
         printf("%s = ", f->name);
-    if (f->type == kFieldDouble)
+    if (f->type == kBlockDouble)
         printf("%.17g\n", block_get_double(block, f->offset));
     else
         printf("%d\n", block_get_int(block, f->offset));
@@ -203,7 +203,7 @@ int cmd_set(int argc, char **argv)
         char *end;
         errno = 0;
         pending[i].field = f;
-        if (f->type == kFieldDouble) {
+        if (f->type == kBlockDouble) {
             pending[i].dvalue = strtod(value, &end);
             if (end == value || *end || !std::isfinite(pending[i].dvalue)) {
                 fprintf(stderr, "tpsim: '%s' needs a finite number, not '%s'\n", f->name, value);
@@ -222,7 +222,7 @@ int cmd_set(int argc, char **argv)
     if (!b)
         return 1;
     for (int i = 0; i < argc; ++i) {
-        if (pending[i].field->type == kFieldDouble)
+        if (pending[i].field->type == kBlockDouble)
             block_set_double(b, pending[i].field->offset, pending[i].dvalue);
         else
             block_set_int(b, pending[i].field->offset, static_cast<int32_t>(pending[i].ivalue));
@@ -256,7 +256,8 @@ void write_state_whole(void *block, const FingerState &st, int choice)
     sigset_t all, old;
     sigfillset(&all);
     sigprocmask(SIG_BLOCK, &all, &old);
-    write_finger_state(block, st, use_new_record(block, choice));
+    write_finger_state(static_cast<TouchpadSharedBlock *>(block),
+                       finger_record(use_new_record(block, choice)), st);
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 

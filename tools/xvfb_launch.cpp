@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-std::string launch_xvfb(pid_t *pid)
+std::string launch_xvfb(pid_t *pid, const std::vector<std::string> &extra_args)
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -19,8 +19,15 @@ std::string launch_xvfb(pid_t *pid)
         dup2(null, 1);
         dup2(null, 2);
         std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "1024x768x24",
-               static_cast<char *>(nullptr));
+        std::vector<std::string> args = {"Xvfb",     "-displayfd", fd,  "-nolisten",  "tcp",
+                                         "-noreset", "-screen",    "0", "1024x768x24"};
+        args.insert(args.end(), extra_args.begin(), extra_args.end());
+        std::vector<char *> argv;
+        argv.reserve(args.size() + 1);
+        for (std::string &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execvp("Xvfb", argv.data());
         _exit(127);
     }
     close(fds[1]);

@@ -5,7 +5,10 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 // Returns ":N" and sets *pid to the server's process, or returns "" when the
-// server did not come up within 20 s (it is then killed and reaped).
-std::string launch_xvfb(pid_t *pid);
+// server did not come up within 20 s (it is then killed and reaped). The
+// server does not reset when its last client leaves (a client that connects
+// during a reset is refused), and takes extra_args after its own.
+std::string launch_xvfb(pid_t *pid, const std::vector<std::string> &extra_args = {});

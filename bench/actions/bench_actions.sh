@@ -9,10 +9,8 @@ bin=${1:-$(dirname "$0")/../../build/bin}
 bin=$(cd "$bin" && pwd)
 clicks=${2:-300}
 
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$fifo" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -f "$fifo"' EXIT
-read -r number <"$fifo"
-DISPLAY=":$number" "$bin/actions_wheel_click_bench" "$clicks"
+work=$(mktemp -d)
+trap 'kill "${XVFB_PID:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+. "$(dirname "$0")/../../scripts/xvfb.sh"
+start_xvfb "$work" || { echo "Xvfb did not start" >&2; exit 1; }
+"$bin/actions_wheel_click_bench" "$clicks"

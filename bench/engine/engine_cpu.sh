@@ -21,35 +21,15 @@ replay_s=${3:-10}
 bin=$build/bin
 PATH=$bin:$PATH
 export PATH
-work=$(mktemp -d)
-pids=""
-cleanup() {
-    for p in $pids; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
-
-# CPU time of a process, all threads, in nanoseconds.
-cpu_ns() {
-    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d\n", s }'
-}
-rss_kib() {
-    awk '/^VmRSS:/ { print $2 }' /proc/"$1"/status
-}
-percent() { # ns seconds
-    awk -v ns="$1" -v s="$2" 'BEGIN { printf "%.3f", ns / (s * 1e9) * 100 }'
-}
+. "$(dirname "$0")/../cpu_figures.sh"
 
 tpsim create
 tpsim set VerticalScrollingCheckBox=1 HorizontalScrollingCheckBox=1 ScrollingSpeedSlider=10 \
     AutoScrollCheckBox=0 TappingCheckBox=1
 
-display=:$(( 90 + $$ % 100 ))
-Xvfb "$display" -nolisten tcp >/dev/null 2>&1 &
-pids="$pids $!"
-sleep 1
-export DISPLAY=$display
+. "$(dirname "$0")/../../scripts/xvfb.sh"
+start_xvfb "$work" || { echo "Xvfb did not start" >&2; exit 1; }
+pids="$pids $XVFB_PID"
 
 gestured >"$work/gestured.out" 2>"$work/gestured.err" &
 g=$!

@@ -39,16 +39,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 3>"$work/displayfd"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb_pid=$!
+. "$(dirname "$0")/../../scripts/xvfb.sh"
+start_xvfb "$work" || { echo "Xvfb did not start" >&2; exit 1; }
+xvfb_pid=$XVFB_PID
 pids+=("$xvfb_pid")
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/displayfd" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/displayfd")"
 
 "$bin/tpsim" create
 "$bin/tpsim" set DisableWhenKeyCheckBox=1

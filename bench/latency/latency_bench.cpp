@@ -182,7 +182,10 @@ FingerState two_fingers(int y)
     return {0, 0, 40, 4, 2, 0, 0, 0, 0, 0, {}, 100, y, 300, y, 0, 0};
 }
 
-void write_state(const FingerState &s) { write_finger_state(block, s, true); }
+void write_state(const FingerState &s)
+{
+    write_finger_state(block, &TouchpadSharedBlock::NewStructFingers, s);
+}
 
 void lift()
 {

@@ -12,6 +12,14 @@ HotkeyState hotkey_state;
 
 namespace {
 
+// The applications whose actions differ, by a part of their window's title.
+constexpr char kPdfViewerTitle[] = "Adobe Reader";
+constexpr char kBrowserTitle[] = "Web Browser";
+constexpr char kGwenviewTitle[] = "Gwenview";  // photo viewer
+constexpr char kFSpotTitle[] = "F-Spot";       // photo viewer
+constexpr char kOfficeTitle[] = "OpenOffice";
+constexpr char kSettingsPanelTitle[] = "Glyde-Pad";
+
 // The title of the focused window for the entry being carried out.
 struct Title {
     char text[kTitleMax];
@@ -30,10 +38,18 @@ bool is_scroll_step(Gesture code) { return code >= Gesture::kScrollYDec && code 
 
 // ---- pointer shapes -------------------------------------------------------
 
-enum CursorId { V_SCROLL, H_SCROLL, ZOOM_OUT, ZOOM_IN, RIGHT_ROTATE, LEFT_ROTATE, CURSOR_COUNT };
+enum CursorId {
+    kVScrollCursor,
+    kHScrollCursor,
+    kZoomOutCursor,
+    kZoomInCursor,
+    kRightRotateCursor,
+    kLeftRotateCursor,
+    kCursorCount
+};
 
 // The images, in the order of kCursorShownFlags.
-const char *const kCursorCommands[CURSOR_COUNT] = {
+const char *const kCursorCommands[kCursorCount] = {
     VORELL_CURSOR_COMMAND("V_Scroll.xbm"),     VORELL_CURSOR_COMMAND("H_Scroll.xbm"),
     VORELL_CURSOR_COMMAND("Zoom_Out.xbm"),     VORELL_CURSOR_COMMAND("Zoom_In.xbm"),
     VORELL_CURSOR_COMMAND("Right_Rotate.xbm"), VORELL_CURSOR_COMMAND("Left_Rotate.xbm"),
@@ -51,7 +67,7 @@ void show_cursor(const EnginePlatform &platform, EngineShared &engine, CursorId 
     if (cursor_shown(engine, id).load() != 0)
         return;
     run(platform, kCursorCommands[id]);
-    for (int i = 0; i < CURSOR_COUNT; ++i)
+    for (int i = 0; i < kCursorCount; ++i)
         cursor_shown(engine, i).store(i == id ? 1 : 0);
 }
 
@@ -91,20 +107,22 @@ void control_text(const EnginePlatform &platform, const char *text)
 
 void application_action(const EnginePlatform &platform, const Title &title, int32_t a)
 {
-    if (title.has("Adobe Reader")) {
-        switch (a) {
-        case 11: pdf_arrow(platform, false); return;
-        case 12: pdf_arrow(platform, true); return;
-        case 14: pdf_wheel(platform, 5); return;
-        case 15: pdf_wheel(platform, 4); return;
-        default: break;
+    const CommonAction action = static_cast<CommonAction>(a);
+    if (title.has(kPdfViewerTitle)) {
+        if (action == CommonAction::kWheelLeft || action == CommonAction::kWheelRight) {
+            pdf_arrow(platform, action == CommonAction::kWheelRight);
+            return;
         }
-    } else if (title.has("Web Browser")) {
-        if (a == 14) {
+        if (action == CommonAction::kControlWheelDown || action == CommonAction::kControlWheelUp) {
+            pdf_wheel(platform, action == CommonAction::kControlWheelDown ? 5 : 4);
+            return;
+        }
+    } else if (title.has(kBrowserTitle)) {
+        if (action == CommonAction::kControlWheelDown) {
             control_text(platform, "-");
             return;
         }
-        if (a == 15) {
+        if (action == CommonAction::kControlWheelUp) {
             control_text(platform, "+");
             return;
         }
@@ -135,75 +153,76 @@ bool either_latch(EngineShared &engine)
     return engine.latches.cover_gesture_latch.load() == 1 || engine.latches.swipe_latch.load() == 1;
 }
 
+// A scroll step that arms auto-scroll in its direction: the opposite
+// direction's flag down, then this one's up, then scroll_active.
+void arm_auto_scroll(AutoScrollWords &scroll, std::atomic<int32_t> &direction, std::atomic<int32_t> &opposite)
+{
+    opposite.store(0);
+    direction.store(1);
+    entry_armed_scroll = true;
+    scroll.scroll_active.store(1);
+}
+
 void vertical_scroll(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code)
 {
     if (either_latch(engine))
         return;
-    show_cursor(platform, engine, V_SCROLL);
+    show_cursor(platform, engine, kVScrollCursor);
     const int button = code == Gesture::kScrollYDec ? 4 : 5;
-    if (title.has("Gwenview"))
+    if (title.has(kGwenviewTitle))
         return;
     click_button(platform, button);
-    if (title.has("F-Spot"))
+    if (title.has(kFSpotTitle))
         return;
-    if (code == Gesture::kScrollYDec) {
-        engine.scroll.scroll_down_active.store(0);
-        engine.scroll.scroll_up_active.store(1);
-    } else {
-        engine.scroll.scroll_up_active.store(0);
-        engine.scroll.scroll_down_active.store(1);
-    }
-    entry_armed_scroll = true;
-    engine.scroll.scroll_active.store(1);
+    AutoScrollWords &s = engine.scroll;
+    if (code == Gesture::kScrollYDec)
+        arm_auto_scroll(s, s.scroll_up_active, s.scroll_down_active);
+    else
+        arm_auto_scroll(s, s.scroll_down_active, s.scroll_up_active);
 }
 
 void horizontal_scroll(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code)
 {
     if (either_latch(engine))
         return;
-    show_cursor(platform, engine, H_SCROLL);
+    show_cursor(platform, engine, kHScrollCursor);
     const bool toward_left = code == Gesture::kScrollXDec;
-    if (title.has("Gwenview"))
+    if (title.has(kGwenviewTitle))
         return;
-    if (title.has("F-Spot")) {
+    if (title.has(kFSpotTitle)) {
         click_button(platform, toward_left ? 6 : 7);
         return;
     }
-    if (title.has("Adobe Reader")) {
+    if (title.has(kPdfViewerTitle)) {
         engine.scroll.scroll_left_by_key.store(toward_left ? 1 : 0);
         engine.scroll.scroll_right_by_key.store(toward_left ? 0 : 1);
         pdf_arrow(platform, !toward_left);
     } else {
         click_button(platform, toward_left ? 6 : 7);
     }
-    if (toward_left) {
-        engine.scroll.scroll_right_active.store(0);
-        engine.scroll.scroll_left_active.store(1);
-    } else {
-        engine.scroll.scroll_left_active.store(0);
-        engine.scroll.scroll_right_active.store(1);
-    }
-    entry_armed_scroll = true;
-    engine.scroll.scroll_active.store(1);
+    AutoScrollWords &s = engine.scroll;
+    if (toward_left)
+        arm_auto_scroll(s, s.scroll_left_active, s.scroll_right_active);
+    else
+        arm_auto_scroll(s, s.scroll_right_active, s.scroll_left_active);
 }
 
 void zoom(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code, int32_t a)
 {
     if (either_latch(engine))
         return;
-    show_cursor(platform, engine, code == Gesture::kZoomOut ? ZOOM_OUT : ZOOM_IN);
-    if (title.has("Adobe Reader")) {
-        if (a == 2) {
-            pdf_wheel(platform, 5);
+    show_cursor(platform, engine, code == Gesture::kZoomOut ? kZoomOutCursor : kZoomInCursor);
+    const ZoomAction action = static_cast<ZoomAction>(a);
+    const bool control_wheel =
+        action == ZoomAction::kControlWheelDown || action == ZoomAction::kControlWheelUp;
+    if (title.has(kPdfViewerTitle)) {
+        if (control_wheel) {
+            pdf_wheel(platform, action == ZoomAction::kControlWheelDown ? 5 : 4);
             return;
         }
-        if (a == 3) {
-            pdf_wheel(platform, 4);
-            return;
-        }
-    } else if (title.has("Web Browser")) {
-        if (a == 2 || a == 3) {
-            browser_zoom_step(platform, a == 3);
+    } else if (title.has(kBrowserTitle)) {
+        if (control_wheel) {
+            browser_zoom_step(platform, action == ZoomAction::kControlWheelUp);
             return;
         }
     }
@@ -214,23 +233,26 @@ void rotate(const EnginePlatform &platform, EngineShared &engine, const Title &t
 {
     if (engine.latches.cover_gesture_latch.load() == 1)
         return;
-    show_cursor(platform, engine, code == Gesture::kRotateCW ? RIGHT_ROTATE : LEFT_ROTATE);
-    if (title.has("Adobe Reader")) {
-        if (a == 2 || a == 3) {
+    show_cursor(platform, engine, code == Gesture::kRotateCW ? kRightRotateCursor : kLeftRotateCursor);
+    const RotateAction action = static_cast<RotateAction>(a);
+    const bool control_letter = action == RotateAction::kControlR || action == RotateAction::kControlL;
+    const bool right = action == RotateAction::kControlR;
+    if (title.has(kPdfViewerTitle)) {
+        if (control_letter) {
             press_key(platform, "Control_L");
             press_key(platform, "Shift_L");
-            type_text(platform, a == 2 ? "+" : "_");
+            type_text(platform, right ? "+" : "_");
             release_key(platform, "Shift_L");
             release_key(platform, "Control_L");
             return;
         }
-    } else if (title.has("F-Spot")) {
-        if (a == 2 || a == 3) {
-            type_text(platform, a == 2 ? "]" : "[");
+    } else if (title.has(kFSpotTitle)) {
+        if (control_letter) {
+            type_text(platform, right ? "]" : "[");
             return;
         }
-    } else if (title.has("OpenOffice")) {
-        if (a == 2 || a == 3)
+    } else if (title.has(kOfficeTitle)) {
+        if (control_letter)
             return;
     }
     run_rotate_action(platform, a);
@@ -242,15 +264,31 @@ void swipe(const EnginePlatform &platform, EngineShared &engine, const Title &ti
         return;
     engine.latches.swipe_latch.store(1);
     const bool toward_right = code == Gesture::kSwipeXInc;
-    if (title.has("Gwenview")) {
+    if (title.has(kGwenviewTitle)) {
         click_button(platform, toward_right ? 7 : 6);
-    } else if (title.has("OpenOffice")) {
+    } else if (title.has(kOfficeTitle)) {
         key_chord(platform, "Control_L", toward_right ? "Page_Down" : "Page_Up");
-    } else if (title.has("Adobe Reader")) {
+    } else if (title.has(kPdfViewerTitle)) {
         pdf_page(platform, toward_right);
     } else {
         key_chord(platform, "Alt_L", toward_right ? "Right" : "Left");
     }
+}
+
+// A step of window switching: the first holds Alt_L down (until
+// Gesture::kSwitchWindowsEnd) and steps on with Tab, a later one steps on with
+// Tab, or back with Shift_L+Tab.
+void switch_windows_step(const EnginePlatform &platform, Gesture code)
+{
+    if (code == Gesture::kSwitchWindowsBegin)
+        press_key(platform, "Alt_L");
+    const bool back = code == Gesture::kSwitchWindowsPrev;
+    if (back)
+        press_key(platform, "Shift_L");
+    press_key(platform, "Tab");
+    release_key(platform, "Tab");
+    if (back)
+        release_key(platform, "Shift_L");
 }
 
 void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code,
@@ -292,25 +330,10 @@ void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &
             run(platform, kHomeCommand);
         break;
     case Gesture::kSwitchWindowsBegin:
-        if (engine.latches.cover_gesture_latch.load() == 1)
-            break;
-        press_key(platform, "Alt_L");  // stays down until Gesture::kSwitchWindowsEnd
-        press_key(platform, "Tab");
-        release_key(platform, "Tab");
-        break;
     case Gesture::kSwitchWindowsPrev:
-        if (engine.latches.cover_gesture_latch.load() == 1)
-            break;
-        press_key(platform, "Shift_L");
-        press_key(platform, "Tab");
-        release_key(platform, "Tab");
-        release_key(platform, "Shift_L");
-        break;
     case Gesture::kSwitchWindowsNext:
-        if (engine.latches.cover_gesture_latch.load() == 1)
-            break;
-        press_key(platform, "Tab");
-        release_key(platform, "Tab");
+        if (engine.latches.cover_gesture_latch.load() != 1)
+            switch_windows_step(platform, code);
         break;
     case Gesture::kSwitchWindowsEnd:
         // Never silenced by a latch: it only lets go of the Alt_L that
@@ -340,6 +363,18 @@ void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &
         // nothing more to do.
         break;
     }
+}
+
+// The code as the block holds it, with the codes of the two actions
+// exchanged.
+template <typename Action>
+int32_t swapped(int32_t code, Action one, Action other)
+{
+    if (code == static_cast<int32_t>(one))
+        return static_cast<int32_t>(other);
+    if (code == static_cast<int32_t>(other))
+        return static_cast<int32_t>(one);
+    return code;
 }
 
 bool is_selectable(Gesture code)
@@ -384,15 +419,13 @@ void carry_out_action(const EnginePlatform &platform, EngineShared &engine, Gest
         engine.scroll.scroll_active.store(0);
 }
 
-void (*action_trace)(Gesture code, int32_t arg) = nullptr;
-void (*hotkey_display_gone)() = nullptr;
-
-void carry_out_next_action(const EnginePlatform &platform, EngineShared &engine)
+void carry_out_next_action(const EnginePlatform &platform, EngineShared &engine,
+                           void (*trace)(Gesture code, int32_t arg))
 {
     ActionEntry entry;
     engine.queue.dequeue(&entry);
-    if (action_trace)
-        action_trace(entry.code, entry.arg);
+    if (trace)
+        trace(entry.code, entry.arg);
     carry_out_action(platform, engine, entry.code, entry.arg);
     engine.queue.entries_done.fetch_add(1);
 }
@@ -411,22 +444,15 @@ void carry_out(const EnginePlatform &platform, EngineShared &engine, Gesture cod
     release_held_button(platform);
 
     if (title.present) {
-        if (title.has("Glyde-Pad")) {
+        if (title.has(kSettingsPanelTitle)) {
             // The settings panel swaps the two control-wheel actions, and the
             // two control-wheel zoom actions.
-            if (is_selectable(code)) {
-                if (a == 14)
-                    a = 15;
-                else if (a == 15)
-                    a = 14;
-            } else if (code == Gesture::kZoomOut || code == Gesture::kZoomIn) {
-                if (a == 2)
-                    a = 3;
-                else if (a == 3)
-                    a = 2;
-            }
+            if (is_selectable(code))
+                a = swapped(a, CommonAction::kControlWheelDown, CommonAction::kControlWheelUp);
+            else if (code == Gesture::kZoomOut || code == Gesture::kZoomIn)
+                a = swapped(a, ZoomAction::kControlWheelDown, ZoomAction::kControlWheelUp);
         }
-        if (!title.has("Adobe Reader")) {
+        if (!title.has(kPdfViewerTitle)) {
             engine.scroll.scroll_left_by_key.store(0);
             engine.scroll.scroll_right_by_key.store(0);
         }
@@ -438,8 +464,9 @@ void carry_out(const EnginePlatform &platform, EngineShared &engine, Gesture cod
     // button, tap or cover entry runs. What ends something held earlier (the
     // window-switching Alt_L, the drag's button 1) is never held back.
     if (engine.settings.DetectGestureIntr.load() != 0) {
-        if (engine.settings.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == 17)
-            run_common_action(platform, 17);
+        const int32_t alt_control_d = static_cast<int32_t>(CommonAction::kAltControlD);
+        if (engine.settings.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == alt_control_d)
+            run_common_action(platform, alt_control_d);
         else if (code == Gesture::kSwitchWindowsEnd || code == Gesture::kDragRelease)
             by_code(platform, engine, title, code, a);
         return;

@@ -30,15 +30,7 @@ void hotkey_clear_scroll_and_zoom(EngineShared &engine, int64_t now_ms);
 // One entry, everything but the queue wait and the read index.
 void carry_out_action(const EnginePlatform &platform, EngineShared &engine, Gesture code, int32_t arg);
 
-// Called by hotkey_event_thread with each entry before it is carried out,
-// when set (gestured --debug sets it before the threads start).
-extern void (*action_trace)(Gesture code, int32_t arg);
-
-// Called by hotkey_event_thread instead of its "Can't open display." exit
-// when set: the engine had an X server at start, so the server is gone and
-// the engine ends through its clean-up for that. Does not return.
-extern void (*hotkey_display_gone)();
-
-// The thread's loop body: waits for the next entry, carries it out and
-// counts it in the queue's entries_done.
-void carry_out_next_action(const EnginePlatform &platform, EngineShared &engine);
+// The thread's loop body: waits for the next entry, hands it to trace (when
+// not null), carries it out and counts it in the queue's entries_done.
+void carry_out_next_action(const EnginePlatform &platform, EngineShared &engine,
+                           void (*trace)(Gesture code, int32_t arg));

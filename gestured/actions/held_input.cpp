@@ -1,18 +1,10 @@
 #include "held_input.h"
 
 #include <X11/extensions/XTest.h>
-#include <pthread.h>
-#include <signal.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-
-#include "command_runner.h"
-#include "driver_parameters.h"
-#include "x_input.h"
 
 namespace {
 
@@ -63,50 +55,7 @@ void for_each_word(const char *command, const char *prefix, F f)
             f(word);
 }
 
-const int kReleaseSignals[] = {SIGTERM, SIGINT, SIGHUP};
-
-void release_signal_set(sigset_t *set)
-{
-    sigemptyset(set);
-    for (int sig : kReleaseSignals)
-        sigaddset(set, sig);
-}
-
-void *release_on_signal_thread(void *)
-{
-    sigset_t set;
-    release_signal_set(&set);
-    int sig = 0;
-    while (sigwait(&set, &sig) != 0) {
-    }
-    release_everything_for_exit(true);
-    // End the way the signal would have ended the process.
-    signal(sig, SIG_DFL);
-    sigset_t one;
-    sigemptyset(&one);
-    sigaddset(&one, sig);
-    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-    raise(sig);
-    _exit(128 + sig);
-}
-
 }  // namespace
-
-void release_everything_for_exit(bool stop_input)
-{
-    // First no command may still be starting or running: a keydown that
-    // landed after the release would stay held.
-    run_commands_end_in_flight();
-    if (stop_input)
-        stop_synthetic_input();
-    if (held_input_count() > 0) {
-        if (Display *display = XOpenDisplay(nullptr)) {
-            release_held_inputs(display);
-            XCloseDisplay(display);
-        }
-    }
-    driver_parameters_restore();
-}
 
 void held_key_down(const char *name)
 {
@@ -208,20 +157,4 @@ void release_held_inputs(Display *display)
     }
     if (display)
         XSync(display, False);
-}
-
-void install_release_on_signal()
-{
-    XInitThreads();
-    install_x_error_handler();
-    sigset_t set;
-    release_signal_set(&set);
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    pthread_t thread;
-    if (pthread_create(&thread, nullptr, release_on_signal_thread, nullptr) != 0) {
-        perror("release thread create failed");
-        pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-        return;
-    }
-    pthread_detach(thread);
 }

@@ -1,5 +1,5 @@
 // What the engine holds down on the X server right now, so that nothing stays
-// held when the process is ended by a signal.
+// held when the process ends (session_control lets go of it).
 //
 // The production send_input notes every key press and release and every
 // button press and release it sends, and the production command runner
@@ -29,17 +29,3 @@ int held_input_count();
 // Sends a release for everything noted as held (buttons first, then keys),
 // syncs with the server and forgets it all.
 void release_held_inputs(Display *display);
-
-// The engine's last clean-up, on a signal and when the X server goes: ends
-// the shell commands in flight (a keydown that landed after the release would
-// stay held), then, when stop_input, stops synthetic input; releases what is
-// held over a fresh display connection (the engine's own may be gone) and
-// puts the driver parameters back.
-void release_everything_for_exit(bool stop_input);
-
-// Makes SIGTERM, SIGINT and SIGHUP release everything held before the process
-// ends by the same signal. Blocks the three signals in the calling thread and
-// starts a thread that waits for them, so it must be called by main before it
-// creates any other thread (the threads inherit the blocked set). Also calls
-// XInitThreads, which must come before any other Xlib call.
-void install_release_on_signal();

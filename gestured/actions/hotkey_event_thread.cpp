@@ -14,10 +14,12 @@ void *hotkey_event_thread(void *arg)
     const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
     EngineShared &engine = *args.shared;
     const EnginePlatform &platform = *args.platform;
+    const SessionHooks no_hooks{};
+    const SessionHooks &hooks = args.hooks ? *args.hooks : no_hooks;
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
-        if (hotkey_display_gone)
-            hotkey_display_gone();
+        if (hooks.display_gone)
+            hooks.display_gone();
         // Without a display every gesture would be lost; say so and stop.
         fprintf(stderr, "Can't open display.\n");
         exit(1);
@@ -31,6 +33,6 @@ void *hotkey_event_thread(void *arg)
     hotkey_clear_scroll_and_zoom(engine, platform.now());
 
     for (;;)
-        carry_out_next_action(platform, engine);
+        carry_out_next_action(platform, engine, hooks.trace_action);
     return nullptr;
 }

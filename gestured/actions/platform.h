@@ -1,9 +1,10 @@
 // The engine's narrow seam to the outside world: the clock, sleeping, shell
 // commands, synthetic X input and the focused window's title.
 //
-// Production uses the real clock, /bin/sh and XTEST over the display
-// connection of hotkey_event_thread. Tests build records of recorders so the
-// action and drag logic runs without X, without a shell and without sleeping.
+// Production (platform_x11.h) uses the real clock, /bin/sh and XTEST over the
+// display connection of hotkey_event_thread. Tests build records of recorders
+// so the action and drag logic runs without X, without a shell and without
+// sleeping.
 #pragma once
 
 #include <cstdint>
@@ -50,16 +51,3 @@ struct EnginePlatform {
     }
     int title(char *buf, int cap) const { return focus_title(ctx, buf, cap); }
 };
-
-// The production record: the real functions below, no ctx.
-EnginePlatform engine_platform_production();
-
-// The production functions, for tests that wrap them.
-int64_t real_now_ms(void *ctx);
-void real_sleep_ms(void *ctx, int ms);
-void real_run_command(void *ctx, const char *command);
-void real_send_input(void *ctx, const char *operand, int button, InputKind kind);
-// Makes real_send_input send nothing from now on, after any send under way
-// has finished (the signal path, before it releases what is held).
-void stop_synthetic_input();
-int real_focus_title(void *ctx, char *buf, int cap);

@@ -59,32 +59,32 @@ void control_letter(const EnginePlatform &platform, char letter)
 
 void run_common_action(const EnginePlatform &platform, int32_t code)
 {
-    switch (code) {
-    case 0:
+    switch (static_cast<CommonAction>(code)) {
+    case CommonAction::kLeftButton:
         if (hold_gesture == 0)
             press_button(platform, 1, &left_button_held);
         break;
-    case 1: press_button(platform, 3, &right_button_held); break;
-    case 2: press_button(platform, 2, &middle_button_held); break;
-    case 3: key_chord(platform, "Alt_L", "Right"); break;
-    case 4: key_chord(platform, "Alt_L", "Left"); break;
-    case 5: key_chord(platform, "Alt_L", "F10"); break;
-    case 6: key_chord(platform, "Alt_L", "F9"); break;
-    case 7: break;
-    case 8: tap_key(platform, "Page_Down"); break;
-    case 9: tap_key(platform, "Page_Up"); break;
-    case 10: click_button(platform, 5); break;
-    case 11: click_button(platform, 6); break;
-    case 12: click_button(platform, 7); break;
-    case 13: click_button(platform, 4); break;
-    case 14: control_click(platform, 5); break;
-    case 15: control_click(platform, 4); break;
-    case 16:
+    case CommonAction::kRightButton: press_button(platform, 3, &right_button_held); break;
+    case CommonAction::kMiddleButton: press_button(platform, 2, &middle_button_held); break;
+    case CommonAction::kAltRight: key_chord(platform, "Alt_L", "Right"); break;
+    case CommonAction::kAltLeft: key_chord(platform, "Alt_L", "Left"); break;
+    case CommonAction::kAltF10: key_chord(platform, "Alt_L", "F10"); break;
+    case CommonAction::kAltF9: key_chord(platform, "Alt_L", "F9"); break;
+    case CommonAction::kNothing: break;
+    case CommonAction::kPageDown: tap_key(platform, "Page_Down"); break;
+    case CommonAction::kPageUp: tap_key(platform, "Page_Up"); break;
+    case CommonAction::kWheelDown: click_button(platform, 5); break;
+    case CommonAction::kWheelLeft: click_button(platform, 6); break;
+    case CommonAction::kWheelRight: click_button(platform, 7); break;
+    case CommonAction::kWheelUp: click_button(platform, 4); break;
+    case CommonAction::kControlWheelDown: control_click(platform, 5); break;
+    case CommonAction::kControlWheelUp: control_click(platform, 4); break;
+    case CommonAction::kAltF4:
         press_key(platform, "Alt_L");
         tap_key(platform, "F4");
         release_key(platform, "Alt_L");
         break;
-    case 17:
+    case CommonAction::kAltControlD:
         key_char_buffer[0] = 'D';
         key_char_buffer[1] = 0;
         press_key(platform, "Alt_L");
@@ -94,33 +94,33 @@ void run_common_action(const EnginePlatform &platform, int32_t code)
         release_key(platform, "Control_L");
         release_key(platform, "Alt_L");
         break;
-    default: break;
+    default: break;  // not in the catalogue
     }
 }
 
 void run_zoom_action(const EnginePlatform &platform, int32_t code)
 {
-    switch (code) {
-    case 0: tap_key(platform, "Page_Up"); break;
-    case 1: tap_key(platform, "Page_Down"); break;
-    case 2: control_click(platform, 5); break;
-    case 3: control_click(platform, 4); break;
-    case 4: key_chord(platform, "Alt_L", "F9"); break;
-    case 5: key_chord(platform, "Alt_L", "F10"); break;
-    default: break;
+    switch (static_cast<ZoomAction>(code)) {
+    case ZoomAction::kPageUp: tap_key(platform, "Page_Up"); break;
+    case ZoomAction::kPageDown: tap_key(platform, "Page_Down"); break;
+    case ZoomAction::kControlWheelDown: control_click(platform, 5); break;
+    case ZoomAction::kControlWheelUp: control_click(platform, 4); break;
+    case ZoomAction::kAltF9: key_chord(platform, "Alt_L", "F9"); break;
+    case ZoomAction::kAltF10: key_chord(platform, "Alt_L", "F10"); break;
+    default: break;  // not in the catalogue
     }
 }
 
 void run_rotate_action(const EnginePlatform &platform, int32_t code)
 {
-    switch (code) {
-    case 0: tap_key(platform, "Page_Up"); break;
-    case 1: tap_key(platform, "Page_Down"); break;
-    case 2: control_letter(platform, 'R'); break;
-    case 3: control_letter(platform, 'L'); break;
-    case 4: key_chord(platform, "Alt_L", "F9"); break;
-    case 5: key_chord(platform, "Alt_L", "F10"); break;
-    default: break;
+    switch (static_cast<RotateAction>(code)) {
+    case RotateAction::kPageUp: tap_key(platform, "Page_Up"); break;
+    case RotateAction::kPageDown: tap_key(platform, "Page_Down"); break;
+    case RotateAction::kControlR: control_letter(platform, 'R'); break;
+    case RotateAction::kControlL: control_letter(platform, 'L'); break;
+    case RotateAction::kAltF9: key_chord(platform, "Alt_L", "F9"); break;
+    case RotateAction::kAltF10: key_chord(platform, "Alt_L", "F10"); break;
+    default: break;  // not in the catalogue
     }
 }
 

@@ -6,8 +6,11 @@
 
 #include <cstdint>
 
+#include "action_names.h"
 #include "platform.h"
 
+// The three catalogues and their numbers: CommonAction, ZoomAction and
+// RotateAction, written once with their names in action_names.h.
 // 1 while a catalogue has pressed that button and nobody has released it.
 extern int32_t left_button_held;
 extern int32_t middle_button_held;
@@ -15,6 +18,8 @@ extern int32_t right_button_held;
 // 1 while the entry being carried out is a physical-button entry (codes 0-2).
 extern int32_t hold_gesture;
 
+// Each takes the code as the block holds it; a code outside the catalogue
+// does nothing.
 void run_common_action(const EnginePlatform &platform, int32_t code);  // 0..17
 void run_zoom_action(const EnginePlatform &platform, int32_t code);    // 0..5
 void run_rotate_action(const EnginePlatform &platform, int32_t code);  // 0..5

@@ -31,8 +31,14 @@ DragRule choose_in_drag(const DragView &v)
     return DragRule::kNone;
 }
 
-void clear(std::atomic<int32_t> &w) { w.store(0); }
-void clear(std::atomic<TapState> &w) { w.store(TapState::kIdle); }
+void clear_word(std::atomic<int32_t> &w) { w.store(0); }
+void clear_word(std::atomic<TapState> &w) { w.store(TapState::kIdle); }
+// Each word back to its rest value, in the order given.
+template <typename... Words>
+void clear(Words &...words)
+{
+    (clear_word(words), ...);
+}
 
 // The driver was told not to end drags on its own timeout (a drag begun
 // with the tap-release style). Every way out of a drag gives that back, not only the
@@ -52,13 +58,8 @@ void reset_taps_and_drag(const EnginePlatform &platform, EngineShared &engine)
 {
     give_back_driver_timeout(platform, engine);
     platform.run(kDragHoldOffCommand);
-    clear(engine.drag.tap_state);
-    clear(engine.drag.retouch_seen);
-    clear(engine.drag.tap_pending);
-    clear(engine.drag.tap_request);
-    clear(engine.drag.drag_fingers_up);
-    clear(engine.drag.drag_active);
-    clear(engine.drag.drag_lift_event);
+    clear(engine.drag.tap_state, engine.drag.retouch_seen, engine.drag.tap_pending, engine.drag.tap_request,
+          engine.drag.drag_fingers_up, engine.drag.drag_active, engine.drag.drag_lift_event);
 }
 
 // The drag whose start time is taken, and the clock it is read from.
@@ -102,10 +103,8 @@ void begin_drag(const EnginePlatform &platform, EngineShared &engine, DragLock *
         take_drag_start(&start);
     }
     engine.drag.tap_state.store(TapState::kHandedOver);
-    clear(engine.drag.tap_pending);
-    clear(engine.drag.tap_request);
-    clear(engine.drag.retouch_near_tap);
-    clear(engine.drag.drag_tap_again);
+    clear(engine.drag.tap_pending, engine.drag.tap_request, engine.drag.retouch_near_tap,
+          engine.drag.drag_tap_again);
     // The recogniser stores the finger count before it looks at
     // drag_active; this thread stores drag_active before it looks at the
     // count: one of the two sees the lift.
@@ -125,11 +124,8 @@ void end_drag_by_tap_again(const EnginePlatform &platform, EngineShared &engine)
     give_back_driver_timeout(platform, engine);
     engine.queue.enqueue(Gesture::kDragRelease, 0);
     platform.run(kDragHoldOffCommand);
-    clear(engine.drag.drag_active);
-    clear(engine.drag.tap_pending);
-    clear(engine.drag.tap_state);
-    clear(engine.drag.drag_tap_again);
-    clear(engine.drag.retouch_seen);
+    clear(engine.drag.drag_active, engine.drag.tap_pending, engine.drag.tap_state, engine.drag.drag_tap_again,
+          engine.drag.retouch_seen);
 }
 
 void end_drag_by_lift(const EnginePlatform &platform, EngineShared &engine, const DragView &v)
@@ -138,12 +134,8 @@ void end_drag_by_lift(const EnginePlatform &platform, EngineShared &engine, cons
     if (v.DragCheckBox == 1)
         engine.queue.enqueue(Gesture::kDragRelease, 0);
     platform.run(kDragHoldOffCommand);
-    clear(engine.drag.drag_active);
-    clear(engine.drag.tap_state);
-    clear(engine.drag.retouch_seen);
-    clear(engine.drag.tap_pending);
-    clear(engine.drag.drag_fingers_up);
-    clear(engine.drag.drag_lift_event);
+    clear(engine.drag.drag_active, engine.drag.tap_state, engine.drag.retouch_seen, engine.drag.tap_pending,
+          engine.drag.drag_fingers_up, engine.drag.drag_lift_event);
 }
 
 void release_after_retouch_wait(const EnginePlatform &platform, EngineShared &engine)
@@ -152,13 +144,9 @@ void release_after_retouch_wait(const EnginePlatform &platform, EngineShared &en
     platform.run(kDragTimeoutOnCommand);
     engine.queue.enqueue(Gesture::kDragRelease, 0);
     platform.run(kDragHoldOffCommand);
-    clear(engine.drag.drag_active);
-    clear(engine.drag.tap_pending);
-    clear(engine.drag.tap_state);
-    clear(engine.drag.drag_lift_event);
-    clear(engine.drag.retouch_near_tap);
-    clear(engine.drag.retouch_seen);
-    clear(engine.drag.drag_fingers_up);
+    clear(engine.drag.drag_active, engine.drag.tap_pending, engine.drag.tap_state,
+          engine.drag.drag_lift_event, engine.drag.retouch_near_tap, engine.drag.retouch_seen,
+          engine.drag.drag_fingers_up);
 }
 
 // Gives a touch near the tap up to 200 ms to arrive before the tap is
@@ -264,10 +252,8 @@ DragRule drag_lock_wake(const EnginePlatform &platform, EngineShared &engine, Dr
     case DragRule::kPlainTap:
         if (v.drag_active == 0) {
             engine.queue.enqueue(Gesture::kTapClick, 0);
-            clear(engine.drag.tap_state);
-            clear(engine.drag.retouch_seen);
-            clear(engine.drag.tap_pending);
-            clear(engine.drag.tap_request);
+            clear(engine.drag.tap_state, engine.drag.retouch_seen, engine.drag.tap_pending,
+                  engine.drag.tap_request);
         }
         break;
     case DragRule::kLateSecondTap: reset_taps_and_drag(platform, engine); break;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "parameter_access.h"
@@ -9,14 +10,6 @@
 #include "touchpad_block.h"
 
 namespace {
-
-int rows(const ParameterDescriptor *t)
-{
-    int n = 0;
-    while (t[n].name)
-        ++n;
-    return n;
-}
 
 std::string assign(TouchpadSharedBlock *b, const ParameterDescriptor *table, const char *arg)
 {
@@ -29,27 +22,39 @@ std::string assign(TouchpadSharedBlock *b, const ParameterDescriptor *table, con
 
 }  // namespace
 
+// (Which rows each table has is the golden listings' and the README
+// reference's to check.)
 TEST(ParameterTables, RowsFitTheBlockAndRangesAreOrdered)
 {
-    EXPECT_EQ(rows(kCtlParameters), 44);
-    EXPECT_EQ(rows(kCtl2Parameters), 46);
     for (const ParameterDescriptor *table : {kCtlParameters, kCtl2Parameters}) {
         for (const ParameterDescriptor *p = table; p->name; ++p) {
-            int width = p->type == kParamDouble ? 8 : 4;
+            int width = p->type == kBlockDouble ? 8 : 4;
             EXPECT_EQ(p->offset % 4, 0) << p->name;
             EXPECT_LE(p->offset + width, static_cast<int>(kTouchpadShmSize)) << p->name;
             EXPECT_LT(p->minimum, p->maximum) << p->name;
-            if (p->type == kParamBool) {
+            if (p->type == kBlockFlag) {
                 EXPECT_EQ(p->minimum, 0) << p->name;
                 EXPECT_EQ(p->maximum, 1) << p->name;
             }
             EXPECT_EQ(find_parameter(table, p->name), p) << "duplicate name " << p->name;
         }
     }
-    // The terminating rows are all zero.
-    const ParameterDescriptor &end = kCtlParameters[44];
-    EXPECT_EQ(end.offset, 0);
-    EXPECT_EQ(end.maximum, 0);
+}
+
+// A field added to the block for the user to set needs a row in a table;
+// only the single contact (the finger state the driver writes) has none.
+TEST(ParameterTables, EveryParameterFieldOfTheBlockIsInATable)
+{
+    std::set<std::string> contact;
+#define CONTACT(name, fingers) contact.insert(#name);
+    FINGER_STATE_FIELDS(CONTACT, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
+#undef CONTACT
+#define IN_A_TABLE(name, kind, offset, fresh)                                    \
+    EXPECT_TRUE(contact.count(#name) || find_parameter(kCtlParameters, #name) || \
+                find_parameter(kCtl2Parameters, #name))                          \
+        << #name;
+    TOUCHPAD_BLOCK_FIELDS(IN_A_TABLE, IN_A_TABLE, BLOCK_ROW_SKIPPED, BLOCK_ROW_SKIPPED)
+#undef IN_A_TABLE
 }
 
 TEST(ParameterTables, SharedFieldsDifferOnlyWhereTheBuildsDisagree)
@@ -161,5 +166,8 @@ TEST(ParameterListing, FormatsIntsAndDoublesInTableOrder)
     EXPECT_NE(s.find("\n    MinSpeed                = 1e-05\n"), std::string::npos);
     EXPECT_NE(s.find("\n    HorizontalScrollingCheckBox = 1\n"), std::string::npos);
     EXPECT_NE(s.find("\n    DragSlider              = 2.5\n"), std::string::npos);
-    EXPECT_EQ(std::count(s.begin(), s.end(), '\n'), 47);
+    int rows = 0;
+    while (kCtl2Parameters[rows].name)
+        ++rows;
+    EXPECT_EQ(std::count(s.begin(), s.end(), '\n'), 1 + rows) << "the title line, then one line a row";
 }

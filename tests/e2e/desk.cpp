@@ -165,7 +165,7 @@ void Desk::replay(const std::string &name)
         const double gap = i ? steps[i].time - steps[i - 1].time : 0;
         if (gap > 0)
             sleep_until_after(last_write, gap);
-        write_finger_state(block_, steps[i].state, true);
+        write_finger_state(block_, &TouchpadSharedBlock::NewStructFingers, steps[i].state);
         clock_gettime(CLOCK_MONOTONIC, &last_write);
         // The trace's gaps are the least time between states; a busy machine
         // may stretch them, but never let the engine miss a state.

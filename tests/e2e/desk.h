@@ -10,6 +10,8 @@
 
 #include "support.h"
 
+struct TouchpadSharedBlock;
+
 struct XEventSeen {
     double ms;
     std::string type;    // KeyPress, KeyRelease, ButtonPress, ButtonRelease
@@ -70,7 +72,7 @@ private:
     std::unique_ptr<Background> engine_;
     size_t skip_ = 0;             // events of the start-up probe
     std::string sampler_status_;  // /proc status file of the sampler thread
-    void *block_ = nullptr;
+    TouchpadSharedBlock *block_ = nullptr;
 };
 
 // The gesture traces folder.

@@ -37,24 +37,6 @@ TEST(Release, KilledMidDragTheEngineLetsGoOfButtonOneAndPutsTheDriverBack)
     EXPECT_EQ(desk.get("TapButton3"), "1");
 }
 
-// Gone, or a zombie that can do nothing more.
-bool process_gone(const std::string &pid)
-{
-    std::ifstream in("/proc/" + pid + "/stat");
-    std::string skip, name, state;
-    if (!(in >> skip >> name >> state))
-        return true;
-    return state == "Z" || state == "X";
-}
-
-std::string first_line(const std::string &path)
-{
-    std::ifstream in(path);
-    std::string s;
-    std::getline(in, s);
-    return s;
-}
-
 TEST(Release, KilledWhileAKeydownIsStartingNothingIsPressedAfterTheRelease)
 {
     // In a mount namespace of this test's own, a stand-in takes the place of
@@ -63,11 +45,10 @@ TEST(Release, KilledWhileAKeydownIsStartingNothingIsPressedAfterTheRelease)
     ASSERT_EQ(mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
     char *real = realpath("/usr/local/bin/xte", nullptr);
     ASSERT_NE(real, nullptr) << "/usr/local/bin/xte is missing: run scripts/setup.sh";
-    const std::string dir = testing::TempDir();
-    const std::string copy = dir + "real-xte";
-    const std::string standin = dir + "slow-xte";
-    const std::string pid_file = dir + "slow-xte-keydown";
-    remove(pid_file.c_str());
+    const std::string dir = make_temp_dir();
+    const std::string copy = dir + "/real-xte";
+    const std::string standin = dir + "/slow-xte";
+    const std::string pid_file = dir + "/slow-xte-keydown";
     ASSERT_EQ(run_program({"cp", real, copy}).status, 0);
     std::ofstream(standin) << "#!/bin/sh\n"
                            << "case \"$*\" in *keydown*) echo $$ > " << pid_file << "; sleep 1;; esac\n"

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "command_runner_inspect.h"
+#include "support.h"
 
 namespace {
 
@@ -18,29 +19,11 @@ double seconds_since(std::chrono::steady_clock::time_point t0)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-// Gone, or a zombie that can do nothing more.
-bool process_gone(const std::string &pid)
-{
-    std::ifstream in("/proc/" + pid + "/stat");
-    std::string skip, name, state;
-    if (!(in >> skip >> name >> state))
-        return true;
-    return state == "Z" || state == "X";
-}
-
-std::string read_file(const std::string &path)
-{
-    std::ifstream in(path);
-    std::string s;
-    std::getline(in, s);
-    return s;
-}
-
 class CommandRunner : public ::testing::Test {
 protected:
     void SetUp() override { run_commands_reset(); }
     void TearDown() override { run_commands_reset(); }
-    std::string dir = testing::TempDir();
+    std::string dir = make_temp_dir() + "/";
 };
 
 TEST_F(CommandRunner, HangingCommandsAreKilledWithTheirGroupAndReportedOncePerProgram)
@@ -72,7 +55,7 @@ TEST_F(CommandRunner, HangingCommandsAreKilledWithTheirGroupAndReportedOncePerPr
         else
             EXPECT_EQ(err, "") << c.command;
     }
-    const std::string background = read_file(pid_file);
+    const std::string background = first_line(pid_file);
     ASSERT_FALSE(background.empty());
     for (int i = 0; i < 500 && !process_gone(background); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -85,8 +68,6 @@ TEST_F(CommandRunner, EndingWhatIsInFlightKillsItAndRefusesAllButFinalCommands)
     const std::string acted = dir + "runner_acted";
     const std::string refused = dir + "runner_refused";
     const std::string final_ran = dir + "runner_final";
-    for (const std::string &f : {started, acted, refused, final_ran})
-        remove(f.c_str());
 
     // A command that is still getting ready to act when the signal comes.
     const std::string slow = "touch " + started + "; sleep 30; touch " + acted;

@@ -10,14 +10,16 @@
 #include <string>
 
 #include "engine_state.h"
+#include "sampler_thread.h"
 #include "support.h"
 
 namespace {
 
 // The engine state this test's engine runs on; the sampler and recogniser
-// need no platform.
+// need no platform, and the sampler its production ports.
 EngineShared engine;
-EngineThreadArgs thread_args{&engine, nullptr};
+const SamplerPorts sampler_ports = engine_sampler_ports(&engine);
+EngineThreadArgs thread_args{&engine, nullptr, &sampler_ports, nullptr};
 
 constexpr int kMaxSeen = 512;
 std::atomic<Gesture> seen_codes[kMaxSeen];
@@ -57,17 +59,6 @@ int count_code(Gesture code)
     return n;
 }
 
-template <typename F>
-bool eventually(F cond, double seconds)
-{
-    for (int i = 0; i < seconds * 100; ++i) {
-        if (cond())
-            return true;
-        sleep_ms(10);
-    }
-    return cond();
-}
-
 // One monitor data line.
 std::string line(double t, int f, int x, int y, int x2_1, int y2_1, int x2_2, int y2_2)
 {
@@ -99,7 +90,7 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue)
     for (int i = 0; i < 40; ++i, t += 0.008)
         trace += line(t, 2, 0, 0, 100, 100 + 6 * i, 200, 100 + 6 * i);
     trace += line(t, 0, 0, 0, 0, 0, 0, 0);
-    std::string path = testing::TempDir() + "engine_threads_trace.txt";
+    std::string path = make_temp_dir() + "/trace.txt";
     std::ofstream(path) << trace;
 
     for (sem_t *s : {&engine.ring.posted, &engine.queue.posted, &engine.drag.events, &engine.scroll.starts})
@@ -117,7 +108,7 @@ TEST(EngineThreads, ReplayedTraceReachesTheActionQueue)
 
     // Every report of the scroll is its own record unless the machine is
     // very slow; ask for a fair share of them.
-    ASSERT_TRUE(eventually(
+    ASSERT_TRUE(wait_until(
         [] { return count_code(Gesture::kScrollYInc) >= 10 && engine.drag.drag_finger_count.load() == 0; },
         20.0))
         << "scroll steps seen: " << count_code(Gesture::kScrollYInc);

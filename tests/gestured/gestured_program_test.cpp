@@ -8,17 +8,6 @@
 
 namespace {
 
-template <typename F>
-bool eventually(F cond, double seconds)
-{
-    for (int i = 0; i < seconds * 50; ++i) {
-        if (cond())
-            return true;
-        sleep_ms(20);
-    }
-    return cond();
-}
-
 std::string block_values(const std::vector<std::string> &names)
 {
     std::vector<std::string> argv = {"tpsim", "get"};
@@ -49,7 +38,7 @@ TEST(GestureProgram, StartupCommandsPutDriverIntoEngineState)
     // An unknown option is reported by the option parser and otherwise
     // ignored.
     Background g({"gestured", "-q"}, RunOptions{"", {x.env()}, "", 20.0});
-    EXPECT_TRUE(eventually([] { return block_values(kStartupFields) == "1\n1\n0\n0\n"; }, 20.0))
+    EXPECT_TRUE(wait_until([] { return block_values(kStartupFields) == "1\n1\n0\n0\n"; }, 20.0))
         << block_values(kStartupFields);
     EXPECT_TRUE(g.running());
     EXPECT_NE(g.err().find("invalid option"), std::string::npos) << g.err();

@@ -7,6 +7,7 @@
 
 #include "finger_trace.h"
 #include "pad.h"
+#include "sampler.h"
 #include "support.h"
 
 namespace {
@@ -20,30 +21,8 @@ void replay(Pad &pad, const std::string &name)
     ASSERT_EQ(trace.bad_line, 0) << name << ": " << trace.why;
     const int64_t start = pad.now_ms;
     for (const TraceStep &step : trace.steps) {
-        const FingerState &s = step.state;
-        SampleRecord r{};
-        r.z = s.z;
-        r.w = s.w;
-        r.f = s.f;
-        r.l = s.l;
-        r.r = s.r;
-        r.u = s.u;
-        r.d = s.d;
-        r.m = s.m;
-        if (s.f == 1) {
-            r.x = s.x;
-            r.y = s.y;
-        } else if (s.f == 2) {
-            r.x2_1 = s.x2_1;
-            r.y2_1 = s.y2_1;
-            r.x2_2 = s.x2_2;
-            r.y2_2 = s.y2_2;
-        } else if (s.f == 3) {
-            r.x3_1 = s.x3_1;
-            r.y3_1 = s.y3_1;
-        }
         pad.now_ms = start + std::llround(step.time * 1000) - pad.sample_period_ms;
-        pad.sample(r);
+        pad.sample(sample_record_of(step.state));
     }
 }
 

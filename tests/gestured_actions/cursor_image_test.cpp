@@ -56,15 +56,12 @@ TEST(CursorImages, XsetrootTakesEachAsCursorAndMask)
 
 TEST(CursorImages, InstallPutsAllSixUnderTheFixedFolder)
 {
-    char dir[] = "/tmp/vorell-install-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string dir = make_temp_dir();
     RunResult r = run_program({"cmake", "--install", VORELL_BUILD_DIR, "--component", "cursor_images"},
-                              RunOptions{"", {std::string("DESTDIR=") + dir}, "", 60});
+                              RunOptions{"", {"DESTDIR=" + dir}, "", 60});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     for (const char *name : kImages) {
-        const std::string installed =
-            std::string(dir) + "/usr/share/vorelltouchpad_data/cursor_image/" + name + ".xbm";
+        const std::string installed = dir + "/usr/share/vorelltouchpad_data/cursor_image/" + name + ".xbm";
         EXPECT_EQ(read_file(installed), read_file(source_image(name))) << installed;
     }
-    run_program({"rm", "-rf", dir});
 }

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "held_input_inspect.h"
-#include "platform.h"
+#include "platform_x11.h"
 #include "support.h"
 
 TEST(HeldInput, XteKeyAndMouseWordsAreNotedDownBeforeAndUpAfter)
@@ -55,9 +55,7 @@ TEST(HeldInput, RepeatedDownsAreOneHoldAndOddNamesAreRefused)
 TEST(RealRunCommand, RunsThroughTheShellWaitsAndNotesHeldKeys)
 {
     held_input_clear();
-    char dir[] = "/tmp/vorell-run-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string file = std::string(dir) + "/out";
+    const std::string file = make_temp_dir() + "/out";
 
     real_run_command(nullptr, ("printf '%s|' one  two > " + file).c_str());
     EXPECT_EQ(read_file(file), "one|two|");
@@ -78,6 +76,4 @@ TEST(RealRunCommand, RunsThroughTheShellWaitsAndNotesHeldKeys)
     EXPECT_EQ(read_file(file), "one|two|");
 
     real_run_command(nullptr, nullptr);
-    unlink(file.c_str());
-    rmdir(dir);
 }

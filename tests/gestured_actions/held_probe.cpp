@@ -13,7 +13,8 @@
 
 #include "engine_state.h"
 #include "held_input.h"
-#include "platform.h"
+#include "platform_x11.h"
+#include "session_control.h"
 #include "x_input.h"
 
 int main(int argc, char **argv)
@@ -21,7 +22,7 @@ int main(int argc, char **argv)
     static EngineShared engine;
     static const EnginePlatform platform = engine_platform_production();
     if (argc > 1 && strcmp(argv[1], "hotkey") == 0) {
-        EngineThreadArgs args{&engine, &platform};
+        EngineThreadArgs args{&engine, &platform, nullptr, nullptr};
         hotkey_event_thread(&args);
         return 0;
     }

@@ -6,7 +6,7 @@
 #include <stdlib.h>
 
 #include "engine_state.h"
-#include "platform.h"
+#include "platform_x11.h"
 #include "support.h"
 #include "x_watch.h"
 
@@ -15,7 +15,7 @@ namespace {
 // The engine state and the production platform this test's engine runs on.
 EngineShared engine;
 const EnginePlatform platform = engine_platform_production();
-EngineThreadArgs thread_args{&engine, &platform};
+EngineThreadArgs thread_args{&engine, &platform, nullptr, nullptr};
 
 using Events = std::vector<std::string>;
 

@@ -126,7 +126,7 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     // is inside an entry the samples keep arriving through the slow runner.
     while (w.next < w.samples.size() || engine.queue.unread() > 0) {
         if (engine.queue.unread() > 0) {
-            carry_out_next_action(platform, engine);
+            carry_out_next_action(platform, engine, nullptr);
         } else {
             w.now = std::max(w.now, w.samples[w.next].at);
             samples_up_to(w.now);

@@ -13,7 +13,7 @@
 
 #include "engine_state.h"
 #include "fake_engine.h"
-#include "platform.h"
+#include "platform_x11.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ TEST(DragThreads, TapBecomesAClickAndFlickAnAutoScrollUntilTouched)
     // The real clock and sleep, the commands recorded.
     EnginePlatform platform = engine_platform_production();
     platform.run_command = record_command;
-    const EngineThreadArgs args{&engine, &platform};
+    const EngineThreadArgs args{&engine, &platform, nullptr, nullptr};
     engine.reset();
     sem_init(&engine.queue.posted, 0, 0);
     sem_init(&engine.drag.events, 0, 0);

@@ -56,22 +56,22 @@ struct Rig {
 TEST(IdleOptions, DefaultsAndRejectedIdleTimes)
 {
     IdleOptions o;
-    EXPECT_EQ(parse({}, o), IdleCommand::Run);
+    EXPECT_EQ(parse({}, o), IdleCommand::kRun);
     EXPECT_EQ(o.idle_time, 0.5);
     EXPECT_FALSE(o.daemon || o.tapping_only || o.ignore_modifiers || o.ignore_combos);
     EXPECT_EQ(o.pid_file, nullptr);
 
     for (const char *bad : {"0", "-1", "abc", "nan", "inf", "-0"}) {
         IdleOptions b;
-        EXPECT_EQ(parse({"-i", bad}, b), IdleCommand::Usage) << bad;
+        EXPECT_EQ(parse({"-i", bad}, b), IdleCommand::kUsage) << bad;
     }
     IdleOptions k;
-    EXPECT_EQ(parse({"-K", "-t", "-d", "-p", "/tmp/x.pid", "-i", "1.5s", "extra"}, k), IdleCommand::Run);
+    EXPECT_EQ(parse({"-K", "-t", "-d", "-p", "/tmp/x.pid", "-i", "1.5s", "extra"}, k), IdleCommand::kRun);
     EXPECT_TRUE(k.ignore_modifiers && k.ignore_combos && k.tapping_only && k.daemon);
     EXPECT_STREQ(k.pid_file, "/tmp/x.pid");
     EXPECT_EQ(k.idle_time, 1.5);
     IdleOptions v;
-    EXPECT_EQ(parse({"-V"}, v), IdleCommand::Version);
+    EXPECT_EQ(parse({"-V"}, v), IdleCommand::kVersion);
 }
 
 TEST(KeyboardActivity, OnlyPressesOfAdmittedKeysCount)
@@ -101,16 +101,16 @@ TEST(IdlePoll, SwitchesOffOnAPressAndOnAfterTheIdleTime)
 {
     Rig r;
     r.o.idle_time = 0.5;
-    EXPECT_EQ(r.poll(100.00, Keys{}), IdleChange::Unchanged);
+    EXPECT_EQ(r.poll(100.00, Keys{}), IdleChange::kUnchanged);
     EXPECT_EQ(r.block.TouchpadOff, 0);
-    EXPECT_EQ(r.poll(100.02, Keys{38}), IdleChange::Disabled);
+    EXPECT_EQ(r.poll(100.02, Keys{38}), IdleChange::kDisabled);
     EXPECT_EQ(r.block.TouchpadOff, 1);
     // Held longer than the idle time: only the press counted.
-    EXPECT_EQ(r.poll(100.30, Keys{38}), IdleChange::Unchanged);
-    EXPECT_EQ(r.poll(100.52, Keys{38}), IdleChange::Unchanged) << "not strictly after yet";
-    EXPECT_EQ(r.poll(100.53, Keys{38}), IdleChange::Enabled);
+    EXPECT_EQ(r.poll(100.30, Keys{38}), IdleChange::kUnchanged);
+    EXPECT_EQ(r.poll(100.52, Keys{38}), IdleChange::kUnchanged) << "not strictly after yet";
+    EXPECT_EQ(r.poll(100.53, Keys{38}), IdleChange::kEnabled);
     EXPECT_EQ(r.block.TouchpadOff, 0);
-    EXPECT_EQ(r.poll(100.60, Keys{38}), IdleChange::Unchanged);
+    EXPECT_EQ(r.poll(100.60, Keys{38}), IdleChange::kUnchanged);
 }
 
 TEST(IdlePoll, TappingOnlyWritesTwo)
@@ -118,9 +118,9 @@ TEST(IdlePoll, TappingOnlyWritesTwo)
     Rig r;
     r.o.tapping_only = true;
     r.poll(10.0, Keys{});
-    EXPECT_EQ(r.poll(10.02, Keys{38}), IdleChange::Disabled);
+    EXPECT_EQ(r.poll(10.02, Keys{38}), IdleChange::kDisabled);
     EXPECT_EQ(r.block.TouchpadOff, 2);
-    EXPECT_EQ(r.poll(11.0, Keys{}), IdleChange::Enabled);
+    EXPECT_EQ(r.poll(11.0, Keys{}), IdleChange::kEnabled);
     EXPECT_EQ(r.block.TouchpadOff, 0);
 }
 
@@ -129,8 +129,8 @@ TEST(IdlePoll, NeverUndoesSomeoneElsesSwitchingOff)
     Rig r;
     r.block.TouchpadOff = 1;
     r.poll(10.0, Keys{});
-    EXPECT_EQ(r.poll(10.02, Keys{38}), IdleChange::Unchanged);
-    EXPECT_EQ(r.poll(20.0, Keys{}), IdleChange::Unchanged);
+    EXPECT_EQ(r.poll(10.02, Keys{38}), IdleChange::kUnchanged);
+    EXPECT_EQ(r.poll(20.0, Keys{}), IdleChange::kUnchanged);
     EXPECT_EQ(r.block.TouchpadOff, 1);
     EXPECT_FALSE(enable_touchpad(r.m, &r.block));
     EXPECT_EQ(r.block.TouchpadOff, 1);
@@ -140,7 +140,7 @@ TEST(IdlePoll, NeverUndoesSomeoneElsesSwitchingOff)
     s.poll(10.0, Keys{});
     s.poll(10.02, Keys{38});
     s.block.TouchpadOff = 2;
-    EXPECT_EQ(s.poll(11.0, Keys{}), IdleChange::Enabled);
+    EXPECT_EQ(s.poll(11.0, Keys{}), IdleChange::kEnabled);
     EXPECT_EQ(s.block.TouchpadOff, 0);
 }
 
@@ -155,7 +155,7 @@ TEST(IdlePoll, HeldTouchpadButtonKeepsItOn)
         r.block.NewStructFingers.l = 0;  // the old record counts whatever NewStruct says
         r.block.NewStruct = 1;
         r.poll(10.0, Keys{});
-        EXPECT_EQ(r.poll(10.02, Keys{38}), IdleChange::Unchanged) << which;
+        EXPECT_EQ(r.poll(10.02, Keys{38}), IdleChange::kUnchanged) << which;
         EXPECT_EQ(r.block.TouchpadOff, 0);
     }
     // A button pressed while the pad is off switches it back on.
@@ -164,7 +164,7 @@ TEST(IdlePoll, HeldTouchpadButtonKeepsItOn)
     r.poll(10.02, Keys{38});
     ASSERT_EQ(r.block.TouchpadOff, 1);
     r.block.OldStructFingers.r = 1;
-    EXPECT_EQ(r.poll(10.04, Keys{}), IdleChange::Enabled);
+    EXPECT_EQ(r.poll(10.04, Keys{}), IdleChange::kEnabled);
 }
 
 TEST(IdlePoll, ClockSteppingBackKeepsItOffUntilItCatchesUp)
@@ -172,7 +172,7 @@ TEST(IdlePoll, ClockSteppingBackKeepsItOffUntilItCatchesUp)
     Rig r;
     r.poll(1000.0, Keys{});
     r.poll(1000.02, Keys{38});
-    EXPECT_EQ(r.poll(900.0, Keys{}), IdleChange::Unchanged);
-    EXPECT_EQ(r.poll(1000.3, Keys{}), IdleChange::Unchanged);
-    EXPECT_EQ(r.poll(1000.6, Keys{}), IdleChange::Enabled);
+    EXPECT_EQ(r.poll(900.0, Keys{}), IdleChange::kUnchanged);
+    EXPECT_EQ(r.poll(1000.3, Keys{}), IdleChange::kUnchanged);
+    EXPECT_EQ(r.poll(1000.6, Keys{}), IdleChange::kEnabled);
 }

@@ -18,7 +18,7 @@ TEST(PidFile, Mode0644UnderUmaskZeroAndRewrittenWhole)
     std::string dir = make_temp_dir();
     mode_t old = umask(0);
     std::string path = dir + "/idle.pid";
-    EXPECT_EQ(check_pid_file_path(path.c_str()), PidFileRefusal::NotRefused);
+    EXPECT_EQ(check_pid_file_path(path.c_str()), PidFileRefusal::kNotRefused);
     PidFileRefusal refusal;
     ASSERT_TRUE(write_pid_file(path.c_str(), 4242, &refusal));
     EXPECT_EQ(read_file(path), "4242\n");
@@ -30,7 +30,7 @@ TEST(PidFile, Mode0644UnderUmaskZeroAndRewrittenWhole)
     // with the fixed mode and nothing of the old text left.
     ASSERT_EQ(chmod(path.c_str(), 0666), 0);
     put_text(path, "123456789\n");
-    EXPECT_EQ(check_pid_file_path(path.c_str()), PidFileRefusal::NotRefused);
+    EXPECT_EQ(check_pid_file_path(path.c_str()), PidFileRefusal::kNotRefused);
     ASSERT_TRUE(write_pid_file(path.c_str(), 7, &refusal));
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u);
@@ -48,7 +48,7 @@ TEST(PidFile, AnythingButOurOwnRegularFileIsRefusedUntouched)
         std::string before = existed ? read_file(guarded) : "";
 
         EXPECT_EQ(check_pid_file_path(name.c_str()), kind.refusal);
-        PidFileRefusal refusal = PidFileRefusal::NotRefused;
+        PidFileRefusal refusal = PidFileRefusal::kNotRefused;
         alarm(20);  // a FIFO that blocked the open would end the test here
         EXPECT_FALSE(write_pid_file(name.c_str(), 99, &refusal));
         alarm(0);
@@ -58,7 +58,7 @@ TEST(PidFile, AnythingButOurOwnRegularFileIsRefusedUntouched)
             EXPECT_EQ(read_file(guarded), "keep\n");
         }
         struct stat st;
-        if (kind.refusal == PidFileRefusal::OtherOwner && lstat(name.c_str(), &st) == 0) {
+        if (kind.refusal == PidFileRefusal::kOtherOwner && lstat(name.c_str(), &st) == 0) {
             EXPECT_EQ(st.st_uid, 65534u) << "the file must stay its owner's";
         }
     }
@@ -70,9 +70,9 @@ TEST(PidFile, FifoWithAReaderIsRefusedAfterTheOpen)
     std::string name = plant("fifo", dir, &guarded);
     int reader = open(name.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    PidFileRefusal refusal = PidFileRefusal::NotRefused;
+    PidFileRefusal refusal = PidFileRefusal::kNotRefused;
     EXPECT_FALSE(write_pid_file(name.c_str(), 99, &refusal));
-    EXPECT_EQ(refusal, PidFileRefusal::NotRegular);
+    EXPECT_EQ(refusal, PidFileRefusal::kNotRegular);
     char c;
     EXPECT_EQ(read(reader, &c, 1), 0) << "nothing may be written into the FIFO";
     close(reader);

@@ -20,12 +20,12 @@ struct PlantedPath {
 inline const std::vector<PlantedPath> &planted_paths()
 {
     static const std::vector<PlantedPath> kinds = {
-        {"fifo", PidFileRefusal::NotRegular},
-        {"link to a file", PidFileRefusal::SymbolicLink},
-        {"dangling link", PidFileRefusal::SymbolicLink},
-        {"file of another user", PidFileRefusal::OtherOwner},
-        {"directory", PidFileRefusal::NotRegular},
-        {"hard link", PidFileRefusal::ExtraLinks},
+        {"fifo", PidFileRefusal::kNotRegular},
+        {"link to a file", PidFileRefusal::kSymbolicLink},
+        {"dangling link", PidFileRefusal::kSymbolicLink},
+        {"file of another user", PidFileRefusal::kOtherOwner},
+        {"directory", PidFileRefusal::kNotRegular},
+        {"hard link", PidFileRefusal::kExtraLinks},
     };
     return kinds;
 }

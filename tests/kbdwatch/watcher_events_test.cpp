@@ -20,94 +20,17 @@
 #include "kbd_helpers.h"
 #include "support.h"
 #include "touchpad_block.h"
+#include "watchers.h"
 
 namespace {
 
-struct Watcher {
-    const char *program;
-    int flag;
-    int delay;
-    bool wait_while_down;
-};
-
-const Watcher kWatchers[] = {
-    {"kbdwatch-palmtrack", offsetof(TouchpadSharedBlock, DetectPalmtrackIntr),
-     offsetof(TouchpadSharedBlock, PalmtrackDelayComboBox), true},
-    {"kbdwatch-covergesture", offsetof(TouchpadSharedBlock, DetectCovergestureIntr),
-     offsetof(TouchpadSharedBlock, CoverDelayComboBox), true},
-    {"kbdwatch-kbd", offsetof(TouchpadSharedBlock, DetectKbdIntr),
-     offsetof(TouchpadSharedBlock, CursorDelayComboBox), true},
-    {"kbdwatch-tap", offsetof(TouchpadSharedBlock, DetectTapIntr),
-     offsetof(TouchpadSharedBlock, TappingDelayComboBox), false},
-    {"kbdwatch-gesture", offsetof(TouchpadSharedBlock, DetectGestureIntr),
-     offsetof(TouchpadSharedBlock, GestureDelayComboBox), false},
-};
-constexpr int kKbd = 2;
-constexpr int kTap = 3;
+constexpr int kKbd = kWatchKbd;
+constexpr int kTap = kWatchTap;
 const int kSwitch = offsetof(TouchpadSharedBlock, DisableWhenKeyCheckBox);
 
-// An Xvfb without the Generic Event extension: it still has XInput 2 but
-// can deliver none of its events, so the watchers must fall back to polling.
-// (Xvfb cannot be started without XInputExtension itself.)
-class XvfbWithoutKeyEvents {
-public:
-    XvfbWithoutKeyEvents()
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            throw std::runtime_error("pipe");
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            int null = open("/dev/null", O_RDWR);
-            dup2(null, 1);
-            dup2(null, 2);
-            std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-extension",
-                   "Generic Event Extension", static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        char c;
-        struct pollfd p = {fds[0], POLLIN, 0};
-        while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-            display_ += c;
-        close(fds[0]);
-        if (display_.empty())
-            throw std::runtime_error("Xvfb did not start");
-        display_ = ":" + display_;
-    }
-    ~XvfbWithoutKeyEvents()
-    {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    const std::string &display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
-
-class WatcherEvents : public ::testing::Test {
+class WatcherEvents : public WatcherTest {
 protected:
-    void SetUp() override
-    {
-        enter_private_ipc();
-        block_ = create_test_block();
-        set_block_field(block_, kSwitch, 1);
-        for (const Watcher &w : kWatchers) {
-            set_block_field(block_, w.flag, 0);
-            set_block_field(block_, w.delay, 0);
-        }
-    }
     void start_x() { x_ = std::make_unique<Xvfb>(); }
-    std::unique_ptr<Background> start(int index, const std::string &display)
-    {
-        return std::make_unique<Background>(std::vector<std::string>{bin_path(kWatchers[index].program)},
-                                            RunOptions{"", {"DISPLAY=" + display}, "", 20.0});
-    }
-    int32_t flag(int index) const { return block_field(block_, kWatchers[index].flag); }
     // Holds a key until each watcher listed has raised its flag and waits for
     // the flags to come down again: then they are running and waiting for
     // events (a key pressed before a watcher starts is seen by its first
@@ -130,7 +53,6 @@ protected:
         return monotonic_s() - t0;
     }
 
-    TouchpadSharedBlock *block_ = nullptr;
     std::unique_ptr<Xvfb> x_;
 };
 
@@ -188,7 +110,10 @@ TEST_F(WatcherEvents, ThirtyMillisecondTapIsSeenByEveryBuild)
 
 TEST_F(WatcherEvents, WithoutKeyEventsItPollsAndSaysSoOnce)
 {
-    XvfbWithoutKeyEvents x;
+    // Without the Generic Event extension the server still has XInput 2 but
+    // can deliver none of its events, so the watchers must fall back to
+    // polling. (Xvfb cannot be started without XInputExtension itself.)
+    Xvfb x({"-extension", "Generic Event Extension"});
     KeyTypist typist(x.display());
     set_block_field(block_, kWatchers[kTap].delay, 1);
     auto watcher = start(kTap, x.display());

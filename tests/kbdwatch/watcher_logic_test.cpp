@@ -83,6 +83,9 @@ void for_each_build(int32_t delay_tenths, Body body)
 
 }  // namespace
 
+// The process tests take each build's flag and delay from the table; this
+// pins the table to the design's numbers, so that two builds' rows swapped
+// or a quirk moved to another build fails here.
 TEST(WatcherBuilds, EachBuildWritesItsOwnFlagAndReadsItsOwnDelay)
 {
     struct Expected {
@@ -103,11 +106,6 @@ TEST(WatcherBuilds, EachBuildWritesItsOwnFlagAndReadsItsOwnDelay)
         EXPECT_STREQ(b.program, rows[i].program);
         EXPECT_STREQ(b.flag[0].name, rows[i].flag);
         EXPECT_EQ(b.flag[0].offset, rows[i].flag_offset);
-        EXPECT_EQ(b.flag[0].type, 1);
-        EXPECT_EQ(b.flag[0].minimum, 0.0);
-        EXPECT_EQ(b.flag[0].maximum, 1.0);
-        EXPECT_EQ(b.flag[1].name, nullptr);
-        EXPECT_EQ(b.flag[1].offset, 0);
         EXPECT_EQ(b.delay_offset, rows[i].delay_offset);
         EXPECT_EQ(b.exempt_count, rows[i].exempt);
         EXPECT_EQ(b.wait_while_down, rows[i].wait);

@@ -10,59 +10,30 @@
 #include "kbd_helpers.h"
 #include "support.h"
 #include "touchpad_block.h"
+#include "watchers.h"
 
 namespace {
 
-struct Watcher {
-    const char *program;
-    int flag;
-    int delay;
-};
-
-const Watcher kWatchers[] = {
-    {"kbdwatch-palmtrack", offsetof(TouchpadSharedBlock, DetectPalmtrackIntr),
-     offsetof(TouchpadSharedBlock, PalmtrackDelayComboBox)},
-    {"kbdwatch-covergesture", offsetof(TouchpadSharedBlock, DetectCovergestureIntr),
-     offsetof(TouchpadSharedBlock, CoverDelayComboBox)},
-    {"kbdwatch-kbd", offsetof(TouchpadSharedBlock, DetectKbdIntr),
-     offsetof(TouchpadSharedBlock, CursorDelayComboBox)},
-    {"kbdwatch-tap", offsetof(TouchpadSharedBlock, DetectTapIntr),
-     offsetof(TouchpadSharedBlock, TappingDelayComboBox)},
-    {"kbdwatch-gesture", offsetof(TouchpadSharedBlock, DetectGestureIntr),
-     offsetof(TouchpadSharedBlock, GestureDelayComboBox)},
-};
-constexpr int kGesture = 4;
-constexpr int kTap = 3;
+constexpr int kGesture = kWatchGesture;
+constexpr int kTap = kWatchTap;
 
 // A block, an X server and a typist; watchers are started per test.
-class WatcherX : public ::testing::Test {
+class WatcherX : public WatcherTest {
 protected:
     void SetUp() override
     {
-        enter_private_ipc();
-        block_ = create_test_block();
-        set_block_field(block_, offsetof(TouchpadSharedBlock, DisableWhenKeyCheckBox), 1);
-        for (const Watcher &w : kWatchers) {
-            set_block_field(block_, w.flag, 0);
-            set_block_field(block_, w.delay, 0);
-        }
+        WatcherTest::SetUp();
         x_ = std::make_unique<Xvfb>();
         typist_ = std::make_unique<KeyTypist>(x_->display());
     }
     void TearDown() override { typist_.reset(); }
 
-    std::unique_ptr<Background> start(int index)
-    {
-        return std::make_unique<Background>(std::vector<std::string>{bin_path(kWatchers[index].program)},
-                                            RunOptions{"", {x_->env()}, "", 20.0});
-    }
-    int32_t flag(int index) const { return block_field(block_, kWatchers[index].flag); }
+    std::unique_ptr<Background> start(int index) { return WatcherTest::start(index, x_->display()); }
     bool flag_becomes(int index, int32_t v, double timeout_s = 10.0)
     {
         return wait_until([&] { return flag(index) == v; }, timeout_s);
     }
 
-    TouchpadSharedBlock *block_ = nullptr;
     std::unique_ptr<Xvfb> x_;
     std::unique_ptr<KeyTypist> typist_;
 };

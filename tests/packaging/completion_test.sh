@@ -1,9 +1,11 @@
 #!/bin/bash
 # The completion script, sourced in bash, completes the clients' options and
 # their own parameter names (case ignored, with "=" and no space after).
-# Usage: completion_test.sh COMPLETION_FILE
+# Usage: completion_test.sh COMPLETION_FILE GOLDEN_DIR
+# GOLDEN_DIR holds the clients' golden listings (tests/ctl/golden).
 set -u
 source "$1" || exit 1
+golden=$2
 failures=0
 
 # complete "WORDS..." "expected replies" (the last word is completed)
@@ -34,13 +36,14 @@ check "vorellctl2 -m "           ""
 check "vorellctl2 ZoomSlider=1"  ""
 check "vorellctl2 -l Tou"        "TouchpadOff="
 
-# Every parameter of a client is offered on an empty word.
-read -r -a COMP_WORDS <<<"vorellctl2"; COMP_WORDS+=(""); COMP_CWORD=1
-_vorellctl
-[[ ${#COMPREPLY[@]} -eq 46 ]] || { echo "vorellctl2: ${#COMPREPLY[@]} names, not 46"; failures=$((failures + 1)); }
-read -r -a COMP_WORDS <<<"vorellctl"; COMP_WORDS+=(""); COMP_CWORD=1
-_vorellctl
-[[ ${#COMPREPLY[@]} -eq 44 ]] || { echo "vorellctl: ${#COMPREPLY[@]} names, not 44"; failures=$((failures + 1)); }
+# On an empty word a client is offered exactly the parameters it lists.
+for client in vorellctl vorellctl2; do
+    read -r -a COMP_WORDS <<<"$client"; COMP_WORDS+=(""); COMP_CWORD=1
+    _vorellctl
+    got=$(printf '%s\n' "${COMPREPLY[@]}" | sort)
+    want=$(sed -n 's/^    \([A-Za-z0-9_]*\) *= .*/\1=/p' "$golden/$client-defaults.txt" | sort)
+    [[ $got == "$want" ]] || { echo "$client: offered names differ from its listing:"; diff <(echo "$want") <(echo "$got"); failures=$((failures + 1)); }
+done
 
 # Registered for both programs.
 complete -p vorellctl vorellctl2 >/dev/null || { echo "not registered"; failures=$((failures + 1)); }

@@ -13,19 +13,22 @@ rm -rf "$build/package"
 (cd "$build" && cpack -G DEB >"$tmp/cpack.log" 2>&1) || { cat "$tmp/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$build"/package/vorelltouchpad_*.deb)
 
-# lintian: no errors; warnings are printed for the log.
-lintian --tag-display-limit 0 "$deb" >"$tmp/lintian" 2>&1 || true
+# lintian: no errors; warnings are printed for the log. Its cache of the
+# package's binaries stays in the scratch folder, not in /tmp.
+TMPDIR=$tmp lintian --tag-display-limit 0 "$deb" >"$tmp/lintian" 2>&1 || true
 grep -v '^running with root privileges' "$tmp/lintian" || true
 if grep -q '^E: ' "$tmp/lintian"; then fail "lintian reports errors"; fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in xautomation x11-xserver-utils libx11-6 libxtst6; do
+for dep in xautomation x11-xserver-utils libx11-6 libxtst6 libgtkmm-3.0-1v5; do
     echo "$depends" | grep -q "\\b$dep\\b" || fail "Depends lacks $dep: $depends"
 done
 contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/gestured ./usr/bin/vorell-session ./etc/xdg/autostart/vorell.desktop \
     ./usr/lib/systemd/user/vorell.target ./usr/share/man/man7/vorell-parameters.7.gz \
-    ./usr/share/vorelltouchpad_data/cursor_image/Zoom_In.xbm ./usr/share/doc/vorelltouchpad/copyright; do
+    ./usr/share/vorelltouchpad_data/cursor_image/Zoom_In.xbm ./usr/share/doc/vorelltouchpad/copyright \
+    ./usr/bin/vorell-settings ./usr/share/applications/vorell-settings.desktop \
+    ./usr/share/icons/hicolor/scalable/apps/vorell-settings.svg ./usr/share/man/man1/vorell-settings.1.gz; do
     echo "$contents" | grep -q " $file\\( \\|$\\)" || fail "package lacks $file"
 done
 for file in tpsim xrecord /usr/local/; do

@@ -19,9 +19,6 @@
 
 namespace {
 
-const char *const kDaemons[] = {"gestured",     "vorellidle",   "kbdwatch-palmtrack", "kbdwatch-covergesture",
-                                "kbdwatch-kbd", "kbdwatch-tap", "kbdwatch-gesture"};
-
 // A process that has ended but is not yet reaped counts as gone.
 bool alive(pid_t pid)
 {
@@ -67,19 +64,12 @@ protected:
         enter_private_ipc();
         enter_private_tmp();  // the run-time folder is under /tmp
         tpsim({"create"});
-        char tmpl[] = "/tmp/vorell-session-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
+        root_ = make_temp_dir();
         for (const char *dir : {"/home", "/state", "/runtime"})
             ASSERT_EQ(mkdir((root_ + dir).c_str(), 0700), 0);
     }
 
-    void TearDown() override
-    {
-        session("stop");
-        std::string cmd = "rm -rf '" + root_ + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
-    }
+    void TearDown() override { session("stop"); }
 
     RunResult session(const std::string &command)
     {
@@ -102,7 +92,7 @@ TEST_F(SessionTest, StartsEveryDaemonOnceAndStopsThemAll)
     RunResult status = session("status");
     EXPECT_EQ(status.status, 0) << status.out << status.err;
     std::map<std::string, pid_t> pids = running(status.out);
-    for (const char *daemon : kDaemons) {
+    for (const std::string &daemon : daemon_programs()) {
         ASSERT_EQ(pids.count(daemon), 1u) << daemon << " not running:\n" << status.out;
         EXPECT_TRUE(alive(pids[daemon])) << daemon;
         std::string cmdline = read_file("/proc/" + std::to_string(pids[daemon]) + "/cmdline");
@@ -159,8 +149,8 @@ TEST(SessionPlanted, AnotherUsersFoldersAndLinksArePassedOver)
     const std::string base = "/tmp/vorell-" + std::to_string(desk.uid());
     const std::string planted = base + "/vorell-session/" + x.display();
     std::string plant = "mkdir -p " + planted + " && chmod -R 777 " + base + " && ln -s " + base + " " +
-                        base + ".1 && for p in vorellpad gestured vorellidle";
-    for (const char *daemon : kDaemons)
+                        base + ".1 && for p in vorellpad";
+    for (const std::string &daemon : daemon_programs())
         plant += std::string(" ") + daemon;
     plant += "; do ln -s " + bashrc + " " + planted + "/$p.pid; done";
     ASSERT_EQ(run_program(other.as({"sh", "-c", plant})).status, 0);
@@ -183,11 +173,12 @@ TEST(SessionPlanted, AnotherUsersFoldersAndLinksArePassedOver)
     RunResult status = session("status");
     EXPECT_EQ(status.status, 0) << status.out << status.err;
     std::map<std::string, pid_t> pids = running(status.out);
-    for (const char *daemon : kDaemons) {
+    for (const std::string &daemon : daemon_programs()) {
         ASSERT_EQ(pids.count(daemon), 1u) << daemon << " not running:\n" << status.out;
-        EXPECT_EQ(read_file(base + ".2/vorell-" + daemon + "-" + x.display() + ".lock"),
-                  std::to_string(pids[daemon]) + "\n")
-            << daemon;
+        std::string lock = base + ".2/vorell-";
+        lock += daemon;
+        lock += "-" + x.display() + ".lock";
+        EXPECT_EQ(read_file(lock), std::to_string(pids[daemon]) + "\n") << daemon;
     }
     RunResult second = run_program(desk.as({"gestured"}), RunOptions{"", {x.env()}, "", 20.0});
     EXPECT_EQ(second.status, 4) << second.err;

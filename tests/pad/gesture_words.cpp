@@ -33,8 +33,18 @@ const char *word_of(Gesture g)
     case Gesture::kSwitchWindowsPrev: return "switch-previous";
     case Gesture::kSwitchWindowsNext: return "switch-next";
     case Gesture::kCover: return "cover";
-    default: return nullptr;  // buttons, the end of switching, the drag logic's own
+    // Buttons, the end of switching and the drag logic's own entries are no
+    // gesture of a recording's.
+    case Gesture::kButtonLeft:
+    case Gesture::kButtonMiddle:
+    case Gesture::kButtonRight:
+    case Gesture::kSwitchWindowsEnd:
+    case Gesture::kTapClick:
+    case Gesture::kDragRelease:
+    case Gesture::kDragPress:
+    case Gesture::kButtonRelease: break;
     }
+    return nullptr;
 }
 
 bool is_scroll_step(Gesture g) { return g >= Gesture::kScrollYDec && g <= Gesture::kScrollXInc; }

@@ -91,7 +91,7 @@ TEST(PadProgram, RefusesABlockMadeByALiveProgram)
 TEST(PadProgram, ASecondVorellpadLeavesTheFirstAloneAndASignalLiftsTheFingers)
 {
     enter_private_ipc();
-    const std::string path = testing::TempDir() + "pad_long.evemu";
+    const std::string path = make_temp_dir() + "/long.evemu";
     std::ofstream(path) << kLongTouch;
     // Made by a program that is gone: the first one takes it over.
     tpsim({"create", "--mode", "600"});
@@ -117,7 +117,7 @@ TEST(PadProgram, ASecondVorellpadLeavesTheFirstAloneAndASignalLiftsTheFingers)
 TEST(PadProgram, BadRecordingFailsBeforeAnythingIsWritten)
 {
     enter_private_ipc();
-    const std::string path = testing::TempDir() + "pad_bad.evemu";
+    const std::string path = make_temp_dir() + "/bad.evemu";
     std::ofstream(path) << "N: Pad\nA: 35 0 100 0 0\nE: 0.1 0003 0035 5\nE: 0.2 0003\n";
     RunResult r = pad({"--replay", path});
     EXPECT_EQ(r.status, 2);

@@ -25,9 +25,6 @@ namespace {
 
 const char kVersion[] = "QPX7.1.3.10\n";
 
-const char *const kDaemons[] = {"gestured",     "vorellidle",   "kbdwatch-palmtrack", "kbdwatch-covergesture",
-                                "kbdwatch-kbd", "kbdwatch-tap", "kbdwatch-gesture"};
-
 bool contains(const std::string &text, const std::string &part)
 {
     return text.find(part) != std::string::npos;
@@ -75,18 +72,11 @@ TEST(HelpAndVersion, EveryProgramAnswersWithoutTouchingAnything)
 {
     enter_private_ipc();  // no block: nothing may need one
     std::string cwd = make_temp_dir();
-    const char *const programs[] = {"gestured",
-                                    "vorellctl",
-                                    "vorellctl2",
-                                    "vorellidle",
-                                    "restoresettings",
-                                    "kbdwatch-palmtrack",
-                                    "kbdwatch-covergesture",
-                                    "kbdwatch-kbd",
-                                    "kbdwatch-tap",
-                                    "kbdwatch-gesture"};
+    std::vector<std::string> programs = {"vorellctl", "vorellctl2", "restoresettings"};
+    for (const std::string &daemon : daemon_programs())
+        programs.push_back(daemon);
     RunOptions opt{"", {"DISPLAY", "HOME=" + cwd}, cwd, 20.0};
-    for (const char *program : programs) {
+    for (const std::string &program : programs) {
         RunResult help = run_program({program, "--help"}, opt);
         EXPECT_EQ(help.status, 0) << program;
         EXPECT_EQ(help.out.rfind(std::string("Usage: ") + program + " ", 0), 0u) << program << help.out;
@@ -127,7 +117,7 @@ TEST(HelpAndVersion, OtherLongOptionsStillMeetGetopt)
 
 TEST_F(Session, SecondCopyOfEachDaemonNamesTheFirstAndChangesNothing)
 {
-    for (const char *daemon : kDaemons) {
+    for (const std::string &daemon : daemon_programs()) {
         SCOPED_TRACE(daemon);
         // The last start-up command of gestured sets it to 0.
         block_->TapButton3 = 1;

@@ -67,16 +67,16 @@ TEST(LongOptions, HelpAndVersionWhereGetoptWouldSeeAnOption)
         EarlyOption expected;
     };
     const Case cases[] = {
-        {{"--help"}, EarlyOption::Help},
-        {{"--version"}, EarlyOption::Version},
-        {{"-l", "--version", "--help"}, EarlyOption::Version},  // the first one wins
-        {{"Foo=1", "--help"}, EarlyOption::Help},               // operands may come first
-        {{"-m", "--help"}, EarlyOption::Run},                   // the interval of -m
-        {{"-m10", "--help"}, EarlyOption::Help},
-        {{"-lm", "--help"}, EarlyOption::Run},  // -m last in a cluster
-        {{"--", "--help"}, EarlyOption::Run},   // an operand after "--"
-        {{"--helpx", "-help", "help"}, EarlyOption::Run},
-        {{}, EarlyOption::Run},
+        {{"--help"}, EarlyOption::kHelp},
+        {{"--version"}, EarlyOption::kVersion},
+        {{"-l", "--version", "--help"}, EarlyOption::kVersion},  // the first one wins
+        {{"Foo=1", "--help"}, EarlyOption::kHelp},               // operands may come first
+        {{"-m", "--help"}, EarlyOption::kRun},                   // the interval of -m
+        {{"-m10", "--help"}, EarlyOption::kHelp},
+        {{"-lm", "--help"}, EarlyOption::kRun},  // -m last in a cluster
+        {{"--", "--help"}, EarlyOption::kRun},   // an operand after "--"
+        {{"--helpx", "-help", "help"}, EarlyOption::kRun},
+        {{}, EarlyOption::kRun},
     };
     for (const Case &c : cases) {
         std::vector<std::string> words{"prog"};
@@ -140,20 +140,20 @@ TEST(InstanceLock, SecondTakerSeesTheHolderAndTheLockGoesWithTheDescriptor)
     const std::string dir = "/tmp/vorell-" + std::to_string(geteuid());
 
     InstanceLock first, second;
-    ASSERT_EQ(instance_lock_take(&first, "gestured", ":5.0"), LockResult::Taken);
+    ASSERT_EQ(instance_lock_take(&first, "gestured", ":5.0"), LockResult::kTaken);
     EXPECT_EQ(std::string(first.path), dir + "/vorell-gestured-:5.lock");
     EXPECT_EQ(read_file(first.path), std::to_string(getpid()) + "\n");
 
     // flock is per open file: a second open in this process is a rival.
-    EXPECT_EQ(instance_lock_take(&second, "gestured", ":05"), LockResult::HeldElsewhere);
+    EXPECT_EQ(instance_lock_take(&second, "gestured", ":05"), LockResult::kHeldElsewhere);
     EXPECT_EQ(second.holder, getpid());
     // Other programs and other displays have locks of their own.
     InstanceLock other_program, other_display;
-    EXPECT_EQ(instance_lock_take(&other_program, "vorellidle", ":5"), LockResult::Taken);
-    EXPECT_EQ(instance_lock_take(&other_display, "gestured", ":6"), LockResult::Taken);
+    EXPECT_EQ(instance_lock_take(&other_program, "vorellidle", ":5"), LockResult::kTaken);
+    EXPECT_EQ(instance_lock_take(&other_display, "gestured", ":6"), LockResult::kTaken);
 
     close(first.fd);
-    EXPECT_EQ(instance_lock_take(&second, "gestured", "unix:5"), LockResult::Taken);
+    EXPECT_EQ(instance_lock_take(&second, "gestured", "unix:5"), LockResult::kTaken);
     close(second.fd);
     close(other_program.fd);
     close(other_display.fd);
@@ -247,16 +247,16 @@ TEST(BlockWatch, NewBlockIsMappedWhereTheOldOneWas)
     TouchpadSharedBlock *block = create_test_block();
     BlockWatch watch;
     block_watch_init(&watch);
-    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged);
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::kUnchanged);
 
     tpsim({"remove"});
-    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged) << "no block yet";
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::kUnchanged) << "no block yet";
 
     // Another size is refused, and only once.
     tpsim({"create", "--size", "600"});
     testing::internal::CaptureStderr();
-    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged);
-    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged);
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::kUnchanged);
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::kUnchanged);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Incorrect size of shared memory area. Incompatible driver version?\n");
     tpsim({"remove"});
@@ -264,8 +264,8 @@ TEST(BlockWatch, NewBlockIsMappedWhereTheOldOneWas)
     tpsim({"create"});
     tpsim({"set", "MaxTapTime=777"});
     testing::internal::CaptureStderr();
-    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Replaced);
-    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::Unchanged);
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::kReplaced);
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::kUnchanged);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "test: touchpad block re-created, attached again\n");
     EXPECT_EQ(block->MaxTapTime, 777) << "the old address shows the new block";
     block->MaxTapMove = 55;

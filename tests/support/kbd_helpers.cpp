@@ -1,9 +1,5 @@
 #include "kbd_helpers.h"
 
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -68,39 +64,4 @@ int32_t block_field(const TouchpadSharedBlock *block, int offset)
 void set_block_field(TouchpadSharedBlock *block, int offset, int32_t value)
 {
     *reinterpret_cast<volatile int32_t *>(reinterpret_cast<char *>(block) + offset) = value;
-}
-
-double monotonic_s()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-bool wait_until(const std::function<bool()> &cond, double timeout_s)
-{
-    double deadline = monotonic_s() + timeout_s;
-    while (monotonic_s() < deadline) {
-        if (cond())
-            return true;
-        sleep_ms(5);
-    }
-    return cond();
-}
-
-bool holds_for(const std::function<bool()> &cond, double duration_s)
-{
-    double end = monotonic_s() + duration_s;
-    while (monotonic_s() < end) {
-        if (!cond())
-            return false;
-        sleep_ms(5);
-    }
-    return cond();
-}
-
-std::string make_temp_dir()
-{
-    char tmpl[] = "/tmp/vorell-kbd-XXXXXX";
-    if (!mkdtemp(tmpl))
-        throw std::runtime_error("mkdtemp");
-    return tmpl;
 }

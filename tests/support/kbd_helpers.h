@@ -1,11 +1,11 @@
 // Helpers for the keyboard-side tests: XTEST key presses by keycode on a test
-// X server, the touchpad block attached in the test process, and polling for
-// a condition with a generous time limit.
+// X server, and the touchpad block attached in the test process.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
+
+#include "support.h"
 
 struct TouchpadSharedBlock;
 struct _XDisplay;  // Xlib's Display, kept opaque: its macros clash with GoogleTest
@@ -36,15 +36,3 @@ TouchpadSharedBlock *create_test_block();
 // One 32-bit field of the block by byte offset, read fresh each time.
 int32_t block_field(const TouchpadSharedBlock *block, int offset);
 void set_block_field(TouchpadSharedBlock *block, int offset, int32_t value);
-
-// Polls cond every 5 ms until it holds or timeout_s passes.
-bool wait_until(const std::function<bool()> &cond, double timeout_s = 10.0);
-
-// True if cond holds at every 5 ms check for duration_s.
-bool holds_for(const std::function<bool()> &cond, double duration_s);
-
-// Seconds on a monotonic clock.
-double monotonic_s();
-
-// A fresh empty folder under /tmp.
-std::string make_temp_dir();

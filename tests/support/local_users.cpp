@@ -12,19 +12,6 @@
 
 #include "support.h"
 
-void enter_private_tmp()
-{
-    if (unshare(CLONE_NEWNS) != 0)
-        throw std::runtime_error(std::string("unshare(CLONE_NEWNS): ") + strerror(errno));
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("tmpfs", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") != 0)
-        throw std::runtime_error(std::string("private /tmp: ") + strerror(errno));
-    struct stat st;
-    if (stat("/run/user", &st) == 0 &&
-        mount("tmpfs", "/run/user", "tmpfs", MS_NOSUID | MS_NODEV, "mode=755") != 0)
-        throw std::runtime_error(std::string("private /run/user: ") + strerror(errno));
-}
-
 namespace {
 
 // useradd and userdel lock the user database; a parallel test may hold it

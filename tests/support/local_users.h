@@ -7,13 +7,6 @@
 #include <string>
 #include <vector>
 
-// Moves the calling process (and every child it starts from now on) into a
-// mount namespace of its own with an empty /tmp (mode 1777) and an empty
-// /run/user: whatever the test plants or leaves there goes with it, and no
-// other test sees it. Needs root. Start Xvfb afterwards or before; clients
-// reach it either way (through its abstract socket).
-void enter_private_tmp();
-
 // A user made for one test (useradd) and removed again (userdel) when the
 // object goes, also when the test fails. The name holds the test's pid and
 // a role, so that parallel tests never share one.

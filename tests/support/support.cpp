@@ -3,9 +3,12 @@
 #include "xvfb_launch.h"
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +16,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -30,9 +34,53 @@ void enter_private_ipc()
         throw std::runtime_error(std::string("unshare(CLONE_NEWIPC): ") + strerror(errno));
 }
 
+void enter_private_tmp()
+{
+    if (unshare(CLONE_NEWNS) != 0)
+        throw std::runtime_error(std::string("unshare(CLONE_NEWNS): ") + strerror(errno));
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") != 0)
+        throw std::runtime_error(std::string("private /tmp: ") + strerror(errno));
+    struct stat st;
+    if (stat("/run/user", &st) == 0 &&
+        mount("tmpfs", "/run/user", "tmpfs", MS_NOSUID | MS_NODEV, "mode=755") != 0)
+        throw std::runtime_error(std::string("private /run/user: ") + strerror(errno));
+}
+
+namespace {
+
+// Every test process works in a /tmp (and /run/user) of its own from before
+// its first test: what it and the programs it starts leave there (temporary
+// folders, the daemons' lock folders, X server sockets) goes with it, and
+// parallel tests never meet in them. Without root there is no namespace to
+// enter; the tests that need one fail on their own then.
+struct PrivateTmpForEveryTest {
+    PrivateTmpForEveryTest()
+    {
+        if (geteuid() != 0)
+            return;
+        try {
+            enter_private_tmp();
+        } catch (const std::exception &e) {
+            fprintf(stderr, "test support: %s; using the shared /tmp\n", e.what());
+        }
+    }
+} private_tmp_for_every_test;
+
+}  // namespace
+
 std::string bin_dir() { return VORELL_BIN_DIR; }
 std::string source_dir() { return VORELL_SOURCE_DIR; }
 std::string bin_path(const std::string &name) { return bin_dir() + "/" + name; }
+
+std::vector<std::string> daemon_programs()
+{
+    std::vector<std::string> programs = {"gestured", "vorellidle"};
+    std::istringstream watchers(VORELL_WATCHER_PROGRAMS);
+    for (std::string w; watchers >> w;)
+        programs.push_back(w);
+    return programs;
+}
 
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -44,7 +92,47 @@ std::string read_file(const std::string &path)
     return ss.str();
 }
 
+std::string first_line(const std::string &path)
+{
+    std::ifstream in(path);
+    std::string s;
+    std::getline(in, s);
+    return s;
+}
+
 namespace {
+
+int remove_entry(const char *path, const struct stat *, int, struct FTW *) { return remove(path); }
+
+// The folders make_temp_dir made, removed when the process that made them
+// ends (a forked child that exits leaves them alone).
+class TempDirs {
+public:
+    ~TempDirs()
+    {
+        if (getpid() != owner_)
+            return;
+        for (const std::string &dir : dirs_)
+            nftw(dir.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+    }
+    void add(const std::string &dir) { dirs_.push_back(dir); }
+
+private:
+    pid_t owner_ = getpid();
+    std::vector<std::string> dirs_;
+};
+
+TempDirs &temp_dirs()
+{
+    static TempDirs dirs;
+    return dirs;
+}
+
+const std::string &runtime_dir()
+{
+    static const std::string dir = make_temp_dir();
+    return dir;
+}
 
 int decode_status(int st)
 {
@@ -56,12 +144,15 @@ int decode_status(int st)
 }
 
 // In the child: environment, working directory, then exec. Never returns.
-[[noreturn]] void exec_child(const std::vector<std::string> &argv, const RunOptions &opt)
+// runtime is runtime_dir(), made by the parent before it forked.
+[[noreturn]] void exec_child(const std::vector<std::string> &argv, const RunOptions &opt,
+                             const std::string &runtime)
 {
     std::string path = bin_dir();
     if (const char *p = getenv("PATH"))
         path += std::string(":") + p;
     setenv("PATH", path.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     for (const std::string &e : opt.env) {
         size_t eq = e.find('=');
         if (eq == std::string::npos)
@@ -82,15 +173,11 @@ int decode_status(int st)
     _exit(127);
 }
 
-double now_s()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 }  // namespace
 
 RunResult run_program(const std::vector<std::string> &argv, const RunOptions &opt)
 {
+    const std::string &runtime = runtime_dir();
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC))
         throw std::runtime_error("pipe");
@@ -99,7 +186,7 @@ RunResult run_program(const std::vector<std::string> &argv, const RunOptions &op
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
-        exec_child(argv, opt);
+        exec_child(argv, opt, runtime);
     }
     close(in[0]);
     close(out[1]);
@@ -112,12 +199,12 @@ RunResult run_program(const std::vector<std::string> &argv, const RunOptions &op
     close(in[1]);
 
     RunResult r;
-    double deadline = now_s() + opt.timeout_s;
+    double deadline = monotonic_s() + opt.timeout_s;
     bool out_open = true, err_open = true;
     char buf[4096];
     while (out_open || err_open) {
         struct pollfd fds[2] = {{out_open ? out[0] : -1, POLLIN, 0}, {err_open ? err[0] : -1, POLLIN, 0}};
-        int left_ms = static_cast<int>((deadline - now_s()) * 1000);
+        int left_ms = static_cast<int>((deadline - monotonic_s()) * 1000);
         if (left_ms <= 0) {
             kill(pid, SIGKILL);
             break;
@@ -153,11 +240,10 @@ void tpsim(const std::vector<std::string> &args)
 
 Background::Background(const std::vector<std::string> &argv, const RunOptions &opt)
 {
-    char tmpl[] = "/tmp/vorell-bg-XXXXXX";
-    if (!mkdtemp(tmpl))
-        throw std::runtime_error("mkdtemp");
-    out_path_ = std::string(tmpl) + "/out";
-    err_path_ = std::string(tmpl) + "/err";
+    const std::string &runtime = runtime_dir();
+    const std::string dir = make_temp_dir();
+    out_path_ = dir + "/out";
+    err_path_ = dir + "/err";
     pid_ = fork();
     if (pid_ == 0) {
         int o = open(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -166,7 +252,7 @@ Background::Background(const std::vector<std::string> &argv, const RunOptions &o
         dup2(n, 0);
         dup2(o, 1);
         dup2(e, 2);
-        exec_child(argv, opt);
+        exec_child(argv, opt, runtime);
     }
 }
 
@@ -174,10 +260,6 @@ Background::~Background()
 {
     if (pid_ > 0 && status_ < 0)
         stop(SIGKILL, 5.0);
-    std::string dir = out_path_.substr(0, out_path_.rfind('/'));
-    unlink(out_path_.c_str());
-    unlink(err_path_.c_str());
-    rmdir(dir.c_str());
 }
 
 bool Background::running()
@@ -194,8 +276,8 @@ bool Background::running()
 
 int Background::wait(double timeout_s)
 {
-    double deadline = now_s() + timeout_s;
-    while (running() && now_s() < deadline)
+    double deadline = monotonic_s() + timeout_s;
+    while (running() && monotonic_s() < deadline)
         sleep_ms(5);
     return status_;
 }
@@ -216,8 +298,8 @@ std::string Background::err() const { return read_file(err_path_); }
 
 bool Background::wait_for_output(const std::string &text, double timeout_s)
 {
-    double deadline = now_s() + timeout_s;
-    while (now_s() < deadline) {
+    double deadline = monotonic_s() + timeout_s;
+    while (monotonic_s() < deadline) {
         if (out().find(text) != std::string::npos)
             return true;
         sleep_ms(5);
@@ -225,9 +307,9 @@ bool Background::wait_for_output(const std::string &text, double timeout_s)
     return out().find(text) != std::string::npos;
 }
 
-Xvfb::Xvfb()
+Xvfb::Xvfb(const std::vector<std::string> &extra_args)
 {
-    display_ = launch_xvfb(&pid_);
+    display_ = launch_xvfb(&pid_, extra_args);
     if (display_.empty())
         throw std::runtime_error("Xvfb did not start");
 }
@@ -246,4 +328,49 @@ int count_of(const std::string &text, const std::string &part)
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
         ++n;
     return n;
+}
+
+std::string make_temp_dir()
+{
+    char tmpl[] = "/tmp/vorell-test-XXXXXX";
+    if (!mkdtemp(tmpl))
+        throw std::runtime_error("mkdtemp");
+    temp_dirs().add(tmpl);
+    return tmpl;
+}
+
+double monotonic_s()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool wait_until(const std::function<bool()> &cond, double timeout_s)
+{
+    double deadline = monotonic_s() + timeout_s;
+    while (monotonic_s() < deadline) {
+        if (cond())
+            return true;
+        sleep_ms(5);
+    }
+    return cond();
+}
+
+bool holds_for(const std::function<bool()> &cond, double duration_s)
+{
+    double end = monotonic_s() + duration_s;
+    while (monotonic_s() < end) {
+        if (!cond())
+            return false;
+        sleep_ms(5);
+    }
+    return cond();
+}
+
+bool process_gone(const std::string &pid)
+{
+    std::ifstream in("/proc/" + pid + "/stat");
+    std::string skip, name, state;
+    if (!(in >> skip >> name >> state))
+        return true;
+    return state == "Z" || state == "X";
 }

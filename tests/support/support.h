@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,22 @@
 // fresh IPC namespace, so each test sees its own block or none. Needs root.
 void enter_private_ipc();
 
+// Gives the calling process (and its children from now on) a mount
+// namespace of its own with an empty /tmp (and an empty /run/user where
+// there is one), for a test of what a program makes there itself: it all
+// goes with the process. Needs root; call it before make_temp_dir or a
+// program run, whose folders are in the old /tmp.
+void enter_private_tmp();
+
 // Path of a program built by this project (the build's bin folder).
 std::string bin_path(const std::string &name);
 // The build's bin folder, also put first on PATH by the helpers below so that
 // programs that run our clients by name find the ones just built.
 std::string bin_dir();
 std::string source_dir();
+
+// The daemons of a session: gestured, vorellidle and the build's watchers.
+std::vector<std::string> daemon_programs();
 
 struct RunResult {
     int status = -1;  // exit status, or 128 + signal number
@@ -64,10 +75,11 @@ private:
     std::string out_path_, err_path_;
 };
 
-// A private X server on a free display number, ended with the object.
+// A private X server on a free display number, ended with the object;
+// extra_args go to the server after its own (see xvfb_launch.h).
 class Xvfb {
 public:
-    Xvfb();
+    explicit Xvfb(const std::vector<std::string> &extra_args = {});
     ~Xvfb();
     Xvfb(const Xvfb &) = delete;
     Xvfb &operator=(const Xvfb &) = delete;
@@ -81,6 +93,28 @@ private:
 };
 
 std::string read_file(const std::string &path);
+// The first line of a file, without its newline ("" when there is none).
+std::string first_line(const std::string &path);
 // How many times part occurs in text (overlapping ones too).
 int count_of(const std::string &text, const std::string &part);
+
+// A fresh empty folder under /tmp (mode 0700). Every folder made here is
+// removed with what it holds when the test process ends, so a test leaves
+// nothing behind in /tmp.
+std::string make_temp_dir();
+
+// The programs the tests run get a runtime folder (XDG_RUNTIME_DIR) of the
+// test process's own, made with make_temp_dir, so that their instance locks
+// stay out of the session's folder and out of /tmp; a test that names its
+// own in RunOptions::env has that one.
+
 void sleep_ms(int ms);
+// Seconds on a monotonic clock.
+double monotonic_s();
+// Polls cond every 5 ms until it holds or timeout_s passes.
+bool wait_until(const std::function<bool()> &cond, double timeout_s = 10.0);
+// True if cond holds at every 5 ms check for duration_s.
+bool holds_for(const std::function<bool()> &cond, double duration_s);
+
+// True when the process is gone, or a zombie that can do nothing more.
+bool process_gone(const std::string &pid);

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "platform_x11.h"
 
 #include <unistd.h>
 
@@ -11,7 +11,7 @@
 
 #include "clock.h"
 #include "command_runner.h"
-#include "engine_state.h"
+#include "driver_parameters.h"
 #include "held_input.h"
 #include "x_input.h"
 
@@ -31,12 +31,15 @@ void real_sleep_ms(void *, int ms)
 
 // /bin/sh -c runs the line, waited for within the engine's bound (see
 // command_runner.h). Unlike system(), nothing process-wide changes while a
-// thread waits, so a signal to the engine is never lost meanwhile.
+// thread waits, so a signal to the engine is never lost meanwhile. What the
+// line holds down and which driver parameters it sets are noted for the
+// engine's clean-up at its end.
 void real_run_command(void *, const char *command)
 {
     if (!command)
         return;
     note_command_downs(command);
+    driver_parameters_note_command(command);
     run_command_bounded(command);
     note_command_ups(command);
 }

@@ -53,7 +53,16 @@ constexpr int32_t kScrollSliderBase = 16;
 // their y movements, for the two to scroll vertically together.
 constexpr int64_t kScrollTogetherSlack = 2;
 
-int32_t relaxed(const std::atomic<int32_t> &v) { return v.load(std::memory_order_relaxed); }
+// 1 when v lies within tolerance of the first finger's coordinate, else 2
+// when it lies within tolerance of the second's, else 0.
+int32_t finger_near(int32_t v, int32_t first, int32_t second, int32_t tolerance)
+{
+    if (abs_diff(v, first) <= tolerance)
+        return 1;
+    if (abs_diff(v, second) <= tolerance)
+        return 2;
+    return 0;
+}
 
 void zero_gesture_counts(TwoFingerState *two)
 {
@@ -85,18 +94,8 @@ void pair_fingers(const StepContext &c)
             // the same as in 32 bits.
             int32_t px = static_cast<int32_t>((275LL * t.last_one_x - 412500) / 4650 + 5);
             int32_t py = static_cast<int32_t>((175LL * t.last_one_y - 218750) / 4095 + 75);
-            if (abs_diff(px, r.x2_1) <= kPairXTolerance)
-                two.match_x = 1;
-            else if (abs_diff(px, r.x2_2) <= kPairXTolerance)
-                two.match_x = 2;
-            else
-                two.match_x = 0;
-            if (abs_diff(py, r.y2_1) <= kPairYTolerance)
-                two.match_y = 1;
-            else if (abs_diff(py, r.y2_2) <= kPairYTolerance)
-                two.match_y = 2;
-            else
-                two.match_y = 0;
+            two.match_x = finger_near(px, r.x2_1, r.x2_2, kPairXTolerance);
+            two.match_y = finger_near(py, r.y2_1, r.y2_2, kPairYTolerance);
         }
     } else if (t.last_one_y != 0) {
         two.pairing_known = 1;

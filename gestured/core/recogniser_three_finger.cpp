@@ -30,8 +30,6 @@ constexpr int32_t kSwipeTravel = 30;
 // Travel in y (more than this) for window switching (down) or my home (up).
 constexpr int32_t kFastKeyTravel = 100;
 
-int32_t relaxed(const std::atomic<int32_t> &v) { return v.load(std::memory_order_relaxed); }
-
 void clear_three_finger_travels(ThreeFingerState *th)
 {
     th->swipe_dec_travel = th->swipe_inc_travel = 0;

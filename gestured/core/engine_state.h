@@ -256,11 +256,11 @@ struct AutoScrollWords {
 
 constexpr int kSampleRingSize = 2400;
 
+// The finger state's words but the eight multi buttons, under their names.
 struct SampleRecord {
-    int32_t x, y, z, w;
-    int32_t x2_1, y2_1, x2_2, y2_2;
-    int32_t x3_1, y3_1;
-    int32_t f, l, r, u, d, m;
+#define SAMPLE_WORD(name, ...) int32_t name;
+    FINGER_STATE_FIELDS(SAMPLE_WORD, SAMPLE_WORD, SAMPLE_WORD, BLOCK_ROW_SKIPPED)
+#undef SAMPLE_WORD
     float time;  // seconds since sample_clock_origin
 };
 static_assert(sizeof(SampleRecord) == 17 * sizeof(int32_t), "a sample is seventeen 32-bit fields");
@@ -297,15 +297,33 @@ struct EngineShared {
 
 // ---------------------------------------------------------------------------
 // The five thread bodies, started by main in this order. get_data_thread and
-// ctrl_data_thread live in this folder, hotkey_event_thread in actions/,
-// drag_event_thread and auto_scroll_thread in drag/.
+// ctrl_data_thread live in gestured/ over this core, hotkey_event_thread in
+// actions/, drag_event_thread and auto_scroll_thread in drag/.
 // ---------------------------------------------------------------------------
 
-// Each takes an EngineThreadArgs as its argument.
+// What the threads tell the session around the engine. main fills it; a
+// null hook is not called.
+struct SessionHooks {
+    // get_data_thread: the driver created the block anew and the new one is
+    // mapped in place of the old (main runs the start-up commands again).
+    void (*block_replaced)();
+    // hotkey_event_thread, instead of its "Can't open display." exit: the
+    // engine had an X server at start, so the server is gone and the engine
+    // ends through its clean-up for that. Does not return.
+    void (*display_gone)();
+    // hotkey_event_thread: each entry before it is carried out (--debug).
+    void (*trace_action)(Gesture code, int32_t arg);
+};
+
+// Each takes an EngineThreadArgs as its argument: the records main fills
+// before the threads start.
 struct EnginePlatform;
+struct SamplerPorts;
 struct EngineThreadArgs {
     EngineShared *shared;
     const EnginePlatform *platform;  // clock, sleep, shell, synthetic input, focus title
+    const SamplerPorts *sampler;     // get_data_thread's clock, ring post and shell
+    const SessionHooks *hooks;       // may be null: no hook is called
 };
 
 void *get_data_thread(void *);

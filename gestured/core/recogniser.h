@@ -116,7 +116,7 @@ enum class ThreeFingerMode : int32_t {
     kSwipedXDec = 300,
     kSwipedXInc = 301,
     kMyHomeDone = 310,
-    kSwitchingWindows = 311,
+    kSwitchingWindows = 311
 };
 
 // A once-per-touch three-finger action: may still fire in this touch, or used.
@@ -178,6 +178,10 @@ void cover_and_window_switching(const StepContext &c);
 void three_finger_stage(const StepContext &c);
 
 // --- arithmetic shared by the stages --------------------------------------
+
+// A setting of the snapshot as the stages read it (the sampler refreshes
+// it at every poll; a sample sees some refresh or other).
+inline int32_t relaxed(const std::atomic<int32_t> &v) { return v.load(std::memory_order_relaxed); }
 
 inline int32_t saturate32(int64_t v)
 {

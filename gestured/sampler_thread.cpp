@@ -1,0 +1,81 @@
+// get_data_thread: attaches the block, then polls it for ever with the
+// ports main hands over, following the block when the driver makes it anew.
+#include "sampler_thread.h"
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include "block_watch.h"
+#include "clock.h"
+#include "command_runner.h"
+
+int sampler_gave_up;
+
+namespace {
+
+double wall_seconds(void *) { return wall_clock_now_seconds(); }
+
+void post_sample(void *ctx) { sem_post(&static_cast<EngineShared *>(ctx)->ring.posted); }
+
+void run_shell(void *, const char *cmd)
+{
+    run_command_bounded(cmd);  // the tool's result changes nothing here
+}
+
+}  // namespace
+
+SamplerPorts engine_sampler_ports(EngineShared *engine)
+{
+    return {wall_seconds, post_sample, run_shell, engine};
+}
+
+namespace {
+
+void pause_between_looks(void *) { usleep(kBlockCheckPeriodMs * 1000); }
+
+}  // namespace
+
+TouchpadSharedBlock *sampler_attach(bool *waited)
+{
+    *waited = false;
+    for (int attempt = 0; attempt < kAttachAttempts; ++attempt) {
+        // Another user's block is no failed attempt: it is waited out.
+        bool waited_now = false;
+        TouchpadSharedBlock *block = attach_own_block("gestured", pause_between_looks, nullptr, &waited_now);
+        *waited = *waited || waited_now;
+        if (block)
+            return block;
+        if (attempt < kAttachAttempts - 1)
+            usleep(1000);
+    }
+    return nullptr;
+}
+
+void *get_data_thread(void *arg)
+{
+    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
+    EngineShared &engine = *args.shared;
+    const SamplerPorts &ports = *args.sampler;
+    // Named so that a test can watch this thread's polls from outside.
+    pthread_setname_np(pthread_self(), "gestured-sample");
+    bool waited = false;
+    TouchpadSharedBlock *block = sampler_attach(&waited);
+    if (!block)
+        return &sampler_gave_up;
+    static SamplerState state;
+    static BlockWatch watch;
+    block_watch_init(&watch);
+    // The start-up commands were held back from another user's block.
+    if (waited && args.hooks && args.hooks->block_replaced)
+        args.hooks->block_replaced();
+    sampler_start(&state, ports.now_s(ports.ctx), engine);
+    for (;;) {
+        int pause_ms = sampler_poll(&state, block, engine, ports);
+        // A driver restart: the new block now sits at the same address.
+        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::kReplaced && args.hooks &&
+            args.hooks->block_replaced)
+            args.hooks->block_replaced();
+        usleep(pause_ms * 1000);
+    }
+    return nullptr;
+}
