@@ -54,6 +54,7 @@ const NamedMember kMembers[kSnapshotFieldCount] = {
     FIELD(CovergestureComboBox),
     FIELD(DetectGestureIntr),
     FIELD(DetectCovergestureIntr),
+    FIELD(MaxTapTime),
 };
 #undef FIELD
 
@@ -108,6 +109,8 @@ const SnapshotField *snapshot_fields()
     if (!g_fields[0].name) {
         for (int i = 0; i < kSnapshotFieldCount; ++i) {
             const ParameterDescriptor *row = find_parameter(kCtl2Parameters, kMembers[i].name);
+            if (!row)
+                row = find_parameter(kCtlParameters, kMembers[i].name);
             g_fields[i] = SnapshotField{kMembers[i].name, kMembers[i].member,
                                         row ? static_cast<int32_t>(row->minimum) : 0,
                                         row ? static_cast<int32_t>(row->maximum) : 1};

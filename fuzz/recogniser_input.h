@@ -53,7 +53,7 @@ struct SnapshotField {
     int32_t lo, hi;                                  // realistic range
 };
 
-constexpr int kSnapshotFieldCount = 36;
+constexpr int kSnapshotFieldCount = 37;
 static_assert(kSnapshotFieldCount == kSettingsSnapshotMembers,
               "the settings part of an input gives every snapshot member a value");
 // The snapshot's fields with the ranges the parameter clients clamp to

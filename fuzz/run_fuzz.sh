@@ -8,7 +8,8 @@
 # Targets are those listed by fuzz/CMakeLists.txt (build/fuzz/fuzz_targets.txt).
 # Each target's corpus grows in build/fuzz/corpus/NAME, seeded from
 # fuzz/corpus/NAME (committed regression inputs; NAME_wide shares NAME's) and
-# from the project's recorded traces. A finding is saved under
+# from the project's recorded traces; fuzz/NAME.dict, where there is one, is
+# the target's dictionary. A finding is saved under
 # build/fuzz/findings/NAME/ and makes the script end with status 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -79,10 +80,13 @@ for name in "${targets[@]}"; do
   dirs=("$corpus" "$seeds")
   [[ -d $committed ]] && dirs+=("$committed")
 
+  dict=()
+  [[ -f $root/fuzz/${name%_wide}.dict ]] && dict=("-dict=$root/fuzz/${name%_wide}.dict")
+
   before=$(find "$findings" -type f | wc -l)
   rc=0
   "$build/bin/${name}_fuzz" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="$findings/" "${dirs[@]}" > "$log" 2>&1 || rc=$?
+    -artifact_prefix="$findings/" "${dict[@]}" "${dirs[@]}" > "$log" 2>&1 || rc=$?
   after=$(find "$findings" -type f | wc -l)
   found=$((after - before))
   if ((rc != 0 && found == 0)); then

@@ -6,12 +6,14 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "clock.h"
 #include "pad_translator.h"
 #include "recording.h"
 #include "x_properties.h"
@@ -124,6 +126,9 @@ std::unique_ptr<OpenPad> open_pad(const std::string &node, bool quiet)
             fprintf(stderr, "vorellpad: %s is not an input device\n", node.c_str());
         return nullptr;
     }
+    // Event times on the monotonic clock: the translator's waits for a
+    // landing finger are measured against it between events.
+    libevdev_set_clock_id(pad->dev, CLOCK_MONOTONIC);
     return pad;
 }
 
@@ -238,9 +243,13 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
             const int xfd = x.connection_fd();
             if (xfd >= 0)
                 fds[n++] = {xfd, POLLIN, 0};
-            // Only the TouchpadOff mirror needs a timeout; without a pad or a
-            // display the loop sleeps until something happens.
-            const int timeout = (pad && xfd >= 0) ? 500 : -1;
+            // The TouchpadOff mirror and a finger still landing need a
+            // timeout; without either the loop sleeps until something happens.
+            int timeout = (pad && xfd >= 0) ? 500 : -1;
+            if (core && core->next_change_us() >= 0) {
+                const int64_t wait_ms = (core->next_change_us() - monotonic_now_us()) / 1000 + 1;
+                timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(wait_ms, 500)));
+            }
             if (poll(fds, static_cast<nfds_t>(n), timeout) < 0 && errno != EINTR)
                 break;
             if (xfd >= 0)
@@ -275,6 +284,10 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
                     gone = true;
                 break;
             }
+            // Between frames: a finger that landed may have come to count.
+            for (int64_t at; core && (at = core->next_change_us()) >= 0 && at <= monotonic_now_us();)
+                if (core->tick(at))
+                    publish_state(block, core->state());
         }
         if (core)
             publish_state(block, core->lift_all());

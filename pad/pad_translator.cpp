@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -27,10 +28,8 @@ PadTranslator::PadTranslator(const PadDescription &description) : desc_(descript
     multitouch_ = desc_.abs[ABS_MT_POSITION_X].present && desc_.abs[ABS_MT_POSITION_Y].present;
     semi_mt_ = desc_.has_prop(INPUT_PROP_SEMI_MT);
     clickpad_ = desc_.has_prop(INPUT_PROP_BUTTONPAD);
-    const int ax = multitouch_ ? ABS_MT_POSITION_X : ABS_X;
-    const int ay = multitouch_ ? ABS_MT_POSITION_Y : ABS_Y;
-    map_x_ = AxisMap(desc_.abs[ax], kScaleMinX, kScaleMaxX);
-    map_y_ = AxisMap(desc_.abs[ay], kScaleMinY, kScaleMaxY);
+    geo_ = PadGeometry(desc_);
+    stack_ = TouchStack(!semi_mt_);
 
     if (multitouch_ && desc_.abs[ABS_MT_SLOT].present) {
         const int32_t last = desc_.abs[ABS_MT_SLOT].maximum;
@@ -102,7 +101,7 @@ bool PadTranslator::apply(const PadEvent &event)
             dropping_ = false;
             return false;
         }
-        finish_report();
+        finish_report(event.time_us);
         return true;
     }
     if (dropping_)
@@ -168,13 +167,9 @@ void PadTranslator::apply_abs(uint16_t code, int32_t value)
     Slot &s = slots_[current_slot_];
     switch (code) {
     case ABS_MT_TRACKING_ID:
-        if (value < 0) {
-            s.tracking_id = -1;
-        } else {
-            if (s.tracking_id < 0 || s.tracking_id != value)
-                s.order = next_order_++;
-            s.tracking_id = value;
-        }
+        if (value >= 0 && s.tracking_id != value)
+            s.new_id = true;
+        s.tracking_id = value < 0 ? -1 : value;
         break;
     case ABS_MT_POSITION_X:
         s.x = value;
@@ -185,46 +180,97 @@ void PadTranslator::apply_abs(uint16_t code, int32_t value)
         s.has_y = true;
         break;
     case ABS_MT_TOUCH_MAJOR: s.major = value; break;
+    case ABS_MT_WIDTH_MAJOR: s.width_major = value; break;
     case ABS_MT_PRESSURE: s.pressure = value; break;
+    case ABS_MT_TOOL_TYPE: s.tool = value; break;
     default: break;
     }
 }
 
-// Slots of the fingers down, in the order they came down.
-int PadTranslator::active_fingers(int *order, int max) const
+bool PadTranslator::single_touch_down() const
+{
+    return touch_ || tools_[1] || tools_[2] || tools_[3] || tools_[4] || tools_[5];
+}
+
+// Every contact the pad tracks now, in millimetres.
+int PadTranslator::read_contacts(ContactReading *out) const
 {
     int n = 0;
+    if (touch_seen_ && !touch_)
+        return 0;  // tracked above the pad, not touching it
     if (!multitouch_) {
-        if ((touch_ || tools_[1] || tools_[2] || tools_[3]) && slots_[0].has_x && slots_[0].has_y)
-            order[n++] = 0;
+        const Slot &s = slots_[0];
+        if (!single_touch_down() || !s.has_x || !s.has_y)
+            return 0;
+        ContactReading &r = out[n++];
+        r = ContactReading{};
+        r.slot = 0;
+        r.located = true;
+        r.at = PointMm{geo_.x_mm(s.x), geo_.y_mm(s.y)};
+        r.above_bottom = geo_.above_bottom_mm(r.at.y);
         return n;
     }
-    for (int i = 0; i < slot_count_ && n < max; ++i)
-        if (slots_[i].tracking_id >= 0 && slots_[i].has_x && slots_[i].has_y)
-            order[n++] = i;
-    std::sort(order, order + n, [this](int a, int b) { return slots_[a].order < slots_[b].order; });
+    for (int i = 0; i < slot_count_; ++i) {
+        const Slot &s = slots_[i];
+        if (s.tracking_id < 0)
+            continue;
+        ContactReading &r = out[n++];
+        r = ContactReading{};
+        r.slot = i;
+        r.new_id = s.new_id;
+        r.located = s.has_x && s.has_y;
+        if (r.located) {
+            r.at = PointMm{geo_.x_mm(s.x), geo_.y_mm(s.y)};
+            r.above_bottom = geo_.above_bottom_mm(r.at.y);
+        }
+        r.size_mm = geo_.size_mm(s.major, s.width_major);
+        r.pressure = geo_.pressure_share(s.pressure);
+        r.palm_tool = s.tool == MT_TOOL_PALM;
+    }
     return n;
+}
+
+// The finger count: the fingers among the contacts, and the fingers a pad
+// that tracks fewer slots than fingers counts only in BTN_TOOL_* (those
+// beyond every contact it tracks, once they have stayed as long as a
+// landing finger must).
+int PadTranslator::finger_count(int64_t now_us, int fingers)
+{
+    int tools = 0;
+    for (int i = 1; i <= 5; ++i)
+        if (tools_[i])
+            tools = i;
+    const int beyond = std::max(0, tools - stack_.tracked());
+    if (beyond <= extra_fingers_) {
+        extra_fingers_ = beyond;
+        extra_rising_us_ = -1;
+    } else if (extra_rising_us_ < 0) {
+        extra_rising_us_ = now_us;
+    }
+    if (extra_rising_us_ >= 0 && now_us - extra_rising_us_ >= kLandingMs * 1000) {
+        extra_fingers_ = beyond;
+        extra_rising_us_ = -1;
+    }
+    // A pad that reports contact through BTN_TOUCH may track a finger that
+    // hovers above it; only a touch counts. (Some pads declare the key and
+    // never send it: they are judged by their slots.)
+    if (!touch_ && (touch_seen_ || (!multitouch_ && tools == 0)))
+        return 0;
+    return fingers + extra_fingers_;
 }
 
 int32_t PadTranslator::width_of(const Slot &slot) const
 {
-    if (desc_.abs[ABS_TOOL_WIDTH].present && tool_width_ >= 0)
-        return map_by_range(desc_.abs[ABS_TOOL_WIDTH], tool_width_, 15);
-    const PadAxis &major = desc_.abs[ABS_MT_TOUCH_MAJOR];
-    if (multitouch_ && major.present && slot.major > 0) {
+    int32_t w = kTypicalFingerWidth;
+    if (desc_.abs[ABS_TOOL_WIDTH].present && tool_width_ >= 0) {
+        w = map_by_range(desc_.abs[ABS_TOOL_WIDTH], tool_width_, 15);
+    } else {
         // Contact length in millimetres; a typical finger (8 mm) gives 4.
-        const PadAxis &px = desc_.abs[ABS_MT_POSITION_X];
-        double mm;
-        if (px.resolution > 0)
-            mm = static_cast<double>(slot.major) / px.resolution;
-        else if (px.maximum > px.minimum)
-            mm = static_cast<double>(slot.major) / (static_cast<double>(px.maximum) - px.minimum) *
-                 (kScaleMaxX - kScaleMinX) / kUnitsPerMm;
-        else
-            return kTypicalFingerWidth;
-        return static_cast<int32_t>(std::min(15L, std::lround(mm / 2)));
+        const double mm = geo_.size_mm(slot.major, slot.width_major);
+        if (mm > 0)
+            w = static_cast<int32_t>(std::lround(std::min(mm, 30.0) / 2));
     }
-    return kTypicalFingerWidth;
+    return std::min(w, kWidestFinger);
 }
 
 int32_t PadTranslator::pressure_of(const Slot &slot) const
@@ -237,115 +283,170 @@ int32_t PadTranslator::pressure_of(const Slot &slot) const
 }
 
 // Whether a clickpad click falls in the right button area: judged by the
-// finger nearest the bottom edge, which is the one that pressed.
-bool PadTranslator::right_button_area(const int *order, int n) const
+// contact nearest the bottom edge, which is the one that pressed (a thumb
+// too: it is no finger for gestures, but it clicks).
+bool PadTranslator::right_button_area() const
 {
-    if (n == 0 || !map_x_.valid() || !map_y_.valid())
+    const AxisMap &mx = geo_.map_x(), &my = geo_.map_y();
+    if (!mx.valid() || !my.valid())
         return false;
-    const Slot *low = &slots_[order[0]];
-    for (int i = 1; i < n; ++i)
-        if (map_y_.clamp(slots_[order[i]].y) > map_y_.clamp(low->y))
-            low = &slots_[order[i]];
+    const Slot *low = nullptr;
+    for (int i = 0; i < (multitouch_ ? slot_count_ : 1); ++i) {
+        const Slot &s = slots_[i];
+        const bool down = multitouch_ ? s.tracking_id >= 0 : single_touch_down();
+        if (down && s.has_x && s.has_y && (!low || my.clamp(s.y) > my.clamp(low->y)))
+            low = &s;
+    }
+    if (!low)
+        return false;
     const PadAxis &ay = desc_.abs[multitouch_ ? ABS_MT_POSITION_Y : ABS_Y];
     const PadAxis &ax = desc_.abs[multitouch_ ? ABS_MT_POSITION_X : ABS_X];
     bool bottom;
-    if (map_y_.length_mm() > 0)
-        bottom = map_y_.length_mm() - map_y_.mm_from_min(low->y) <= kButtonAreaMm;
+    if (my.length_mm() > 0)
+        bottom = my.length_mm() - my.mm_from_min(low->y) <= kButtonAreaMm;
     else
-        bottom = map_y_.clamp(low->y) >=
+        bottom = my.clamp(low->y) >=
                  ay.maximum - (static_cast<double>(ay.maximum) - ay.minimum) * kButtonAreaShare;
-    const bool right_half = map_x_.clamp(low->x) > (static_cast<double>(ax.minimum) + ax.maximum) / 2;
+    const bool right_half = mx.clamp(low->x) > (static_cast<double>(ax.minimum) + ax.maximum) / 2;
     return bottom && right_half;
 }
 
-void PadTranslator::finish_report()
+// One finger: hysteresis, as a touchpad driver applies to its reported
+// position, so a finger settling as it lands (a few millimetres within a
+// report or two) does not read as a movement.
+void PadTranslator::publish_one(int slot)
 {
-    int order[kPadMaxSlots];
-    const int n = active_fingers(order, kPadMaxSlots);
-    int tools = 0;
-    for (int i = 1; i <= 5; ++i)
-        if (tools_[i])
-            tools = i;
-    // A pad that tracks fewer slots than fingers says how many through
-    // BTN_TOOL_*; a semi-MT pad's two slots are a bounding box, not fingers.
-    int f = std::max(n, tools);
-    // A pad that reports contact through BTN_TOUCH may track a finger that
-    // hovers above it; only a touch counts. (Some pads declare the key and
-    // never send it: they are judged by their slots.)
-    if (!touch_ && (touch_seen_ || (!multitouch_ && tools == 0)))
-        f = 0;
+    FingerState &s = state_;
+    const Slot &finger = slots_[slot];
+    const double x = geo_.map_x().map(finger.x);
+    const double y = geo_.map_y().map(finger.y);
+    const uint64_t id = stack_.contact(slot).order;
+    // A semi-multitouch pad's first slot is a corner of the box around all
+    // the fingers: while a second one lands it is no finger's position.
+    if (semi_mt_ && one_id_ == id && prev_f_ == 1 && stack_.tracked() > 1)
+        return;
+    if (one_id_ != id || prev_f_ != 1) {
+        s.x = saturate_to_int32(x);
+        s.y = saturate_to_int32(y);
+    } else {
+        s.x = follow_with_hysteresis(s.x, x, kOneFingerHysteresis);
+        s.y = follow_with_hysteresis(s.y, y, kOneFingerHysteresis);
+    }
+    one_id_ = id;
+    touch_had_one_ = true;
+}
+
+// Two fingers: the gesture they make, in the pair the engine reads it from.
+// Finger 1 is anchored where the engine takes the last one-finger position
+// of this touch to lie on the two-finger scale, so that it pairs the
+// coordinates as they are.
+void PadTranslator::publish_pair(int64_t now_us, const int *slots, int n)
+{
+    const Contact &a = stack_.contact(slots[0]);
+    const Contact &b = stack_.contact(slots[n > 1 ? 1 : 0]);
+    if (prev_f_ != 2 || pair_ids_[0] != a.order || pair_ids_[1] != b.order) {
+        if (touch_had_one_)
+            pair_.begin(now_us, static_cast<double>(engine_two_finger_x(state_.x)),
+                        static_cast<double>(engine_two_finger_y(state_.y)), !semi_mt_);
+        else
+            pair_.begin(now_us, two_finger_x(geo_.map_x().map(slots_[slots[0]].x)),
+                        two_finger_y(geo_.map_y().map(slots_[slots[0]].y)), !semi_mt_);
+        pair_ids_[0] = a.order;
+        pair_ids_[1] = b.order;
+    }
+    if (n > 1)
+        pair_.update(now_us, a, b);
+    int32_t out[4];
+    pair_.out(out);
+    state_.x2_1 = out[0];
+    state_.y2_1 = out[1];
+    state_.x2_2 = out[2];
+    state_.y2_2 = out[3];
+}
+
+// Three or more fingers: the centre of those the pad locates, on the
+// two-finger scale, standing still until it has moved kThreeFingerMoveMm
+// over the motion window (a resting hand, its fingers settling, sends
+// nothing), then following with a unit of hysteresis.
+void PadTranslator::publish_three(int64_t now_us, const int *slots, int n)
+{
+    FingerState &s = state_;
+    if (prev_f_ < 3) {
+        three_moving_ = false;
+        three_begun_us_ = now_us;
+    }
+    const int64_t from = std::max(three_begun_us_, now_us - kMotionWindowMs * 1000);
+    PointMm now_mm, then_mm;
+    double cx = 0, cy = 0;
+    for (int i = 0; i < n; ++i) {
+        const Contact &c = stack_.contact(slots[i]);
+        now_mm = now_mm + c.at;
+        then_mm = then_mm + c.history.at(from);
+        cx += two_finger_x(geo_.map_x().map(slots_[slots[i]].x));
+        cy += two_finger_y(geo_.map_y().map(slots_[slots[i]].y));
+    }
+    cx /= n;
+    cy /= n;
+    if (!three_on_) {
+        s.x3_1 = saturate_to_int32(cx);
+        s.y3_1 = saturate_to_int32(cy);
+    }
+    three_on_ = true;
+    if (!three_moving_ && length((now_mm - then_mm) * (1.0 / n)) >= kThreeFingerMoveMm)
+        three_moving_ = true;
+    if (three_moving_) {
+        s.x3_1 = follow_with_hysteresis(s.x3_1, cx, kThreeFingerHysteresis);
+        s.y3_1 = follow_with_hysteresis(s.y3_1, cy, kThreeFingerHysteresis);
+    }
+}
+
+void PadTranslator::finish_report(int64_t now_us)
+{
+    last_report_us_ = now_us;
+    stack_.update(now_us, readings_, read_contacts(readings_));
+    for (Slot &slot : slots_)
+        slot.new_id = false;
+    int all[kPadMaxSlots], located[kPadMaxSlots];
+    const int fingers = stack_.fingers(all, kPadMaxSlots);
+    int n = 0;
+    for (int i = 0; i < fingers; ++i)
+        if (stack_.contact(all[i]).located)
+            located[n++] = all[i];
+    const int f = finger_count(now_us, fingers);
+
     FingerState &s = state_;
     s.f = f;
-
     if (f > 0 && n > 0) {
-        const Slot &first = slots_[order[0]];
-        s.z = pressure_of(first);
-        s.w = width_of(first);
+        s.z = pressure_of(slots_[located[0]]);
+        if (prev_f_ == 0)
+            s.w = width_of(slots_[located[0]]);  // held for the touch: its changes are no gesture
     } else if (f == 0) {
         s.z = 0;
     }
-
-    if (f == 1 && n > 0) {
-        // One finger: hysteresis, as a touchpad driver applies to its
-        // reported position, so a finger settling as it lands (a few
-        // millimetres within a report or two) does not read as a movement.
-        const double x = map_x_.map(slots_[order[0]].x);
-        const double y = map_y_.map(slots_[order[0]].y);
-        if (one_id_ != slots_[order[0]].order || (!multitouch_ && prev_f_ != 1)) {
-            s.x = static_cast<int32_t>(std::lround(x));
-            s.y = static_cast<int32_t>(std::lround(y));
-        } else {
-            s.x = follow_with_hysteresis(s.x, x, kOneFingerHysteresis);
-            s.y = follow_with_hysteresis(s.y, y, kOneFingerHysteresis);
-        }
-        one_id_ = slots_[order[0]].order;
-    } else if (f != 1) {
+    if (f == 1 && n > 0)
+        publish_one(located[0]);
+    else if (f != 1)
         one_id_ = 0;
-    }
-    prev_f_ = f;
     if (f == 2 && n > 0) {
-        const Slot &a = slots_[order[0]];
-        const Slot &b = slots_[order[n > 1 ? 1 : 0]];
-        if (pair_ids_[0] != a.order || pair_ids_[1] != b.order)
-            pair_.reset();
-        pair_ids_[0] = a.order;
-        pair_ids_[1] = b.order;
-        int32_t out[4];
-        pair_.shape(two_finger_x(map_x_.map(a.x)), two_finger_y(map_y_.map(a.y)),
-                    two_finger_x(map_x_.map(b.x)), two_finger_y(map_y_.map(b.y)), out);
-        s.x2_1 = out[0];
-        s.y2_1 = out[1];
-        s.x2_2 = out[2];
-        s.y2_2 = out[3];
+        publish_pair(now_us, located, n);
     } else {
-        pair_.reset();
         pair_ids_[0] = pair_ids_[1] = 0;
     }
-    if (f >= 3 && n > 0) {
-        // The centroid of the fingers the pad locates, on the two-finger scale.
-        double cx = 0, cy = 0;
-        for (int i = 0; i < n; ++i) {
-            cx += two_finger_x(map_x_.map(slots_[order[i]].x));
-            cy += two_finger_y(map_y_.map(slots_[order[i]].y));
-        }
-        cx /= n;
-        cy /= n;
-        if (!three_held_) {
-            s.x3_1 = static_cast<int32_t>(std::lround(cx));
-            s.y3_1 = static_cast<int32_t>(std::lround(cy));
-        } else {
-            s.x3_1 = hold_within(s.x3_1, cx, kThreeFingerDeadband);
-            s.y3_1 = hold_within(s.y3_1, cy, kThreeFingerDeadband);
-        }
-        three_held_ = true;
-    } else if (f < 3) {
-        three_held_ = false;
-    }
+    if (f >= 3 && n > 0)
+        publish_three(now_us, located, n);
+    else if (f < 3)
+        three_on_ = three_moving_ = false;
+    // A decided gesture holds its fingers until they change.
+    stack_.set_locked((f == 2 && pair_ids_[0] != 0 && pair_.mode() != PairMode::kUndecided) ||
+                      (f >= 3 && three_moving_));
+    if (f == 0)
+        touch_had_one_ = false;
+    prev_f_ = f;
 
     // Buttons. On a clickpad the one physical button is left or right by
     // where the pressing finger is, decided when it goes down.
     if (clickpad_ && left_ && !left_was_down_)
-        click_is_right_ = right_button_area(order, n);
+        click_is_right_ = right_button_area();
     left_was_down_ = left_;
     s.l = left_ && !(clickpad_ && click_is_right_);
     s.r = right_ || (left_ && clickpad_ && click_is_right_);
@@ -354,6 +455,27 @@ void PadTranslator::finish_report()
     s.d = back_;
     for (int i = 0; i < 8; ++i)
         s.multi[i] = extra_[i];
+}
+
+int64_t PadTranslator::next_change_us() const
+{
+    if (dropping_)
+        return -1;  // the next report brings the device's state anew
+    int64_t next = stack_.next_landing_us();
+    if (extra_rising_us_ >= 0) {
+        const int64_t at = extra_rising_us_ + kLandingMs * 1000;
+        next = next < 0 ? at : std::min(next, at);
+    }
+    return next;
+}
+
+bool PadTranslator::tick(int64_t now_us)
+{
+    if (dropping_)
+        return false;
+    const FingerState before = state_;
+    finish_report(std::max(now_us, last_report_us_));
+    return memcmp(&before, &state_, sizeof before) != 0;
 }
 
 const FingerState &PadTranslator::lift_all()
@@ -367,6 +489,6 @@ const FingerState &PadTranslator::lift_all()
     for (bool &e : extra_)
         e = false;
     dropping_ = false;
-    finish_report();
+    finish_report(last_report_us_);
     return state_;
 }

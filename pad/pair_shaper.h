@@ -1,38 +1,66 @@
-// Shapes the two published finger positions of a two-finger contact on the
+// The two finger positions published for a two-finger contact, on the
 // engine's two-finger scale.
 //
-// The engine scrolls only when the two fingers' movements within one report
-// agree (vertically within 2 units, horizontally exactly). Real fingers never
-// move in perfect step, so the pair is published as its centroid plus a held
-// separation: while the separation stays within kSeparationDeadband of the
-// held one, both fingers move by exactly the centroid's movement; once it
-// leaves that band (a pinch, a rotation, one finger resting while the other
-// moves) the true positions are published and become the new held
-// separation. Scrolling fingers thus move as one, and zoom and rotation still
-// see the separation change, in steps of a few units.
+// The engine judges two fingers record by record: it scrolls only while
+// both fingers' movements agree (vertically within 2 units, horizontally
+// exactly), zooms only while the pair lies from lower left to upper right
+// (or level) and each finger moves along that line, and rotates only while
+// the pair lies on such a diagonal and the fingers move across it, each in
+// the sign pattern of its side. Real fingers meet none of this reliably, in
+// whatever way the hand lies on the pad. So vorellpad decides the gesture
+// itself (pair_gesture.h) and publishes a pair that tells the engine just
+// that gesture:
+//   - finger 1 sits where the engine expects it (where the one finger was
+//     before the second one landed, so the engine pairs the coordinates as
+//     they are) and finger 2 kFrameHalfSpan * 2 units to its right and up;
+//   - until a gesture is decided, nothing moves;
+//   - a scroll moves both fingers by exactly the same amount;
+//   - a pinch or a spread moves the two along the diagonal, one unit each
+//     per step, toward or away from each other;
+//   - a rotation moves them across the diagonal, one unit each per step;
+//   - a pair that moved without making a gesture shows it with finger 1
+//     alone moving right (see show_no_tap).
+// Steps follow the real movement with one step of hysteresis, so a finger
+// trembling on a step's edge does not send a step back and forth. The
+// diagonal keeps its direction through any pinch or rotation a hand can
+// make (the steps stop short of it turning over).
 #pragma once
 
 #include <cstdint>
 
-constexpr double kSeparationDeadband = 3.0;
-
-// Shapes one finger's position held still within a small band, for the
-// three-finger position (a resting hand makes no new reports).
-constexpr double kThreeFingerDeadband = 1.5;
+constexpr int32_t kFrameHalfSpan = 30;
+constexpr int32_t kNoTapUnits = 9;
 
 class PairShaper {
 public:
-    void reset() { active_ = false; }
-    // x1..y2: the two fingers on the two-finger scale, in their stable order.
-    // out: x2_1, y2_1, x2_2, y2_2 to publish.
-    void shape(double x1, double y1, double x2, double y2, int32_t out[4]);
+    // A new two-finger phase with finger 1 at (x, y).
+    void begin(double x, double y);
+    // Everything published so far moves by (dx, dy) units from the anchor.
+    void translate(double dx, double dy);
+    // The separation changed by this many steps since the gesture began
+    // (positive: apart), or the pair turned by this many (positive:
+    // clockwise on the pad).
+    void zoom(double steps);
+    void rotate(double steps);
+    // Finger 1 moves right by kNoTapUnits, alone: a movement the engine
+    // takes for no gesture at all, but which tells it the touch is no tap
+    // (it moved more than its two-finger tap allows).
+    void show_no_tap() { nudge_ = kNoTapUnits; }
+    // x2_1, y2_1, x2_2, y2_2 to publish.
+    void out(int32_t out[4]) const;
 
 private:
-    bool active_ = false;
-    int32_t sep_x_ = 0, sep_y_ = 0;
+    int64_t ax_ = 0, ay_ = 0;  // finger 1's anchor
+    int64_t tx_ = 0, ty_ = 0;  // translation
+    int64_t zoom_ = 0, turn_ = 0;
+    int64_t nudge_ = 0;
 };
 
-// Moves held to the rounded value when value has left the band around it.
-int32_t hold_within(int32_t held, double value, double band);
+// The double rounded to the nearest integer within the 32-bit range (NaN
+// gives 0).
+int32_t saturate_to_int32(double v);
 // Classic hysteresis: held moves only by what value exceeds the band.
 int32_t follow_with_hysteresis(int32_t held, double value, double band);
+// Steps with one step of hysteresis: held follows value's whole steps and
+// goes back only once value is a whole step behind it.
+int64_t follow_steps(int64_t held, double value);

@@ -1,14 +1,15 @@
 #include "recording.h"
 
+#include <fcntl.h>
 #include <linux/input.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace {
@@ -301,7 +302,7 @@ private:
 }  // namespace
 
 bool parse_recording(const char *text, std::size_t length, const std::string &file, Recording *out,
-                     std::string *error)
+                     std::string *error, const RecordingLimits &limits)
 {
     Recording rec;
     Parser parser(file, &rec);
@@ -315,6 +316,11 @@ bool parse_recording(const char *text, std::size_t length, const std::string &fi
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         ++number;
+        if (static_cast<size_t>(number) > limits.max_lines) {
+            *error = file + ":" + std::to_string(number) + ": stopped reading: a recording has at most " +
+                     std::to_string(limits.max_lines) + " lines";
+            return false;
+        }
         if (line.find('\0') != std::string::npos) {
             *error = file + ":" + std::to_string(number) + ": expected text, found a NUL byte";
             return false;
@@ -329,15 +335,73 @@ bool parse_recording(const char *text, std::size_t length, const std::string &fi
     return true;
 }
 
-bool read_recording(const std::string &path, Recording *out, std::string *error)
+namespace {
+
+// What kind of file path names (through links), or why it is none to read.
+bool readable_kind(const std::string &path, const RecordingLimits &limits, std::string *error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
         *error = path + ": cannot be read: " + std::strerror(errno);
         return false;
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parse_recording(text.data(), text.size(), path, out, error);
+    if (S_ISDIR(st.st_mode)) {
+        *error = path + ": is a folder, not a recording";
+        return false;
+    }
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+        *error = path + ": is a device, not a recording (a touchpad is read with --device)";
+        return false;
+    }
+    if (S_ISSOCK(st.st_mode)) {
+        *error = path + ": is a socket, not a recording";
+        return false;
+    }
+    if (S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) > limits.max_bytes) {
+        *error = path + ": is " + std::to_string(st.st_size) + " bytes; a recording has at most " +
+                 std::to_string(limits.max_bytes);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool read_recording(const std::string &path, Recording *out, std::string *error,
+                    const RecordingLimits &limits)
+{
+    if (!readable_kind(path, limits, error))
+        return false;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = path + ": cannot be read: " + std::strerror(errno);
+        return false;
+    }
+    // A regular file may still grow while it is read, and a pipe has no
+    // size: the limit holds for what is read, not for what was announced.
+    std::string text;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            *error = path + ": cannot be read: " + std::strerror(errno);
+            close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (text.size() + static_cast<size_t>(n) > limits.max_bytes) {
+            *error = path + ": stopped reading after " + std::to_string(limits.max_bytes) +
+                     " bytes: a recording has at most that many";
+            close(fd);
+            return false;
+        }
+        text.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return parse_recording(text.data(), text.size(), path, out, error, limits);
 }
 
 std::string format_header(const PadDescription &d)

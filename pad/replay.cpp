@@ -30,23 +30,38 @@ int replay_recording(const Recording &rec, TouchpadSharedBlock *block, const Rep
     const int64_t first = rec.events.empty() ? 0 : rec.events.front().time_us;
     const int64_t start = platform.now_us(platform.ctx);
     int reports = 0;
-    int64_t due = start;
+    auto stopped = [stop] { return stop && stop->load(); };
+    auto publish = [&](int64_t due) {
+        publish_state(block, pad.state());
+        ++reports;
+        if (observer)
+            observer(due, platform.now_us(platform.ctx), observer_data);
+    };
+    auto sleep_until = [&](int64_t until) {
+        while (platform.now_us(platform.ctx) < until && !stopped())
+            platform.sleep_until_us(platform.ctx, until);
+    };
+    int64_t frame = first, due = start;
     for (const PadEvent &e : rec.events) {
-        if (stop && stop->load())
+        if (stopped())
             break;
-        if (e.type == 0 && e.code == 0) {  // a report is due at its own time
+        if (e.time_us > frame || &e == &rec.events.front()) {
+            // A new frame is due at its own time; a finger that landed
+            // before may come to count meanwhile.
+            for (int64_t at = pad.next_change_us(); at >= 0 && at < e.time_us && !stopped();
+                 at = pad.next_change_us()) {
+                sleep_until(start + (at - first));
+                if (pad.tick(at))
+                    publish(start + (at - first));
+            }
+            frame = e.time_us;
             due = start + (e.time_us - first);
-            while (platform.now_us(platform.ctx) < due && !(stop && stop->load()))
-                platform.sleep_until_us(platform.ctx, due);
-            if (stop && stop->load())
+            sleep_until(due);
+            if (stopped())
                 break;
         }
-        if (pad.feed(e)) {
-            publish_state(block, pad.state());
-            ++reports;
-            if (observer)
-                observer(due, platform.now_us(platform.ctx), observer_data);
-        }
+        if (pad.feed(e))
+            publish(due);
     }
     publish_state(block, pad.lift_all());
     return reports + 1;

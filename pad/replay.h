@@ -18,8 +18,9 @@ struct ReplayPlatform {
 // The monotonic clock and clock_nanosleep.
 ReplayPlatform real_replay_platform();
 
-// Called after every published report with the time it was due and the time
-// its finger count was stored (both on the replay clock).
+// Called after every published state (a report, or a finger that landed
+// coming to count between reports) with the time it was due and the time its
+// finger count was stored (both on the replay clock).
 using ReplayObserver = void (*)(int64_t due_us, int64_t stored_us, void *data);
 
 // Replays rec into block. Stops early when stop becomes true. Returns the

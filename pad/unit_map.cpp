@@ -10,29 +10,15 @@ AxisMap::AxisMap(const PadAxis &axis, double low, double high)
       low_(low),
       high_(high)
 {
-}
-
-int32_t AxisMap::clamp(int32_t value) const
-{
-    if (!valid_)
-        return value;
-    return std::min(std::max(value, min_), max_);
-}
-
-double AxisMap::map(int32_t value) const
-{
-    if (!valid_)
-        return (low_ + high_) / 2;
-    const double v = clamp(value);
-    double out;
+    // The mapping is linear: out = offset_ + value * scale_.
     if (res_ > 0) {
         const double mid = (static_cast<double>(min_) + max_) / 2;
-        out = (low_ + high_) / 2 + (v - mid) / res_ * kUnitsPerMm;
-    } else {
-        out = low_ + (v - min_) * (high_ - low_) / (static_cast<double>(max_) - min_);
+        scale_ = kUnitsPerMm / res_;
+        offset_ = (low_ + high_) / 2 - mid * scale_;
+    } else if (valid_) {
+        scale_ = (high_ - low_) / (static_cast<double>(max_) - min_);
+        offset_ = low_ - min_ * scale_;
     }
-    // 0 means "no position" to the engine; a very large pad stays above it.
-    return std::max(out, 1.0);
 }
 
 double AxisMap::mm_from_min(int32_t value) const
@@ -52,6 +38,10 @@ double AxisMap::length_mm() const
 double two_finger_x(double x) { return (275.0 * x - 412500.0) / 4650.0 + 5.0; }
 
 double two_finger_y(double y) { return (175.0 * y - 218750.0) / 4095.0 + 75.0; }
+
+int64_t engine_two_finger_x(int32_t x) { return (275 * int64_t{x} - 412500) / 4650 + 5; }
+
+int64_t engine_two_finger_y(int32_t y) { return (175 * int64_t{y} - 218750) / 4095 + 75; }
 
 int32_t map_by_range(const PadAxis &axis, int32_t value, int32_t top)
 {

@@ -53,7 +53,7 @@ struct BlockFieldStorage<kBlockDouble> {
     FINGERS(OldStructFingers, 28)                                           \
     FINGERS(NewStructFingers, 108)                                          \
     /* user parameters and detection flags */                               \
-    FIELD(MaxTapTime, kBlockInt, 188, 180)                                  \
+    POLLED(MaxTapTime, kBlockInt, 188, 180)                                 \
     FIELD(MaxTapMove, kBlockInt, 192, 220)                                  \
     FIELD(SingleTapTimeout, kBlockInt, 196, 180)                            \
     FIELD(MaxDoubleTapTime, kBlockInt, 200, 180)                            \

@@ -47,6 +47,8 @@ struct TouchState {
     int32_t max_fingers;
     int32_t touch_start_cx, touch_start_cy;
     int32_t touch_start_x2_1, touch_start_x2_2;
+    int64_t peak_ms;  // when the touch last reached its most fingers
+    int64_t fall_ms;  // when it first had fewer again (0: not yet)
     int32_t settle_count;
     int32_t touch_consumed;
     int32_t press_cycles, fingers_rising;

@@ -23,6 +23,11 @@ constexpr int32_t kThreeFingerTapSamples = 6;
 // Distance in pad units (x and y apart) within which a new touch is near
 // the tapped spot.
 constexpr int32_t kNearTapDistance = 599;
+// Longest time, in ms, that a two- or three-finger touch may keep its most
+// fingers down, and then take to lift the rest, and still be a tap, when
+// the block's MaxTapTime is 0: the tap timeout of the established touchpad
+// stack, which measures the same two stages.
+constexpr int64_t kDefaultMaxTapMs = 180;
 // Longest time from the last two-finger movement to the lift for the lift
 // to be a flick that starts auto-scrolling, in ms.
 constexpr int64_t kFlickMs = 199;
@@ -154,7 +159,7 @@ void end_what_was_begun(const StepContext &c)
     }
 }
 
-void centroid_and_touch_start(const StepContext &c)
+void centroid_and_touch_start(const StepContext &c, int64_t now_ms)
 {
     TouchState &t = c.st->touch;
     const SampleRecord &r = c.rec;
@@ -176,6 +181,10 @@ void centroid_and_touch_start(const StepContext &c)
         t.touch_start_cy = t.centroid_y;
         t.touch_start_x2_1 = t.seen_x2_1;
         t.touch_start_x2_2 = t.seen_x2_2;
+        t.peak_ms = now_ms;
+        t.fall_ms = 0;
+    } else if (r.f < t.max_fingers && t.fall_ms == 0) {
+        t.fall_ms = now_ms;
     }
 }
 
@@ -260,12 +269,25 @@ void one_finger_tap(const StepContext &c)
     }
 }
 
-void tap_at_lift_off(const StepContext &c)
+// A two- or three-finger touch held longer than a tap, or lifted more slowly
+// than one: two fingers resting for seconds and lifted are no right click.
+bool held_too_long_for_a_tap(const StepContext &c, int64_t now_ms)
+{
+    const int32_t max_tap = c.snap.MaxTapTime.load(std::memory_order_relaxed);
+    const int64_t limit = max_tap > 0 ? max_tap : kDefaultMaxTapMs;
+    const TouchState &t = c.st->touch;
+    const int64_t fall = t.fall_ms != 0 ? t.fall_ms : now_ms;
+    return fall - t.peak_ms > limit || now_ms - fall > limit;
+}
+
+void tap_at_lift_off(const StepContext &c, int64_t now_ms)
 {
     const TouchState &t = c.st->touch;
     const SettingsSnapshot &s = c.snap;
     const SampleRecord &r = c.rec;
     if (t.touch_consumed || t.press_cycles > 1 || s.TappingCheckBox.load(std::memory_order_relaxed) == 0)
+        return;
+    if (t.max_fingers >= 2 && held_too_long_for_a_tap(c, now_ms))
         return;
     bool no_button = r.l == 0 && r.r == 0;
     switch (t.max_fingers) {
@@ -419,14 +441,14 @@ void recogniser_step(RecogniserState *st, const SampleRecord &rec, EngineShared 
     track_fingers(c);
     remapped_buttons(c);
     drag_lift_off(c);
-    centroid_and_touch_start(c);
+    centroid_and_touch_start(c, now_ms);
     rise_and_fall(c);
     if (rec.f > 0) {
         settle_and_movement(c);
         retouch_near_tapped_spot(c);
     }
     if (rec.f == 0)
-        tap_at_lift_off(c);
+        tap_at_lift_off(c, now_ms);
     if (rec.f == 2 && engine.drag.drag_active.load() == 0 && st->three.switching_windows == 0)
         two_finger_stage(c);
     cover_and_window_switching(c);

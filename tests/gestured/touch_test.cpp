@@ -157,6 +157,64 @@ TEST_F(TouchTest, ThreeFingerTapAndSettleLimit)
     EXPECT_EQ(pad.take(), Events{action(Gesture::kTapThree, 0)});
 }
 
+// A multi-finger tap is short: its most fingers down at most MaxTapTime
+// (180 ms when it is 0) from the sample that brought them to the first
+// sample with fewer, and the rest lifted within as long again.
+TEST_F(TouchTest, MultiFingerTouchHeldLongerThanATapIsNoTap)
+{
+    struct Case {
+        const char *what;
+        int fingers;
+        int32_t max_tap_time;
+        int earlier_one_finger_ms;  // one finger rests this long before the rest land
+        int held_ms;                // from the peak to the first fall
+        int lift_after_ms;          // one finger left from the first fall to the lift (0: none)
+        bool tap;
+    } cases[] = {
+        {"two fingers, 176 ms", 2, 0, 0, 176, 0, true},
+        {"two fingers, 184 ms", 2, 0, 0, 184, 0, false},
+        {"two fingers resting 3.8 s", 2, 0, 0, 3800, 0, false},
+        {"three fingers, 200 ms", 3, 0, 0, 200, 0, false},
+        {"MaxTapTime 300, 250 ms", 2, 300, 0, 250, 0, true},
+        {"MaxTapTime 100, 120 ms", 3, 100, 0, 120, 0, false},
+        {"a finger rested 2 s before the second one tapped", 2, 0, 2000, 96, 0, true},
+        {"160 ms, then one finger lifted 40 ms after the other", 2, 0, 0, 160, 40, true},
+        {"100 ms, then one finger left on the pad for 2 s", 2, 0, 0, 100, 2000, false},
+    };
+    for (const Case &c : cases) {
+        Pad p;
+        p.settings.TappingCheckBox = 1;
+        p.settings.TwoFTComboBox = 1;
+        p.settings.ThreeFTComboBox = 2;
+        p.settings.MaxTapTime = c.max_tap_time;
+        if (c.earlier_one_finger_ms) {
+            p.down1(3000, 2500);
+            p.later(c.earlier_one_finger_ms);
+        }
+        if (c.fingers == 2)
+            p.down2(100, 100, 200, 100);
+        else
+            p.down3(500, 500);
+        p.later(c.held_ms - p.sample_period_ms);  // each sample comes one sample period later
+        if (c.lift_after_ms) {
+            p.down1(3000, 2500);
+            p.later(c.lift_after_ms - p.sample_period_ms);
+        }
+        p.lift();
+        Events expected;
+        if (c.tap)
+            expected.push_back(c.fingers == 2 ? action(Gesture::kTapTwo, 1) : action(Gesture::kTapThree, 2));
+        EXPECT_EQ(p.take(), expected) << c.what;
+    }
+
+    // One-finger taps keep their rules: a long still touch is still handed
+    // to the drag logic.
+    pad.down1(3000, 2500);
+    pad.later(2000);
+    pad.lift();
+    EXPECT_EQ(pad.take(), Events{drag_post()});
+}
+
 TEST_F(TouchTest, TwoFingerTapIsSpoiltBySmallFingerMovement)
 {
     pad.down2(100, 100, 200, 100);

@@ -141,6 +141,8 @@ TEST(PadProgram, CommandLine)
         {{"--replay"}, 1, "vorellpad: --replay needs a value"},
         {{"--replay", "a", "--record", "b"}, 1, "exclude each other"},
         {{"--replay", "/nonexistent.evemu"}, 2, "/nonexistent.evemu: cannot be read"},
+        {{"--replay", "/dev/zero"}, 2, "vorellpad: /dev/zero: is a device, not a recording"},
+        {{"--replay", "/"}, 2, "vorellpad: /: is a folder, not a recording"},
         {{"--user", "no-such-user-here", "--replay", kTap}, 1, "no user named"},
         {{"--device", "/nonexistent/event9"}, 4, "cannot read /nonexistent/event9"},
         {{"--device", "/dev/null"}, 4, "/dev/null is not an input device"},

@@ -4,7 +4,14 @@
 #include <linux/input.h>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
+#include <fstream>
+#include <thread>
 
 #include "recording.h"
 
@@ -117,6 +124,65 @@ TEST(Recording, UnreadableFileIsAnError)
     std::string error;
     EXPECT_FALSE(read_recording("/nonexistent/x.evemu", &rec, &error));
     EXPECT_NE(error.find("/nonexistent/x.evemu: cannot be read"), std::string::npos) << error;
+}
+
+// What is read is bounded: a folder or a device is refused before reading,
+// and a file or a pipe longer than a recording may be stops at the limit.
+TEST(Recording, ReadingIsBoundedAndRefusesWhatIsNoFile)
+{
+    const std::string dir = testing::TempDir() + "recording_bounds";
+    mkdir(dir.c_str(), 0700);
+    const std::string link = dir + "/zero.evemu", big = dir + "/big.evemu", fifo = dir + "/pipe.evemu";
+    ASSERT_EQ(symlink("/dev/zero", link.c_str()), 0);
+    std::string lines;
+    for (int i = 0; i < 200; ++i)
+        lines += "E: 0.000000 0000 0000 0\n";  // 24 bytes each
+    std::ofstream(big) << lines;
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // The pipe's writer: twice the file, then it closes. The reader may
+    // close first: the write then fails instead of ending the test.
+    signal(SIGPIPE, SIG_IGN);
+    std::thread writer([&] {
+        const int fd = open(fifo.c_str(), O_WRONLY);
+        if (fd >= 0) {
+            const std::string twice = lines + lines;
+            (void)!write(fd, twice.data(), twice.size());
+            close(fd);
+        }
+    });
+
+    RecordingLimits small;
+    small.max_bytes = 4096;
+    small.max_lines = 100;
+    struct Case {
+        std::string path;
+        const char *error;
+    } cases[] = {
+        {dir, "recording_bounds: is a folder, not a recording"},
+        {"/dev/zero", "/dev/zero: is a device, not a recording"},
+        {link, "zero.evemu: is a device, not a recording"},
+        {big, "big.evemu: is 4800 bytes; a recording has at most 4096"},
+        {fifo, "pipe.evemu: stopped reading after 4096 bytes"},
+    };
+    for (const Case &c : cases) {
+        Recording rec;
+        std::string error;
+        EXPECT_FALSE(read_recording(c.path, &rec, &error, small)) << c.path;
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+    writer.join();
+
+    small.max_bytes = 8192;
+    Recording rec;
+    std::string error;
+    EXPECT_FALSE(read_recording(big, &rec, &error, small));
+    EXPECT_EQ(error, big + ":101: stopped reading: a recording has at most 100 lines");
+    small.max_lines = 200;
+    EXPECT_TRUE(read_recording(big, &rec, &error, small)) << error;
+
+    for (const std::string &p : {link, big, fifo})
+        unlink(p.c_str());
+    rmdir(dir.c_str());
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ struct FakeClock {
     }
 };
 
-TEST(Replay, ReportsAreWrittenAtTheirRecordedOffsetsAndTheFingersLiftedAtTheEnd)
+TEST(Replay, ReportsAreWrittenAtTheirRecordedOffsetsAndALandedFingerCountsInTime)
 {
     alignas(8) static unsigned char mem[kTouchpadShmSize];
     fill_default_block(mem);
@@ -50,10 +50,12 @@ TEST(Replay, ReportsAreWrittenAtTheirRecordedOffsetsAndTheFingersLiftedAtTheEnd)
     FakeClock clock;
     clock.now = 1000;
     clock.block = block;
-    EXPECT_EQ(replay_recording(rec, block, clock.platform()), 4);
-    EXPECT_EQ(clock.sleeps, (std::vector<int64_t>{1000 + 12000, 1000 + 250000}));
-    EXPECT_EQ(clock.f_at_sleep, (std::vector<int>{1, 1})) << "the finger is down between reports";
-    EXPECT_EQ(block->NewStructFingers.f, 0);
+    EXPECT_EQ(replay_recording(rec, block, clock.platform()), 5);
+    // The finger counts once it has been down 24 ms, although the pad sends
+    // nothing then.
+    EXPECT_EQ(clock.sleeps, (std::vector<int64_t>{1000 + 12000, 1000 + 24000, 1000 + 250000}));
+    EXPECT_EQ(clock.f_at_sleep, (std::vector<int>{0, 0, 1})) << "the finger is down between reports";
+    EXPECT_EQ(block->NewStructFingers.f, 0) << "and lifted at the end";
 }
 
 TEST(XDriverGuard, SaysWhyItCannotSwitchTheDriverOff)
