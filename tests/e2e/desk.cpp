@@ -91,7 +91,7 @@ std::string trace_path(const std::string &name)
 }
 
 Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
-           const std::vector<std::string> &engine_options)
+           const std::vector<std::string> &engine_options, const std::vector<std::string> &engine_env)
 {
     enter_private_ipc();
     // Closed to other users, as vorellpad makes it: vorellpad's replays take
@@ -113,7 +113,9 @@ Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
 
     std::vector<std::string> engine{bin_path("gestured")};
     engine.insert(engine.end(), engine_options.begin(), engine_options.end());
-    engine_ = std::make_unique<Background>(engine, opt);
+    RunOptions engine_opt = opt;
+    engine_opt.env.insert(engine_opt.env.end(), engine_env.begin(), engine_env.end());
+    engine_ = std::make_unique<Background>(engine, engine_opt);
     double deadline = now_s() + 20;
     while (now_s() < deadline && (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6))
         sleep_ms(10);

@@ -23,9 +23,11 @@ class Desk {
 public:
     // settings: tpsim assignments ("AutoScrollCheckBox=1") applied before
     // gestured starts; title: the focused window's title ("" = none).
-    // engine_options: extra command-line words for gestured.
+    // engine_options: extra command-line words for gestured; engine_env:
+    // extra environment entries ("NAME=value") for gestured alone.
     explicit Desk(const std::vector<std::string> &settings = {}, const std::string &title = "",
-                  const std::vector<std::string> &engine_options = {});
+                  const std::vector<std::string> &engine_options = {},
+                  const std::vector<std::string> &engine_env = {});
     ~Desk();
 
     // Replays tests/e2e/traces/<name>.trace into the block, with its timing
