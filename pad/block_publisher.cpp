@@ -213,7 +213,7 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
             *message = held_message(other);
             return BlockClaim::kHeldByOther;
         }
-        if (trusted && (ds.shm_perm.mode & 022) == 0)
+        if (trusted && block_closed_to_others(ds.shm_perm))
             return take_over(id, owner, block, message);
 
         // Another user's block, or one that others may have attached
