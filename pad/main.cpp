@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "block_publisher.h"
 #include "live_device.h"
 #include "options.h"
 #include "recording.h"
@@ -16,7 +15,7 @@
 namespace {
 
 std::atomic<bool> g_stop{false};
-BlockOwner g_owner;
+PublishedBlock g_block;
 
 void on_signal(int) { g_stop.store(true); }
 
@@ -45,19 +44,18 @@ bool resolve_owner(const std::string &user, BlockOwner *owner)
     return true;
 }
 
-TouchpadSharedBlock *claim(int *status)
+PublishedBlock *claim(int *status)
 {
     std::string message;
-    TouchpadSharedBlock *block = nullptr;
-    BlockClaim c = claim_block(g_owner, &block, &message);
+    BlockClaim c = claim_published_block(&g_block, &message);
     fputs(message.c_str(), stderr);
-    if (c == BlockClaim::kCreated && geteuid() == 0 && !g_owner.set)
+    if (c == BlockClaim::kCreated && geteuid() == 0 && !g_block.owner.set)
         fputs(
             "vorellpad: the block belongs to root (no --user): a desktop user's programs "
             "cannot attach it\n",
             stderr);
     if (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver)
-        return block;
+        return &g_block;
     *status = kExitBlock;
     return nullptr;
 }
@@ -81,7 +79,7 @@ int main(int argc, char **argv)
         printf("vorellpad %s\n", VORELL_VERSION);
         return kExitOk;
     }
-    if (!resolve_owner(o.user, &g_owner))
+    if (!resolve_owner(o.user, &g_block.owner))
         return kExitUsage;
 
     catch_signals();
@@ -97,10 +95,10 @@ int main(int argc, char **argv)
             return kExitRecording;
         }
         int status = kExitOk;
-        TouchpadSharedBlock *block = claim(&status);
+        PublishedBlock *block = claim(&status);
         if (!block)
             return status;
-        replay_recording(rec, block, real_replay_platform(), &g_stop);
+        replay_recording(rec, published_replay_platform(block), &g_stop);
         return kExitOk;
     }
     // The block is claimed only once a touchpad is open.
