@@ -238,11 +238,12 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
             const int xfd = x.connection_fd();
             if (xfd >= 0)
                 fds[n++] = {xfd, POLLIN, 0};
-            // Only the TouchpadOff mirror needs a timeout; without a pad or a
-            // display the loop sleeps until something happens.
-            const int timeout = (pad && xfd >= 0) ? 500 : -1;
+            // The TouchpadOff mirror wants a look twice a second; the block
+            // under the key, once a second.
+            const int timeout = (pad && xfd >= 0) ? 500 : kBlockCheckPeriodMs;
             if (poll(fds, static_cast<nfds_t>(n), timeout) < 0 && errno != EINTR)
                 break;
+            keep_published_block(block);
             if (xfd >= 0)
                 x.drain();
             x.mirror_touchpad_off(block->block->TouchpadOff);
