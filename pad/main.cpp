@@ -8,9 +8,11 @@
 #include <cstring>
 
 #include "live_device.h"
+#include "long_options.h"
 #include "options.h"
 #include "recording.h"
 #include "replay.h"
+#include "version.h"
 
 namespace {
 
@@ -18,6 +20,8 @@ std::atomic<bool> g_stop{false};
 PublishedBlock g_block;
 
 void on_signal(int) { g_stop.store(true); }
+
+void print_usage() { fputs(kPadUsage, stdout); }
 
 void catch_signals()
 {
@@ -64,20 +68,15 @@ PublishedBlock *claim(int *status)
 
 int main(int argc, char **argv)
 {
+    static const std::string version = std::string("vorellpad ") + kProjectVersion;
+    if (answer_help_or_version(argc, argv, "", print_usage, version.c_str()))
+        return kExitOk;
     PadOptions o;
     std::string error;
     if (!parse_options(argc, argv, &o, &error)) {
         fputs(error.c_str(), stderr);
         fputs(kPadUsage, stderr);
         return kExitUsage;
-    }
-    if (o.help) {
-        fputs(kPadUsage, stdout);
-        return kExitOk;
-    }
-    if (o.version) {
-        printf("vorellpad %s\n", VORELL_VERSION);
-        return kExitOk;
     }
     if (!resolve_owner(o.user, &g_block.owner))
         return kExitUsage;
