@@ -49,30 +49,18 @@ BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program)
     if (seen.id == w->id || seen.id == w->refused_id)
         return BlockCheck::kUnchanged;
 
-    switch (look) {
-    case BlockLook::kUsable:
-        if (open_to_others(*w, seen)) {
-            fprintf(stderr, "%s: the new touchpad block is open to other users (mode %04o); not using it\n",
-                    program, static_cast<unsigned>(seen.ds.shm_perm.mode & 0777));
-            break;
-        }
-        if (block_watch_adopt(w, block, seen.id)) {
-            fprintf(stderr, "%s: touchpad block re-created, attached again\n", program);
-            return BlockCheck::kReplaced;
-        }
+    if (look != BlockLook::kUsable) {
+        // Another user's block is never mapped: the old one stays until a
+        // proper one comes.
+        say_block_unusable(look, seen);
+    } else if (open_to_others(*w, seen)) {
+        fprintf(stderr, "%s: the new touchpad block is open to other users (mode %04o); not using it\n",
+                program, static_cast<unsigned>(seen.ds.shm_perm.mode & 0777));
+    } else if (block_watch_adopt(w, block, seen.id)) {
+        fprintf(stderr, "%s: touchpad block re-created, attached again\n", program);
+        return BlockCheck::kReplaced;
+    } else {
         perror("shmat");
-        break;
-    case BlockLook::kMissing: break;
-    case BlockLook::kWrongSize:
-        fputs("Incorrect size of shared memory area. Incompatible driver version?\n", stderr);
-        break;
-    case BlockLook::kNoAccess:
-        errno = seen.error;
-        perror("shmat");
-        break;
-    // Another user's block is never mapped: the old one stays until a
-    // proper one comes.
-    case BlockLook::kUntrusted: say_block_untrusted(seen.ds.shm_perm); break;
     }
     w->refused_id = seen.id;
     return BlockCheck::kUnchanged;

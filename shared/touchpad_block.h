@@ -82,6 +82,10 @@ struct BlockSeen {
 // says, with served.
 BlockLook look_at_block(BlockSeen *seen, uid_t served = kNoServedUser);
 
+// Writes to standard error why a look other than kUsable gives no block,
+// with the messages attach_shared_block uses.
+void say_block_unusable(BlockLook look, const BlockSeen &seen);
+
 // Looks the block up (never creating it) and attaches it read-write. On
 // failure the reason has already been written to standard error and the
 // result is nullptr; each caller picks its own exit status or retry, and
