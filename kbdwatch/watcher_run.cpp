@@ -1,11 +1,9 @@
 #include "watcher_run.h"
 
-#include <sys/shm.h>
-
 #include <cstdio>
 #include <cstdlib>
 
-#include "block_reattach.h"
+#include "block_watch.h"
 #include "clock.h"
 #include "watcher_logic.h"
 #include "x_key_events.h"
@@ -23,35 +21,32 @@ constexpr int64_t kFallbackPollUs = 20000;
 // Shared with the X I/O error handler, which runs on this same thread.
 const WatcherBuild *g_build = nullptr;
 WatcherState g_state;
-AttachedBlock g_block;
+TouchpadSharedBlock *g_block = nullptr;
+BlockWatch g_watch;
 
 // The X server has gone (at logout, say): lower a flag this watcher raised,
 // which would otherwise keep silencing the touchpad, then end as Xlib's own
 // handler would.
 int on_x_connection_lost(Display *)
 {
-    watcher_lower(*g_build, g_state, g_block.base);
+    watcher_lower(*g_build, g_state, g_block);
     exit(1);
 }
 
 int64_t earlier(int64_t a, int64_t b) { return a < b ? a : b; }
 
-void follow_recreated_block(const WatcherBuild &build)
-{
-    TouchpadSharedBlock *old = attach_if_recreated(g_block);
-    if (!old)
-        return;
-    watcher_block_replaced(build, g_state, old);
-    shmdt(old);
-    fprintf(stderr, "%s: the shared memory area was created again; attached the new one.\n", build.program);
-}
+// The driver made the block anew: the flag comes down in the old one
+// before the new one is mapped in its place.
+void leave_old_block(void *old, void *) { watcher_block_replaced(*g_build, g_state, old); }
 
 }  // namespace
 
 void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBlock *block)
 {
     g_build = &build;
-    g_block = remember_attached_block(block);
+    g_block = block;
+    block_watch_init(&g_watch);
+    g_watch.leaving = leave_old_block;
     int64_t now = monotonic_now_us();
     watcher_init(g_state, now);
     XSetIOErrorHandler(on_x_connection_lost);
@@ -80,14 +75,14 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
             next_fallback_poll = now + kFallbackPollUs;
         }
         if (now >= next_block_check) {
-            follow_recreated_block(build);
+            block_watch_check(&g_watch, g_block, build.program);
             next_block_check = now + kBlockCheckUs;
         }
-        if (watcher_wake(build, g_state, g_block.base, now)) {
+        if (watcher_wake(build, g_state, g_block, now)) {
             uint8_t keys[kKeyVectorBytes];
             query_x_keymap(display, keys);
             bool already_up = add_reported_presses(keys, pressed);
-            watcher_keys(build, g_state, g_block.base, now, keys);
+            watcher_keys(build, g_state, g_block, now, keys);
             if (already_up)
                 watcher_key_event(g_state);
             events_may_wait = true;

@@ -177,13 +177,13 @@ bool udev_changed(Udev &u)
     return changed;
 }
 
-TouchpadSharedBlock *g_block = nullptr;
+PublishedBlock *g_block = nullptr;
 
 // The X server is gone: lift every finger and end.
 void lift_and_end()
 {
     if (g_block)
-        publish_state(g_block, FingerState{});
+        publish_state(g_block->block, FingerState{});
     static const char msg[] = "vorellpad: lost the X server; ending\n";
     (void)!write(2, msg, sizeof msg - 1);
 }
@@ -212,7 +212,7 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
     if (!pad)
         return kExitDevice;
     int status = kExitOk;
-    TouchpadSharedBlock *block = claim(&status);
+    PublishedBlock *block = claim(&status);
     if (!block)
         return status;
 
@@ -243,18 +243,20 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
             const int xfd = x.connection_fd();
             if (xfd >= 0)
                 fds[n++] = {xfd, POLLIN, 0};
-            // The TouchpadOff mirror and a finger still landing need a
-            // timeout; without either the loop sleeps until something happens.
-            int timeout = (pad && xfd >= 0) ? 500 : -1;
+            // The TouchpadOff mirror wants a look twice a second, the block
+            // under the key once a second, and a finger still landing when it
+            // comes to count.
+            int timeout = (pad && xfd >= 0) ? 500 : kBlockCheckPeriodMs;
             if (core && core->next_change_us() >= 0) {
                 const int64_t wait_ms = (core->next_change_us() - monotonic_now_us()) / 1000 + 1;
-                timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(wait_ms, 500)));
+                timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(wait_ms, timeout)));
             }
             if (poll(fds, static_cast<nfds_t>(n), timeout) < 0 && errno != EINTR)
                 break;
+            keep_published_block(block);
             if (xfd >= 0)
                 x.drain();
-            x.mirror_touchpad_off(block->TouchpadOff);
+            x.mirror_touchpad_off(block->block->TouchpadOff);
             if (u.mon && udev_changed(u) && !pad) {
                 std::string again = wanted_node(options, u);
                 if (!again.empty() && (pad = open_pad(again, true)))
@@ -272,12 +274,12 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
                     while ((rc = libevdev_next_event(pad->dev, LIBEVDEV_READ_FLAG_SYNC, &ev)) ==
                            LIBEVDEV_READ_STATUS_SYNC)
                         if (core->feed(to_pad_event(ev)))
-                            publish_state(block, core->state());
+                            publish(block, core->state());
                     continue;
                 }
                 if (rc == LIBEVDEV_READ_STATUS_SUCCESS) {
                     if (core->feed(to_pad_event(ev)))
-                        publish_state(block, core->state());
+                        publish(block, core->state());
                     continue;
                 }
                 if (rc != -EAGAIN)
@@ -287,10 +289,10 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
             // Between frames: a finger that landed may have come to count.
             for (int64_t at; core && (at = core->next_change_us()) >= 0 && at <= monotonic_now_us();)
                 if (core->tick(at))
-                    publish_state(block, core->state());
+                    publish(block, core->state());
         }
         if (core)
-            publish_state(block, core->lift_all());
+            publish(block, core->lift_all());
         x.restore();
         if (gone) {
             fprintf(stderr, "vorellpad: %s is gone; waiting for it to come back\n", pad->node.c_str());

@@ -9,7 +9,7 @@
 
 #include "block_trust.h"
 
-BlockLook look_at_block(BlockSeen *seen)
+BlockLook look_at_block(BlockSeen *seen, uid_t served)
 {
     seen->id = shmget(kTouchpadShmKey, 0, 0);
     if (seen->id == -1)
@@ -23,24 +23,13 @@ BlockLook look_at_block(BlockSeen *seen)
     }
     if (seen->ds.shm_segsz != kTouchpadShmSize)
         return BlockLook::kWrongSize;
-    return block_trusted(seen->ds.shm_perm) ? BlockLook::kUsable : BlockLook::kUntrusted;
+    return block_trusted(seen->ds.shm_perm, served) ? BlockLook::kUsable : BlockLook::kUntrusted;
 }
 
-namespace {
-
-// Attaches what look_at_block found usable (the same segment: its owner and
-// creator were judged on that one), or says why not.
-TouchpadSharedBlock *attach_seen(BlockLook look, const BlockSeen &seen, BlockLook *why)
+void say_block_unusable(BlockLook look, const BlockSeen &seen)
 {
     switch (look) {
-    case BlockLook::kUsable: {
-        void *base = shmat(seen.id, nullptr, 0);
-        if (base != reinterpret_cast<void *>(-1))
-            return static_cast<TouchpadSharedBlock *>(base);
-        perror("shmat");
-        look = BlockLook::kNoAccess;
-        break;
-    }
+    case BlockLook::kUsable: break;
     case BlockLook::kMissing: fputs("Can't access shared memory area. SHMConfig disabled?\n", stderr); break;
     case BlockLook::kWrongSize:
         fputs("Incorrect size of shared memory area. Incompatible driver version?\n", stderr);
@@ -49,7 +38,25 @@ TouchpadSharedBlock *attach_seen(BlockLook look, const BlockSeen &seen, BlockLoo
         errno = seen.error;
         perror("shmat");
         break;
+    // Another user's block is never mapped: whose it is and what to do.
     case BlockLook::kUntrusted: say_block_untrusted(seen.ds.shm_perm); break;
+    }
+}
+
+namespace {
+
+// Attaches what look_at_block found usable (the same segment: its owner and
+// creator were judged on that one), or says why not.
+TouchpadSharedBlock *attach_seen(BlockLook look, const BlockSeen &seen, BlockLook *why)
+{
+    if (look == BlockLook::kUsable) {
+        void *base = shmat(seen.id, nullptr, 0);
+        if (base != reinterpret_cast<void *>(-1))
+            return static_cast<TouchpadSharedBlock *>(base);
+        perror("shmat");
+        look = BlockLook::kNoAccess;
+    } else {
+        say_block_unusable(look, seen);
     }
     if (why)
         *why = look;

@@ -354,17 +354,21 @@ TEST_F(TouchTest, TouchpadOffConsumesRecordsWithoutEffect)
     EXPECT_EQ(pad.take(), Events{action(Gesture::kTapTwo, 0)});
 }
 
+// A touch begun, the pad switched off, then what follows, and what that
+// gives.
+struct TwoStepCase {
+    const char *name;
+    void (*begin)(Pad &);
+    void (*then)(Pad &);
+    Events gives;
+};
+
 TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff)
 {
     // A typing monitor switches the pad off in the middle of a touch (the
     // engine's own Alt+Tab looks like typing): the touch's end still ends
     // the window switching, the drag and the remapped button.
-    struct Case {
-        const char *name;
-        void (*begin)(Pad &);
-        void (*end)(Pad &);
-        Events ended;
-    } cases[] = {
+    const TwoStepCase cases[] = {
         {"window switching",
          [](Pad &p) {
              p.settings.FastKeyCheckBox = 1;
@@ -398,18 +402,59 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff)
          },
          Events{action(Gesture::kButtonRelease, 6)}},
     };
-    for (const Case &c : cases) {
+    for (const TwoStepCase &c : cases) {
         Pad p;
         c.begin(p);
         p.take();
         p.settings.TouchpadOff = 1;
-        c.end(p);
-        EXPECT_EQ(p.take(), c.ended) << c.name;
+        c.then(p);
+        EXPECT_EQ(p.take(), c.gives) << c.name;
         p.engine.drag.drag_active = 0;  // as the drag thread does once it has ended the drag
         // Ended once: the next touch, still off, ends nothing more.
         p.down1(3000, 2500);
         p.lift();
         EXPECT_EQ(p.take(), Events{}) << c.name;
+    }
+}
+
+TEST_F(TouchTest, ATouchThatEndsWhileTheTouchpadIsOffLeavesNothingBehind)
+{
+    // The pad goes off during a touch (vorellidle saw a key) and the touch
+    // lifts while it is off; the pad comes on again and the next touch is
+    // its own: no tap of the earlier one's fingers at its end.
+    const TwoStepCase cases[] = {
+        {"two-finger tap, then a tap", [](Pad &p) { p.down2(100, 100, 200, 100); },
+         [](Pad &p) {
+             p.down1(3000, 2500);
+             p.hold(2);
+         },
+         Events{drag_post()}},
+        {"two-finger tap, then a pointer move", [](Pad &p) { p.down2(100, 100, 200, 100); },
+         [](Pad &p) {
+             p.down1(3000, 2500);
+             p.move1(20, 5, 10);
+         },
+         Events{}},
+        {"three-finger tap, then a pointer move", [](Pad &p) { p.down3(500, 100); },
+         [](Pad &p) {
+             p.down1(3000, 2500);
+             p.move1(-20, 5, 10);
+         },
+         Events{}},
+    };
+    for (const TwoStepCase &c : cases) {
+        Pad p;
+        p.settings.TappingCheckBox = 1;
+        c.begin(p);
+        p.hold(1);
+        p.settings.TouchpadOff = 1;
+        p.lift();
+        EXPECT_EQ(p.take(), Events{}) << c.name;
+        EXPECT_EQ(p.state.touch.max_fingers, 0) << c.name;
+        p.settings.TouchpadOff = 0;
+        c.then(p);
+        p.lift();
+        EXPECT_EQ(p.take(), c.gives) << c.name;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "block_defaults.h"
 #include "block_fields.h"
+#include "block_publisher.h"
 #include "pad_translator.h"
 #include "recogniser.h"
 #include "replay.h"
@@ -183,7 +184,11 @@ Words engine_words(const Recording &rec, std::vector<std::string> *trace)
         int64_t now = 0, last = 0;
     } run{engine.get(), trace};
     const ReplayPlatform clock{[](void *ctx) { return static_cast<Run *>(ctx)->now; },
-                               [](void *ctx, int64_t until) { static_cast<Run *>(ctx)->now = until; }, &run};
+                               [](void *ctx, int64_t until) { static_cast<Run *>(ctx)->now = until; },
+                               [](void *ctx, const FingerState &state) {
+                                   publish_state(static_cast<Run *>(ctx)->engine->live(), state);
+                               },
+                               &run};
     auto poll = [](int64_t due, int64_t, void *data) {
         Run &r = *static_cast<Run *>(data);
         const size_t before = r.engine->words.size();
@@ -201,7 +206,7 @@ Words engine_words(const Recording &rec, std::vector<std::string> *trace)
             text += " -> " + r.engine->words[i];
         r.trace->push_back(text);
     };
-    replay_recording(rec, engine->live(), clock, nullptr, poll, &run);
+    replay_recording(rec, clock, nullptr, poll, &run);
     poll(run.last + 10000, 0, &run);  // the lift at the end
     return collapse(engine->words);
 }
