@@ -36,6 +36,13 @@ int on_x_connection_lost(Display *)
 
 int64_t earlier(int64_t a, int64_t b) { return a < b ? a : b; }
 
+// Every key press, typed or sent, is noted for the next reading.
+void note_press(void *pressed, const KeyEvent &e)
+{
+    if (e.press)
+        static_cast<uint8_t *>(pressed)[e.keycode / 8] |= static_cast<uint8_t>(1u << (e.keycode % 8));
+}
+
 void follow_recreated_block(const WatcherBuild &build)
 {
     TouchpadSharedBlock *old = attach_if_recreated(g_block);
@@ -56,8 +63,8 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
     watcher_init(g_state, now);
     XSetIOErrorHandler(on_x_connection_lost);
 
-    int xi_opcode = 0;
-    const bool key_events = listen_for_key_events(display, &xi_opcode);
+    static KeyEventListener listener;
+    const bool key_events = listen_for_key_events(display, &listener);
     if (!key_events)
         fprintf(stderr, "%s: no XInput 2 key events from this X server; reading the keyboard every 20 ms.\n",
                 build.program);
@@ -71,7 +78,7 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
     for (;;) {
         // Also how a lost connection is noticed, idle or not: the socket
         // becomes readable and the read fails.
-        if (events_may_wait && take_key_events(display, xi_opcode, pressed))
+        if (events_may_wait && take_key_events(display, &listener, note_press, pressed))
             watcher_key_event(g_state);
         events_may_wait = false;
         now = monotonic_now_us();
