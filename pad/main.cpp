@@ -12,11 +12,14 @@
 #include "options.h"
 #include "recording.h"
 #include "replay.h"
+#include "report_signal.h"
 
 namespace {
 
 std::atomic<bool> g_stop{false};
 BlockOwner g_owner;
+// The block claimed, whose reports are signalled.
+TouchpadSharedBlock *g_signalled = nullptr;
 
 void on_signal(int) { g_stop.store(true); }
 
@@ -56,8 +59,12 @@ TouchpadSharedBlock *claim(int *status)
             "vorellpad: the block belongs to root (no --user): a desktop user's programs "
             "cannot attach it\n",
             stderr);
-    if (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver)
+    if (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver) {
+        // Every report is signalled: the engine may sleep while the pad rests.
+        report_signal_start(block);
+        g_signalled = block;
         return block;
+    }
     *status = kExitBlock;
     return nullptr;
 }
@@ -101,8 +108,12 @@ int main(int argc, char **argv)
         if (!block)
             return status;
         replay_recording(rec, block, real_replay_platform(), &g_stop);
+        report_signal_stop(block);
         return kExitOk;
     }
     // The block is claimed only once a touchpad is open.
-    return run_live(o, claim, g_stop);
+    const int status = run_live(o, claim, g_stop);
+    if (g_signalled)
+        report_signal_stop(g_signalled);
+    return status;
 }
