@@ -227,7 +227,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     ByteReader in(data, size);
     read_settings(in, kWide, snap);
-    int64_t now_ms = 1700000000000;  // a wall-clock time of day in ms
+    int64_t now_ms = 1700000000000;  // any clock reading in ms
     while (!in.empty()) {
         switch (in.u8() % kOpCount) {
         case kOpSample: {

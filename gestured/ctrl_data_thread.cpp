@@ -22,7 +22,7 @@ void *ctrl_data_thread(void *arg)
     const RecogniserPorts ports = engine_recogniser_ports(&engine);
     for (;;) {
         SampleRecord rec = take_sample(engine.ring);
-        recogniser_step(&state, rec, engine, wall_clock_now_ms(), ports);
+        recogniser_step(&state, rec, engine, monotonic_now_ms(), ports);
     }
     return nullptr;
 }

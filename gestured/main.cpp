@@ -137,6 +137,12 @@ int main(int argc, char **argv)
     if (watch_display && !instance_lock_or_exit(&instance_lock, "gestured", DisplayString(watch_display),
                                                 ConnectionNumber(watch_display)))
         exit(1);
+    // The user's driver parameters are kept beside the lock while the engine
+    // runs, for the release step after a crash and for the next start.
+    char state_path[kLockPathMax];
+    if (watch_display &&
+        instance_lock_sibling(&instance_lock, kParameterFileSuffix, state_path, sizeof state_path))
+        driver_parameters_keep_in(state_path);
 
     // Another user's block is not touched, not even through the clients:
     // the sampler waits for a proper one and runs these commands then.

@@ -14,7 +14,7 @@ int sampler_gave_up;
 
 namespace {
 
-double wall_seconds(void *) { return wall_clock_now_seconds(); }
+double monotonic_seconds(void *) { return static_cast<double>(monotonic_now_us()) / 1e6; }
 
 void post_sample(void *ctx) { sem_post(&static_cast<EngineShared *>(ctx)->ring.posted); }
 
@@ -27,7 +27,7 @@ void run_shell(void *, const char *cmd)
 
 SamplerPorts engine_sampler_ports(EngineShared *engine)
 {
-    return {wall_seconds, post_sample, run_shell, engine};
+    return {monotonic_seconds, post_sample, run_shell, engine};
 }
 
 namespace {

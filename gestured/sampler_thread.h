@@ -5,7 +5,7 @@
 #include "sampler.h"
 
 // The production ports, which main hands to get_data_thread:
-// wall_clock_now_seconds, a post of engine->ring.posted (the ports' ctx) and
+// the monotonic clock in seconds, a post of engine->ring.posted (the ports' ctx) and
 // run_command_bounded.
 SamplerPorts engine_sampler_ports(EngineShared *engine);
 

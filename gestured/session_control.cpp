@@ -13,6 +13,7 @@
 #include "engine_state.h"
 #include "gesture_actions.h"
 #include "held_input.h"
+#include "instance_lock.h"
 #include "platform_x11.h"
 #include "x_connection_watch.h"
 #include "x_input.h"
@@ -170,18 +171,38 @@ void install_release_on_signal()
     pthread_detach(thread);
 }
 
-int release_everything_held()
+namespace {
+
+// The driver parameters an engine that died left changed, put back from its
+// state file; an engine that still runs on the server (it holds the lock)
+// keeps them.
+void put_back_driver_parameters(Display *display)
 {
-    Display *d = XOpenDisplay(nullptr);
-    if (!d) {
-        fputs("Can't open display.\n", stderr);
-        return 0;
+    const char *name = display ? DisplayString(display) : getenv("DISPLAY");
+    if (!name || !*name)
+        return;
+    InstanceLock lock;
+    switch (instance_lock_take(&lock, "gestured", name, display ? ConnectionNumber(display) : -1)) {
+    case LockResult::kTaken: break;
+    case LockResult::kHeldElsewhere:
+        fprintf(stderr, "gestured: still running on display %s; its driver parameters are left to it\n",
+                lock.server);
+        return;
+    case LockResult::kUnavailable: return;
     }
+    char path[kLockPathMax];
+    if (instance_lock_sibling(&lock, kParameterFileSuffix, path, sizeof path))
+        driver_parameters_put_back_saved(path);
+    close(lock.fd);
+}
+
+// Releases through XTEST every key and button the server reports down.
+void release_keys_and_buttons(Display *d)
+{
     int event_base, error_base, major, minor;
     if (!XTestQueryExtension(d, &event_base, &error_base, &major, &minor)) {
         fputs("gestured: the X server has no XTEST extension\n", stderr);
-        XCloseDisplay(d);
-        return 0;
+        return;
     }
     char keys[32];
     XQueryKeymap(d, keys);
@@ -198,7 +219,20 @@ int release_everything_held()
             XTestFakeButtonEvent(d, static_cast<unsigned>(b), False, 0);
     }
     XSync(d, False);
-    XCloseDisplay(d);
+}
+
+}  // namespace
+
+int release_everything_held()
+{
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        fputs("Can't open display.\n", stderr);
+    else
+        release_keys_and_buttons(d);
+    put_back_driver_parameters(d);
+    if (d)
+        XCloseDisplay(d);
     return 0;
 }
 
@@ -237,7 +271,8 @@ void print_help()
         "  -v, --version  print the version and exit\n"
         "  -d, --debug    print each recognised gesture and the input or command it\n"
         "                 leads to on standard error\n"
-        "      --release  release every key and button the X server holds down and\n"
+        "      --release  release every key and button the X server holds down, put\n"
+        "                 back the driver parameters a killed engine left changed and\n"
         "                 exit (run it after the engine was stopped or killed)\n"
         "      --help     show this help and exit\n"
         "\n"

@@ -26,9 +26,11 @@ void install_release_on_signal();
 // Releases through XTEST every key and button the X server reports down
 // (XQueryKeymap, XQueryPointer) on the default display. A release the XTEST
 // device did not press is dropped by the server, so keys the user holds stay
-// held. Returns the exit status of the release step: 0, also when the
-// display cannot be opened ("Can't open display." on standard error; a
-// server that is gone holds nothing).
+// held. Then, unless an engine still runs on the server, puts back the
+// driver parameters that an engine which died left changed (its state file,
+// driver_parameters.h). Returns the exit status of the release step: 0, also
+// when the display cannot be opened ("Can't open display." on standard
+// error; a server that is gone holds nothing).
 int release_everything_held();
 
 // Ends the engine when its X server goes: an I/O error handler for every

@@ -51,9 +51,10 @@ int64_t watcher_next_wake(const WatcherState &s);
 // Lowers the flag if this watcher raised it (used when the program ends).
 void watcher_lower(const WatcherBuild &build, WatcherState &s, void *block);
 
-// The block was created again and the watcher now writes into a new one:
-// the flag comes down in the old block, nothing is written into the new one,
-// and the keyboard is read again at once so a key still down raises it there.
+// The block was created again and the watcher is about to write into a new
+// one: the flag comes down in the old block, nothing is written into the new
+// one, and the keyboard is read again at once so a key still down raises it
+// there.
 void watcher_block_replaced(const WatcherBuild &build, WatcherState &s, void *old_block);
 
 // True when a test of the first `exempt_count` exempt keys matches.

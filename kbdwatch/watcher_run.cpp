@@ -1,11 +1,8 @@
 #include "watcher_run.h"
 
-#include <sys/shm.h>
-
 #include <cstdio>
 #include <cstdlib>
 
-#include "block_reattach.h"
 #include "block_watch.h"
 #include "clock.h"
 #include "watcher_logic.h"
@@ -27,14 +24,15 @@ constexpr int64_t kFallbackSwitchedOffUs = 1000000;
 // Shared with the X I/O error handler, which runs on this same thread.
 const WatcherBuild *g_build = nullptr;
 WatcherState g_state;
-AttachedBlock g_block;
+TouchpadSharedBlock *g_block = nullptr;
+BlockWatch g_watch;
 
 // The X server has gone (at logout, say): lower a flag this watcher raised,
 // which would otherwise keep silencing the touchpad, then end as Xlib's own
 // handler would.
 int on_x_connection_lost(Display *)
 {
-    watcher_lower(*g_build, g_state, g_block.base);
+    watcher_lower(*g_build, g_state, g_block);
     exit(1);
 }
 
@@ -47,22 +45,18 @@ void note_press(void *pressed, const KeyEvent &e)
         static_cast<uint8_t *>(pressed)[e.keycode / 8] |= static_cast<uint8_t>(1u << (e.keycode % 8));
 }
 
-void follow_recreated_block(const WatcherBuild &build)
-{
-    TouchpadSharedBlock *old = attach_if_recreated(g_block);
-    if (!old)
-        return;
-    watcher_block_replaced(build, g_state, old);
-    shmdt(old);
-    fprintf(stderr, "%s: the shared memory area was created again; attached the new one.\n", build.program);
-}
+// The driver made the block anew: the flag comes down in the old one
+// before the new one is mapped in its place.
+void leave_old_block(void *old, void *) { watcher_block_replaced(*g_build, g_state, old); }
 
 }  // namespace
 
 void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBlock *block)
 {
     g_build = &build;
-    g_block = remember_attached_block(block);
+    g_block = block;
+    block_watch_init(&g_watch);
+    g_watch.leaving = leave_old_block;
     int64_t now = monotonic_now_us();
     watcher_init(g_state, now);
     XSetIOErrorHandler(on_x_connection_lost);
@@ -93,14 +87,14 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
         }
         const bool busy = key_seen || g_state.raised;
         if (now - block_checked >= (busy ? kBlockCheckUs : kIdleBlockCheckUs)) {
-            follow_recreated_block(build);
+            block_watch_check(&g_watch, g_block, build.program);
             block_checked = now;
         }
-        if (watcher_wake(build, g_state, g_block.base, now)) {
+        if (watcher_wake(build, g_state, g_block, now)) {
             uint8_t keys[kKeyVectorBytes];
             query_x_keymap(display, keys);
             bool already_up = add_reported_presses(keys, pressed);
-            watcher_keys(build, g_state, g_block.base, now, keys);
+            watcher_keys(build, g_state, g_block, now, keys);
             if (already_up)
                 watcher_key_event(g_state);
             events_may_wait = true;

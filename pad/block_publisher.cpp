@@ -112,7 +112,8 @@ pid_t other_publisher(int shmid)
 
 namespace {
 
-BlockClaim create_block(int id, const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message)
+BlockClaim create_block(int id, const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message,
+                        int *id_out)
 {
     void *p = shmat(id, nullptr, 0);
     if (p == reinterpret_cast<void *>(-1)) {
@@ -127,11 +128,14 @@ BlockClaim create_block(int id, const BlockOwner &owner, TouchpadSharedBlock **b
         return BlockClaim::kFailed;
     }
     *block = static_cast<TouchpadSharedBlock *>(p);
+    if (id_out)
+        *id_out = id;
     *message += "vorellpad: created the touchpad block\n";
     return BlockClaim::kCreated;
 }
 
-BlockClaim take_over(int id, const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message)
+BlockClaim take_over(int id, const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message,
+                     int *id_out)
 {
     if (!give_block(id, owner, message))
         return BlockClaim::kFailed;
@@ -141,6 +145,8 @@ BlockClaim take_over(int id, const BlockOwner &owner, TouchpadSharedBlock **bloc
         return BlockClaim::kFailed;
     }
     *block = static_cast<TouchpadSharedBlock *>(p);
+    if (id_out)
+        *id_out = id;
     *message += "vorellpad: took over the touchpad block left by an earlier run\n";
     return BlockClaim::kTakenOver;
 }
@@ -169,14 +175,15 @@ std::string unusable_what(const struct shmid_ds &ds, uid_t served)
 
 }  // namespace
 
-BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message)
+BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message,
+                       int *id_out)
 {
     message->clear();
     const uid_t served = owner.set ? owner.uid : kNoServedUser;
     for (int attempt = 0; attempt < 3; ++attempt) {
         int id = shmget(kTouchpadShmKey, kTouchpadShmSize, IPC_CREAT | IPC_EXCL | 0600);
         if (id >= 0)
-            return create_block(id, owner, block, message);
+            return create_block(id, owner, block, message, id_out);
         if (errno != EEXIST) {
             *message = std::string("vorellpad: cannot create the touchpad block: ") + strerror(errno) + "\n";
             return BlockClaim::kFailed;
@@ -214,8 +221,8 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
             *message = held_message(other);
             return BlockClaim::kHeldByOther;
         }
-        if (trusted && (ds.shm_perm.mode & 022) == 0)
-            return take_over(id, owner, block, message);
+        if (trusted && block_closed_to_others(ds.shm_perm))
+            return take_over(id, owner, block, message, id_out);
 
         // Another user's block, or one that others may have attached
         // writable: whoever holds a mapping keeps it through any later

@@ -31,7 +31,9 @@ struct BlockOwner {
 // this user may remove, is removed and a new one made. message says what
 // happened, for every outcome (for kCreated and kTakenOver a note;
 // otherwise the reason, ready for standard error).
-BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message);
+// *id (when given) is the claimed segment's.
+BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std::string *message,
+                       int *id = nullptr);
 
 // Writes one finger state into NewStructFingers and the single contact:
 // coordinates and buttons first, the finger count last, so a reader that

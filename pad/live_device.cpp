@@ -172,13 +172,13 @@ bool udev_changed(Udev &u)
     return changed;
 }
 
-TouchpadSharedBlock *g_block = nullptr;
+PublishedBlock *g_block = nullptr;
 
 // The X server is gone: lift every finger and end.
 void lift_and_end()
 {
     if (g_block)
-        publish_state(g_block, FingerState{});
+        publish_state(g_block->block, FingerState{});
     static const char msg[] = "vorellpad: lost the X server; ending\n";
     (void)!write(2, msg, sizeof msg - 1);
 }
@@ -207,7 +207,7 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
     if (!pad)
         return kExitDevice;
     int status = kExitOk;
-    TouchpadSharedBlock *block = claim(&status);
+    PublishedBlock *block = claim(&status);
     if (!block)
         return status;
 
@@ -238,14 +238,15 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
             const int xfd = x.connection_fd();
             if (xfd >= 0)
                 fds[n++] = {xfd, POLLIN, 0};
-            // Only the TouchpadOff mirror needs a timeout; without a pad or a
-            // display the loop sleeps until something happens.
-            const int timeout = (pad && xfd >= 0) ? 500 : -1;
+            // The TouchpadOff mirror wants a look twice a second; the block
+            // under the key, once a second.
+            const int timeout = (pad && xfd >= 0) ? 500 : kBlockCheckPeriodMs;
             if (poll(fds, static_cast<nfds_t>(n), timeout) < 0 && errno != EINTR)
                 break;
+            keep_published_block(block);
             if (xfd >= 0)
                 x.drain();
-            x.mirror_touchpad_off(block->TouchpadOff);
+            x.mirror_touchpad_off(block->block->TouchpadOff);
             if (u.mon && udev_changed(u) && !pad) {
                 std::string again = wanted_node(options, u);
                 if (!again.empty() && (pad = open_pad(again, true)))
@@ -263,12 +264,12 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
                     while ((rc = libevdev_next_event(pad->dev, LIBEVDEV_READ_FLAG_SYNC, &ev)) ==
                            LIBEVDEV_READ_STATUS_SYNC)
                         if (core->feed(to_pad_event(ev)))
-                            publish_state(block, core->state());
+                            publish(block, core->state());
                     continue;
                 }
                 if (rc == LIBEVDEV_READ_STATUS_SUCCESS) {
                     if (core->feed(to_pad_event(ev)))
-                        publish_state(block, core->state());
+                        publish(block, core->state());
                     continue;
                 }
                 if (rc != -EAGAIN)
@@ -277,7 +278,7 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
             }
         }
         if (core)
-            publish_state(block, core->lift_all());
+            publish(block, core->lift_all());
         x.restore();
         if (gone) {
             fprintf(stderr, "vorellpad: %s is gone; waiting for it to come back\n", pad->node.c_str());

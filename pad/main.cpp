@@ -7,21 +7,22 @@
 #include <cstdio>
 #include <cstring>
 
-#include "block_publisher.h"
 #include "live_device.h"
+#include "long_options.h"
 #include "options.h"
 #include "recording.h"
 #include "replay.h"
 #include "report_signal.h"
+#include "version.h"
 
 namespace {
 
 std::atomic<bool> g_stop{false};
-BlockOwner g_owner;
-// The block claimed, whose reports are signalled.
-TouchpadSharedBlock *g_signalled = nullptr;
+PublishedBlock g_block;
 
 void on_signal(int) { g_stop.store(true); }
+
+void print_usage() { fputs(kPadUsage, stdout); }
 
 void catch_signals()
 {
@@ -48,23 +49,18 @@ bool resolve_owner(const std::string &user, BlockOwner *owner)
     return true;
 }
 
-TouchpadSharedBlock *claim(int *status)
+PublishedBlock *claim(int *status)
 {
     std::string message;
-    TouchpadSharedBlock *block = nullptr;
-    BlockClaim c = claim_block(g_owner, &block, &message);
+    BlockClaim c = claim_published_block(&g_block, &message);
     fputs(message.c_str(), stderr);
-    if (c == BlockClaim::kCreated && geteuid() == 0 && !g_owner.set)
+    if (c == BlockClaim::kCreated && geteuid() == 0 && !g_block.owner.set)
         fputs(
             "vorellpad: the block belongs to root (no --user): a desktop user's programs "
             "cannot attach it\n",
             stderr);
-    if (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver) {
-        // Every report is signalled: the engine may sleep while the pad rests.
-        report_signal_start(block);
-        g_signalled = block;
-        return block;
-    }
+    if (c == BlockClaim::kCreated || c == BlockClaim::kTakenOver)
+        return &g_block;
     *status = kExitBlock;
     return nullptr;
 }
@@ -73,6 +69,9 @@ TouchpadSharedBlock *claim(int *status)
 
 int main(int argc, char **argv)
 {
+    static const std::string version = std::string("vorellpad ") + kProjectVersion;
+    if (answer_help_or_version(argc, argv, "", print_usage, version.c_str()))
+        return kExitOk;
     PadOptions o;
     std::string error;
     if (!parse_options(argc, argv, &o, &error)) {
@@ -80,15 +79,7 @@ int main(int argc, char **argv)
         fputs(kPadUsage, stderr);
         return kExitUsage;
     }
-    if (o.help) {
-        fputs(kPadUsage, stdout);
-        return kExitOk;
-    }
-    if (o.version) {
-        printf("vorellpad %s\n", VORELL_VERSION);
-        return kExitOk;
-    }
-    if (!resolve_owner(o.user, &g_owner))
+    if (!resolve_owner(o.user, &g_block.owner))
         return kExitUsage;
 
     catch_signals();
@@ -104,16 +95,16 @@ int main(int argc, char **argv)
             return kExitRecording;
         }
         int status = kExitOk;
-        TouchpadSharedBlock *block = claim(&status);
+        PublishedBlock *block = claim(&status);
         if (!block)
             return status;
-        replay_recording(rec, block, real_replay_platform(), &g_stop);
-        report_signal_stop(block);
+        replay_recording(rec, published_replay_platform(block), &g_stop);
+        report_signal_stop(block->block);
         return kExitOk;
     }
     // The block is claimed only once a touchpad is open.
     const int status = run_live(o, claim, g_stop);
-    if (g_signalled)
-        report_signal_stop(g_signalled);
+    if (g_block.block)
+        report_signal_stop(g_block.block);
     return status;
 }

@@ -29,14 +29,6 @@ bool parse_options(int argc, char **argv, PadOptions *out, std::string *error)
     for (int i = 1; i < argc; ++i) {
         const char *a = argv[i];
         std::string *target = nullptr;
-        if (!strcmp(a, "--help") || !strcmp(a, "-h")) {
-            o.help = true;
-            continue;
-        }
-        if (!strcmp(a, "--version") || !strcmp(a, "-V")) {
-            o.version = true;
-            continue;
-        }
         if (!strcmp(a, "--device"))
             target = &o.device;
         else if (!strcmp(a, "--record"))

@@ -16,11 +16,10 @@ struct PadOptions {
     std::string record;  // --record FILE
     std::string replay;  // --replay FILE
     std::string user;    // --user NAME
-    bool help = false;
-    bool version = false;
 };
 
 extern const char kPadUsage[];
 
-// False with a message (ending in a newline) on a usage error.
+// False with a message (ending in a newline) on a usage error. --help and
+// --version are answered before (long_options.h).
 bool parse_options(int argc, char **argv, PadOptions *out, std::string *error);

@@ -1,30 +1,9 @@
 #include "replay.h"
 
-#include <time.h>
-
-#include "block_publisher.h"
-#include "clock.h"
 #include "pad_translator.h"
 
-namespace {
-
-int64_t real_now_us(void *) { return monotonic_now_us(); }
-
-void real_sleep_until_us(void *, int64_t us)
-{
-    struct timespec ts;
-    ts.tv_sec = static_cast<time_t>(us / 1000000);
-    ts.tv_nsec = static_cast<long>(us % 1000000) * 1000;
-    // A signal ends the sleep early; the caller looks at its stop flag.
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
-}
-
-}  // namespace
-
-ReplayPlatform real_replay_platform() { return {real_now_us, real_sleep_until_us, nullptr}; }
-
-int replay_recording(const Recording &rec, TouchpadSharedBlock *block, const ReplayPlatform &platform,
-                     const std::atomic<bool> *stop, ReplayObserver observer, void *observer_data)
+int replay_recording(const Recording &rec, const ReplayPlatform &platform, const std::atomic<bool> *stop,
+                     ReplayObserver observer, void *observer_data)
 {
     PadTranslator pad(rec.description);
     const int64_t first = rec.events.empty() ? 0 : rec.events.front().time_us;
@@ -42,12 +21,12 @@ int replay_recording(const Recording &rec, TouchpadSharedBlock *block, const Rep
                 break;
         }
         if (pad.feed(e)) {
-            publish_state(block, pad.state());
+            platform.publish(platform.ctx, pad.state());
             ++reports;
             if (observer)
                 observer(due, platform.now_us(platform.ctx), observer_data);
         }
     }
-    publish_state(block, pad.lift_all());
+    platform.publish(platform.ctx, pad.lift_all());
     return reports + 1;
 }

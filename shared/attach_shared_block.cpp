@@ -9,7 +9,7 @@
 
 #include "block_trust.h"
 
-BlockLook look_at_block(BlockSeen *seen)
+BlockLook look_at_block(BlockSeen *seen, uid_t served)
 {
     seen->id = shmget(kTouchpadShmKey, 0, 0);
     if (seen->id == -1)
@@ -23,7 +23,7 @@ BlockLook look_at_block(BlockSeen *seen)
     }
     if (seen->ds.shm_segsz != kTouchpadShmSize)
         return BlockLook::kWrongSize;
-    return block_trusted(seen->ds.shm_perm) ? BlockLook::kUsable : BlockLook::kUntrusted;
+    return block_trusted(seen->ds.shm_perm, served) ? BlockLook::kUsable : BlockLook::kUntrusted;
 }
 
 namespace {

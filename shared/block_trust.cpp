@@ -16,6 +16,8 @@ bool block_trusted(const struct ipc_perm &perm, uid_t served)
     return trusted_user(perm.cuid, served) && trusted_user(perm.uid, served);
 }
 
+bool block_closed_to_others(const struct ipc_perm &perm) { return (perm.mode & 022) == 0; }
+
 uid_t block_stranger(const struct ipc_perm &perm, uid_t served)
 {
     return trusted_user(perm.cuid, served) ? perm.uid : perm.cuid;

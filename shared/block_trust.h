@@ -19,6 +19,11 @@ constexpr uid_t kNoServedUser = static_cast<uid_t>(-1);
 
 bool block_trusted(const struct ipc_perm &perm, uid_t served = kNoServedUser);
 
+// Neither the group nor others may write it. (A process that attached a
+// segment keeps its mapping through any later change of mode, so a block
+// that was ever open stays suspect.)
+bool block_closed_to_others(const struct ipc_perm &perm);
+
 // The user a refusal names: the creator when it is not trusted, else the owner.
 uid_t block_stranger(const struct ipc_perm &perm, uid_t served = kNoServedUser);
 

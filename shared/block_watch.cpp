@@ -6,8 +6,19 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "block_trust.h"
 #include "clock.h"
+
+namespace {
+
+// A publisher writes gestures into the block: one that others may have
+// attached for writing (they keep that mapping through any later change of
+// mode) is not used.
+bool open_to_others(const BlockWatch &w, const BlockSeen &seen)
+{
+    return w.publisher && !block_closed_to_others(seen.ds.shm_perm);
+}
+
+}  // namespace
 
 void block_watch_init(BlockWatch *w)
 {
@@ -16,21 +27,37 @@ void block_watch_init(BlockWatch *w)
     w->checked_ms = coarse_monotonic_now_ms();
 }
 
+bool block_watch_adopt(BlockWatch *w, void *block, int id)
+{
+    if (w->leaving)
+        w->leaving(block, w->leaving_ctx);
+    if (shmat(id, block, SHM_REMAP) == reinterpret_cast<void *>(-1))
+        return false;
+    w->id = id;
+    w->refused_id = -1;
+    return true;
+}
+
 BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program)
 {
     w->checked_ms = coarse_monotonic_now_ms();
     BlockSeen seen;
-    const BlockLook look = look_at_block(&seen);
+    const BlockLook look = look_at_block(&seen, w->served);
     // No segment: the driver is between removing the old block and making
     // the new one; the old mapping stays until then.
-    if (look == BlockLook::kMissing || seen.id == w->id || seen.id == w->refused_id)
+    if (look == BlockLook::kMissing)
+        return BlockCheck::kGone;
+    if (seen.id == w->id || seen.id == w->refused_id)
         return BlockCheck::kUnchanged;
 
     switch (look) {
     case BlockLook::kUsable:
-        if (shmat(seen.id, block, SHM_REMAP) != reinterpret_cast<void *>(-1)) {
-            w->id = seen.id;
-            w->refused_id = -1;
+        if (open_to_others(*w, seen)) {
+            fprintf(stderr, "%s: the new touchpad block is open to other users (mode %04o); not using it\n",
+                    program, static_cast<unsigned>(seen.ds.shm_perm.mode & 0777));
+            break;
+        }
+        if (block_watch_adopt(w, block, seen.id)) {
             fprintf(stderr, "%s: touchpad block re-created, attached again\n", program);
             return BlockCheck::kReplaced;
         }

@@ -17,12 +17,7 @@ int64_t coarse_monotonic_now_ms()
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-int64_t wall_clock_now_ms()
-{
-    struct timeval tv;
-    gettimeofday(&tv, nullptr);
-    return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
-}
+int64_t monotonic_now_ms() { return monotonic_now_us() / 1000; }
 
 double wall_clock_now_seconds()
 {

@@ -13,11 +13,11 @@ int64_t monotonic_now_us();
 // every pass of a loop that polls every few milliseconds.
 int64_t coarse_monotonic_now_ms();
 
-// Seconds of the time of day (gettimeofday), to the microsecond: for times
-// that are printed or compared with the user's idle time, and the engine's
-// sample times.
-double wall_clock_now_seconds();
+// Milliseconds on CLOCK_MONOTONIC: the engine's clock for taps, drags,
+// flicks and actions, which a step of the time of day must not stretch or
+// cut short.
+int64_t monotonic_now_ms();
 
-// The time of day in milliseconds (seconds times 1000 plus the
-// milliseconds): the engine's clock for taps, drags and actions.
-int64_t wall_clock_now_ms();
+// Seconds of the time of day (gettimeofday), to the microsecond: for times
+// that are printed or compared with the user's idle time.
+double wall_clock_now_seconds();

@@ -271,6 +271,16 @@ LockResult instance_lock_take(InstanceLock *lock, const char *program, const cha
     return LockResult::kTaken;
 }
 
+bool instance_lock_sibling(const InstanceLock *lock, const char *suffix, char *out, size_t cap)
+{
+    const size_t n = strlen(lock->path);
+    constexpr size_t kEnding = sizeof ".lock" - 1;
+    if (n <= kEnding || strcmp(lock->path + n - kEnding, ".lock") != 0)
+        return false;
+    const int written = snprintf(out, cap, "%.*s%s", static_cast<int>(n - kEnding), lock->path, suffix);
+    return written >= 0 && static_cast<size_t>(written) < cap;
+}
+
 void instance_lock_note_pid(const InstanceLock *lock)
 {
     if (lock->fd >= 0)

@@ -64,6 +64,11 @@ void instance_server_key(const char *display, int connection, char *out, size_t 
 LockResult instance_lock_take(InstanceLock *lock, const char *program, const char *display,
                               int connection = -1);
 
+// A file of the lock's holder beside the lock, in the same private folder:
+// the lock's path with its ".lock" replaced by suffix. False when the lock
+// has no path yet or the result does not fit.
+bool instance_lock_sibling(const InstanceLock *lock, const char *suffix, char *out, size_t cap);
+
 // Rewrites the pid in the lock file: for a daemon that forked after taking
 // the lock (the child keeps the lock, the pid changed).
 void instance_lock_note_pid(const InstanceLock *lock);

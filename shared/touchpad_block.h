@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "block_field_list.h"
+#include "block_trust.h"
 
 constexpr int kTouchpadShmKey = 29947;
 constexpr std::size_t kTouchpadShmSize = 556;
@@ -77,8 +78,9 @@ struct BlockSeen {
     int error = 0;          // after kNoAccess
 };
 
-// One look at the key, never creating anything.
-BlockLook look_at_block(BlockSeen *seen);
+// One look at the key, never creating anything; trusted as block_trust.h
+// says, with served.
+BlockLook look_at_block(BlockSeen *seen, uid_t served = kNoServedUser);
 
 // Looks the block up (never creating it) and attaches it read-write. On
 // failure the reason has already been written to standard error and the

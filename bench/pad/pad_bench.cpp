@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "block_publisher.h"
 #include "pad_translator.h"
+#include "published_block.h"
 #include "recording.h"
 #include "replay.h"
 
@@ -126,15 +126,15 @@ int main(int argc, char **argv)
         fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    TouchpadSharedBlock *block = nullptr;
+    PublishedBlock published;
     std::string message;
-    BlockOwner owner;
-    if (claim_block(owner, &block, &message) != BlockClaim::kTakenOver && block == nullptr) {
+    if (claim_published_block(&published, &message) != BlockClaim::kTakenOver && published.block == nullptr) {
         fputs(message.c_str(), stderr);
         return 1;
     }
+    TouchpadSharedBlock *block = published.block;
     std::vector<int64_t> lat;
-    replay_recording(rec, block, real_replay_platform(), nullptr, collect, &lat);
+    replay_recording(rec, published_replay_platform(&published), nullptr, collect, &lat);
     std::sort(lat.begin(), lat.end());
     printf("report due -> f stored, with the wake-up (%zu reports): p50 %lld us, p99 %lld us\n", lat.size(),
            static_cast<long long>(lat[lat.size() / 2]), static_cast<long long>(lat[lat.size() * 99 / 100]));

@@ -24,8 +24,8 @@ enum class InputKind : int {
 // built once (engine_platform_production, or a test's fakes) and handed by
 // const reference to the code that uses it.
 struct EnginePlatform {
-    // Wall-clock milliseconds: seconds of the time of day times 1000 plus its
-    // milliseconds. Differences of two readings are elapsed milliseconds.
+    // Milliseconds on a monotonic clock: differences of two readings are
+    // elapsed milliseconds, whatever happens to the time of day meanwhile.
     int64_t (*now_ms)(void *ctx);
     // Sleeps the calling thread.
     void (*sleep_ms)(void *ctx, int ms);

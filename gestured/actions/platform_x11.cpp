@@ -21,7 +21,7 @@ EnginePlatform engine_platform_production()
                           real_send_input, real_focus_title, nullptr};
 }
 
-int64_t real_now_ms(void *) { return wall_clock_now_ms(); }
+int64_t real_now_ms(void *) { return monotonic_now_ms(); }
 
 void real_sleep_ms(void *, int ms)
 {

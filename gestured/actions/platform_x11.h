@@ -1,4 +1,4 @@
-// The engine's platform in production: the wall clock, sleeping, the
+// The engine's platform in production: the monotonic clock, sleeping, the
 // bounded shell runner that notes what a command holds down and which driver
 // parameters it sets, and XTEST and the focus title over the display
 // connection of hotkey_event_thread.

@@ -148,7 +148,7 @@ struct RecogniserState {
 void recogniser_init(RecogniserState *st, EngineShared &engine);
 
 // One sample, with the settings and the shared words of engine. now_ms is
-// the wall-clock time in milliseconds.
+// the engine's monotonic clock in milliseconds.
 void recogniser_step(RecogniserState *st, const SampleRecord &rec, EngineShared &engine, int64_t now_ms,
                      const RecogniserPorts &ports);
 

@@ -137,6 +137,17 @@ void drag_lift_off(const StepContext &c)
     }
 }
 
+// At a lift: window switching under way ends (Alt goes up).
+void end_window_switching(const StepContext &c)
+{
+    ThreeFingerState &th = c.st->three;
+    if (th.three_finger_mode == ThreeFingerMode::kSwitchingWindows) {
+        th.switching_windows = 0;
+        th.three_finger_mode = ThreeFingerMode::kNone;
+        c.enqueue(Gesture::kSwitchWindowsEnd, 0);
+    }
+}
+
 // The part of a sample that still runs while TouchpadOff is set: the
 // release of a held remapped button and, at a lift, the end of a drag and of
 // window switching.
@@ -146,12 +157,7 @@ void end_what_was_begun(const StepContext &c)
     if (c.rec.f != 0)
         return;
     drag_lift_off(c);
-    ThreeFingerState &th = c.st->three;
-    if (th.three_finger_mode == ThreeFingerMode::kSwitchingWindows) {
-        th.switching_windows = 0;
-        th.three_finger_mode = ThreeFingerMode::kNone;
-        c.enqueue(Gesture::kSwitchWindowsEnd, 0);
-    }
+    end_window_switching(c);
 }
 
 void centroid_and_touch_start(const StepContext &c)
@@ -301,14 +307,12 @@ bool flick_may_follow(const StepContext &c)
     return c.engine.scroll.scroll_active.load() != 0 || c.st->touch.scrolled != 0;
 }
 
-void lift_off_reset(const StepContext &c, int64_t now_ms)
+// The end of a touch: nothing of it is left for the next one to finish (a
+// tap counted from its fingers, a flick, a window-switch step).
+void forget_touch(const StepContext &c)
 {
     TouchState &t = c.st->touch;
     ThreeFingerState &th = c.st->three;
-    if (th.three_finger_mode == ThreeFingerMode::kSwitchingWindows) {
-        th.switching_windows = 0;
-        c.enqueue(Gesture::kSwitchWindowsEnd, 0);
-    }
     t.max_fingers = 0;
     t.touch_start_cx = t.touch_start_cy = 0;
     t.touch_consumed = 0;
@@ -325,6 +329,13 @@ void lift_off_reset(const StepContext &c, int64_t now_ms)
     th.swipe_armed = Armed::kArmed;
     th.fast_key_armed = Armed::kArmed;
     c.st->two.movement_of_touch = 0;
+    t.scrolled = 0;
+}
+
+void lift_off_reset(const StepContext &c, int64_t now_ms)
+{
+    const TouchState &t = c.st->touch;
+    end_window_switching(c);
 
     // A flick: the fingers left while still moving. When the action thread
     // has not yet carried out this touch's scroll steps, whether they arm
@@ -336,7 +347,7 @@ void lift_off_reset(const StepContext &c, int64_t now_ms)
             c.snap.AutoScrollCheckBox.load(std::memory_order_relaxed) == 1)
             c.ports.post_auto_scroll(c.ports.ctx);
     }
-    t.scrolled = 0;
+    forget_touch(c);
 }
 
 void end_of_sample(const StepContext &c, int64_t now_ms)
@@ -411,8 +422,13 @@ void recogniser_step(RecogniserState *st, const SampleRecord &rec, EngineShared 
         // Nothing new begins while the touchpad is off, but what a touch
         // began before must still end: a typing monitor that switches the
         // pad off because of the engine's own Alt+Tab must not leave Alt_L
-        // held, nor a drag its button.
+        // held, nor a drag its button. A lift also ends the touch itself,
+        // without its tap or flick: the next touch starts afresh.
         end_what_was_begun(c);
+        if (rec.f == 0) {
+            forget_touch(c);
+            end_of_sample(c, now_ms);
+        }
         return;
     }
 

@@ -9,7 +9,7 @@
 #include "touchpad_block.h"
 
 struct SamplerPorts {
-    double (*now_s)(void *ctx);                       // wall-clock seconds
+    double (*now_s)(void *ctx);                       // monotonic seconds
     void (*post_sample)(void *ctx);                   // one new record in the ring
     void (*run_command)(void *ctx, const char *cmd);  // through the shell, waited for (bounded)
     void *ctx;

@@ -59,7 +59,7 @@ constexpr int32_t kNoDragYetMs = INT32_MAX;
 
 // Thread-local state of drag_event_thread.
 struct DragLock {
-    int64_t drag_start_ms;    // wall-clock ms when the current drag began
+    int64_t drag_start_ms;    // the platform clock's ms when the current drag began
     int32_t drag_elapsed_ms;  // ms from drag_start_ms to the latest wake-up in a drag
 };
 

@@ -86,13 +86,21 @@ std::string tpsim_out(const std::vector<std::string> &args)
 
 }  // namespace
 
+bool wait_for_engine_threads(pid_t pid, double timeout_s)
+{
+    const double deadline = now_s() + timeout_s;
+    while (thread_count(pid) < 6 && now_s() < deadline)
+        sleep_ms(10);
+    return thread_count(pid) >= 6;
+}
+
 std::string trace_path(const std::string &name)
 {
     return source_dir() + "/tests/e2e/traces/" + name + ".trace";
 }
 
 Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
-           const std::vector<std::string> &engine_options)
+           const std::vector<std::string> &engine_options, const std::vector<std::string> &engine_env)
 {
     enter_private_ipc();
     // Closed to other users, as vorellpad makes it: vorellpad's replays take
@@ -114,11 +122,10 @@ Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
 
     std::vector<std::string> engine{bin_path("gestured")};
     engine.insert(engine.end(), engine_options.begin(), engine_options.end());
-    engine_ = std::make_unique<Background>(engine, opt);
-    double deadline = now_s() + 20;
-    while (now_s() < deadline && (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6))
-        sleep_ms(10);
-    if (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6)
+    RunOptions engine_opt = opt;
+    engine_opt.env.insert(engine_opt.env.end(), engine_env.begin(), engine_env.end());
+    engine_ = std::make_unique<Background>(engine, engine_opt);
+    if (!wait_for_engine_threads(engine_->pid()) || !wait_for_field("TapButton3", "0", 20))
         throw std::runtime_error("gestured did not start: " + engine_->err());
 
     // The threads exist, but the sampler may not poll yet. A two-finger tap

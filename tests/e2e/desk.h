@@ -4,6 +4,8 @@
 // the real vorellctl, xte and xsetroot on its path.
 #pragma once
 
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,9 +25,11 @@ class Desk {
 public:
     // settings: tpsim assignments ("AutoScrollCheckBox=1") applied before
     // gestured starts; title: the focused window's title ("" = none).
-    // engine_options: extra command-line words for gestured.
+    // engine_options: extra command-line words for gestured; engine_env:
+    // extra environment entries ("NAME=value") for gestured alone.
     explicit Desk(const std::vector<std::string> &settings = {}, const std::string &title = "",
-                  const std::vector<std::string> &engine_options = {});
+                  const std::vector<std::string> &engine_options = {},
+                  const std::vector<std::string> &engine_env = {});
     ~Desk();
 
     // Replays tests/e2e/traces/<name>.trace into the block, with its timing
@@ -81,6 +85,11 @@ private:
     TouchpadSharedBlock *block_ = nullptr;
     bool signalling_ = false;
 };
+
+// Polls until the engine process pid has all its threads (by then a signal
+// ends it through its release step, not the default action); false after
+// timeout_s.
+bool wait_for_engine_threads(pid_t pid, double timeout_s = 20.0);
 
 // The gesture traces folder.
 std::string trace_path(const std::string &name);

@@ -196,6 +196,27 @@ TEST(ThreeFingers, TypingMonitorSwitchingThePadOffMidSwitchStillLetsGoOfAlt)
               (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
 }
 
+// The pad goes off between a two-finger tap's landing and its lift (the
+// typing monitor saw a key): the tap is gone with its lift, and the next,
+// unrelated touch, a pointer move, sends nothing.
+TEST(TypingGate, ATwoFingerTapLiftedWhileThePadIsOffLeavesNoRightClickBehind)
+{
+    Desk desk;
+    const std::vector<std::string> two{"f=2", "x2_1=100", "y2_1=150", "x2_2=300", "y2_2=150", "z=40"};
+    desk.fingers(two);
+    desk.fingers(two);
+    desk.set({"TouchpadOff=1"});
+    desk.wait_for_sampler();
+    desk.fingers({"f=0"});
+    desk.set({"TouchpadOff=0"});
+    desk.wait_for_sampler();
+    for (int i = 0; i < 6; ++i)
+        desk.fingers({"f=1", "x=" + std::to_string(3000 + 60 * i), "y=3000", "z=40"});
+    desk.fingers({"f=0"});
+    desk.settle(600);
+    EXPECT_EQ(desk.lines(), Lines{});
+}
+
 TEST(TypingGate, GesturesAreSilentWhileTypingExceptTheChosenTapAction)
 {
     Desk desk({"DetectGestureIntr=1", "TwoFTComboBox=17"});

@@ -17,24 +17,72 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(Release, KilledMidDragTheEngineLetsGoOfButtonOneAndPutsTheDriverBack)
+// Starts a drag: button 1 held, tapping taken from the driver, the drag
+// lock's hold on.
+void start_drag(Desk &desk)
 {
-    Desk desk;  // TapButton3 was 1 before the engine started
     desk.fingers({"f=1", "x=3000", "y=3000", "z=40"});
     desk.fingers({"f=0"});
     desk.fingers({"f=1", "x=3010", "y=3010", "z=40"});
     ASSERT_TRUE(desk.wait_for("ButtonPress 1"));
     ASSERT_TRUE(desk.wait_for_field("DragHoldButton", "1"));
     ASSERT_TRUE(desk.wait_for_field("TapButton1", "0"));
+}
+
+// The user's values, as the block held them before the engine started.
+void expect_users_parameters(Desk &desk)
+{
+    EXPECT_EQ(desk.get("TapButton1"), "1");
+    EXPECT_EQ(desk.get("TapButton2"), "0");
+    EXPECT_EQ(desk.get("TapButton3"), "1");
+    EXPECT_EQ(desk.get("DragHoldButton"), "0");
+}
+
+// Kills the engine mid-drag with SIGKILL, which it cannot clean up after.
+void kill_mid_drag(Desk &desk)
+{
+    start_drag(desk);
+    EXPECT_EQ(desk.engine().stop(SIGKILL), 128 + SIGKILL);
+    desk.fingers({"f=0"});
+}
+
+TEST(Release, KilledMidDragTheEngineLetsGoOfButtonOneAndPutsTheDriverBack)
+{
+    Desk desk;  // TapButton3 was 1 before the engine started
+    start_drag(desk);
     desk.settle(200);
     EXPECT_EQ(desk.engine().stop(SIGTERM), 128 + SIGTERM);
     ASSERT_TRUE(desk.wait_for("ButtonRelease 1"));
     EXPECT_EQ(desk.lines(), (Lines{"ButtonPress 1", "ButtonRelease 1"}));
-    // What the block held before the engine changed it.
-    EXPECT_EQ(desk.get("DragHoldButton"), "0");
-    EXPECT_EQ(desk.get("TapButton1"), "1");
-    EXPECT_EQ(desk.get("TapButton2"), "0");
-    EXPECT_EQ(desk.get("TapButton3"), "1");
+    expect_users_parameters(desk);
+}
+
+TEST(Release, KilledMidDragTheReleaseStepPutsTheDriverBack)
+{
+    Desk desk;  // TapButton3 was 1 before the engine started
+    kill_mid_drag(desk);
+    RunOptions opt;
+    opt.env.push_back(desk.x().env());
+    RunResult r = run_program({bin_path("gestured"), "--release"}, opt);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    ASSERT_TRUE(desk.wait_for("ButtonRelease 1"));
+    expect_users_parameters(desk);
+}
+
+TEST(Release, AStartAfterAKillTakesTheUsersValuesNotTheDragTimeOnes)
+{
+    Desk desk;
+    kill_mid_drag(desk);
+    RunOptions opt;
+    opt.env.push_back(desk.x().env());
+    Background again({bin_path("gestured")}, opt);
+    // Its start-up commands have run (tapping is the driver's again) and a
+    // signal now ends it through its release step.
+    ASSERT_TRUE(wait_for_engine_threads(again.pid())) << again.err();
+    ASSERT_TRUE(desk.wait_for_field("TapButton1", "1")) << again.err();
+    EXPECT_EQ(again.stop(SIGTERM), 128 + SIGTERM);
+    expect_users_parameters(desk);
 }
 
 TEST(Release, KilledWhileAKeydownIsStartingNothingIsPressedAfterTheRelease)

@@ -355,6 +355,52 @@ TEST_F(TouchTest, WhatATouchBeganEndsAlsoWhileTheTouchpadIsOff)
     }
 }
 
+TEST_F(TouchTest, ATouchThatEndsWhileTheTouchpadIsOffLeavesNothingBehind)
+{
+    // The pad goes off during a touch (vorellidle saw a key) and the touch
+    // lifts while it is off; the pad comes on again and the next touch is
+    // its own: no tap of the earlier one's fingers at its end.
+    struct Case {
+        const char *name;
+        void (*begin)(Pad &);
+        void (*next)(Pad &);
+        Events next_gives;
+    } cases[] = {
+        {"two-finger tap, then a tap", [](Pad &p) { p.down2(100, 100, 200, 100); },
+         [](Pad &p) {
+             p.down1(3000, 2500);
+             p.hold(2);
+         },
+         Events{drag_post()}},
+        {"two-finger tap, then a pointer move", [](Pad &p) { p.down2(100, 100, 200, 100); },
+         [](Pad &p) {
+             p.down1(3000, 2500);
+             p.move1(20, 5, 10);
+         },
+         Events{}},
+        {"three-finger tap, then a pointer move", [](Pad &p) { p.down3(500, 100); },
+         [](Pad &p) {
+             p.down1(3000, 2500);
+             p.move1(-20, 5, 10);
+         },
+         Events{}},
+    };
+    for (const Case &c : cases) {
+        Pad p;
+        p.settings.TappingCheckBox = 1;
+        c.begin(p);
+        p.hold(1);
+        p.settings.TouchpadOff = 1;
+        p.lift();
+        EXPECT_EQ(p.take(), Events{}) << c.name;
+        EXPECT_EQ(p.state.touch.max_fingers, 0) << c.name;
+        p.settings.TouchpadOff = 0;
+        c.next(p);
+        p.lift();
+        EXPECT_EQ(p.take(), c.next_gives) << c.name;
+    }
+}
+
 TEST_F(TouchTest, FlickStartsAutoScrollOnlyWithin199ms)
 {
     struct Case {

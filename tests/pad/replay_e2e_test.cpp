@@ -3,6 +3,10 @@
 // reached the X server.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
 #include "desk.h"
 #include "touchpad_block.h"
 
@@ -89,11 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(RecordingReplayScroll, TwoFingerScrollGivesOnlyVerticalWheelClicks)
+// The scroll recording's wheel clicks: only vertical ones, both ways.
+void expect_vertical_scroll(Desk &desk)
 {
-    Desk desk(kTaps);
-    RunResult r = replay(desk, "pad-s.two-finger-scroll-vertical.evemu");
-    ASSERT_EQ(r.status, 0) << r.err;
     desk.settle(600);
     const Lines lines = desk.lines();
     int clicks = 0;
@@ -107,6 +109,73 @@ TEST(RecordingReplayScroll, TwoFingerScrollGivesOnlyVerticalWheelClicks)
     EXPECT_GE(clicks, 4) << "a scroll up and down the pad is several wheel clicks";
     EXPECT_GT(desk.count("ButtonPress 4"), 0);
     EXPECT_GT(desk.count("ButtonPress 5"), 0);
+}
+
+TEST(RecordingReplayScroll, TwoFingerScrollGivesOnlyVerticalWheelClicks)
+{
+    Desk desk(kTaps);
+    RunResult r = replay(desk, "pad-s.two-finger-scroll-vertical.evemu");
+    ASSERT_EQ(r.status, 0) << r.err;
+    expect_vertical_scroll(desk);
+}
+
+// The scroll recording with an empty report kPauseS before it, in a file of
+// the test's own.
+constexpr double kPauseS = 6;
+
+std::string paused_scroll_recording()
+{
+    std::istringstream in(read_file(std::string(PAD_RECORDINGS) + "/pad-s.two-finger-scroll-vertical.evemu"));
+    std::string header, events, line;
+    double first = -1;
+    while (std::getline(in, line)) {
+        if (line.rfind("E: ", 0) != 0) {
+            header += line + "\n";
+            continue;
+        }
+        if (first < 0)
+            first = std::stod(line.substr(3));
+        events += line + "\n";
+    }
+    char pause[64];
+    snprintf(pause, sizeof pause, "E: %.6f 0000 0000 0\n", first - kPauseS);
+    const std::string path = make_temp_dir() + "/paused-scroll.evemu";
+    std::ofstream(path) << header << pause << events;
+    return path;
+}
+
+// Someone removes the block while vorellpad replays: vorellpad makes it
+// again with the same settings, the engine follows it there, and the rest
+// of the recording still reaches the desktop.
+TEST(RecordingReplayScroll, ABlockRemovedUnderVorellpadIsMadeAgainAndStillFed)
+{
+    Desk desk(kTaps);
+    RunOptions opt;
+    opt.env.push_back(desk.x().env());
+    Background pad({bin_path("vorellpad"), "--replay", paused_scroll_recording()}, opt);
+    ASSERT_TRUE(wait_until([&] {
+        return pad.err().find("took over the touchpad block") != std::string::npos;
+    })) << pad.err();
+    tpsim({"remove"});
+
+    // Within the pause: a block under the key again, with the test's
+    // settings, and the engine on it.
+    EXPECT_TRUE(wait_until(
+        [] {
+            return run_program({"tpsim", "get", "TwoFTComboBox"}).out == "8\n";
+        },
+        5))
+        << pad.err();
+    EXPECT_TRUE(wait_until(
+        [&] {
+            return desk.engine().err().find("touchpad block re-created, attached again") != std::string::npos;
+        },
+        5));
+    ASSERT_EQ(pad.wait(60), 0) << pad.err();
+    expect_vertical_scroll(desk);
+    EXPECT_EQ(count_of(pad.err(), "the touchpad block was removed; made it again with the same settings\n"),
+              1)
+        << pad.err();
 }
 
 }  // namespace

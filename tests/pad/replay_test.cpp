@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "block_defaults.h"
+#include "block_publisher.h"
 #include "replay.h"
 #include "support.h"
 #include "x_properties.h"
@@ -13,10 +14,11 @@
 namespace {
 
 // A clock that stands still until the replay sleeps, and then jumps to the
-// time it sleeps until, noting the time and the finger count it saw then.
+// time it sleeps until, noting the time and the finger count it saw then;
+// reports go into block.
 struct FakeClock {
     int64_t now = 0;
-    const TouchpadSharedBlock *block = nullptr;
+    TouchpadSharedBlock *block = nullptr;
     std::vector<int64_t> sleeps;
     std::vector<int> f_at_sleep;
 
@@ -28,6 +30,9 @@ struct FakeClock {
                     c->sleeps.push_back(until);
                     c->f_at_sleep.push_back(c->block->NewStructFingers.f);
                     c->now = until;
+                },
+                [](void *ctx, const FingerState &state) {
+                    publish_state(static_cast<FakeClock *>(ctx)->block, state);
                 },
                 this};
     }
@@ -50,7 +55,7 @@ TEST(Replay, ReportsAreWrittenAtTheirRecordedOffsetsAndTheFingersLiftedAtTheEnd)
     FakeClock clock;
     clock.now = 1000;
     clock.block = block;
-    EXPECT_EQ(replay_recording(rec, block, clock.platform()), 4);
+    EXPECT_EQ(replay_recording(rec, clock.platform()), 4);
     EXPECT_EQ(clock.sleeps, (std::vector<int64_t>{1000 + 12000, 1000 + 250000}));
     EXPECT_EQ(clock.f_at_sleep, (std::vector<int>{1, 1})) << "the finger is down between reports";
     EXPECT_EQ(block->NewStructFingers.f, 0);

@@ -250,7 +250,7 @@ TEST(BlockWatch, NewBlockIsMappedWhereTheOldOneWas)
     EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::kUnchanged);
 
     tpsim({"remove"});
-    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::kUnchanged) << "no block yet";
+    EXPECT_EQ(block_watch_check(&watch, block, "test"), BlockCheck::kGone) << "no block yet";
 
     // Another size is refused, and only once.
     tpsim({"create", "--size", "600"});
