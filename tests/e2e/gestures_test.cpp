@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "desk.h"
 #include "kbd_helpers.h"
+#include "wall_clock_step.h"
 
 namespace {
 
@@ -123,10 +125,17 @@ struct TypingMonitor {
     KeyTypist hands;
     size_t before = 0;
 
-    TypingMonitor(Desk &desk, const std::vector<std::string> &options)
-        : idle(with_program("vorellidle", options), RunOptions{"", {desk.x().env()}, "", 20.0}),
+    // env: extra environment entries for vorellidle.
+    TypingMonitor(Desk &desk, const std::vector<std::string> &options,
+                  const std::vector<std::string> &env = {})
+        : idle(with_program("vorellidle", options), RunOptions{"", with_display(desk, env), "", 20.0}),
           hands(desk.x().display())
     {
+    }
+    static std::vector<std::string> with_display(Desk &desk, std::vector<std::string> env)
+    {
+        env.insert(env.begin(), desk.x().env());
+        return env;
     }
     static std::vector<std::string> with_program(const char *name, std::vector<std::string> args)
     {
@@ -194,6 +203,27 @@ TEST(ThreeFingers, TypingMonitorSwitchingThePadOffMidSwitchStillLetsGoOfAlt)
     desk.settle();
     EXPECT_EQ(monitor.lines_since(desk),
               (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
+}
+
+// The time of day stepped 20 s back or ahead while the pad is off for
+// typing: it comes back on about the idle time after the last key, neither
+// 20 s later nor at once.
+TEST(TypingGate, AStepOfTheWallClockNeitherStretchesNorCutsTheIdleTime)
+{
+    for (int step_s : {-20, 20}) {
+        SCOPED_TRACE(step_s);
+        Desk desk;
+        WallClockStep clock;
+        TypingMonitor monitor(desk, {"-i", "2"}, clock.env());
+        ASSERT_TRUE(monitor.switch_off(desk)) << monitor.idle.err();
+        // The last key went up at most the half second switch_off waits.
+        const auto off = std::chrono::steady_clock::now();
+        clock.step(step_s);
+        ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "0", 15.0));
+        const double off_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - off).count();
+        EXPECT_GE(off_s, 1.0) << "the idle time, not the step";
+        EXPECT_LT(off_s, 10.0) << "the idle time, not the step";
+    }
 }
 
 // The pad goes off between a two-finger tap's landing and its lift (the
