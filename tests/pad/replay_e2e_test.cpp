@@ -149,7 +149,7 @@ std::string paused_scroll_recording()
     }
     char pause[64];
     snprintf(pause, sizeof pause, "E: %.6f 0000 0000 0\n", first - kPauseS);
-    const std::string path = make_temp_dir() + "/paused-scroll.evemu";
+    std::string path = make_temp_dir() + "/paused-scroll.evemu";
     std::ofstream(path) << header << pause << events;
     return path;
 }
