@@ -8,6 +8,7 @@
 #include "block_watch.h"
 #include "clock.h"
 #include "command_runner.h"
+#include "report_signal.h"
 
 int sampler_gave_up;
 
@@ -30,6 +31,11 @@ SamplerPorts engine_sampler_ports(EngineShared *engine)
 }
 
 namespace {
+
+// Longest sleep on the publisher's signal: the block's key, the publisher
+// and the settings are looked at again at least this often while the pad is
+// idle.
+constexpr int kSignalledSleepMs = 2000;
 
 void pause_between_looks(void *) { usleep(kBlockCheckPeriodMs * 1000); }
 
@@ -69,13 +75,25 @@ void *get_data_thread(void *arg)
     if (waited && args.hooks && args.hooks->block_replaced)
         args.hooks->block_replaced();
     sampler_start(&state, ports.now_s(ports.ctx), engine);
+    bool woke = false;
     for (;;) {
-        int pause_ms = sampler_poll(&state, block, engine, ports);
+        const uint32_t sequence = report_signal_sequence(block);
+        const int pause_ms = sampler_poll(&state, block, engine, ports);
         // A driver restart: the new block now sits at the same address.
-        if (block_watch_poll(&watch, block, "gestured") == BlockCheck::kReplaced && args.hooks &&
-            args.hooks->block_replaced)
+        // After a sleep the key is looked at at once: the sleep may have
+        // lasted as long as the checks' period.
+        const BlockCheck check =
+            woke ? block_watch_check(&watch, block, "gestured") : block_watch_poll(&watch, block, "gestured");
+        if (check == BlockCheck::kReplaced && args.hooks && args.hooks->block_replaced)
             args.hooks->block_replaced();
-        usleep(pause_ms * 1000);
+        woke = sampler_may_sleep(&state, engine, sequence) && check == BlockCheck::kUnchanged &&
+               report_signal_live(block);
+        if (woke) {
+            sampler_sleeps(&state, sequence);
+            report_signal_wait(block, sequence, kSignalledSleepMs);
+        } else {
+            usleep(pause_ms * 1000);
+        }
     }
     return nullptr;
 }

@@ -27,9 +27,10 @@ bool touchpad_button_held(const TouchpadSharedBlock *block)
 void idle_monitor_init(IdleMonitor &m, const uint8_t *modifier_keycodes, int count, bool ignore_modifiers)
 {
     m.disabled_by_monitor = false;
-    m.last_activity = 0.0;
+    m.last_activity = kNoKeyPress;
     memset(m.mask, 0xFF, sizeof m.mask);
     memset(m.previous, 0, sizeof m.previous);
+    memset(m.typed, 0, sizeof m.typed);
     if (!ignore_modifiers)
         return;
     for (int i = 0; i < count; ++i) {
@@ -53,6 +54,25 @@ bool keyboard_activity(IdleMonitor &m, const uint8_t keys[kKeyVectorBytes], bool
     return activity;
 }
 
+void typed_keys_start(IdleMonitor &m, const uint8_t keys[kKeyVectorBytes], bool ignore_combos)
+{
+    memcpy(m.typed, keys, kKeyVectorBytes);
+    keyboard_activity(m, m.typed, ignore_combos);
+}
+
+bool key_event_activity(IdleMonitor &m, const KeyEvent &e, bool ignore_combos)
+{
+    const int byte = e.keycode / 8;
+    const auto bit = static_cast<uint8_t>(1u << (e.keycode % 8));
+    if (e.keycode < 0 || byte >= kKeyVectorBytes)
+        return false;
+    if (!e.press)
+        m.typed[byte] &= static_cast<uint8_t>(~bit);
+    else if (!e.synthetic)
+        m.typed[byte] |= bit;
+    return keyboard_activity(m, m.typed, ignore_combos);
+}
+
 bool enable_touchpad(IdleMonitor &m, TouchpadSharedBlock *block)
 {
     // Store first, clear the state after: a signal arriving in between finds
@@ -70,7 +90,7 @@ IdleChange idle_poll(IdleMonitor &m, const IdleOptions &o, TouchpadSharedBlock *
     if (activity)
         m.last_activity = now;
     if (touchpad_button_held(block))
-        m.last_activity = 0.0;
+        m.last_activity = kNoKeyPress;
 
     if (now > m.last_activity + o.idle_time)
         return enable_touchpad(m, block) ? IdleChange::kEnabled : IdleChange::kUnchanged;
@@ -81,4 +101,9 @@ IdleChange idle_poll(IdleMonitor &m, const IdleOptions &o, TouchpadSharedBlock *
         return IdleChange::kDisabled;
     }
     return IdleChange::kUnchanged;
+}
+
+bool idle_poll_needed(const IdleMonitor &m, const IdleOptions &o, double now)
+{
+    return m.disabled_by_monitor.load() || now <= m.last_activity + o.idle_time;
 }

@@ -20,10 +20,14 @@
 #include "pid_file.h"
 #include "touchpad_block.h"
 #include "version.h"
+#include "x_key_events.h"
 #include "x_keymap.h"
 
 namespace {
 
+// The keyboard is read this often where the X server sends no key events,
+// and the monitor looks at its clock and the block this often while it has
+// the touchpad off or a key press is recent.
 constexpr int64_t kPollPeriodUs = 20000;
 
 IdleOptions g_options;
@@ -67,12 +71,27 @@ bool poll_keyboard(Display *display)
     return keyboard_activity(g_monitor, keys, g_options.ignore_combos);
 }
 
+void judge_key_event(void *activity, const KeyEvent &e)
+{
+    if (key_event_activity(g_monitor, e, g_options.ignore_combos))
+        *static_cast<bool *>(activity) = true;
+}
+
+// A key press that counts among the events the X server has sent.
+bool typed_since_last_look(Display *display, KeyEventListener *listener)
+{
+    bool activity = false;
+    take_key_events(display, listener, judge_key_event, &activity);
+    return activity;
+}
+
 void print_help()
 {
     fputs(
         "Usage: vorellidle [-i idle-time] [-d] [-p pid-file] [-t] [-k] [-K] [-V]\n"
         "Switches the touchpad off while keys are pressed and back on when the\n"
-        "keyboard has been idle for the idle time.\n"
+        "keyboard has been idle for the idle time. Keys that programs send through\n"
+        "XTEST (the gesture engine's own among them) are not typing.\n"
         "\n"
         "  -i secs  seconds to wait after the last key press before enabling the\n"
         "           touchpad (default 0.5)\n"
@@ -192,21 +211,46 @@ int main(int argc, char **argv)
         }
     }
     idle_monitor_init(g_monitor, modifier_codes, modifier_count, g_options.ignore_modifiers);
-    poll_keyboard(display);  // primes the previous key vector
+    // Key presses come as events where the X server sends them; the keyboard
+    // is read once here for the keys already down.
+    static KeyEventListener listener;
+    const bool key_events = listen_for_key_events(display, &listener);
+    if (key_events) {
+        uint8_t keys[kKeyVectorBytes];
+        query_x_keymap(display, keys);
+        typed_keys_start(g_monitor, keys, g_options.ignore_combos);
+    } else {
+        fputs(
+            "vorellidle: no XInput 2 key events from this X server; reading the keyboard every 20 ms "
+            "(keys sent through XTEST count as typing).\n",
+            stderr);
+        poll_keyboard(display);  // primes the previous key vector
+    }
     BlockWatch block_watch;
     block_watch_init(&block_watch);
 
     for (;;) {
+        const bool activity = key_events ? typed_since_last_look(display, &listener) : poll_keyboard(display);
         // After a driver restart the new block lies where the old one was;
         // whatever this monitor had switched off belonged to the old one.
-        if (block_watch_poll(&block_watch, g_block, "vorellidle") == BlockCheck::kReplaced)
+        const BlockCheck block = key_events
+                                     ? block_watch_idle_poll(&block_watch, g_block, "vorellidle", activity)
+                                     : block_watch_poll(&block_watch, g_block, "vorellidle");
+        if (block == BlockCheck::kReplaced)
             g_monitor.disabled_by_monitor.store(false);
-        double now = wall_clock_now_seconds();
-        switch (idle_poll(g_monitor, g_options, g_block, now, poll_keyboard(display))) {
+        const double now = static_cast<double>(monotonic_now_us()) / 1e6;
+        switch (idle_poll(g_monitor, g_options, g_block, now, activity)) {
         case IdleChange::kUnchanged: break;
         case IdleChange::kEnabled: say("Enable"); break;
         case IdleChange::kDisabled: say("Disable"); break;
         }
-        sleep_microseconds(kPollPeriodUs);
+        if (!key_events)
+            sleep_microseconds(kPollPeriodUs);
+        else if (idle_poll_needed(g_monitor, g_options, now))
+            wait_for_x(display, kPollPeriodUs);
+        else
+            // Nothing to do until a key is pressed; a lost X server also
+            // wakes this wait (the socket closes).
+            wait_for_x(display, block_watch_idle_wait_us(&block_watch));
     }
 }

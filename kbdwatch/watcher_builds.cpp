@@ -10,14 +10,12 @@
 #define AT(field) static_cast<int32_t>(offsetof(TouchpadSharedBlock, field))
 
 const WatcherBuild kWatcherBuilds[kWatcherBuildCount] = {
-    {"kbdwatch-palmtrack", FLAG_ROW(DetectPalmtrackIntr), AT(PalmtrackDelayComboBox), kExemptKeyCount, true,
-     2},
-    {"kbdwatch-covergesture", FLAG_ROW(DetectCovergestureIntr), AT(CoverDelayComboBox), kExemptKeyCount, true,
-     1},
-    {"kbdwatch-kbd", FLAG_ROW(DetectKbdIntr), AT(CursorDelayComboBox), kExemptKeyCount, true, 1},
-    {"kbdwatch-tap", FLAG_ROW(DetectTapIntr), AT(TappingDelayComboBox), kExemptKeyCount, false, 1},
-    {"kbdwatch-gesture", FLAG_ROW(DetectGestureIntr), AT(GestureDelayComboBox), kModifierExemptCount, false,
-     1},
+    {"kbdwatch-palmtrack", FLAG_ROW(DetectPalmtrackIntr), AT(PalmtrackDelayComboBox), kExemptKeyCount, true},
+    {"kbdwatch-covergesture", FLAG_ROW(DetectCovergestureIntr), AT(CoverDelayComboBox), kExemptKeyCount,
+     true},
+    {"kbdwatch-kbd", FLAG_ROW(DetectKbdIntr), AT(CursorDelayComboBox), kExemptKeyCount, true},
+    {"kbdwatch-tap", FLAG_ROW(DetectTapIntr), AT(TappingDelayComboBox), kExemptKeyCount, false},
+    {"kbdwatch-gesture", FLAG_ROW(DetectGestureIntr), AT(GestureDelayComboBox), kModifierExemptCount, false},
 };
 
 #undef FLAG_ROW

@@ -1,7 +1,7 @@
 // The five builds of the key-activity watcher. One source, kbdwatch_main.cpp,
 // is compiled once per row of kWatcherBuilds; the row picks the flag written,
-// the release-delay field read, the keys that never count as typing, and the
-// two timing quirks of each build.
+// the release-delay field read, the keys that never count as typing, and
+// whether the build waits while a key is down.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,6 @@ struct WatcherBuild {
     int32_t delay_offset;  // release delay in tenths of a second
     int exempt_count;      // 15: every exempt key; 8: the modifiers only
     bool wait_while_down;  // after a key-down reading, read again one release wait later at the soonest
-    int off_sleeps;        // seconds between looks at the master switch while it is off
 };
 
 enum WatcherBuildIndex {

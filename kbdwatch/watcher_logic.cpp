@@ -45,16 +45,18 @@ void watcher_key_event(WatcherState &s) { s.reading_wanted = true; }
 
 bool watcher_wake(const WatcherBuild &build, WatcherState &s, void *block, int64_t now_us)
 {
-    if (s.switched_off && now_us < s.switch_check_at_us)
+    // Switched off, the switch is looked at again when a key goes down or
+    // up: only typing would have anything to do once it is back on.
+    if (s.switched_off && !s.reading_wanted)
         return false;
     const int switch_offset = offsetof(TouchpadSharedBlock, DisableWhenKeyCheckBox);
     if (block_get_int(block, switch_offset) == 0) {
         // Switched off: the flag comes down once and the keyboard is left
         // alone; whether a key was typed last and the release wait are kept.
         s.switched_off = true;
+        s.reading_wanted = false;
         s.lower_at_us = kNever;
         set_flag(build, s, block, false);
-        s.switch_check_at_us = now_us + build.off_sleeps * kOneSecondUs;
         return false;
     }
     if (s.switched_off) {
@@ -103,7 +105,7 @@ void watcher_keys(const WatcherBuild &build, WatcherState &s, void *block, int64
 int64_t watcher_next_wake(const WatcherState &s)
 {
     if (s.switched_off)
-        return s.switch_check_at_us;
+        return kNever;
     int64_t at = s.lower_at_us;
     // The switch needs watching only while turning it off would lower the
     // flag; otherwise the look that comes with the next key event is soon

@@ -36,7 +36,7 @@ void watcher_key_event(WatcherState &s);
 
 // Decisions that need no keyboard, due at now_us: the master switch (looked
 // at on every wake, at least once a second while the flag is up, and while
-// it is off only every 1 or 2 s), and the end of a release wait. True when
+// it is off only at key events), and the end of a release wait. True when
 // the key vector is to be read now and handed to watcher_keys.
 bool watcher_wake(const WatcherBuild &build, WatcherState &s, void *block, int64_t now_us);
 

@@ -11,12 +11,15 @@
 
 namespace {
 
-// The block's key is looked up again this often, also on an idle keyboard,
-// so a driver restart is followed within a second (one system call a second
-// costs nothing measurable).
-constexpr int64_t kBlockCheckUs = 1000000;
-// Without key events the keyboard is read at this period.
+// The block's key is looked up again every second while this watcher has
+// its flag up or a key was pressed, else every ten seconds, so that an idle
+// keyboard wakes nothing more often.
+constexpr int64_t kBlockCheckUs = int64_t{kBlockCheckPeriodMs} * 1000;
+constexpr int64_t kIdleBlockCheckUs = int64_t{kIdleBlockCheckPeriodMs} * 1000;
+// Without key events the keyboard is read at this period, and the master
+// switch, while it is off, looked at every second.
 constexpr int64_t kFallbackPollUs = 20000;
+constexpr int64_t kFallbackSwitchedOffUs = 1000000;
 
 // Shared with the X I/O error handler, which runs on this same thread.
 const WatcherBuild *g_build = nullptr;
@@ -35,6 +38,13 @@ int on_x_connection_lost(Display *)
 
 int64_t earlier(int64_t a, int64_t b) { return a < b ? a : b; }
 
+// Every key press, typed or sent, is noted for the next reading.
+void note_press(void *pressed, const KeyEvent &e)
+{
+    if (e.press)
+        static_cast<uint8_t *>(pressed)[e.keycode / 8] |= static_cast<uint8_t>(1u << (e.keycode % 8));
+}
+
 // The driver made the block anew: the flag comes down in the old one
 // before the new one is mapped in its place.
 void leave_old_block(void *old, void *) { watcher_block_replaced(*g_build, g_state, old); }
@@ -51,14 +61,14 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
     watcher_init(g_state, now);
     XSetIOErrorHandler(on_x_connection_lost);
 
-    int xi_opcode = 0;
-    const bool key_events = listen_for_key_events(display, &xi_opcode);
+    static KeyEventListener listener;
+    const bool key_events = listen_for_key_events(display, &listener);
     if (!key_events)
         fprintf(stderr, "%s: no XInput 2 key events from this X server; reading the keyboard every 20 ms.\n",
                 build.program);
 
     uint8_t pressed[kKeyVectorBytes] = {};
-    int64_t next_block_check = now + kBlockCheckUs;
+    int64_t block_checked = now;
     int64_t next_fallback_poll = key_events ? kNever : now;
     // Events can wait in Xlib's queue only after the socket was readable or
     // a keymap reply was read; otherwise a wake-up costs no X call.
@@ -66,17 +76,19 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
     for (;;) {
         // Also how a lost connection is noticed, idle or not: the socket
         // becomes readable and the read fails.
-        if (events_may_wait && take_key_events(display, xi_opcode, pressed))
+        const bool key_seen = events_may_wait && take_key_events(display, &listener, note_press, pressed);
+        if (key_seen)
             watcher_key_event(g_state);
         events_may_wait = false;
         now = monotonic_now_us();
         if (now >= next_fallback_poll) {
             watcher_key_event(g_state);
-            next_fallback_poll = now + kFallbackPollUs;
+            next_fallback_poll = now + (g_state.switched_off ? kFallbackSwitchedOffUs : kFallbackPollUs);
         }
-        if (now >= next_block_check) {
+        const bool busy = key_seen || g_state.raised;
+        if (now - block_checked >= (busy ? kBlockCheckUs : kIdleBlockCheckUs)) {
             block_watch_check(&g_watch, g_block, build.program);
-            next_block_check = now + kBlockCheckUs;
+            block_checked = now;
         }
         if (watcher_wake(build, g_state, g_block, now)) {
             uint8_t keys[kKeyVectorBytes];
@@ -88,10 +100,11 @@ void run_watcher(const WatcherBuild &build, Display *display, TouchpadSharedBloc
             events_may_wait = true;
             continue;
         }
-        int64_t next = earlier(watcher_next_wake(g_state), next_block_check);
+        int64_t next = earlier(watcher_next_wake(g_state),
+                               block_checked + (g_state.raised ? kBlockCheckUs : kIdleBlockCheckUs));
         // Polling without key events: only while a reading could follow
-        // (not switched off, and none already waiting for its time).
-        if (!g_state.switched_off && !g_state.reading_wanted)
+        // (none already waiting for its time).
+        if (!g_state.reading_wanted)
             next = earlier(next, next_fallback_poll);
         events_may_wait = wait_for_x(display, next - now);
     }

@@ -14,6 +14,7 @@
 
 #include "block_defaults.h"
 #include "block_trust.h"
+#include "report_signal.h"
 
 namespace {
 
@@ -253,4 +254,5 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
 void publish_state(TouchpadSharedBlock *block, const FingerState &s)
 {
     write_finger_state(block, &TouchpadSharedBlock::NewStructFingers, s);
+    report_signal_post(block);
 }

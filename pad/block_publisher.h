@@ -37,5 +37,6 @@ BlockClaim claim_block(const BlockOwner &owner, TouchpadSharedBlock **block, std
 
 // Writes one finger state into NewStructFingers and the single contact:
 // coordinates and buttons first, the finger count last, so a reader that
-// sees the new count also sees the positions that go with it.
+// sees the new count also sees the positions that go with it; then signals
+// the report (report_signal.h) so that a sleeping engine wakes.
 void publish_state(TouchpadSharedBlock *block, const FingerState &state);

@@ -12,6 +12,7 @@
 #include "options.h"
 #include "recording.h"
 #include "replay.h"
+#include "report_signal.h"
 #include "version.h"
 
 namespace {
@@ -98,8 +99,12 @@ int main(int argc, char **argv)
         if (!block)
             return status;
         replay_recording(rec, published_replay_platform(block), &g_stop);
+        report_signal_stop(block->block);
         return kExitOk;
     }
     // The block is claimed only once a touchpad is open.
-    return run_live(o, claim, g_stop);
+    const int status = run_live(o, claim, g_stop);
+    if (g_block.block)
+        report_signal_stop(g_block.block);
+    return status;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "clock.h"
+#include "report_signal.h"
 
 namespace {
 
@@ -73,14 +74,20 @@ BlockClaim claim_published_block(PublishedBlock *p, std::string *message)
         p->watch.id = id;
         p->watch.served = p->owner.set ? p->owner.uid : kNoServedUser;
         p->watch.publisher = true;
+        // Every report is signalled: the engine may sleep while the pad rests.
+        report_signal_start(p->block);
     }
     return c;
 }
 
 void keep_published_block(PublishedBlock *p)
 {
-    if (block_watch_poll(&p->watch, p->block, kProgram) == BlockCheck::kGone)
+    const BlockCheck c = block_watch_poll(&p->watch, p->block, kProgram);
+    if (c == BlockCheck::kGone)
         make_block_again(p);
+    // A block made anew or taken over is signalled as well.
+    if (c != BlockCheck::kUnchanged)
+        report_signal_start(p->block);
 }
 
 void publish(PublishedBlock *p, const FingerState &state)

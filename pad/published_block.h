@@ -19,7 +19,7 @@ struct PublishedBlock {
 };
 
 // claim_block for p->owner; on kCreated and kTakenOver p->block is the block
-// and is followed from now on.
+// and is followed from now on, its reports signalled (report_signal.h).
 BlockClaim claim_published_block(PublishedBlock *p, std::string *message);
 
 // Looks at the key at most once a second (monotonic clock): a removed block

@@ -11,7 +11,10 @@
 //   POLLED(name, kind, offset, fresh)  a user parameter that the engine
 //                                      copies at every poll
 //   FINGERS(name, offset)              one copy of the 80-byte finger record
-//   RESERVED(name, offset)             a word that no program reads or writes
+//   RESERVED(name, offset)             a word that the driver leaves alone and
+//                                      no parameter table names: the report
+//                                      signal's two (report_signal.h), and
+//                                      five that no program reads or writes
 // where offset is the byte offset the block's layout is fixed at (the build
 // fails if the struct puts the field anywhere else) and fresh is the value a
 // newly created block starts with: what a settings panel would ship, the
@@ -82,8 +85,8 @@ struct BlockFieldStorage<kBlockDouble> {
     FIELD(TapButton1, kBlockInt, 304, 1)                                    \
     FIELD(TapButton2, kBlockInt, 308, 0)                                    \
     FIELD(TapButton3, kBlockInt, 312, 0)                                    \
-    RESERVED(reserved_316, 316)                                             \
-    RESERVED(reserved_320, 320)                                             \
+    RESERVED(report_sequence, 316)                                          \
+    RESERVED(report_publisher, 320)                                         \
     FIELD(GrabEventDevice, kBlockFlag, 324, 1)                              \
     RESERVED(reserved_328, 328)                                             \
     RESERVED(reserved_332, 332)                                             \

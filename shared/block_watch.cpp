@@ -24,7 +24,7 @@ void block_watch_init(BlockWatch *w)
 {
     w->id = shmget(kTouchpadShmKey, 0, 0);
     w->refused_id = -1;
-    w->next_check_ms = coarse_monotonic_now_ms() + kBlockCheckPeriodMs;
+    w->checked_ms = coarse_monotonic_now_ms();
 }
 
 bool block_watch_adopt(BlockWatch *w, void *block, int id)
@@ -40,6 +40,7 @@ bool block_watch_adopt(BlockWatch *w, void *block, int id)
 
 BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program)
 {
+    w->checked_ms = coarse_monotonic_now_ms();
     BlockSeen seen;
     const BlockLook look = look_at_block(&seen, w->served);
     // No segment: the driver is between removing the old block and making
@@ -68,9 +69,24 @@ BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program)
 
 BlockCheck block_watch_poll(BlockWatch *w, void *block, const char *program)
 {
-    int64_t now = coarse_monotonic_now_ms();
-    if (now < w->next_check_ms)
+    if (coarse_monotonic_now_ms() - w->checked_ms < kBlockCheckPeriodMs)
         return BlockCheck::kUnchanged;
-    w->next_check_ms = now + kBlockCheckPeriodMs;
     return block_watch_check(w, block, program);
+}
+
+BlockCheck block_watch_idle_poll(BlockWatch *w, void *block, const char *program, bool nudged)
+{
+    const int64_t since = coarse_monotonic_now_ms() - w->checked_ms;
+    if (since < (nudged ? kBlockCheckPeriodMs : kIdleBlockCheckPeriodMs))
+        return BlockCheck::kUnchanged;
+    return block_watch_check(w, block, program);
+}
+
+int64_t block_watch_idle_wait_us(const BlockWatch *w)
+{
+    // One tick of the coarse clock more, so a wait that ends on time does
+    // not find the look a tick early and wait again.
+    constexpr int64_t kTickMs = 10;
+    const int64_t left = w->checked_ms + kIdleBlockCheckPeriodMs + kTickMs - coarse_monotonic_now_ms();
+    return left > 0 ? left * 1000 : 0;
 }

@@ -16,11 +16,14 @@
 #include "touchpad_block.h"
 
 constexpr int kBlockCheckPeriodMs = 1000;
+// A daemon that sleeps while nothing happens looks this rarely, and at once
+// (but at most every kBlockCheckPeriodMs) when the user is back.
+constexpr int kIdleBlockCheckPeriodMs = 10000;
 
 struct BlockWatch {
     int id = -1;          // segment attached at the watched address
     int refused_id = -1;  // a newer segment that could not be attached (said once)
-    int64_t next_check_ms = 0;
+    int64_t checked_ms = 0;
     // Trusted besides the program's own user and root (vorellpad --user).
     uid_t served = kNoServedUser;
     // A publisher (vorellpad) also refuses a block that other users may
@@ -53,6 +56,14 @@ BlockCheck block_watch_check(BlockWatch *w, void *block, const char *program);
 // block_watch_check when at least a second has passed since the last look
 // (monotonic clock); otherwise kUnchanged without a system call.
 BlockCheck block_watch_poll(BlockWatch *w, void *block, const char *program);
+
+// For a daemon that sleeps while idle: block_watch_check when ten seconds
+// have passed since the last look, or one second when nudged (a key was
+// pressed: the user is back).
+BlockCheck block_watch_idle_poll(BlockWatch *w, void *block, const char *program, bool nudged);
+
+// Microseconds until block_watch_idle_poll looks again unless nudged.
+int64_t block_watch_idle_wait_us(const BlockWatch *w);
 
 // Maps segment id over block's address and watches it from now on: for a
 // publisher that made the new segment itself. False (errno set) when the

@@ -4,3 +4,10 @@
 #pragma once
 
 constexpr int kKeyVectorBytes = 32;
+
+// One key press or release as the X server reports it (x_key_events.h).
+struct KeyEvent {
+    int keycode;     // 8 to 255
+    bool press;      // false: a release
+    bool synthetic;  // sent through XTEST by a program, not typed
+};

@@ -17,6 +17,7 @@
 #include "block_defaults.h"
 #include "block_fields.h"
 #include "finger_trace.h"
+#include "report_signal.h"
 #include "touchpad_block.h"
 
 namespace {
@@ -33,16 +34,18 @@ const char kUsage[] =
     "                               written unless every assignment is valid\n"
     "  get NAME ...                 print fields, one value a line\n"
     "  dump                         print every named field\n"
-    "  fingers [--old|--new] COL=VALUE ...\n"
+    "  fingers [--old|--new] [--signal] COL=VALUE ...\n"
     "        write a whole finger state; columns x y z w f l r u d m multi\n"
     "        (eight digits) x2_1 y2_1 x2_2 y2_2 x3_1 y3_1, unnamed ones are 0\n"
-    "  replay [--old|--new] FILE    replay a trace (the monitor's data lines,\n"
-    "                               '-' for standard input) keeping the gaps\n"
-    "                               between its lines\n"
+    "  replay [--old|--new] [--signal] FILE\n"
+    "        replay a trace (the monitor's data lines, '-' for standard input)\n"
+    "        keeping the gaps between its lines\n"
     "\n"
     "Fields of the finger records are named OldStructFingers.f,\n"
     "NewStructFingers.x2_1 and so on. --old/--new choose the finger record;\n"
-    "by default it is the one the block's NewStruct selects.\n";
+    "by default it is the one the block's NewStruct selects. --signal signals\n"
+    "each state written, as vorellpad does, while the command runs (the\n"
+    "touchpad driver does not).\n";
 
 int usage_error()
 {
@@ -230,16 +233,26 @@ int cmd_set(int argc, char **argv)
     return 0;
 }
 
-// --old / --new in front of the arguments; -1 when neither was given.
-int take_record_choice(int *argc, char ***argv)
+// The finger commands' options in front of their arguments: --old or --new
+// (record is -1 when neither was given) and --signal.
+struct FingerOptions {
+    int record = -1;
+    bool signal = false;
+};
+
+FingerOptions take_finger_options(int *argc, char ***argv)
 {
-    if (*argc > 0 && (strcmp((*argv)[0], "--old") == 0 || strcmp((*argv)[0], "--new") == 0)) {
-        int choice = strcmp((*argv)[0], "--new") == 0;
-        --*argc;
-        ++*argv;
-        return choice;
+    FingerOptions o;
+    for (; *argc > 0; --*argc, ++*argv) {
+        const char *a = (*argv)[0];
+        if (strcmp(a, "--old") == 0 || strcmp(a, "--new") == 0)
+            o.record = strcmp(a, "--new") == 0;
+        else if (strcmp(a, "--signal") == 0)
+            o.signal = true;
+        else
+            break;
     }
-    return -1;
+    return o;
 }
 
 bool use_new_record(const void *block, int choice)
@@ -250,20 +263,37 @@ bool use_new_record(const void *block, int choice)
 }
 
 // Finger writes are kept whole: the signals that end the simulator wait
-// until the state in progress is written.
-void write_state_whole(void *block, const FingerState &st, int choice)
+// until the state in progress is written (and signalled).
+void write_state_whole(void *block, const FingerState &st, const FingerOptions &o)
 {
     sigset_t all, old;
     sigfillset(&all);
     sigprocmask(SIG_BLOCK, &all, &old);
-    write_finger_state(static_cast<TouchpadSharedBlock *>(block),
-                       finger_record(use_new_record(block, choice)), st);
+    auto *b = static_cast<TouchpadSharedBlock *>(block);
+    write_finger_state(b, finger_record(use_new_record(block, o.record)), st);
+    if (o.signal)
+        report_signal_post(b);
     sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
+// With --signal the simulator is a publisher that signals while the
+// command runs. Ended by a signal it leaves its word behind, as a publisher
+// that crashes does.
+void start_signalling(void *block, const FingerOptions &o)
+{
+    if (o.signal)
+        report_signal_start(static_cast<TouchpadSharedBlock *>(block));
+}
+
+void stop_signalling(void *block, const FingerOptions &o)
+{
+    if (o.signal)
+        report_signal_stop(static_cast<TouchpadSharedBlock *>(block));
 }
 
 int cmd_fingers(int argc, char **argv)
 {
-    int choice = take_record_choice(&argc, &argv);
+    const FingerOptions o = take_finger_options(&argc, &argv);
     FingerState st{};
     for (int i = 0; i < argc; ++i) {
         char name[16];
@@ -278,13 +308,15 @@ int cmd_fingers(int argc, char **argv)
     void *b = attach_or_complain();
     if (!b)
         return 1;
-    write_state_whole(b, st, choice);
+    start_signalling(b, o);
+    write_state_whole(b, st, o);
+    stop_signalling(b, o);
     return 0;
 }
 
 int cmd_replay(int argc, char **argv)
 {
-    int choice = take_record_choice(&argc, &argv);
+    const FingerOptions o = take_finger_options(&argc, &argv);
     if (argc != 1)
         return usage_error();
     FILE *in = strcmp(argv[0], "-") == 0 ? stdin : fopen(argv[0], "r");
@@ -317,15 +349,17 @@ int cmd_replay(int argc, char **argv)
     // Each state follows the one before by the gap the trace gives, counted
     // from when that one was really written.
     const std::vector<TraceStep> &steps = trace.steps;
+    start_signalling(b, o);
     struct timespec last;
     clock_gettime(CLOCK_MONOTONIC, &last);
     for (size_t i = 0; i < steps.size(); ++i) {
         double gap = i ? steps[i].time - steps[i - 1].time : 0;
         if (gap > 0)
             sleep_until_after(last, gap);
-        write_state_whole(b, steps[i].state, choice);
+        write_state_whole(b, steps[i].state, o);
         clock_gettime(CLOCK_MONOTONIC, &last);
     }
+    stop_signalling(b, o);
     return 0;
 }
 

@@ -2,7 +2,9 @@
 # CPU and memory of gestured, printed as figures (no pass/fail):
 #   1. idle, no finger on the simulator's block, over 30 s, next to a bare
 #      loop that only copies the block every 5 ms, measured in the same run;
-#   2. during a two-finger movement replayed at a driver's 125 Hz;
+#   2. during a two-finger movement replayed at a driver's 125 Hz, by a
+#      publisher that does not signal its reports (as the driver) and by one
+#      that does (as vorellpad: tpsim --signal);
 #   3. resident memory.
 # Usage (as root, for a private IPC namespace):
 #   bench/engine/engine_cpu.sh BUILD_DIR [IDLE_SECONDS] [REPLAY_SECONDS]
@@ -60,8 +62,11 @@ awk -v n="$lines" 'BEGIN {
     printf "%.3f 0 0 0 0 0 0 0 0 0 0 00000000 0 0 0 0 0 0\n", n * 0.008
 }' >"$work/trace.txt"
 
-r0=$(cpu_ns "$g")
-tpsim replay --new "$work/trace.txt"
-r1=$(cpu_ns "$g")
-echo "two-finger movement at 125 Hz for ${replay_s} s: gestured $(percent $((r1 - r0)) "$replay_s")% of a core (goal <= 1.6)"
+for signal in "" --signal; do
+    sleep 1 # the engine at rest again
+    r0=$(cpu_ns "$g")
+    tpsim replay --new $signal "$work/trace.txt"
+    r1=$(cpu_ns "$g")
+    echo "two-finger movement at 125 Hz for ${replay_s} s${signal:+, signalled}: gestured $(percent $((r1 - r0)) "$replay_s")% of a core (goal <= 1.6)"
+done
 echo "resident memory: $(rss_kib "$g") KiB (goal <= 6144)"

@@ -4,7 +4,7 @@
 #
 #   bench/keyboard/bench_keyboard.sh [BIN_DIR] [IDLE_SECONDS] [WATCHER_DIR]
 #
-# BIN_DIR holds tpsim, vorellidle (measured too: it polls every 20 ms) and
+# BIN_DIR holds tpsim, vorellidle (measured too) and
 # the bench helpers (keyboard_bench_tool and libkeymap_query_counter.so);
 # WATCHER_DIR (default BIN_DIR) the five
 # kbdwatch-* programs, so that another build of the watchers can be measured
@@ -14,6 +14,8 @@
 #   idle       nobody types, IDLE_SECONDS (default 30)
 #   shift      left Shift held down for 3 s
 #   typing     10 s of letters at 5 a second, each held 80 ms
+# (typed through the X server's own keyboard, as a person types), and then
+# the time from a key press to vorellidle's TouchpadOff in the block.
 # For each spell it prints each program's share of one core (from
 # /proc/PID/schedstat) and its XQueryKeymap calls (one X round trip each,
 # counted by libkeymap_query_counter.so loaded with LD_PRELOAD), the X
@@ -111,6 +113,9 @@ measure "Idle, nobody types" 0 sleep "$idle_seconds"
 measure "Left Shift held 3 s" 1 "$bin/keyboard_bench_tool" hold 50 3
 sleep 3
 measure "Typing 10 s, 5 letters a second" 50 "$bin/keyboard_bench_tool" type 10 5 80
+echo
+echo "vorellidle (idle time 0.5 s), 20 presses after a quiet keyboard:"
+echo "  $("$bin/keyboard_bench_tool" disable 20)"
 echo
 echo "Load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 for name in "${watcher_names[@]}"; do

@@ -1,16 +1,26 @@
-// Helpers for the keyboard bench, on the X server named by DISPLAY:
+// Helpers for the keyboard bench, on the X server named by DISPLAY, typing
+// through the server's own keyboard as a person would (not through XTEST's
+// device, whose keys the typing monitor ignores):
 //   keyboard_bench_tool hold KEYCODE SECONDS       press, hold, release
 //   keyboard_bench_tool type SECONDS RATE HOLD_MS  RATE letters a second
 //   keyboard_bench_tool poll PERIOD_MS             a bare keyboard poller:
 //                                                  XQueryKeymap every PERIOD_MS
+//   keyboard_bench_tool disable COUNT              COUNT key presses, each once
+//                                                  the touchpad is on: time from
+//                                                  the press to TouchpadOff set
+//                                                  in the block (p50, max)
 #include <time.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
+
+#include "clock.h"
+#include "touchpad_block.h"
+#include "typed_keys.h"
 
 namespace {
 
@@ -20,17 +30,59 @@ void sleep_s(double s)
     nanosleep(&ts, nullptr);
 }
 
-void key(Display *d, unsigned keycode, bool down)
-{
-    XTestFakeKeyEvent(d, keycode, down ? True : False, CurrentTime);
-    XSync(d, False);
-}
+XDevice *keyboard = nullptr;
+
+void key(Display *d, unsigned keycode, bool down) { type_key(d, keyboard, keycode, down); }
 
 int usage()
 {
-    fputs("usage: keyboard_bench_tool hold KEYCODE SECONDS | type SECONDS RATE HOLD_MS | poll PERIOD_MS\n",
-          stderr);
+    fputs(
+        "usage: keyboard_bench_tool hold KEYCODE SECONDS | type SECONDS RATE HOLD_MS | poll PERIOD_MS | "
+        "disable COUNT\n",
+        stderr);
     return 1;
+}
+
+// Waits, polling every 0.1 ms, until TouchpadOff is (or is not) 0; the
+// monotonic time then, or -1 after 10 s.
+int64_t touchpad_off_becomes(const TouchpadSharedBlock *block, bool off)
+{
+    const int64_t give_up = monotonic_now_us() + 10000000;
+    for (;;) {
+        const int64_t now = monotonic_now_us();
+        if ((*reinterpret_cast<const volatile int32_t *>(&block->TouchpadOff) != 0) == off)
+            return now;
+        if (now > give_up)
+            return -1;
+        sleep_s(0.0001);
+    }
+}
+
+int disable_latency(Display *d, int count)
+{
+    TouchpadSharedBlock *block = attach_shared_block();
+    if (!block)
+        return 2;
+    double ms[1000];
+    int n = 0;
+    for (int i = 0; i < count && n < 1000; ++i) {
+        if (touchpad_off_becomes(block, false) < 0)
+            break;
+        sleep_s(0.2);  // the keyboard idle for a while, as between bursts of typing
+        key(d, 38, true);
+        const int64_t pressed = monotonic_now_us();
+        const int64_t off = touchpad_off_becomes(block, true);
+        key(d, 38, false);
+        if (off >= 0)
+            ms[n++] = static_cast<double>(off - pressed) / 1000;
+    }
+    if (n == 0) {
+        puts("no key press switched the touchpad off");
+        return 1;
+    }
+    std::sort(ms, ms + n);
+    printf("key press to TouchpadOff set: p50 %.2f ms, max %.2f ms (%d presses)\n", ms[n / 2], ms[n - 1], n);
+    return 0;
 }
 
 }  // namespace
@@ -42,6 +94,11 @@ int main(int argc, char **argv)
     Display *d = XOpenDisplay(nullptr);
     if (!d) {
         fputs("Can't open display.\n", stderr);
+        return 2;
+    }
+    keyboard = open_typing_keyboard(d);
+    if (!keyboard && strcmp(argv[1], "poll") != 0) {
+        fputs("the X server has no keyboard of its own\n", stderr);
         return 2;
     }
     if (strcmp(argv[1], "hold") == 0 && argc == 4) {
@@ -68,6 +125,8 @@ int main(int argc, char **argv)
             XQueryKeymap(d, keys);
             sleep_s(period);
         }
+    } else if (strcmp(argv[1], "disable") == 0 && argc == 3) {
+        return disable_latency(d, atoi(argv[2]));
     } else {
         return usage();
     }

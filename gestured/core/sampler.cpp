@@ -51,6 +51,10 @@ void sampler_start(SamplerState *st, double now_s, EngineShared &engine)
     st->origin = now_s;
     memset(&st->prev, 0, sizeof st->prev);
     st->prev.x = -1;
+    st->recorded = st->unrecorded = false;
+    st->quiet_polls = 0;
+    st->slept = st->unsignalled = false;
+    st->slept_on = st->unsignalled_sequence = 0;
     engine.ring.head.store(0);
 }
 
@@ -72,7 +76,8 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
     }
 
     bool recorded = false;
-    if (cur.NewStruct == 1 && finger_state_changed(cur, st->prev)) {
+    const bool changed = finger_state_changed(cur, st->prev);
+    if (cur.NewStruct == 1 && changed) {
         if (engine.ring.unread.load() < kSampleRingSize) {
             // (When the reader is a whole ring behind, the change is left for
             // a later poll rather than overwriting an unread record: the
@@ -104,7 +109,52 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
         }
     }
 
+    st->recorded = recorded;
+    st->unrecorded = changed && !recorded;
     if (st->prev.NewStructFingers.f == 0)
         return 5;
     return recorded ? 1 : 2;
+}
+
+namespace {
+
+// Something another thread of the engine has still to do, or to hand back
+// to the sampler, without a new sample.
+bool engine_busy(const EngineShared &engine)
+{
+    if (engine.ring.unread.load() != 0 || engine.queue.entries_outstanding())
+        return true;
+    const ActionLatches &l = engine.latches;
+    if (l.cover_gesture_latch.load() != 0 || l.swipe_latch.load() != 0)
+        return true;
+    for (std::atomic<int32_t> ActionLatches::*flag : kCursorShownFlags)
+        if ((l.*flag).load() != 0)
+            return true;
+    const DragWords &d = engine.drag;
+    return d.drag_active.load() != 0 || d.tap_state.load() != TapState::kIdle || d.tap_pending.load() != 0 ||
+           d.tap_request.load() != 0 || engine.scroll.autoscroll_running.load() != 0;
+}
+
+}  // namespace
+
+bool sampler_may_sleep(SamplerState *st, const EngineShared &engine, uint32_t sequence)
+{
+    if (st->slept && (st->recorded || st->unrecorded) && sequence == st->slept_on) {
+        st->unsignalled = true;
+        st->unsignalled_sequence = sequence;
+    }
+    st->slept = false;
+    if (st->unsignalled && sequence != st->unsignalled_sequence)
+        st->unsignalled = false;
+
+    const bool quiet =
+        !st->recorded && !st->unrecorded && st->prev.NewStructFingers.f == 0 && !engine_busy(engine);
+    st->quiet_polls = quiet ? st->quiet_polls + 1 : 0;
+    return !st->unsignalled && st->quiet_polls >= kQuietPollsBeforeSleep;
+}
+
+void sampler_sleeps(SamplerState *st, uint32_t sequence)
+{
+    st->slept = true;
+    st->slept_on = sequence;
 }

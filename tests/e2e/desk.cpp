@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "finger_trace.h"
+#include "report_signal.h"
 #include "touchpad_block.h"
 
 #include <chrono>
@@ -144,6 +145,8 @@ Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
 
 Desk::~Desk()
 {
+    if (signalling_ && block_)
+        report_signal_stop(block_);
     engine_->stop(15);
     recorder_->stop(15);
 }
@@ -173,6 +176,8 @@ void Desk::replay(const std::string &name)
         if (gap > 0)
             sleep_until_after(last_write, gap);
         write_finger_state(block_, &TouchpadSharedBlock::NewStructFingers, steps[i].state);
+        if (signalling_)
+            report_signal_post(block_);
         clock_gettime(CLOCK_MONOTONIC, &last_write);
         // The trace's gaps are the least time between states; a busy machine
         // may stretch them, but never let the engine miss a state.
@@ -188,6 +193,16 @@ void Desk::forget_block()
     if (block_)
         shmdt(block_);
     block_ = nullptr;
+}
+
+void Desk::signal_reports()
+{
+    if (!block_)
+        block_ = attach_shared_block();
+    if (!block_)
+        throw std::runtime_error("cannot attach the touchpad block");
+    report_signal_start(block_);
+    signalling_ = true;
 }
 
 void Desk::fingers(const std::vector<std::string> &columns)
@@ -224,6 +239,28 @@ void Desk::wait_for_sampler()
             return;
         sleep_ms(1);
     }
+}
+
+bool Desk::wait_for_sampler_asleep(int quiet_ms, double timeout_s)
+{
+    if (sampler_status_.empty())
+        sampler_status_ = thread_status_path(engine_->pid(), "gestured-sample");
+    const double deadline = now_s() + timeout_s;
+    long seen = voluntary_switches(sampler_status_);
+    double since = now_s();
+    while (now_s() < deadline) {
+        sleep_ms(10);
+        const long n = voluntary_switches(sampler_status_);
+        if (n < 0)
+            return false;
+        if (n != seen) {
+            seen = n;
+            since = now_s();
+        } else if (now_s() - since >= quiet_ms / 1000.0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Desk::set(const std::vector<std::string> &assignments)

@@ -38,6 +38,12 @@ public:
     // After the test removed the block and made a new one: replay() attaches
     // the new one.
     void forget_block();
+    // From now on the desk is a publisher that signals each state replay()
+    // writes, as vorellpad does, so the engine sleeps between touches.
+    void signal_reports();
+    // Returns once the sampler has stayed asleep for quiet_ms (true), or
+    // false when it still polls after timeout_s.
+    bool wait_for_sampler_asleep(int quiet_ms = 200, double timeout_s = 10.0);
     // Writes one whole finger state ("f=1", "x=3000", ...), then gives the
     // engine a sample period to see it.
     void fingers(const std::vector<std::string> &columns);
@@ -77,6 +83,7 @@ private:
     size_t skip_ = 0;             // events of the start-up probe
     std::string sampler_status_;  // /proc status file of the sampler thread
     TouchpadSharedBlock *block_ = nullptr;
+    bool signalling_ = false;
 };
 
 // Polls until the engine process pid has all its threads (by then a signal

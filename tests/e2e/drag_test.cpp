@@ -1,15 +1,10 @@
 // End to end: tap-and-drag with each release style, also across a step of
 // the wall clock, auto-scroll after a flick.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <stdexcept>
-
 #include "desk.h"
+#include "wall_clock_step.h"
 
 namespace {
 
@@ -66,41 +61,6 @@ TEST(TapAndDrag, TapReleaseStyleWaitsForTheFingerThenTimesOut)
     EXPECT_TRUE(desk.wait_for_field("DragTimeoutRelease", "1"));
     EXPECT_TRUE(desk.wait_for_field("DragHoldButton", "0"));
 }
-
-// The engine's wall clock, stepped by the test: the preloaded shim adds the
-// nanoseconds in the file's first 8 bytes to every reading of the time of
-// day.
-class WallClockStep {
-public:
-    WallClockStep() : path_(make_temp_dir() + "/clock-step")
-    {
-        const int fd = open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
-        if (fd < 0 || ftruncate(fd, sizeof(int64_t)) != 0)
-            throw std::runtime_error("cannot make " + path_);
-        void *p = mmap(nullptr, sizeof(int64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-        close(fd);
-        if (p == MAP_FAILED)
-            throw std::runtime_error("cannot map " + path_);
-        offset_ = static_cast<std::atomic<int64_t> *>(p);
-    }
-    ~WallClockStep() { munmap(offset_, sizeof(int64_t)); }
-    WallClockStep(const WallClockStep &) = delete;
-    WallClockStep &operator=(const WallClockStep &) = delete;
-
-    // The environment that preloads the shim. An ASan build's runtime is
-    // then not the first library; it works as well behind the shim.
-    std::vector<std::string> env() const
-    {
-        const char *asan = getenv("ASAN_OPTIONS");
-        return {std::string("LD_PRELOAD=") + CLOCK_STEP_SHIM, "VORELL_CLOCK_STEP_FILE=" + path_,
-                std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0"};
-    }
-    void step(int seconds) { offset_->fetch_add(int64_t{seconds} * 1000000000); }
-
-private:
-    std::string path_;
-    std::atomic<int64_t> *offset_ = nullptr;
-};
 
 // The time of day stepped 20 s back or ahead while the drag waits for the
 // finger to come back: the wait still ends the drag about DragSlider after

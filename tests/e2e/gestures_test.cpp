@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "desk.h"
+#include "kbd_helpers.h"
+#include "wall_clock_step.h"
 
 namespace {
 
@@ -114,37 +117,113 @@ TEST(ThreeFingers, WindowSwitchingHoldsAltFromBeginToEnd)
                             "KeyRelease Tab", "KeyRelease Alt_L"}}});
 }
 
+// vorellidle on the desk, watching (it has switched the pad off for a
+// typed Shift and on again), and the number of recorded lines before the
+// test's own: the Shift presses are the test's typing.
+struct TypingMonitor {
+    Background idle;
+    KeyTypist hands;
+    size_t before = 0;
+
+    // env: extra environment entries for vorellidle.
+    TypingMonitor(Desk &desk, const std::vector<std::string> &options,
+                  const std::vector<std::string> &env = {})
+        : idle(with_program("vorellidle", options), RunOptions{"", with_display(desk, env), "", 20.0}),
+          hands(desk.x().display())
+    {
+    }
+    static std::vector<std::string> with_display(Desk &desk, std::vector<std::string> env)
+    {
+        env.insert(env.begin(), desk.x().env());
+        return env;
+    }
+    static std::vector<std::string> with_program(const char *name, std::vector<std::string> args)
+    {
+        args.insert(args.begin(), bin_path(name));
+        return args;
+    }
+    // Types Shift until the pad goes off: a press made before the monitor's
+    // first look is taken as already down.
+    bool switch_off(Desk &desk)
+    {
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            hands.tap(50, 50);
+            if (desk.wait_for_field("TouchpadOff", "1", 0.5))
+                return true;
+        }
+        return false;
+    }
+    bool ready(Desk &desk)
+    {
+        const bool ok = switch_off(desk) && desk.wait_for_field("TouchpadOff", "0");
+        desk.settle();
+        before = desk.lines().size();
+        return ok;
+    }
+    // The lines recorded since ready(), without the typed Shift.
+    Lines lines_since(Desk &desk) const
+    {
+        Lines all = desk.lines(), out;
+        for (size_t i = before; i < all.size(); ++i)
+            if (all[i] != "KeyPress Shift_L" && all[i] != "KeyRelease Shift_L")
+                out.push_back(all[i]);
+        return out;
+    }
+};
+
+TEST(ThreeFingers, WindowSwitchingStepsTwiceWhileTheTypingMonitorRuns)
+{
+    // The engine's own Alt and Tab come through XTEST: no typing, so the pad
+    // stays on for the step.
+    Desk desk({"FastKeyCheckBox=1"});
+    TypingMonitor monitor(desk, {});
+    ASSERT_TRUE(monitor.ready(desk)) << monitor.idle.err();
+    desk.replay("switch_windows");
+    ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
+    desk.settle();
+    EXPECT_EQ(monitor.lines_since(desk), (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab",
+                                                "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
+    EXPECT_EQ(desk.get("TouchpadOff"), "0");
+}
+
 TEST(ThreeFingers, TypingMonitorSwitchingThePadOffMidSwitchStillLetsGoOfAlt)
 {
     Desk desk({"FastKeyCheckBox=1"});
-    RunOptions opt;
-    opt.env.push_back(desk.x().env());
-    Background idle({bin_path("vorellidle")}, opt);
-    // Running once a held key switches the pad off and the idle time after
-    // it on again. The monitor takes the keys down at its first look as
-    // already there, so a press made before that look is pressed again.
-    const std::string xte = "/usr/local/bin/xte";
-    bool seen = false;
-    for (int attempt = 0; attempt < 10 && !seen; ++attempt) {
-        ASSERT_EQ(run_program({xte, "keydown Shift_L"}, opt).status, 0);
-        seen = desk.wait_for_field("TouchpadOff", "1", 2.0);
-        ASSERT_EQ(run_program({xte, "keyup Shift_L"}, opt).status, 0);
-    }
-    ASSERT_TRUE(seen) << idle.err();
-    ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "0"));
-    const size_t before = desk.lines().size();
+    // An idle time long enough that the pad is still off when the lift is
+    // sampled.
+    TypingMonitor monitor(desk, {"-i", "3"});
+    ASSERT_TRUE(monitor.ready(desk)) << monitor.idle.err();
 
-    // The engine's own Alt+Tab is typing to the monitor: the pad goes off
-    // while the fingers are still down, and the lift must end the switch.
+    // The user types while the fingers are still down: the pad goes off,
+    // and the lift must end the switch.
     ASSERT_TRUE(desk.start_window_switch());
-    ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "1"));
+    ASSERT_TRUE(monitor.switch_off(desk));
     desk.fingers({"f=0"});
     ASSERT_TRUE(desk.wait_for("KeyRelease Alt_L"));
     desk.settle();
-    Lines lines = desk.lines();
-    EXPECT_EQ(Lines(lines.begin() + static_cast<long>(before), lines.end()),
+    EXPECT_EQ(monitor.lines_since(desk),
               (Lines{"KeyPress Alt_L", "KeyPress Tab", "KeyRelease Tab", "KeyRelease Alt_L"}));
-    idle.stop();
+}
+
+// The time of day stepped 20 s back or ahead while the pad is off for
+// typing: it comes back on about the idle time after the last key, neither
+// 20 s later nor at once.
+TEST(TypingGate, AStepOfTheWallClockNeitherStretchesNorCutsTheIdleTime)
+{
+    for (int step_s : {-20, 20}) {
+        SCOPED_TRACE(step_s);
+        Desk desk;
+        WallClockStep clock;
+        TypingMonitor monitor(desk, {"-i", "2"}, clock.env());
+        ASSERT_TRUE(monitor.switch_off(desk)) << monitor.idle.err();
+        // The last key went up at most the half second switch_off waits.
+        const auto off = std::chrono::steady_clock::now();
+        clock.step(step_s);
+        ASSERT_TRUE(desk.wait_for_field("TouchpadOff", "0", 15.0));
+        const double off_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - off).count();
+        EXPECT_GE(off_s, 1.0) << "the idle time, not the step";
+        EXPECT_LT(off_s, 10.0) << "the idle time, not the step";
+    }
 }
 
 // The pad goes off between a two-finger tap's landing and its lift (the

@@ -4,6 +4,7 @@
 // clock and the command runner are fakes; the block is real.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,14 @@ protected:
         sampler_start(&state, platform.now, engine);
     }
     int poll() { return sampler_poll(&state, block, engine, ports); }
+    // A poll whose records the recogniser has read.
+    void poll_read()
+    {
+        const int before = engine.ring.unread.load();
+        poll();
+        while (engine.ring.unread.load() > before)
+            consume();
+    }
     FingerRecord &fingers() { return block->NewStructFingers; }
     // What the recogniser does after each record.
     void consume()
@@ -209,6 +218,88 @@ TEST_F(Sampler, PointerShapeResetsOnceAfterTwoFingersLeave)
     poll();
     EXPECT_EQ(platform.commands, std::vector<std::string>{"/usr/bin/xsetroot -cursor_name left_ptr"});
     EXPECT_EQ(engine.latches.zoom_in_cursor_shown.load(), 0);
+}
+
+TEST_F(Sampler, SleepsOnlyAfterAQuietSpellWithNothingUnderWay)
+{
+    auto may_sleep = [&](uint32_t sequence = 0) {
+        poll_read();
+        return sampler_may_sleep(&state, engine, sequence);
+    };
+    poll_read();  // the first record
+    for (int i = 1; i < kQuietPollsBeforeSleep; ++i)
+        EXPECT_FALSE(may_sleep()) << i;
+    EXPECT_TRUE(may_sleep());
+
+    // Each thing still under way in the engine keeps it polling, and the
+    // quiet spell starts again once it is over. (Latches and pointer shapes
+    // are cleared by the poll itself.)
+    struct Busy {
+        const char *what;
+        std::function<void(int32_t)> set;
+    };
+    const Busy busy[] = {
+        {"an unread sample", [&](int32_t v) { engine.ring.unread = v; }},
+        {"an action not carried out",
+         [&](int32_t v) { engine.queue.entries_queued = engine.queue.entries_done + v; }},
+        {"a drag", [&](int32_t v) { engine.drag.drag_active = v; }},
+        {"a tap with the drag logic", [&](int32_t v) { engine.drag.tap_state = static_cast<TapState>(v); }},
+        {"a tap pending", [&](int32_t v) { engine.drag.tap_pending = v; }},
+        {"a tap to resolve", [&](int32_t v) { engine.drag.tap_request = v; }},
+        {"an auto-scroll", [&](int32_t v) { engine.scroll.autoscroll_running = v; }},
+    };
+    for (const Busy &b : busy) {
+        b.set(1);
+        EXPECT_FALSE(may_sleep()) << b.what;
+        b.set(0);
+        for (int i = 1; i < kQuietPollsBeforeSleep; ++i)
+            EXPECT_FALSE(may_sleep()) << b.what << ", " << i;
+        EXPECT_TRUE(may_sleep()) << b.what;
+    }
+
+    // A finger down, and the lift's record, start the spell again.
+    fingers().f = 1;
+    EXPECT_FALSE(may_sleep());
+    EXPECT_FALSE(may_sleep()) << "a finger rests on the pad";
+    fingers().f = 0;
+    for (int i = 0; i < kQuietPollsBeforeSleep; ++i)
+        EXPECT_FALSE(may_sleep()) << i;
+    EXPECT_TRUE(may_sleep());
+}
+
+TEST_F(Sampler, ChangeWithoutASignalKeepsItPollingUntilTheSequenceMoves)
+{
+    poll_read();
+    for (int i = 0; i < kQuietPollsBeforeSleep; ++i) {
+        poll_read();
+        sampler_may_sleep(&state, engine, 7);
+    }
+    sampler_sleeps(&state, 7);
+    // Woken by the time limit: a finger came, and the sequence stayed.
+    fingers().f = 1;
+    poll_read();
+    EXPECT_FALSE(sampler_may_sleep(&state, engine, 7));
+    fingers().f = 0;
+    for (int i = 0; i < 3 * kQuietPollsBeforeSleep; ++i) {
+        poll_read();
+        EXPECT_FALSE(sampler_may_sleep(&state, engine, 7)) << i;
+    }
+    // The publisher signals again.
+    poll_read();
+    EXPECT_TRUE(sampler_may_sleep(&state, engine, 8));
+
+    // A change that the sequence announced is no such writer.
+    sampler_sleeps(&state, 8);
+    fingers().f = 1;
+    poll_read();
+    EXPECT_FALSE(sampler_may_sleep(&state, engine, 9));
+    fingers().f = 0;
+    for (int i = 0; i < kQuietPollsBeforeSleep; ++i) {
+        poll_read();
+        sampler_may_sleep(&state, engine, 10);
+    }
+    poll_read();
+    EXPECT_TRUE(sampler_may_sleep(&state, engine, 10));
 }
 
 // Counts the lines of text that contain needle.

@@ -160,6 +160,56 @@ TEST_F(IdleX, IgnoredModifiers)
     }
 }
 
+TEST_F(IdleX, KeysSentThroughXtestAreNotTyping)
+{
+    // The engine's own Alt and Tab, and the keys of xte and xdotool, come
+    // through XTEST's keyboard: they never switch the pad off.
+    KeyTypist sent(x_->display(), KeySource::kXtest);
+    {
+        auto idle = start({"-i", "0.3"});
+        ASSERT_TRUE(type_until_off(1));  // the monitor is watching
+        ASSERT_TRUE(off_becomes(0));
+        EXPECT_FALSE(wait_until(
+            [&] {
+                sent.tap(38);
+                return touchpad_off() != 0;
+            },
+            2.0));
+        EXPECT_EQ(idle->out(), "Disable\nEnable\n");
+    }
+    {
+        // -K: a Control held by XTEST is no modifier of the user's (pressed
+        // once the monitor runs: at its start it takes the keys already down
+        // from the keymap, which does not tell who holds them).
+        auto idle = start({"-K", "-i", "0.3"});
+        ASSERT_TRUE(type_until_off(1, 39));
+        ASSERT_TRUE(off_becomes(0));
+        sent.press(37);
+        EXPECT_TRUE(type_until_off(1, 38));
+        sent.release(37);
+        EXPECT_TRUE(off_becomes(0));
+    }
+}
+
+TEST_F(IdleX, WithoutKeyEventsItPollsAndSaysSoOnce)
+{
+    // Without the Generic Event extension no XInput 2 event can come.
+    typist_.reset();
+    x_ = std::make_unique<Xvfb>(std::vector<std::string>{"-extension", "Generic Event Extension"});
+    typist_ = std::make_unique<KeyTypist>(x_->display());
+    auto idle = start({"-i", "0.3"});
+    ASSERT_TRUE(type_until_off(1));
+    ASSERT_TRUE(off_becomes(0));
+    // A keymap does not say where a key came from: XTEST's keys count here.
+    KeyTypist sent(x_->display(), KeySource::kXtest);
+    sent.tap(39);
+    EXPECT_TRUE(off_becomes(1));
+    EXPECT_TRUE(off_becomes(0));
+    EXPECT_EQ(idle->err(),
+              "vorellidle: no XInput 2 key events from this X server; reading the keyboard every 20 ms (keys "
+              "sent through XTEST count as typing).\n");
+}
+
 TEST_F(IdleX, TouchpadSwitchedOffByTheUserIsLeftAlone)
 {
     set_block_field(block_, kTouchpadOff, 1);

@@ -90,15 +90,15 @@ TEST(WatcherBuilds, EachBuildWritesItsOwnFlagAndReadsItsOwnDelay)
 {
     struct Expected {
         const char *program, *flag;
-        int flag_offset, delay_offset, exempt, off_sleeps;
+        int flag_offset, delay_offset, exempt;
         bool wait;
     };
     const Expected rows[] = {
-        {"kbdwatch-palmtrack", "DetectPalmtrackIntr", 544, 416, 15, 2, true},
-        {"kbdwatch-covergesture", "DetectCovergestureIntr", 540, 412, 15, 1, true},
-        {"kbdwatch-kbd", "DetectKbdIntr", 528, 404, 15, 1, true},
-        {"kbdwatch-tap", "DetectTapIntr", 532, 400, 15, 1, false},
-        {"kbdwatch-gesture", "DetectGestureIntr", 536, 408, 8, 1, false},
+        {"kbdwatch-palmtrack", "DetectPalmtrackIntr", 544, 416, 15, true},
+        {"kbdwatch-covergesture", "DetectCovergestureIntr", 540, 412, 15, true},
+        {"kbdwatch-kbd", "DetectKbdIntr", 528, 404, 15, true},
+        {"kbdwatch-tap", "DetectTapIntr", 532, 400, 15, false},
+        {"kbdwatch-gesture", "DetectGestureIntr", 536, 408, 8, false},
     };
     for (int i = 0; i < kWatcherBuildCount; ++i) {
         const WatcherBuild &b = kWatcherBuilds[i];
@@ -109,7 +109,6 @@ TEST(WatcherBuilds, EachBuildWritesItsOwnFlagAndReadsItsOwnDelay)
         EXPECT_EQ(b.delay_offset, rows[i].delay_offset);
         EXPECT_EQ(b.exempt_count, rows[i].exempt);
         EXPECT_EQ(b.wait_while_down, rows[i].wait);
-        EXPECT_EQ(b.off_sleeps, rows[i].off_sleeps);
     }
 }
 
@@ -299,25 +298,24 @@ TEST(WatcherKeys, SwitchedOffLowersTheFlagAndLeavesTheKeyboardAlone)
         ASSERT_EQ(rig.flag(), 1);
 
         rig.block.DisableWhenKeyCheckBox = 0;
-        rig.wake_at(rig.next_wake_ms());  // the once-a-second look
+        rig.wake_at(rig.next_wake_ms());  // the once-a-second look while the flag is up
         EXPECT_EQ(rig.flag(), 0);
         const int64_t off_at = rig.now / kMs;
-        const int64_t period = int64_t{rig.build.off_sleeps} * 1000;
-        EXPECT_EQ(rig.next_wake_ms(), off_at + period);
+        // Nothing to wake for until a key goes down or up.
+        EXPECT_EQ(watcher_next_wake(rig.state), kNever);
 
-        // Keys go unread while switched off.
+        // Keys go unread while switched off; each only looks at the switch.
         int readings = rig.readings;
         EXPECT_FALSE(rig.key_event_at(off_at + 10, {39}));
         EXPECT_FALSE(rig.key_event_at(off_at + 20, {}));
         EXPECT_EQ(rig.readings, readings);
-        EXPECT_EQ(rig.next_wake_ms(), off_at + period);
+        EXPECT_EQ(watcher_next_wake(rig.state), kNever);
 
-        // Back on: read at the next look, and the kept release wait starts
-        // (the flag is down already, so nothing is written).
+        // Back on: read at the next key event, and the kept release wait
+        // starts (the flag is down already, so nothing is written).
         rig.block.DisableWhenKeyCheckBox = 1;
-        rig.held = KeyVector({});
-        EXPECT_FALSE(rig.wake_at(off_at + period - 1));
-        EXPECT_TRUE(rig.wake_at(off_at + period));
+        EXPECT_FALSE(rig.wake_at(off_at + 5000)) << "no key event, no look";
+        EXPECT_TRUE(rig.key_event_at(off_at + 5010, {}));
         EXPECT_EQ(rig.state.release_wait_us, 500000);
         rig.set_flag(3);
         rig.wake_at(rig.next_wake_ms());

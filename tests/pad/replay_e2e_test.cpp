@@ -7,7 +7,10 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/shm.h>
+
 #include "desk.h"
+#include "report_signal.h"
 #include "touchpad_block.h"
 
 namespace {
@@ -114,8 +117,15 @@ void expect_vertical_scroll(Desk &desk)
 TEST(RecordingReplayScroll, TwoFingerScrollGivesOnlyVerticalWheelClicks)
 {
     Desk desk(kTaps);
+    TouchpadSharedBlock *block = attach_shared_block();
+    ASSERT_NE(block, nullptr);
+    const uint32_t sequence = report_signal_sequence(block);
     RunResult r = replay(desk, "pad-s.two-finger-scroll-vertical.evemu");
     ASSERT_EQ(r.status, 0) << r.err;
+    // Every report was signalled, and the word taken back at the end.
+    EXPECT_GT(report_signal_sequence(block) - sequence, 20u);
+    EXPECT_EQ(block->report_publisher, 0);
+    shmdt(block);
     expect_vertical_scroll(desk);
 }
 

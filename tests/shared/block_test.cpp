@@ -19,5 +19,5 @@ TEST(BlockFields, NamesEveryFieldOnceAndInsideTheBlock)
     EXPECT_EQ(count, 7 + 40 + 81);
     EXPECT_EQ(find_block_field("newstructfingers.F")->offset, 132);
     EXPECT_EQ(find_block_field("DragSlider")->type, kBlockDouble);
-    EXPECT_EQ(find_block_field("reserved_316"), nullptr);
+    EXPECT_EQ(find_block_field("report_sequence"), nullptr);
 }

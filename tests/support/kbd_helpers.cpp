@@ -11,11 +11,17 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-KeyTypist::KeyTypist(const std::string &display_name)
+#include "typed_keys.h"
+
+KeyTypist::KeyTypist(const std::string &display_name, KeySource source)
 {
     display_ = XOpenDisplay(display_name.c_str());
     if (!display_)
         throw std::runtime_error("cannot open test display " + display_name);
+    if (source == KeySource::kKeyboard && !(keyboard_ = open_typing_keyboard(display_))) {
+        XCloseDisplay(display_);
+        throw std::runtime_error("the test display has no keyboard of its own");
+    }
 }
 
 KeyTypist::~KeyTypist()
@@ -23,20 +29,34 @@ KeyTypist::~KeyTypist()
     for (unsigned k = 0; k < 256; ++k)
         if (held_[k])
             release(k);
+    if (keyboard_)
+        XCloseDevice(display_, static_cast<XDevice *>(keyboard_));
     XCloseDisplay(display_);
 }
 
+namespace {
+
+void send_key(Display *display, XDevice *keyboard, unsigned keycode, bool down)
+{
+    if (keyboard) {
+        type_key(display, keyboard, keycode, down);
+        return;
+    }
+    XTestFakeKeyEvent(display, keycode, down ? True : False, CurrentTime);
+    XSync(display, False);
+}
+
+}  // namespace
+
 void KeyTypist::press(unsigned keycode)
 {
-    XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
-    XSync(display_, False);
+    send_key(display_, static_cast<XDevice *>(keyboard_), keycode, true);
     held_[keycode & 255] = true;
 }
 
 void KeyTypist::release(unsigned keycode)
 {
-    XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
-    XSync(display_, False);
+    send_key(display_, static_cast<XDevice *>(keyboard_), keycode, false);
     held_[keycode & 255] = false;
 }
 

@@ -1,5 +1,5 @@
-// Helpers for the keyboard-side tests: XTEST key presses by keycode on a test
-// X server, and the touchpad block attached in the test process.
+// Helpers for the keyboard-side tests: key presses by keycode on a test X
+// server, and the touchpad block attached in the test process.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +10,16 @@
 struct TouchpadSharedBlock;
 struct _XDisplay;  // Xlib's Display, kept opaque: its macros clash with GoogleTest
 
+// Where a typist's keys come from: the server's own keyboard device, as a
+// person's typing does, or XTEST's device, as the engine's keys and those of
+// xte and xdotool do.
+enum class KeySource { kKeyboard, kXtest };
+
 // A connection to a test X server that presses and releases keys by keycode.
 // Keys still held are released when the object goes.
 class KeyTypist {
 public:
-    explicit KeyTypist(const std::string &display_name);
+    explicit KeyTypist(const std::string &display_name, KeySource source = KeySource::kKeyboard);
     ~KeyTypist();
     KeyTypist(const KeyTypist &) = delete;
     KeyTypist &operator=(const KeyTypist &) = delete;
@@ -26,6 +31,7 @@ public:
 
 private:
     _XDisplay *display_ = nullptr;
+    void *keyboard_ = nullptr;  // the keyboard's XDevice; nullptr: XTEST's own device
     bool held_[256] = {};
 };
 
