@@ -84,7 +84,8 @@ bool parse_button(const std::string &rest, BoundAction *out, std::string *why)
         digits = digits && isdigit(static_cast<unsigned char>(c));
     const int n = digits ? atoi(rest.c_str()) : 0;
     if (n < 1 || n > kBoundButtonMax) {
-        *why = "button needs a button number from 1 to " + std::to_string(kBoundButtonMax) + ", as in button 2";
+        *why =
+            "button needs a button number from 1 to " + std::to_string(kBoundButtonMax) + ", as in button 2";
         return false;
     }
     out->button = n;

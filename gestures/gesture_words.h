@@ -36,12 +36,12 @@ constexpr int kBoundGestureCount = 0 VORELL_BOUND_GESTURES(VORELL_BOUND_COUNT);
 #undef VORELL_BOUND_COUNT
 
 struct BoundGestureInfo {
-    const char *word;             // "two-finger-tap"
-    const char *name;             // "two-finger tap"
-    const char *combo_box;        // the block parameter that picks its action, or nullptr
-    ActionCatalogue catalogue;    // the catalogue that names the combo box's values
-    const char *fixed_action;     // what it does when it has no combo box, or nullptr
-    const char *switches[2];      // the settings that must be on for it to be recognised
+    const char *word;           // "two-finger-tap"
+    const char *name;           // "two-finger tap"
+    const char *combo_box;      // the block parameter that picks its action, or nullptr
+    ActionCatalogue catalogue;  // the catalogue that names the combo box's values
+    const char *fixed_action;   // what it does when it has no combo box, or nullptr
+    const char *switches[2];    // the settings that must be on for it to be recognised
 };
 
 const BoundGestureInfo &bound_gesture_info(BoundGesture gesture);

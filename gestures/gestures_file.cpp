@@ -78,7 +78,8 @@ int on_binding(void *user, const char *section, const char *name, const char *va
         return 1;  // said once, at the section's line
     BoundGesture gesture;
     if (!bound_gesture_from_word(name, &gesture)) {
-        problem(r, std::string("unknown gesture '") + name + "' (the gestures are listed in vorell-gestures(5))");
+        problem(
+            r, std::string("unknown gesture '") + name + "' (the gestures are listed in vorell-gestures(5))");
         return 1;
     }
     BindingSection *section_bindings = r->out->section(app);

@@ -44,14 +44,15 @@ IniLine classify_line(const std::string &raw)
             return {LineKind::kBad, "", "", "a section's name needs its closing ']'"};
         const std::string title = trim(line.substr(1, close - 1));
         if (title.size() > kTitleMax)
-            return {LineKind::kBad, "", "", "a section's name is longer than " + std::to_string(kTitleMax) +
-                                                " characters"};
+            return {LineKind::kBad, "", "",
+                    "a section's name is longer than " + std::to_string(kTitleMax) + " characters"};
         return {LineKind::kSection, title, "", ""};
     }
     const size_t equals = line.find_first_of("=:");
     const std::string name = equals == std::string::npos ? "" : trim(line.substr(0, equals));
     if (name.empty())
-        return {LineKind::kBad, "", "", "not a binding: write GESTURE = ACTION, as in two-finger-tap = button 2"};
+        return {LineKind::kBad, "", "",
+                "not a binding: write GESTURE = ACTION, as in two-finger-tap = button 2"};
     return {LineKind::kBinding, "", name, ""};
 }
 

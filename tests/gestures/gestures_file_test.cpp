@@ -102,7 +102,8 @@ TEST(GesturesFile, SectionsIndentationCommentsAndTheLineThatCounts)
         "[app firefox]\n"
         "swipe-left = keys Alt+Right\n");
     ASSERT_EQ(b.problems.size(), 1u);
-    EXPECT_EQ(b.problems[0], "g.conf:11: swipe-left is bound on line 7 of this section already; this line counts");
+    EXPECT_EQ(b.problems[0],
+              "g.conf:11: swipe-left is bound on line 7 of this section already; this line counts");
     EXPECT_EQ(b.global[BoundGesture::kTwoFingerTap].action.button, 2);
     EXPECT_EQ(b.global[BoundGesture::kPinchIn].action.keys, (std::vector<std::string>{"Control_L", "minus"}));
     ASSERT_EQ(b.apps.size(), 2u);
@@ -136,8 +137,8 @@ TEST(GesturesFile, TheFocusedWindowsSectionWinsOverTheGlobalOne)
     };
     for (const auto &c : cases) {
         const Binding *found = b.find(c.gesture, c.instance, c.window_class);
-        EXPECT_EQ(found ? found->line : 0, c.line) << bound_gesture_info(c.gesture).word << " in "
-                                                    << (c.instance ? c.instance : "(no class)");
+        EXPECT_EQ(found ? found->line : 0, c.line)
+            << bound_gesture_info(c.gesture).word << " in " << (c.instance ? c.instance : "(no class)");
     }
     EXPECT_TRUE(b.bound_for_some_app(BoundGesture::kCover));
     EXPECT_FALSE(b.bound_for_some_app(BoundGesture::kPinchIn));
@@ -145,13 +146,15 @@ TEST(GesturesFile, TheFocusedWindowsSectionWinsOverTheGlobalOne)
 
 TEST(GesturesFile, ANewReadingKeepsWhatCountedBeforeWhereTheFileFailsIt)
 {
-    GesturesFileReading first{GesturesFileState::kRead, "", parse("[gestures]\ntwo-finger-tap = button 2\n"
-                                                                   "[app xterm]\ncover = none\n")};
+    GesturesFileReading first{GesturesFileState::kRead, "",
+                              parse("[gestures]\ntwo-finger-tap = button 2\n"
+                                    "[app xterm]\ncover = none\n")};
     auto before = bindings_after_reading(nullptr, first);
 
     // A typo while editing: that gesture keeps its binding, the rest is new.
-    GesturesFileReading typo{GesturesFileState::kRead, "", parse("[gestures]\ntwo-finger-tap = keys Contrl+w\n"
-                                                                  "pinch-in = none\n[app xterm]\ncover = nne\n")};
+    GesturesFileReading typo{GesturesFileState::kRead, "",
+                             parse("[gestures]\ntwo-finger-tap = keys Contrl+w\n"
+                                   "pinch-in = none\n[app xterm]\ncover = nne\n")};
     auto now = bindings_after_reading(before, typo);
     EXPECT_EQ(now->global[BoundGesture::kTwoFingerTap].action.button, 2);
     EXPECT_TRUE(now->global[BoundGesture::kPinchIn].bound());
@@ -202,14 +205,14 @@ TEST(GesturesEdit, OneBindingChangesAndEverythingElseStaysByteForByte)
          "swipe-left = keys Alt+Left\n\n"},
         // A new binding goes after the section's last line.
         {"", BoundGesture::kPinchIn,
-         "# mine\n[gestures]\n  two-finger-tap = button 2   ; middle\ncover = none\npinch-in = keys Control+w\n\n"
+         "# mine\n[gestures]\n  two-finger-tap = button 2   ; middle\ncover = none\npinch-in = keys "
+         "Control+w\n\n"
          "[app firefox]\nswipe-left = keys Alt+Left\n\n"},
         {"FireFox", BoundGesture::kSwipeLeft,
          "# mine\n[gestures]\n  two-finger-tap = button 2   ; middle\ncover = none\n\n[app firefox]\n"
          "swipe-left = keys Control+w\n\n"},
         // A new section goes at the end.
-        {"xterm", BoundGesture::kCover,
-         text + "\n[app xterm]\ncover = keys Control+w\n"},
+        {"xterm", BoundGesture::kCover, text + "\n[app xterm]\ncover = keys Control+w\n"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(text_with_binding(text, c.app, c.gesture, "keys Control+w"), c.expected) << c.app;
