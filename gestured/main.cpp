@@ -84,6 +84,9 @@ EnginePlatform platform;
 SamplerPorts sampler_ports;
 SessionHooks hooks;
 const EngineThreadArgs thread_args{&shared, &platform, &sampler_ports, &hooks};
+// The command lines of the tools found at the start, which the actions and
+// auto-scroll take through the platform.
+ActionCommands tool_commands;
 
 struct SemaphoreStep {
     sem_t *sem;
@@ -97,6 +100,16 @@ const SemaphoreStep kSemaphores[] = {
     {&shared.drag.events, "ctrl_drag_sem init failed"},
     {&shared.scroll.starts, "auto_scroll_sem init failed"},
 };
+
+// Where xte and the file manager are is looked up once, here.
+void find_tools()
+{
+    std::string note;
+    tool_commands = choose_action_commands(ToolSearch{executable_file, nullptr, getenv("PATH")}, &note);
+    if (!note.empty())
+        fprintf(stderr, "%s\n", note.c_str());
+    platform.commands = &tool_commands;
+}
 
 void block_replaced()
 {
@@ -156,6 +169,7 @@ int main(int argc, char **argv)
     install_release_on_signal();
     if (watch_display)
         end_with_x_server(watch_display, &hooks);
+    find_tools();
 
     shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {

@@ -73,27 +73,29 @@ void show_cursor(const EnginePlatform &platform, EngineShared &engine, CursorId 
 
 // ---- the PDF viewer's command sequences -----------------------------------
 
+void xte(const EnginePlatform &platform, XteLine line) { run(platform, platform.xte(line)); }
+
 void pdf_arrow(const EnginePlatform &platform, bool right)
 {
-    run(platform, kXteKeyEscape);
-    run(platform, right ? kXteKeydownRight : kXteKeydownLeft);
-    run(platform, right ? kXteKeyupRight : kXteKeyupLeft);
+    xte(platform, XteLine::kKeyEscape);
+    xte(platform, right ? XteLine::kKeydownRight : XteLine::kKeydownLeft);
+    xte(platform, right ? XteLine::kKeyupRight : XteLine::kKeyupLeft);
 }
 
 void pdf_wheel(const EnginePlatform &platform, int button)
 {
-    run(platform, kXteKeydownControl);
-    run(platform, button == 5 ? kXteWheel5 : kXteWheel4);
-    run(platform, kXteKeyupControl);
+    xte(platform, XteLine::kKeydownControl);
+    xte(platform, button == 5 ? XteLine::kWheel5 : XteLine::kWheel4);
+    xte(platform, XteLine::kKeyupControl);
 }
 
 void pdf_page(const EnginePlatform &platform, bool right)
 {
-    run(platform, kXteKeyEscape);
-    run(platform, kXteKeydownControl);
-    run(platform, right ? kXteKeydownRight : kXteKeydownLeft);
-    run(platform, right ? kXteKeyupRight : kXteKeyupLeft);
-    run(platform, kXteKeyupControl);
+    xte(platform, XteLine::kKeyEscape);
+    xte(platform, XteLine::kKeydownControl);
+    xte(platform, right ? XteLine::kKeydownRight : XteLine::kKeydownLeft);
+    xte(platform, right ? XteLine::kKeyupRight : XteLine::kKeyupLeft);
+    xte(platform, XteLine::kKeyupControl);
 }
 
 void control_text(const EnginePlatform &platform, const char *text)
@@ -327,7 +329,7 @@ void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &
     case Gesture::kSwipeXInc: swipe(platform, engine, title, code); break;
     case Gesture::kMyHome:
         if (engine.latches.cover_gesture_latch.load() != 1)
-            run(platform, kHomeCommand);
+            run(platform, platform.home_command());
         break;
     case Gesture::kSwitchWindowsBegin:
     case Gesture::kSwitchWindowsPrev:

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "action_commands.h"
+
 // What send_input sends.
 enum class InputKind : int {
     kKeyTap = 0,         // key press, then key release (operand: keysym name)
@@ -42,6 +44,11 @@ struct EnginePlatform {
     int (*focus_title)(void *ctx, char *buf, int cap);
     void *ctx;
 
+    // Set after ctx, so that a record that names only the six above leaves
+    // it unset: the command lines for the tools found at the start; null:
+    // the lines of /usr/local/bin/xte and /usr/bin/nautilus.
+    const ActionCommands *commands = nullptr;
+
     int64_t now() const { return now_ms(ctx); }
     void sleep(int ms) const { sleep_ms(ctx, ms); }
     void run(const char *command) const { run_command(ctx, command); }
@@ -50,4 +57,12 @@ struct EnginePlatform {
         send_input(ctx, operand, button, kind);
     }
     int title(char *buf, int cap) const { return focus_title(ctx, buf, cap); }
+    const char *xte(XteLine line) const
+    {
+        return (commands ? *commands : classic_action_commands()).line(line);
+    }
+    const char *home_command() const
+    {
+        return (commands ? *commands : classic_action_commands()).home.c_str();
+    }
 };
