@@ -2,6 +2,7 @@
 // engine expects, then runs the five engine threads until it is killed.
 #include <errno.h>
 #include <pthread.h>
+#include <pwd.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 
 #include "driver_parameters.h"
 #include "engine_state.h"
+#include "gestures_file_watch.h"
 #include "instance_lock.h"
 #include "long_options.h"
 #include "platform_x11.h"
@@ -84,9 +86,11 @@ EnginePlatform platform;
 SamplerPorts sampler_ports;
 SessionHooks hooks;
 const EngineThreadArgs thread_args{&shared, &platform, &sampler_ports, &hooks};
-// The command lines of the tools found at the start, which the actions and
-// auto-scroll take through the platform.
+// The command lines of the tools found at the start, and the gestures
+// file's bindings, which the action thread reads through the platform.
 ActionCommands tool_commands;
+BindingsInForce bindings;
+GesturesFileWatch gestures_file_watch;
 
 struct SemaphoreStep {
     sem_t *sem;
@@ -109,6 +113,17 @@ void find_tools()
     if (!note.empty())
         fprintf(stderr, "%s\n", note.c_str());
     platform.commands = &tool_commands;
+}
+
+void watch_gestures_file()
+{
+    const char *home = getenv("HOME");
+    if (!home || !home[0]) {
+        const struct passwd *pw = getpwuid(getuid());
+        home = pw ? pw->pw_dir : "";
+    }
+    platform.bindings = &bindings;
+    gestures_file_watch.start(gestures_file_path(getenv("XDG_CONFIG_HOME"), home), &bindings);
 }
 
 void block_replaced()
@@ -170,6 +185,7 @@ int main(int argc, char **argv)
     if (watch_display)
         end_with_x_server(watch_display, &hooks);
     find_tools();
+    watch_gestures_file();
 
     shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {

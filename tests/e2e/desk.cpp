@@ -91,7 +91,7 @@ std::string trace_path(const std::string &name)
 }
 
 Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
-           const std::vector<std::string> &engine_options)
+           const std::vector<std::string> &engine_options, const DeskExtras &extras)
 {
     enter_private_ipc();
     // Closed to other users, as vorellpad makes it: vorellpad's replays take
@@ -107,13 +107,19 @@ Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
         rec.push_back("--title");
         rec.push_back(title);
     }
+    if (!extras.window_class.empty()) {
+        rec.push_back("--class");
+        rec.push_back(extras.window_class);
+    }
     recorder_ = std::make_unique<Background>(rec, opt);
     if (!recorder_->wait_for_output("ready\n", 20))
         throw std::runtime_error("xrecord did not start: " + recorder_->err());
 
     std::vector<std::string> engine{bin_path("gestured")};
     engine.insert(engine.end(), engine_options.begin(), engine_options.end());
-    engine_ = std::make_unique<Background>(engine, opt);
+    RunOptions engine_opt = opt;
+    engine_opt.env.insert(engine_opt.env.end(), extras.engine_env.begin(), extras.engine_env.end());
+    engine_ = std::make_unique<Background>(engine, engine_opt);
     double deadline = now_s() + 20;
     while (now_s() < deadline && (get("TapButton3") != "0" || thread_count(engine_->pid()) < 6))
         sleep_ms(10);
