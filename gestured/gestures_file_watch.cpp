@@ -133,7 +133,9 @@ void GesturesFileWatch::read_now()
             (reading.bindings.count() == 1 ? " binding" : " bindings"));
         break;
     case GesturesFileState::kMissing:
-        say("gestured: no " + path_ + ": every gesture does what the settings say");
+        // Most people have no file: only its going away is news.
+        if (in_force_ && in_force_->count() > 0)
+            say("gestured: no " + path_ + ": every gesture does what the settings say");
         break;
     case GesturesFileState::kUnreadable:
         say("gestured: cannot read " + path_ + " (" + reading.why + ")" +
