@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <regex>
 
 #include "file_replace.h"
 #include "gestures_edit.h"
@@ -244,6 +245,27 @@ TEST(FileReplace, TheNewTextReplacesTheOldThroughALinkKeepingItsMode)
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_FALSE(replace_file(dir + "/missing/x", "new\n", &why));
     EXPECT_NE(why.find("cannot make a new file in"), std::string::npos) << why;
+}
+
+// The installed example binds nothing as it is, and every binding it shows
+// reads clean once its '#' is taken away.
+TEST(GesturesFile, TheInstalledExampleReadsCleanWithItsBindingsOnOrOff)
+{
+    std::ifstream in(VORELL_GESTURES_EXAMPLE);
+    ASSERT_TRUE(in.good());
+    std::string text, uncommented, line;
+    while (std::getline(in, line)) {
+        text += line + "\n";
+        const bool shown = std::regex_match(line, std::regex("# (\\[app [a-z]+\\]|[a-z-]+ = .*)"));
+        uncommented += (shown ? line.substr(2) : line) + "\n";
+    }
+    const GestureBindings as_shipped = parse(text);
+    EXPECT_TRUE(as_shipped.problems.empty());
+    EXPECT_EQ(as_shipped.count(), 0);
+    const GestureBindings on = parse(uncommented);
+    EXPECT_TRUE(on.problems.empty()) << on.problems[0];
+    EXPECT_EQ(on.count(), 9);
+    ASSERT_EQ(on.apps.size(), 1u);
 }
 
 }  // namespace
