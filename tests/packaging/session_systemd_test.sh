@@ -36,7 +36,11 @@ case_() {
 }
 
 case_ start     0 0 0 "--user import-environment DISPLAY XAUTHORITY;--user start vorell.target;"
-case_ stop      0 0 0 "--user stop vorell.target;"
+# The restore unit is stopped by name, so that stop waits until it is
+# inactive and the next start runs it again: restart re-applies the saved
+# settings every time.
+case_ stop      0 0 0 "--user stop vorell.target vorell-restore.service;"
+case_ restart   0 0 0 "--user stop vorell.target vorell-restore.service;--user import-environment DISPLAY XAUTHORITY;--user start vorell.target;"
 case_ enable    1 3 0 "--user enable vorell.target;"
 case_ disable   0 0 0 "--user disable vorell.target;"
 case_ status    0 0 0 "--user --no-pager list-units --all vorell*;--user is-active --quiet vorell.target;"
