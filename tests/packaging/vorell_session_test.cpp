@@ -242,4 +242,19 @@ TEST_F(SessionTest, ASaveTypedWhileTheTypingMonitorHasThePadOffStoresItOn)
     EXPECT_TRUE(pad_off()) << "the save changes nothing in the block";
 }
 
+// Before each start the daemons' units wait for their X server: after it
+// went, a restart waits for the next one instead of failing at once.
+TEST_F(SessionTest, WaitDisplayWaitsUntilTheXServerAnswers)
+{
+    RunOptions gone;
+    gone.env = {"DISPLAY=:59999", "HOME=" + root_ + "/home"};
+    Background waiting({bin_path("vorell-session"), "wait-display"}, gone);
+    EXPECT_TRUE(holds_for([&] { return waiting.running(); }, 1.5)) << waiting.err();
+    EXPECT_NE(waiting.err().find("waiting for the X server of :59999"), std::string::npos) << waiting.err();
+
+    RunResult there = session("wait-display");
+    EXPECT_EQ(there.status, 0) << there.err;
+    EXPECT_EQ(there.err, "");
+}
+
 }  // namespace
