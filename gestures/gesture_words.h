@@ -31,7 +31,7 @@
 enum class BoundGesture { VORELL_BOUND_GESTURES(VORELL_BOUND_ENUMERATOR) };
 #undef VORELL_BOUND_ENUMERATOR
 
-#define VORELL_BOUND_COUNT(...) +1
+#define VORELL_BOUND_COUNT(...) +1  // NOLINT(bugprone-macro-parentheses)
 constexpr int kBoundGestureCount = 0 VORELL_BOUND_GESTURES(VORELL_BOUND_COUNT);
 #undef VORELL_BOUND_COUNT
 

@@ -170,9 +170,7 @@ GesturesFileReading read_gestures_file(const std::string &path)
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st;
     int error = 0;
-    if (fd < 0) {
-        error = errno;
-    } else if (fstat(fd, &st) != 0) {
+    if (fd < 0 || fstat(fd, &st) != 0) {
         error = errno;
     } else if (!S_ISREG(st.st_mode)) {
         error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;

@@ -15,6 +15,7 @@
 // and edits it, and the settings window can do the same through this library.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,7 +34,7 @@ struct Binding {
 // A section's bindings, one place per gesture.
 struct BindingSection {
     std::string app;  // "" for [gestures], else the NAME of [app NAME]
-    Binding bindings[kBoundGestureCount];
+    std::array<Binding, kBoundGestureCount> bindings;
     const Binding &operator[](BoundGesture g) const { return bindings[static_cast<int>(g)]; }
     Binding &operator[](BoundGesture g) { return bindings[static_cast<int>(g)]; }
 };

@@ -9,6 +9,7 @@
 // /usr/bin/nautilus where it is there, else xdg-open on the home folder.
 #pragma once
 
+#include <array>
 #include <string>
 
 #define VORELL_CURSOR_DIR "/usr/share/vorelltouchpad_data/cursor_image/"
@@ -37,7 +38,7 @@
 #define VORELL_XTE_ENUMERATOR(name, blanks, words) name,
 enum class XteLine { VORELL_XTE_LINES(VORELL_XTE_ENUMERATOR) };
 #undef VORELL_XTE_ENUMERATOR
-#define VORELL_XTE_COUNT(...) +1
+#define VORELL_XTE_COUNT(...) +1  // NOLINT(bugprone-macro-parentheses)
 constexpr int kXteLineCount = 0 VORELL_XTE_LINES(VORELL_XTE_COUNT);
 #undef VORELL_XTE_COUNT
 
@@ -49,7 +50,7 @@ constexpr char kTapOffCommand[] = "vorellctl TapButton1=0";
 constexpr char kTapOnCommand[] = "vorellctl TapButton1=1";
 
 struct ActionCommands {
-    std::string xte[kXteLineCount];
+    std::array<std::string, kXteLineCount> xte;
     std::string home;
     const char *line(XteLine l) const { return xte[static_cast<int>(l)].c_str(); }
 };
