@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "ini_lines.h"
+
 namespace {
 
 struct Alias {
@@ -19,16 +21,6 @@ const Alias kModifierAliases[] = {
     {"Control", "Control_L"}, {"Ctrl", "Control_L"}, {"Alt", "Alt_L"},
     {"Shift", "Shift_L"},     {"Super", "Super_L"},  {"Meta", "Meta_L"},
 };
-
-std::string trimmed(const std::string &s)
-{
-    size_t begin = 0, end = s.size();
-    while (begin < end && isspace(static_cast<unsigned char>(s[begin])))
-        ++begin;
-    while (end > begin && isspace(static_cast<unsigned char>(s[end - 1])))
-        --end;
-    return s.substr(begin, end - begin);
-}
 
 bool resolve_key(const std::string &name, std::string *keysym, std::string *why)
 {
@@ -57,7 +49,7 @@ bool parse_keys(const std::string &rest, BoundAction *out, std::string *why)
     size_t from = 0;
     for (;;) {
         const size_t plus = rest.find('+', from);
-        const std::string name = trimmed(rest.substr(from, plus == std::string::npos ? plus : plus - from));
+        const std::string name = trim(rest.substr(from, plus == std::string::npos ? plus : plus - from));
         if (name.empty() || name.find_first_of(" \t") != std::string::npos) {
             *why = kHow;
             return false;
@@ -97,11 +89,11 @@ bool parse_button(const std::string &rest, BoundAction *out, std::string *why)
 bool parse_bound_action(const std::string &text, BoundAction *out, std::string *why)
 {
     *out = BoundAction{};
-    out->text = trimmed(text);
+    out->text = trim(text);
     const std::string &t = out->text;
     const size_t blank = t.find_first_of(" \t");
     const std::string word = t.substr(0, blank);
-    const std::string rest = blank == std::string::npos ? "" : trimmed(t.substr(blank));
+    const std::string rest = blank == std::string::npos ? "" : trim(t.substr(blank));
     const bool alone = rest.empty();
     if (strcasecmp(word.c_str(), "default") == 0 && alone) {
         out->kind = ActionKind::kDefault;
