@@ -2,7 +2,6 @@
 // read (show), and sets block parameters by name and gestures in the
 // gestures file by their words (set). vorell-session show and set run it.
 #include <getopt.h>
-#include <pwd.h>
 #include <strings.h>
 #include <unistd.h>
 
@@ -49,16 +48,6 @@ void print_help()
         "See vorell-gestures(5).\n");
 }
 
-std::string gestures_path()
-{
-    const char *home = getenv("HOME");
-    if (!home || !home[0]) {
-        const struct passwd *pw = getpwuid(getuid());
-        home = pw ? pw->pw_dir : "";
-    }
-    return gestures_file_path(getenv("XDG_CONFIG_HOME"), home);
-}
-
 TouchpadSharedBlock *block_if_there()
 {
     BlockSeen seen;
@@ -67,7 +56,7 @@ TouchpadSharedBlock *block_if_there()
 
 int show()
 {
-    const std::string path = gestures_path();
+    const std::string path = users_gestures_file_path();
     const GesturesFileReading reading = read_gestures_file(path);
     for (const std::string &p : reading.bindings.problems)
         fprintf(stderr, "%s\n", p.c_str());
@@ -149,7 +138,7 @@ int set(int argc, char **argv, const std::string &app)
     if (!block_assignments.empty() && !(block = attach_shared_block()))
         return 1;
     if (!bindings.empty()) {
-        const std::string path = gestures_path();
+        const std::string path = users_gestures_file_path();
         std::ifstream in(path);
         std::stringstream text;
         text << in.rdbuf();

@@ -31,10 +31,11 @@ void say(const std::string &line) { fprintf(stderr, "%s\n", line.c_str()); }
 
 GesturesFileWatch::~GesturesFileWatch() { stop(); }
 
-bool GesturesFileWatch::start(const std::string &path, BindingsInForce *into)
+bool GesturesFileWatch::start(const std::string &path, BindingsInForce *into, bool tell_missing)
 {
     path_ = path;
     into_ = into;
+    tell_missing_ = tell_missing;
     const size_t slash = path.rfind('/');
     folder_ = slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
     name_ = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -134,7 +135,7 @@ void GesturesFileWatch::read_now()
         break;
     case GesturesFileState::kMissing:
         // Most people have no file: only its going away is news.
-        if (in_force_ && in_force_->count() > 0)
+        if (tell_missing_ || (in_force_ && in_force_->count() > 0))
             say("gestured: no " + path_ + ": every gesture does what the settings say");
         break;
     case GesturesFileState::kUnreadable:

@@ -22,8 +22,10 @@ public:
 
     // Reads the file and installs what counts into `into` before it returns,
     // then starts the thread. False (and nothing started, the first reading
-    // still installed) when the thread or its inotify cannot be had.
-    bool start(const std::string &path, BindingsInForce *into);
+    // still installed) when the thread or its inotify cannot be had. A
+    // missing file is said when tell_missing is set, else only when it goes
+    // away after binding something.
+    bool start(const std::string &path, BindingsInForce *into, bool tell_missing = false);
     // Ends the thread (for tests; the engine's lives as long as it does).
     void stop();
 
@@ -37,6 +39,7 @@ private:
 
     std::string path_, folder_, name_;
     BindingsInForce *into_ = nullptr;
+    bool tell_missing_ = false;
     std::shared_ptr<const GestureBindings> in_force_;
     int inotify_ = -1;
     int watch_ = -1;

@@ -2,7 +2,6 @@
 // engine expects, then runs the five engine threads until it is killed.
 #include <errno.h>
 #include <pthread.h>
-#include <pwd.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -115,15 +114,11 @@ void find_tools()
     platform.commands = &tool_commands;
 }
 
-void watch_gestures_file()
+// With --debug a missing file is said too.
+void watch_gestures_file(bool debug)
 {
-    const char *home = getenv("HOME");
-    if (!home || !home[0]) {
-        const struct passwd *pw = getpwuid(getuid());
-        home = pw ? pw->pw_dir : "";
-    }
     platform.bindings = &bindings;
-    gestures_file_watch.start(gestures_file_path(getenv("XDG_CONFIG_HOME"), home), &bindings);
+    gestures_file_watch.start(users_gestures_file_path(), &bindings, debug);
 }
 
 void block_replaced()
@@ -185,7 +180,7 @@ int main(int argc, char **argv)
     if (watch_display)
         end_with_x_server(watch_display, &hooks);
     find_tools();
-    watch_gestures_file();
+    watch_gestures_file(debug);
 
     shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {

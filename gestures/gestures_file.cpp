@@ -2,6 +2,8 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <pwd.h>
+#include <stdlib.h>
 #include <string.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -241,6 +243,16 @@ std::string gestures_file_path(const char *xdg_config_home, const char *home)
     else
         base = std::string(home ? home : "") + "/.config";
     return base + "/vorell/gestures.conf";
+}
+
+std::string users_gestures_file_path()
+{
+    const char *home = getenv("HOME");
+    if (!home || !home[0]) {
+        const struct passwd *pw = getpwuid(getuid());
+        home = pw ? pw->pw_dir : "";
+    }
+    return gestures_file_path(getenv("XDG_CONFIG_HOME"), home);
 }
 
 std::string section_title(const std::string &app) { return app.empty() ? "gestures" : "app " + app; }

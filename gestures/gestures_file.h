@@ -93,6 +93,9 @@ std::shared_ptr<const GestureBindings> bindings_after_reading(
 // The file's place from the environment's values (either may be null or
 // empty): XDG_CONFIG_HOME/vorell/gestures.conf, or HOME/.config/vorell/...
 std::string gestures_file_path(const char *xdg_config_home, const char *home);
+// This process's: from $XDG_CONFIG_HOME and $HOME, or the user's home folder
+// in the password database when HOME is not set.
+std::string users_gestures_file_path();
 
 // The name of a section: "gestures" or "app NAME" (app "" for the first).
 std::string section_title(const std::string &app);

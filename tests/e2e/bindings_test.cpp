@@ -85,6 +85,10 @@ TEST(Bindings, TheFileBindsATapAndAChangeAppliesWithoutARestart)
     GesturesFile file;
     // The file and its folder come after the engine's start.
     Desk desk({}, "", {"--debug"}, {"", {file.env()}});
+    // Said with --debug only: most people have no file.
+    const std::string none = "gestured: no " + file.path + ": every gesture does what the settings say\n";
+    EXPECT_TRUE(wait_until([&] { return desk.engine().err().find(none) != std::string::npos; }, 10))
+        << desk.engine().err();
     auto written = std::chrono::steady_clock::now();
     file.write(
         "# my gestures\n"
