@@ -38,8 +38,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xautomation, x11-xserver-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-  ${CMAKE_SOURCE_DIR}/dist/debian/postinst ${CMAKE_SOURCE_DIR}/dist/debian/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/dist/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Installed into a staging root with DESTDIR, so that the install-time
 # configuration sees the package's prefix and the cursor images their fixed

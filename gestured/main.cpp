@@ -10,6 +10,7 @@
 
 #include "driver_parameters.h"
 #include "engine_state.h"
+#include "gestures_file_watch.h"
 #include "instance_lock.h"
 #include "long_options.h"
 #include "platform_x11.h"
@@ -84,6 +85,11 @@ EnginePlatform platform;
 SamplerPorts sampler_ports;
 SessionHooks hooks;
 const EngineThreadArgs thread_args{&shared, &platform, &sampler_ports, &hooks};
+// The command lines of the tools found at the start, and the gestures
+// file's bindings, which the action thread reads through the platform.
+ActionCommands tool_commands;
+BindingsInForce bindings;
+GesturesFileWatch gestures_file_watch;
 
 struct SemaphoreStep {
     sem_t *sem;
@@ -97,6 +103,23 @@ const SemaphoreStep kSemaphores[] = {
     {&shared.drag.events, "ctrl_drag_sem init failed"},
     {&shared.scroll.starts, "auto_scroll_sem init failed"},
 };
+
+// Where xte and the file manager are is looked up once, here.
+void find_tools()
+{
+    std::string note;
+    tool_commands = choose_action_commands(ToolSearch{executable_file, nullptr, getenv("PATH")}, &note);
+    if (!note.empty())
+        fprintf(stderr, "%s\n", note.c_str());
+    platform.commands = &tool_commands;
+}
+
+// With --debug a missing file is said too.
+void watch_gestures_file(bool debug)
+{
+    platform.bindings = &bindings;
+    gestures_file_watch.start(users_gestures_file_path(), &bindings, debug);
+}
 
 void block_replaced()
 {
@@ -162,6 +185,8 @@ int main(int argc, char **argv)
     install_release_on_signal();
     if (watch_display)
         end_with_x_server(watch_display, &hooks);
+    find_tools();
+    watch_gestures_file(debug);
 
     shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {

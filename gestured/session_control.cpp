@@ -137,6 +137,8 @@ void trace_send_input(void *ctx, const char *operand, int button, InputKind kind
     real_send_input(ctx, operand, button, kind);
 }
 
+void trace_note_binding(void *, const char *text) { fprintf(stderr, "gestured:   %s\n", text); }
+
 }  // namespace
 
 void release_everything_for_exit(bool stop_input)
@@ -259,6 +261,7 @@ EnginePlatform engine_platform_traced()
     EnginePlatform traced = engine_platform_production();
     traced.run_command = trace_run_command;
     traced.send_input = trace_send_input;
+    traced.note_binding = trace_note_binding;
     return traced;
 }
 
@@ -269,14 +272,17 @@ void print_help()
         "Touchpad gesture engine: turns multi-finger touches into desktop actions.\n"
         "\n"
         "  -v, --version  print the version and exit\n"
-        "  -d, --debug    print each recognised gesture and the input or command it\n"
-        "                 leads to on standard error\n"
+        "  -d, --debug    print each recognised gesture, the binding it uses and the\n"
+        "                 input or command it leads to on standard error\n"
         "      --release  release every key and button the X server holds down, put\n"
         "                 back the driver parameters a killed engine left changed and\n"
         "                 exit (run it after the engine was stopped or killed)\n"
         "      --help     show this help and exit\n"
         "\n"
         "Only one copy runs per user and display. The engine ends when its X server\n"
-        "goes, and follows the touchpad block when the driver creates it anew.\n",
+        "goes, and follows the touchpad block when the driver creates it anew.\n"
+        "Gestures bound in $XDG_CONFIG_HOME/vorell/gestures.conf (~/.config/vorell/\n"
+        "gestures.conf) do what the file says; a change applies at once (see\n"
+        "vorell-gestures(5)).\n",
         stdout);
 }

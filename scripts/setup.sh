@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the suite needs to build, run and test on Debian 12, and
-# links xte where the engine runs it. Safe to run again.
+# Installs what the suite needs to build, run and test on Debian 12. Safe to
+# run again.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
   libx11-dev libxtst-dev libxi-dev
-  libevdev-dev libudev-dev libmtdev-dev
+  libevdev-dev libudev-dev libmtdev-dev libinih-dev
   clang clang-format clang-tidy libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xautomation x11-xserver-utils x11-utils xdotool
@@ -27,7 +27,3 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# The engine runs xte from /usr/local/bin.
-if [ ! -e /usr/local/bin/xte ]; then
-  ln -s /usr/bin/xte /usr/local/bin/xte
-fi

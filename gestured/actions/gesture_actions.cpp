@@ -4,11 +4,21 @@
 #include <cstring>
 
 #include "action_commands.h"
+#include "bound_gestures.h"
 #include "engine_state.h"
 #include "platform.h"
 #include "selectable_actions.h"
 
 HotkeyState hotkey_state;
+
+namespace {
+
+// True from a window-switching begin that a binding took until the end of
+// that touch's switching: then no switching was begun, and its steps and its
+// end do nothing. Action thread only.
+bool switching_taken_by_binding = false;
+
+}  // namespace
 
 namespace {
 
@@ -73,27 +83,29 @@ void show_cursor(const EnginePlatform &platform, EngineShared &engine, CursorId 
 
 // ---- the PDF viewer's command sequences -----------------------------------
 
+void xte(const EnginePlatform &platform, XteLine line) { run(platform, platform.xte(line)); }
+
 void pdf_arrow(const EnginePlatform &platform, bool right)
 {
-    run(platform, kXteKeyEscape);
-    run(platform, right ? kXteKeydownRight : kXteKeydownLeft);
-    run(platform, right ? kXteKeyupRight : kXteKeyupLeft);
+    xte(platform, XteLine::kKeyEscape);
+    xte(platform, right ? XteLine::kKeydownRight : XteLine::kKeydownLeft);
+    xte(platform, right ? XteLine::kKeyupRight : XteLine::kKeyupLeft);
 }
 
 void pdf_wheel(const EnginePlatform &platform, int button)
 {
-    run(platform, kXteKeydownControl);
-    run(platform, button == 5 ? kXteWheel5 : kXteWheel4);
-    run(platform, kXteKeyupControl);
+    xte(platform, XteLine::kKeydownControl);
+    xte(platform, button == 5 ? XteLine::kWheel5 : XteLine::kWheel4);
+    xte(platform, XteLine::kKeyupControl);
 }
 
 void pdf_page(const EnginePlatform &platform, bool right)
 {
-    run(platform, kXteKeyEscape);
-    run(platform, kXteKeydownControl);
-    run(platform, right ? kXteKeydownRight : kXteKeydownLeft);
-    run(platform, right ? kXteKeyupRight : kXteKeyupLeft);
-    run(platform, kXteKeyupControl);
+    xte(platform, XteLine::kKeyEscape);
+    xte(platform, XteLine::kKeydownControl);
+    xte(platform, right ? XteLine::kKeydownRight : XteLine::kKeydownLeft);
+    xte(platform, right ? XteLine::kKeyupRight : XteLine::kKeyupLeft);
+    xte(platform, XteLine::kKeyupControl);
 }
 
 void control_text(const EnginePlatform &platform, const char *text)
@@ -207,11 +219,16 @@ void horizontal_scroll(const EnginePlatform &platform, EngineShared &engine, con
         arm_auto_scroll(s, s.scroll_right_active, s.scroll_left_active);
 }
 
-void zoom(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code, int32_t a)
+void zoom(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code, int32_t a,
+          const BindingUse &use)
 {
     if (either_latch(engine))
         return;
     show_cursor(platform, engine, code == Gesture::kZoomOut ? kZoomOutCursor : kZoomInCursor);
+    if (use.bound()) {
+        run_binding(platform, use, BoundStyle::kAtOnce);
+        return;
+    }
     const ZoomAction action = static_cast<ZoomAction>(a);
     const bool control_wheel =
         action == ZoomAction::kControlWheelDown || action == ZoomAction::kControlWheelUp;
@@ -229,11 +246,16 @@ void zoom(const EnginePlatform &platform, EngineShared &engine, const Title &tit
     run_zoom_action(platform, a);
 }
 
-void rotate(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code, int32_t a)
+void rotate(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code, int32_t a,
+            const BindingUse &use)
 {
     if (engine.latches.cover_gesture_latch.load() == 1)
         return;
     show_cursor(platform, engine, code == Gesture::kRotateCW ? kRightRotateCursor : kLeftRotateCursor);
+    if (use.bound()) {
+        run_binding(platform, use, BoundStyle::kAtOnce);
+        return;
+    }
     const RotateAction action = static_cast<RotateAction>(a);
     const bool control_letter = action == RotateAction::kControlR || action == RotateAction::kControlL;
     const bool right = action == RotateAction::kControlR;
@@ -258,11 +280,16 @@ void rotate(const EnginePlatform &platform, EngineShared &engine, const Title &t
     run_rotate_action(platform, a);
 }
 
-void swipe(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code)
+void swipe(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code,
+           const BindingUse &use)
 {
     if (engine.latches.cover_gesture_latch.load() == 1)
         return;
     engine.latches.swipe_latch.store(1);
+    if (use.bound()) {
+        run_binding(platform, use, BoundStyle::kAtOnce);
+        return;
+    }
     const bool toward_right = code == Gesture::kSwipeXInc;
     if (title.has(kGwenviewTitle)) {
         click_button(platform, toward_right ? 7 : 6);
@@ -291,28 +318,49 @@ void switch_windows_step(const EnginePlatform &platform, Gesture code)
         release_key(platform, "Shift_L");
 }
 
+// The entry's binding when it has one, else the application action of its
+// combo box's code.
+void chosen_action(const EnginePlatform &platform, const Title &title, int32_t a, const BindingUse &use,
+                   BoundStyle style)
+{
+    if (use.bound())
+        run_binding(platform, use, style);
+    else
+        application_action(platform, title, a);
+}
+
+void switching_begin(const EnginePlatform &platform, const BindingUse &use)
+{
+    switching_taken_by_binding = use.bound();
+    if (use.bound())
+        run_binding(platform, use, BoundStyle::kAtOnce);
+    else
+        switch_windows_step(platform, Gesture::kSwitchWindowsBegin);
+}
+
 void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &title, Gesture code,
-             int32_t a)
+             int32_t a, const BindingUse &use)
 {
     switch (code) {
     case Gesture::kButtonLeft:
     case Gesture::kButtonMiddle:
     case Gesture::kButtonRight:
-        // The pressed button stays down until the next entry's release step,
-        // normally this button's Gesture::kButtonRelease.
+        // The pressed button (or what its binding pressed) stays down until
+        // the next entry's release step, normally this button's
+        // Gesture::kButtonRelease.
         hold_gesture = 1;
-        application_action(platform, title, a);
+        chosen_action(platform, title, a, use, BoundStyle::kHeld);
         break;
     case Gesture::kTapTwo:
     case Gesture::kTapThree:
-        application_action(platform, title, a);
+        chosen_action(platform, title, a, use, BoundStyle::kAtOnce);
         release_held_button(platform);
         break;
     case Gesture::kCover:
         if (engine.latches.cover_gesture_latch.load() == 1)
             break;
         engine.latches.cover_gesture_latch.store(1);
-        application_action(platform, title, a);
+        chosen_action(platform, title, a, use, BoundStyle::kAtOnce);
         release_held_button(platform);
         break;
     case Gesture::kScrollYDec:
@@ -320,25 +368,35 @@ void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &
     case Gesture::kScrollXDec:
     case Gesture::kScrollXInc: horizontal_scroll(platform, engine, title, code); break;
     case Gesture::kZoomOut:
-    case Gesture::kZoomIn: zoom(platform, engine, title, code, a); break;
+    case Gesture::kZoomIn: zoom(platform, engine, title, code, a, use); break;
     case Gesture::kRotateCW:
-    case Gesture::kRotateCCW: rotate(platform, engine, title, code, a); break;
+    case Gesture::kRotateCCW: rotate(platform, engine, title, code, a, use); break;
     case Gesture::kSwipeXDec:
-    case Gesture::kSwipeXInc: swipe(platform, engine, title, code); break;
+    case Gesture::kSwipeXInc: swipe(platform, engine, title, code, use); break;
     case Gesture::kMyHome:
-        if (engine.latches.cover_gesture_latch.load() != 1)
-            run(platform, kHomeCommand);
+        if (engine.latches.cover_gesture_latch.load() == 1)
+            break;
+        if (use.bound())
+            run_binding(platform, use, BoundStyle::kAtOnce);
+        else
+            run(platform, platform.home_command());
         break;
     case Gesture::kSwitchWindowsBegin:
+        switching_taken_by_binding = false;
+        if (engine.latches.cover_gesture_latch.load() != 1)
+            switching_begin(platform, use);
+        break;
     case Gesture::kSwitchWindowsPrev:
     case Gesture::kSwitchWindowsNext:
-        if (engine.latches.cover_gesture_latch.load() != 1)
+        if (engine.latches.cover_gesture_latch.load() != 1 && !switching_taken_by_binding)
             switch_windows_step(platform, code);
         break;
     case Gesture::kSwitchWindowsEnd:
         // Never silenced by a latch: it only lets go of the Alt_L that
         // Gesture::kSwitchWindowsBegin left down.
-        release_key(platform, "Alt_L");
+        if (!switching_taken_by_binding)
+            release_key(platform, "Alt_L");
+        switching_taken_by_binding = false;
         break;
     case Gesture::kTapClick:
         if (engine.drag.drag_timeout_off.load() == 1)
@@ -393,6 +451,8 @@ void hotkey_clear_latches(EngineShared &engine)
     left_button_held = 0;
     middle_button_held = 0;
     right_button_held = 0;
+    forget_bound_input();
+    switching_taken_by_binding = false;
 }
 
 void hotkey_clear_scroll_and_zoom(EngineShared &engine, int64_t now_ms)
@@ -442,9 +502,12 @@ void carry_out(const EnginePlatform &platform, EngineShared &engine, Gesture cod
         title.text[0] = 0;
 
     release_held_button(platform);
+    release_bound_input(platform);
+    const BindingUse use = binding_for(platform, code);
+    note_binding_use(platform, use, arg);
 
     if (title.present) {
-        if (title.has(kSettingsPanelTitle)) {
+        if (title.has(kSettingsPanelTitle) && !use.bound()) {
             // The settings panel swaps the two control-wheel actions, and the
             // two control-wheel zoom actions.
             if (is_selectable(code))
@@ -461,17 +524,19 @@ void carry_out(const EnginePlatform &platform, EngineShared &engine, Gesture cod
     hold_gesture = 0;
 
     // Typing gate: while a key is held only the "Alt+Control+D" action of a
-    // button, tap or cover entry runs. What ends something held earlier (the
-    // window-switching Alt_L, the drag's button 1) is never held back.
+    // button, tap or cover entry's combo box runs (no binding). What ends
+    // something held earlier (the window-switching Alt_L, the drag's button
+    // 1) is never held back.
     if (engine.settings.DetectGestureIntr.load() != 0) {
         const int32_t alt_control_d = static_cast<int32_t>(CommonAction::kAltControlD);
-        if (engine.settings.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == alt_control_d)
+        if (engine.settings.DetectCovergestureIntr.load() == 0 && is_selectable(code) && a == alt_control_d &&
+            !use.bound())
             run_common_action(platform, alt_control_d);
         else if (code == Gesture::kSwitchWindowsEnd || code == Gesture::kDragRelease)
-            by_code(platform, engine, title, code, a);
+            by_code(platform, engine, title, code, a, use);
         return;
     }
-    by_code(platform, engine, title, code, a);
+    by_code(platform, engine, title, code, a, use);
 }
 
 }  // namespace

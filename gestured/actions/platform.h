@@ -9,6 +9,10 @@
 
 #include <cstdint>
 
+#include "action_commands.h"
+
+class BindingsInForce;
+
 // What send_input sends.
 enum class InputKind : int {
     kKeyTap = 0,         // key press, then key release (operand: keysym name)
@@ -42,6 +46,22 @@ struct EnginePlatform {
     int (*focus_title)(void *ctx, char *buf, int cap);
     void *ctx;
 
+    // Set after ctx, so that a record that names only the six above leaves
+    // these unset.
+    //
+    // The focused window's WM_CLASS, instance and class, each zero-terminated
+    // and cut to cap - 1 bytes; false when it has none. hotkey_event_thread
+    // only; null: no window has a class.
+    bool (*focus_class)(void *ctx, char *instance, char *window_class, int cap) = nullptr;
+    // The command lines for the tools found at the start; null: the lines of
+    // /usr/local/bin/xte and /usr/bin/nautilus.
+    const ActionCommands *commands = nullptr;
+    // The gestures file's bindings in force; null: nothing is bound.
+    const BindingsInForce *bindings = nullptr;
+    // --debug: told, for each entry a binding can take, which binding (or
+    // combo box) it uses. Null: nothing is told.
+    void (*note_binding)(void *ctx, const char *text) = nullptr;
+
     int64_t now() const { return now_ms(ctx); }
     void sleep(int ms) const { sleep_ms(ctx, ms); }
     void run(const char *command) const { run_command(ctx, command); }
@@ -50,4 +70,12 @@ struct EnginePlatform {
         send_input(ctx, operand, button, kind);
     }
     int title(char *buf, int cap) const { return focus_title(ctx, buf, cap); }
+    const char *xte(XteLine line) const
+    {
+        return (commands ? *commands : classic_action_commands()).line(line);
+    }
+    const char *home_command() const
+    {
+        return (commands ? *commands : classic_action_commands()).home.c_str();
+    }
 };

@@ -17,8 +17,10 @@
 
 EnginePlatform engine_platform_production()
 {
-    return EnginePlatform{real_now_ms,     real_sleep_ms,    real_run_command,
-                          real_send_input, real_focus_title, nullptr};
+    EnginePlatform p{real_now_ms,     real_sleep_ms,    real_run_command,
+                     real_send_input, real_focus_title, nullptr};
+    p.focus_class = real_focus_class;
+    return p;
 }
 
 int64_t real_now_ms(void *) { return monotonic_now_ms(); }
@@ -92,4 +94,9 @@ int real_focus_title(void *, char *buf, int cap)
     buf[n] = 0;
     XFree(title);
     return n;
+}
+
+bool real_focus_class(void *, char *instance, char *window_class, int cap)
+{
+    return get_focus_window_class(hotkey_display, instance, window_class, cap);
 }

@@ -6,7 +6,8 @@
 
 #include "platform.h"
 
-// The production record: the real functions below, no ctx.
+// The production record: the real functions below, no ctx; main adds the
+// command lines of the tools it found and the bindings in force.
 EnginePlatform engine_platform_production();
 
 // The production functions, for tests that wrap them.
@@ -18,3 +19,4 @@ void real_send_input(void *ctx, const char *operand, int button, InputKind kind)
 // has finished (the signal path, before it releases what is held).
 void stop_synthetic_input();
 int real_focus_title(void *ctx, char *buf, int cap);
+bool real_focus_class(void *ctx, char *instance, char *window_class, int cap);

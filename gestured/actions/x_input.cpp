@@ -73,6 +73,79 @@ char *get_focus_window_name(Display *display)
     return nullptr;
 }
 
+namespace {
+
+constexpr int kClassCacheMax = 256;
+// How far above the focused window its class is looked for.
+constexpr int kClassSearchDepth = 8;
+
+// The class of the window that had the focus when last asked. Action thread
+// only.
+struct ClassCache {
+    Window window = None;
+    bool found = false;
+    char instance[kClassCacheMax];
+    char window_class[kClassCacheMax];
+} class_cache;
+
+void copy_cut(char *to, const char *from, int cap)
+{
+    const size_t n = from ? strnlen(from, static_cast<size_t>(cap - 1)) : 0;
+    if (n)
+        memcpy(to, from, n);
+    to[n] = 0;
+}
+
+void look_up_class(Display *display, Window focus)
+{
+    class_cache.window = focus;
+    class_cache.found = false;
+    Window w = focus;
+    for (int depth = 0; depth < kClassSearchDepth && w != None; ++depth) {
+        XClassHint hint{};
+        if (XGetClassHint(display, w, &hint)) {
+            copy_cut(class_cache.instance, hint.res_name, kClassCacheMax);
+            copy_cut(class_cache.window_class, hint.res_class, kClassCacheMax);
+            if (hint.res_name)
+                XFree(hint.res_name);
+            if (hint.res_class)
+                XFree(hint.res_class);
+            class_cache.found = true;
+            return;
+        }
+        Window root = None, parent = None;
+        Window *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, w, &root, &parent, &children, &count))
+            return;
+        if (children)
+            XFree(children);
+        if (parent == root)
+            return;
+        w = parent;
+    }
+}
+
+}  // namespace
+
+bool get_focus_window_class(Display *display, char *instance, char *window_class, int cap)
+{
+    if (!display || cap <= 0)
+        return false;
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    if (focus == None || focus == PointerRoot)
+        return false;
+    if (focus != class_cache.window)
+        look_up_class(display, focus);
+    if (!class_cache.found)
+        return false;
+    copy_cut(instance, class_cache.instance, cap);
+    copy_cut(window_class, class_cache.window_class, cap);
+    return true;
+}
+
 KeyCode keysym_name_to_keycode(Display *display, const char *name)
 {
     KeySym sym = name ? XStringToKeysym(name) : NoSymbol;

@@ -29,6 +29,12 @@ extern Display *hotkey_display;
 // has one. The caller releases the text with XFree.
 char *get_focus_window_name(Display *display);
 
+// The focused window's WM_CLASS (instance and class, zero-terminated, cut to
+// cap - 1 bytes), from the window or the nearest window above it that has
+// one; false when none has. The answer is kept per focused window: while the
+// focus stays, one focus query is all it costs.
+bool get_focus_window_class(Display *display, char *instance, char *window_class, int cap);
+
 // Keycode of a keysym name; an unknown name is reported and "space" is used.
 KeyCode keysym_name_to_keycode(Display *display, const char *name);
 

@@ -18,14 +18,14 @@ bool may_run(EngineShared &engine)
 // One horizontal direction: the first repetition in the PDF viewer holds the
 // arrow key down; every other repetition clicks the wheel button.
 void horizontal_step(const EnginePlatform &platform, AutoScroll *a, const std::atomic<int32_t> &by_key,
-                     HeldKey key, const char *key_down, const char *wheel)
+                     HeldKey key, XteLine key_down, XteLine wheel)
 {
     if (by_key.load() == 1 && a->held == HeldKey::kNone) {
-        platform.run(kXteKeyEscape);
-        platform.run(key_down);
+        platform.run(platform.xte(XteLine::kKeyEscape));
+        platform.run(platform.xte(key_down));
         a->held = key;
     } else {
-        platform.run(wheel);
+        platform.run(platform.xte(wheel));
     }
 }
 
@@ -33,15 +33,15 @@ void repeat_once(const EnginePlatform &platform, EngineShared &engine, AutoScrol
 {
     engine.scroll.autoscroll_running.store(1);
     if (engine.scroll.scroll_up_active.load())
-        platform.run(kXteScrollUp);
+        platform.run(platform.xte(XteLine::kScrollUp));
     else if (engine.scroll.scroll_down_active.load())
-        platform.run(kXteScrollDown);
+        platform.run(platform.xte(XteLine::kScrollDown));
     if (engine.scroll.scroll_left_active.load())
-        horizontal_step(platform, a, engine.scroll.scroll_left_by_key, HeldKey::kLeft, kXteKeydownLeft,
-                        kXteScrollLeft);
+        horizontal_step(platform, a, engine.scroll.scroll_left_by_key, HeldKey::kLeft, XteLine::kKeydownLeft,
+                        XteLine::kScrollLeft);
     else if (engine.scroll.scroll_right_active.load())
-        horizontal_step(platform, a, engine.scroll.scroll_right_by_key, HeldKey::kRight, kXteKeydownRight,
-                        kXteScrollRight);
+        horizontal_step(platform, a, engine.scroll.scroll_right_by_key, HeldKey::kRight,
+                        XteLine::kKeydownRight, XteLine::kScrollRight);
     platform.sleep(kRepeatMs);
 }
 
@@ -57,9 +57,9 @@ void auto_scroll_start(EngineShared &engine, AutoScroll *a)
 void auto_scroll_release_key(const EnginePlatform &platform, AutoScroll *a)
 {
     if (a->held == HeldKey::kLeft)
-        platform.run(kXteKeyupLeft);
+        platform.run(platform.xte(XteLine::kKeyupLeft));
     else if (a->held == HeldKey::kRight)
-        platform.run(kXteKeyupRight);
+        platform.run(platform.xte(XteLine::kKeyupRight));
     a->held = HeldKey::kNone;
 }
 

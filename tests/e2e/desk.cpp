@@ -100,7 +100,7 @@ std::string trace_path(const std::string &name)
 }
 
 Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
-           const std::vector<std::string> &engine_options, const std::vector<std::string> &engine_env)
+           const std::vector<std::string> &engine_options, const DeskExtras &extras)
 {
     enter_private_ipc();
     // Closed to other users, as vorellpad makes it: vorellpad's replays take
@@ -116,6 +116,10 @@ Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
         rec.push_back("--title");
         rec.push_back(title);
     }
+    if (!extras.window_class.empty()) {
+        rec.push_back("--class");
+        rec.push_back(extras.window_class);
+    }
     recorder_ = std::make_unique<Background>(rec, opt);
     if (!recorder_->wait_for_output("ready\n", 20))
         throw std::runtime_error("xrecord did not start: " + recorder_->err());
@@ -123,7 +127,7 @@ Desk::Desk(const std::vector<std::string> &settings, const std::string &title,
     std::vector<std::string> engine{bin_path("gestured")};
     engine.insert(engine.end(), engine_options.begin(), engine_options.end());
     RunOptions engine_opt = opt;
-    engine_opt.env.insert(engine_opt.env.end(), engine_env.begin(), engine_env.end());
+    engine_opt.env.insert(engine_opt.env.end(), extras.engine_env.begin(), extras.engine_env.end());
     engine_ = std::make_unique<Background>(engine, engine_opt);
     if (!wait_for_engine_threads(engine_->pid()) || !wait_for_field("TapButton3", "0", 20))
         throw std::runtime_error("gestured did not start: " + engine_->err());

@@ -21,15 +21,20 @@ struct XEventSeen {
     std::string str() const { return type + " " + detail; }
 };
 
+// More of the desk: the focused window's WM_CLASS ("" = none) and words
+// NAME=value for gestured's environment.
+struct DeskExtras {
+    std::string window_class;
+    std::vector<std::string> engine_env;
+};
+
 class Desk {
 public:
     // settings: tpsim assignments ("AutoScrollCheckBox=1") applied before
     // gestured starts; title: the focused window's title ("" = none).
-    // engine_options: extra command-line words for gestured; engine_env:
-    // extra environment entries ("NAME=value") for gestured alone.
+    // engine_options: extra command-line words for gestured.
     explicit Desk(const std::vector<std::string> &settings = {}, const std::string &title = "",
-                  const std::vector<std::string> &engine_options = {},
-                  const std::vector<std::string> &engine_env = {});
+                  const std::vector<std::string> &engine_options = {}, const DeskExtras &extras = {});
     ~Desk();
 
     // Replays tests/e2e/traces/<name>.trace into the block, with its timing

@@ -91,8 +91,11 @@ TEST(Release, KilledWhileAKeydownIsStartingNothingIsPressedAfterTheRelease)
     // the xte the engine runs: a keydown waits a second before it acts.
     ASSERT_EQ(unshare(CLONE_NEWNS), 0);
     ASSERT_EQ(mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
-    char *real = realpath("/usr/local/bin/xte", nullptr);
-    ASSERT_NE(real, nullptr) << "/usr/local/bin/xte is missing: run scripts/setup.sh";
+    // The engine runs /usr/local/bin/xte where it is there, else the one on
+    // the search path; the stand-in goes over the file either names.
+    char *real =
+        realpath(access("/usr/local/bin/xte", X_OK) == 0 ? "/usr/local/bin/xte" : "/usr/bin/xte", nullptr);
+    ASSERT_NE(real, nullptr) << "xte is missing: install xautomation (scripts/setup.sh)";
     const std::string dir = make_temp_dir();
     const std::string copy = dir + "/real-xte";
     const std::string standin = dir + "/slow-xte";
@@ -134,7 +137,6 @@ TEST(Release, KilledWhileSwitchingWindowsTheEngineLetsGoOfAlt)
 
 TEST(Release, KilledDuringAutoScrollTheEngineLetsGoOfTheArrowKey)
 {
-    ASSERT_EQ(access("/usr/local/bin/xte", X_OK), 0) << "/usr/local/bin/xte is missing: run scripts/setup.sh";
     Desk desk({"AutoScrollCheckBox=1"}, "manual.pdf - Adobe Reader");
     desk.replay("flick_left");
     ASSERT_TRUE(desk.wait_for("ButtonRelease 6", 2));

@@ -145,10 +145,11 @@ TEST(SlowCommands, PdfFlickStartsAutoScrollWhenEveryXteRunTakes20ms)
     AutoScroll scroll{};
     EXPECT_GT(auto_scroll_wake(platform, engine, &scroll), 1);
     ASSERT_GE(w.commands.size(), 4u);
-    EXPECT_EQ(w.commands[0], kXteKeyEscape);
-    EXPECT_EQ(w.commands[1], kXteKeydownLeft);
-    EXPECT_EQ(w.commands.back(), kXteKeyupLeft);
-    EXPECT_EQ(count(w.commands, kXteScrollLeft), static_cast<int>(w.commands.size()) - 3);
+    const ActionCommands &xte = classic_action_commands();
+    EXPECT_EQ(w.commands[0], xte.line(XteLine::kKeyEscape));
+    EXPECT_EQ(w.commands[1], xte.line(XteLine::kKeydownLeft));
+    EXPECT_EQ(w.commands.back(), xte.line(XteLine::kKeyupLeft));
+    EXPECT_EQ(count(w.commands, xte.line(XteLine::kScrollLeft)), static_cast<int>(w.commands.size()) - 3);
 
     world = nullptr;
 }

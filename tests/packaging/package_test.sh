@@ -47,8 +47,8 @@ mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 dpkg_root() { dpkg --root="$root" --force-script-chrootless --force-not-root "$@"; }
 
 dpkg_root --force-depends -i "$deb" >"$tmp/install.log" 2>&1 || { cat "$tmp/install.log"; fail "dpkg -i failed"; }
-grep -q 'ln -s /usr/bin/xte /usr/local/bin/xte' "$tmp/install.log" ||
-    fail "no word about /usr/local/bin/xte when it is missing"
+# No manual step is left: the engine finds the xte of xautomation itself.
+! grep -q 'xte' "$tmp/install.log" || fail "the installation still asks for an xte step"
 [ -x "$root/usr/bin/gestured" ] || fail "gestured not installed"
 [ ! -e "$root/usr/local" ] || fail "the package touched /usr/local"
 dpkg_root -r vorelltouchpad >/dev/null 2>&1 || fail "dpkg -r failed"

@@ -6,7 +6,7 @@ set -eu
 man=$1
 shift
 status=0
-for page in "$man"/*.1 "$man"/*.7; do
+for page in "$man"/*.1 "$man"/*.5 "$man"/*.7; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
     if [ -n "$warnings" ]; then
         echo "$page:"; echo "$warnings"; status=1

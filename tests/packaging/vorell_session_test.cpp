@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "kbd_helpers.h"
 #include "local_users.h"
 #include "support.h"
 
@@ -206,6 +207,54 @@ TEST(SessionCommand, HelpAndUnknownCommands)
         EXPECT_EQ(r.status, c.status) << c.args.back();
         EXPECT_NE((r.out + r.err).find(c.text), std::string::npos) << r.out << r.err;
     }
+}
+
+// Saving never loses the settings: without a block the old file stays
+// byte for byte and the save fails with the reason; a save typed while the
+// typing monitor holds the pad off stores the pad on.
+TEST_F(SessionTest, SaveWithoutABlockRefusesAndLeavesTheOldFile)
+{
+    const std::string saved = root_ + "/home/.vorellshm";
+    std::ofstream(saved) << "Parameter settings:\n    TouchpadOff             = 0\n";
+    const std::string before = read_file(saved);
+    tpsim({"remove"});
+    RunResult save = session("save");
+    EXPECT_NE(save.status, 0);
+    EXPECT_NE(save.err.find("cannot read the touchpad's settings"), std::string::npos) << save.err;
+    EXPECT_EQ(read_file(saved), before);
+    EXPECT_EQ(run_program({"sh", "-c", "ls -A " + root_ + "/home"}).out, ".vorellshm\n");
+}
+
+TEST_F(SessionTest, ASaveTypedWhileTheTypingMonitorHasThePadOffStoresItOn)
+{
+    Background idle({bin_path("vorellidle"), "-i", "60", "-t"}, RunOptions{"", {x_.env()}, "", 60});
+    KeyTypist typist(x_.display());
+    // The Return key that runs the save: the monitor raises TouchpadOff.
+    const auto pad_off = [] { return run_program({"tpsim", "get", "TouchpadOff"}).out == "2\n"; };
+    for (double deadline = monotonic_s() + 10; !pad_off() && monotonic_s() < deadline;)
+        typist.tap(36);
+    ASSERT_TRUE(pad_off());
+
+    ASSERT_EQ(session("save").status, 0);
+    const std::string saved = read_file(root_ + "/home/.vorellshm");
+    EXPECT_NE(saved.find("\n    TouchpadOff             = 0\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\n    TappingCheckBox "), std::string::npos) << "the rest is all there";
+    EXPECT_TRUE(pad_off()) << "the save changes nothing in the block";
+}
+
+// Before each start the daemons' units wait for their X server: after it
+// went, a restart waits for the next one instead of failing at once.
+TEST_F(SessionTest, WaitDisplayWaitsUntilTheXServerAnswers)
+{
+    RunOptions gone;
+    gone.env = {"DISPLAY=:59999", "HOME=" + root_ + "/home"};
+    Background waiting({bin_path("vorell-session"), "wait-display"}, gone);
+    EXPECT_TRUE(holds_for([&] { return waiting.running(); }, 1.5)) << waiting.err();
+    EXPECT_NE(waiting.err().find("waiting for the X server of :59999"), std::string::npos) << waiting.err();
+
+    RunResult there = session("wait-display");
+    EXPECT_EQ(there.status, 0) << there.err;
+    EXPECT_EQ(there.err, "");
 }
 
 }  // namespace

@@ -134,6 +134,12 @@ const std::string &runtime_dir()
     return dir;
 }
 
+const std::string &config_dir()
+{
+    static const std::string dir = make_temp_dir();
+    return dir;
+}
+
 int decode_status(int st)
 {
     if (WIFEXITED(st))
@@ -144,15 +150,17 @@ int decode_status(int st)
 }
 
 // In the child: environment, working directory, then exec. Never returns.
-// runtime is runtime_dir(), made by the parent before it forked.
+// runtime is runtime_dir() and config config_dir(), made by the parent
+// before it forked.
 [[noreturn]] void exec_child(const std::vector<std::string> &argv, const RunOptions &opt,
-                             const std::string &runtime)
+                             const std::string &runtime, const std::string &config)
 {
     std::string path = bin_dir();
     if (const char *p = getenv("PATH"))
         path += std::string(":") + p;
     setenv("PATH", path.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     for (const std::string &e : opt.env) {
         size_t eq = e.find('=');
         if (eq == std::string::npos)
@@ -178,6 +186,7 @@ int decode_status(int st)
 RunResult run_program(const std::vector<std::string> &argv, const RunOptions &opt)
 {
     const std::string &runtime = runtime_dir();
+    const std::string &config = config_dir();
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC))
         throw std::runtime_error("pipe");
@@ -186,7 +195,7 @@ RunResult run_program(const std::vector<std::string> &argv, const RunOptions &op
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
-        exec_child(argv, opt, runtime);
+        exec_child(argv, opt, runtime, config);
     }
     close(in[0]);
     close(out[1]);
@@ -241,6 +250,7 @@ void tpsim(const std::vector<std::string> &args)
 Background::Background(const std::vector<std::string> &argv, const RunOptions &opt)
 {
     const std::string &runtime = runtime_dir();
+    const std::string &config = config_dir();
     const std::string dir = make_temp_dir();
     out_path_ = dir + "/out";
     err_path_ = dir + "/err";
@@ -252,7 +262,7 @@ Background::Background(const std::vector<std::string> &argv, const RunOptions &o
         dup2(n, 0);
         dup2(o, 1);
         dup2(e, 2);
-        exec_child(argv, opt, runtime);
+        exec_child(argv, opt, runtime, config);
     }
 }
 

@@ -105,8 +105,10 @@ std::string make_temp_dir();
 
 // The programs the tests run get a runtime folder (XDG_RUNTIME_DIR) of the
 // test process's own, made with make_temp_dir, so that their instance locks
-// stay out of the session's folder and out of /tmp; a test that names its
-// own in RunOptions::env has that one.
+// stay out of the session's folder and out of /tmp, and a configuration
+// folder (XDG_CONFIG_HOME) of its own, so that no gestures file of the
+// machine's user reaches them; a test that names its own in RunOptions::env
+// has that one.
 
 void sleep_ms(int ms);
 // Seconds on a monotonic clock.

@@ -5,20 +5,23 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <X11/Xutil.h>
+
 #include "record_session.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: xrecord [--title TEXT]\n"
+    "Usage: xrecord [--title TEXT] [--class NAME]\n"
     "Records the keys and buttons that reach the X server ($DISPLAY) and prints\n"
     "one line per event:  MILLISECONDS EVENT DETAIL\n"
     "  MILLISECONDS  since the recorder started (arrival time here)\n"
     "  EVENT         KeyPress, KeyRelease, ButtonPress or ButtonRelease\n"
     "  DETAIL        the key's name (Alt_L) or the button number (5)\n"
     "It maps a window over the whole screen that holds the input focus and takes\n"
-    "the pointer; --title sets that window's title. \"ready\" is printed once\n"
-    "recording. It runs until it is killed.\n";
+    "the pointer; --title sets that window's title, --class its WM_CLASS (NAME\n"
+    "as both instance and class). \"ready\" is printed once recording. It runs\n"
+    "until it is killed.\n";
 
 int64_t start_us;
 
@@ -38,9 +41,12 @@ void print_event(const RecordedEvent &e, void *ctx)
 int main(int argc, char **argv)
 {
     const char *title = nullptr;
+    const char *window_class = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--title") == 0 && i + 1 < argc) {
             title = argv[++i];
+        } else if (strcmp(argv[i], "--class") == 0 && i + 1 < argc) {
+            window_class = argv[++i];
         } else if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
             fputs(kUsage, stdout);
             return 0;
@@ -55,6 +61,11 @@ int main(int argc, char **argv)
     if (!record_open(&session, nullptr, title, print_event, &session, err, sizeof err)) {
         fprintf(stderr, "xrecord: %s\n", err);
         return 2;
+    }
+    if (window_class) {
+        XClassHint hint{const_cast<char *>(window_class), const_cast<char *>(window_class)};
+        XSetClassHint(session.control, session.window, &hint);
+        XSync(session.control, False);
     }
     printf("ready\n");
     fflush(stdout);
