@@ -1,8 +1,9 @@
 """The settings window on a private Xvfb, driven through its accessibility
 tree as a screen reader or a test tool drives it: changes reach the block as
-`vorellctl2 -l` lists them, changes made from a shell reach the window, the
-live view draws each contact where the simulator put it, and a missing block
-is said in words, with the suite started from the window.
+`vorellctl2 -l` lists them, changes made from a shell reach the window, Save,
+Revert and Defaults put the block where they say, the live view draws each
+contact where the simulator put it, and a missing block is said in words,
+with the suite started from the window.
 
 Usage: settings_window_test.py BIN_DIR TEST_NAME   (one test a process)
 """
@@ -73,6 +74,32 @@ class SettingsWindowTest(unittest.TestCase):
                      "the two-finger tap to show Alt+F10")
             max_speed = desk.control("Pointer", "MaxSpeed").queryValue()
             wait_for(lambda: abs(max_speed.currentValue - 0.9) < 1e-9, "the fastest speed to show 0.9")
+
+    def test_save_revert_and_defaults(self):
+        with WindowDesk(BIN_DIR) as desk:
+            default = desk.listed("ScrollingSpeedSlider")
+            speed = desk.control("Scrolling", "ScrollingSpeedSlider").queryValue()
+            press = lambda name: desk.by_name(name, "push button").queryAction().doAction(0)  # noqa: E731
+            said = lambda start: desk.find(lambda n: n.name.startswith(start), "'%s…'" % start)  # noqa: E731
+
+            press("Revert")
+            said("No saved settings: ~/.vorellshm does not exist")
+            speed.currentValue = 12
+            desk.wait_listed("ScrollingSpeedSlider", "12")
+            press("Save")
+            said("Saved to ~/.vorellshm.")
+            with open(os.path.join(desk.env["HOME"], ".vorellshm")) as f:
+                self.assertEqual(f.read(), desk.run("vorellctl2", "-l"))
+
+            speed.currentValue = 5
+            desk.wait_listed("ScrollingSpeedSlider", "5")
+            press("Revert")
+            desk.wait_listed("ScrollingSpeedSlider", "12")
+            wait_for(lambda: speed.currentValue == 12, "the slider to show the saved value")
+
+            press("Defaults")
+            desk.wait_listed("ScrollingSpeedSlider", default)
+            wait_for(lambda: speed.currentValue == float(default), "the slider to show the default")
 
     def test_live_view_draws_contacts_where_the_fingers_are(self):
         with WindowDesk(BIN_DIR) as desk:
