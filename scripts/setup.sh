@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libx11-dev libxtst-dev libxi-dev
-  libevdev-dev libudev-dev libmtdev-dev
+  libevdev-dev libudev-dev libmtdev-dev libinih-dev
   clang clang-format clang-tidy libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xautomation x11-xserver-utils x11-utils xdotool
