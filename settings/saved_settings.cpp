@@ -1,9 +1,5 @@
 #include "saved_settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +7,7 @@
 #include "block_defaults.h"
 #include "parameter_access.h"
 #include "parameter_table.h"
+#include "plain_file.h"
 #include "restore_settings.h"
 #include "setting_values.h"
 #include "touchpad_block.h"
@@ -60,60 +57,19 @@ int apply_saved_listing(void *block, FILE *saved)
     return applied;
 }
 
-namespace {
-
-// Larger than any listing; a bigger file is not one.
-constexpr size_t kSavedSizeMax = 1 << 20;
-
-// The whole file, or false with errno set.
-bool read_whole(int fd, std::string &text)
-{
-    char buffer[4096];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            return true;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        text.append(buffer, static_cast<size_t>(n));
-        if (text.size() > kSavedSizeMax) {
-            errno = EFBIG;
-            return false;
-        }
-    }
-}
-
-}  // namespace
-
 RevertOutcome revert_to_saved(void *block, const char *home)
 {
     const std::string shown = std::string("~/") + kSavedCopyName;
     const std::string unchanged = " Nothing was changed.";
     if (!home || !*home)
         return {false, "No home folder is known, so there are no saved settings." + unchanged};
-    const std::string path = std::string(home) + "/" + kSavedCopyName;
-    // Non-blocking, so that a FIFO put there cannot hang the window.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT)
+    std::string text, why;
+    int error = 0;
+    if (!read_plain_file(std::string(home) + "/" + kSavedCopyName, &text, &error, &why)) {
+        if (error == ENOENT)
             return {false, "No saved settings: " + shown + " does not exist (Save makes it)." + unchanged};
-        return {false, "Cannot read " + shown + ": " + strerror(errno) + "." + unchanged};
-    }
-    // Read whole before anything is applied: a read that fails half way
-    // must not leave half the settings changed.
-    struct stat st;
-    std::string text;
-    const char *why = nullptr;
-    const bool known = fstat(fd, &st) == 0;
-    if (known && !S_ISREG(st.st_mode))
-        why = "it is not a plain file";
-    else if (!known || !read_whole(fd, text))
-        why = strerror(errno);
-    close(fd);
-    if (why)
         return {false, "Cannot read " + shown + ": " + why + "." + unchanged};
+    }
     FILE *saved = text.empty() ? nullptr : fmemopen(text.data(), text.size(), "r");
     const int applied = saved ? apply_saved_listing(block, saved) : 0;
     if (saved)

@@ -37,7 +37,10 @@ std::string listing(const TouchpadSharedBlock &b)
     return s;
 }
 
-void set(TouchpadSharedBlock &b, const char *assignment) { apply_assignment(&b, kCtl2Parameters, assignment, stderr); }
+void set(TouchpadSharedBlock &b, const char *assignment)
+{
+    apply_assignment(&b, kCtl2Parameters, assignment, stderr);
+}
 
 void write_text(const std::string &path, const std::string &text)
 {
@@ -53,9 +56,9 @@ TEST(SavedSettings, RevertGivesTheSavedListingBack)
 {
     // Saved as "vorell-session save" saves: the listing of vorellctl2 -l.
     TouchpadSharedBlock saved = fresh_block();
-    for (const char *a : {"MaxSpeed=0.3", "DragSlider=2.7", "TwoFTComboBox=16", "ZoomCheckBox=0",
-                          "TappingDelayComboBox=13", "TapAgainRadioButton=1", "LiftReleaseRadioButton=0",
-                          "PalmTrackingSlider=6", "TouchpadOff=1"})
+    for (const char *a :
+         {"MaxSpeed=0.3", "DragSlider=2.7", "TwoFTComboBox=16", "ZoomCheckBox=0", "TappingDelayComboBox=13",
+          "TapAgainRadioButton=1", "LiftReleaseRadioButton=0", "PalmTrackingSlider=6", "TouchpadOff=1"})
         set(saved, a);
     const std::string home = make_temp_dir();
     write_text(home + "/.vorellshm", listing(saved));
