@@ -41,6 +41,10 @@ SettingsWindow::SettingsWindow()
         scroller->add(controls_.page(group));
         stack_.add(*scroller, "group" + std::to_string(g), group_title(group));
     }
+    auto *gestures = Gtk::make_managed<Gtk::ScrolledWindow>();
+    gestures->set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    gestures->add(gestures_);
+    stack_.add(*gestures, "gestures", "Your gestures");
     stack_.set_hexpand(true);
     stack_.set_transition_type(Gtk::STACK_TRANSITION_TYPE_NONE);
     sidebar_.set_stack(stack_);
@@ -231,6 +235,7 @@ bool SettingsWindow::on_focus_in_event(GdkEventFocus *event)
 {
     // Changes made elsewhere while the window was in the background.
     look_at_block();
+    gestures_.reload();
     return Gtk::ApplicationWindow::on_focus_in_event(event);
 }
 

@@ -1,6 +1,7 @@
 // The settings window: the groups of settings in a sidebar and a stack of
-// pages, the live pad beside them with the last gesture under it, and a bar
-// that says in words when there is no block and offers to start the suite;
+// pages, the gestures file's page last; the live pad beside them with the
+// last gesture under it, and a bar that says in words when there is no
+// block and offers to start the suite;
 // at the bottom Save, Revert and Defaults, and what the last of them did.
 //
 // Idle cost: one timer four times a second while the window is shown (none
@@ -14,6 +15,7 @@
 #include <gtkmm.h>
 
 #include "block_link.h"
+#include "gestures_page.h"
 #include "pad_view.h"
 #include "session_command.h"
 #include "setting_controls.h"
@@ -48,6 +50,7 @@ private:
 
     BlockLink link_;
     SettingControls controls_;
+    GesturesPage gestures_;
     PadView pad_;
     SessionCommand session_;
 

@@ -101,6 +101,24 @@ class SettingsWindowTest(unittest.TestCase):
             desk.wait_listed("ScrollingSpeedSlider", default)
             wait_for(lambda: speed.currentValue == float(default), "the slider to show the default")
 
+    def test_a_recorded_key_combination_is_written_to_the_gestures_file(self):
+        with WindowDesk(BIN_DIR) as desk:
+            folder = os.path.join(desk.env["HOME"], ".config", "vorell")
+            os.makedirs(folder)
+            path = os.path.join(folder, "gestures.conf")
+            mine = "# mine\n[gestures]\npinch-in = keys Control+minus  ; zoom out\nsome-later-gesture = none\n"
+            with open(path, "w") as f:
+                f.write(mine)
+            tap = desk.control("Your gestures", "gesture:two-finger-tap")
+            tap.querySelection().selectChild(1)  # Keys: the recorder listens at once
+            recorder = desk.find(lambda n: n.get_accessible_id() == "keys:two-finger-tap"
+                                 and desk.has_state(n, "STATE_FOCUSED"), "the key recorder listening")
+            x, y, w, h = recorder.queryComponent().getExtents(0)
+            desk.run("xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "key", "ctrl+w")
+            wait_for(lambda: self.read(path) == mine + "two-finger-tap = keys Control+w\n",
+                     "the binding in the file, the rest as it was")
+            wait_for(lambda: recorder.name == "Control+w", "the recorder to show the keys")
+
     def test_live_view_draws_contacts_where_the_fingers_are(self):
         with WindowDesk(BIN_DIR) as desk:
             view = desk.by_name("Your fingers on the pad")
@@ -156,6 +174,11 @@ class SettingsWindowTest(unittest.TestCase):
                 check.queryAction().doAction(0)
                 desk.wait_listed("TappingCheckBox", "0")
                 self.assertIsNone(desk.settings.poll(), "the window still runs")
+
+    @staticmethod
+    def read(path):
+        with open(path) as f:
+            return f.read()
 
     # --- the picture ---------------------------------------------------------
 
