@@ -86,8 +86,8 @@ GesturesDocument load_gestures(const std::string &path)
     return doc;
 }
 
-bool write_binding(const std::string &path, const std::string &app, BoundGesture gesture, const std::string &words,
-                   std::string *why)
+bool write_binding(const std::string &path, const std::string &app, BoundGesture gesture,
+                   const std::string &words, std::string *why)
 {
     BoundAction action;
     if (!words.empty() && !parse_bound_action(words, &action, why))

@@ -51,5 +51,5 @@ GesturesDocument load_gestures(const std::string &path);
 // made when missing. False, with the reason in *why, when the words are no
 // action or the file could not be read or written; then the file is as it
 // was.
-bool write_binding(const std::string &path, const std::string &app, BoundGesture gesture, const std::string &words,
-                   std::string *why);
+bool write_binding(const std::string &path, const std::string &app, BoundGesture gesture,
+                   const std::string &words, std::string *why);

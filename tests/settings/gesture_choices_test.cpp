@@ -29,16 +29,20 @@ TEST(GestureChoices, EachChoiceWrittenReadsBackAsItself)
         const char *detail;
         bool app;
     } cases[] = {
-        {GestureChoice::kKeys, "Control+Shift+w", false}, {GestureChoice::kButton, "8", true},
-        {GestureChoice::kCommand, "xdg-open ~", false},   {GestureChoice::kNothing, "", true},
-        {GestureChoice::kDefault, "", true},              {GestureChoice::kDefault, "", false},
+        {GestureChoice::kKeys, "Control+Shift+w", false},
+        {GestureChoice::kButton, "8", true},
+        {GestureChoice::kCommand, "xdg-open ~", false},
+        {GestureChoice::kNothing, "", true},
+        {GestureChoice::kDefault, "", true},
+        {GestureChoice::kDefault, "", false},
         {GestureChoice::kAsEverywhere, "", true},
     };
     const std::string path = make_temp_dir() + "/vorell/gestures.conf";
     for (const auto &c : cases) {
         const std::string app = c.app ? "Firefox" : "";
         std::string why;
-        ASSERT_TRUE(write_binding(path, app, BoundGesture::kCover, choice_words(c.choice, c.detail, c.app), &why))
+        ASSERT_TRUE(
+            write_binding(path, app, BoundGesture::kCover, choice_words(c.choice, c.detail, c.app), &why))
             << why;
         const GesturesDocument doc = load_gestures(path);
         const BindingSection *section = find_section(doc.bindings, c.app ? "firefox" : "");
@@ -53,15 +57,17 @@ TEST(GestureChoices, EachChoiceWrittenReadsBackAsItself)
 TEST(GestureChoices, AChangeKeepsTheRestOfTheFile)
 {
     const std::string path = make_temp_dir() + "/gestures.conf";
-    const std::string mine = "; mine\n[gestures]\ntwo-finger-tap = button 3   # right\nsome-new-word = none\n\n"
-                             "[app firefox]\nswipe-left = keys Alt+Left\n";
+    const std::string mine =
+        "; mine\n[gestures]\ntwo-finger-tap = button 3   # right\nsome-new-word = none\n\n"
+        "[app firefox]\nswipe-left = keys Alt+Left\n";
     write_text(path, mine);
     std::string why;
     ASSERT_TRUE(write_binding(path, "", BoundGesture::kPinchIn, "keys Control+minus", &why)) << why;
     ASSERT_TRUE(write_binding(path, "firefox", BoundGesture::kSwipeLeft, "", &why)) << why;
-    EXPECT_EQ(load_gestures(path).text,
-              "; mine\n[gestures]\ntwo-finger-tap = button 3   # right\nsome-new-word = none\npinch-in = keys "
-              "Control+minus\n\n[app firefox]\n");
+    EXPECT_EQ(
+        load_gestures(path).text,
+        "; mine\n[gestures]\ntwo-finger-tap = button 3   # right\nsome-new-word = none\npinch-in = keys "
+        "Control+minus\n\n[app firefox]\n");
 }
 
 TEST(GestureChoices, NothingIsWrittenOverAFileThatCannotBeRead)
