@@ -32,6 +32,11 @@ std::string detail_of(const Binding &binding)
 GesturesPage::GesturesPage() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 12)
 {
     path_ = gestures_file_path(getenv("XDG_CONFIG_HOME"), getenv("HOME"));
+    const char *home = getenv("HOME");
+    const std::string home_folder = home && *home ? std::string(home) + "/" : "";
+    shown_path_ = !home_folder.empty() && path_.compare(0, home_folder.size(), home_folder) == 0
+                      ? "~/" + path_.substr(home_folder.size())
+                      : path_;
     set_border_width(18);
     state_.set_xalign(0);
     state_.set_line_wrap(true);
@@ -41,9 +46,11 @@ GesturesPage::GesturesPage() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 12)
     auto *sections = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 6);
     auto *applies = Gtk::make_managed<Gtk::Label>("_Applies to", true);
     applies->set_mnemonic_widget(section_);
+    set_id(section_, "section", "");
     section_.signal_changed().connect(sigc::mem_fun(*this, &GesturesPage::on_section_changed));
     new_app_.set_placeholder_text("window class, e.g. firefox");
-    new_app_.set_tooltip_text("The class or instance of the application's windows (as xprop WM_CLASS shows it)");
+    new_app_.set_tooltip_text(
+        "The class or instance of the application's windows (as xprop WM_CLASS shows it)");
     set_id(new_app_, "new-application", "Application to add");
     new_app_.signal_activate().connect(sigc::mem_fun(*this, &GesturesPage::on_add_app));
     add_app_.signal_clicked().connect(sigc::mem_fun(*this, &GesturesPage::on_add_app));
@@ -52,6 +59,9 @@ GesturesPage::GesturesPage() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 12)
     sections->pack_start(section_, Gtk::PACK_SHRINK);
     sections->pack_start(new_app_, Gtk::PACK_SHRINK);
     sections->pack_start(add_app_, Gtk::PACK_SHRINK);
+    pick_.set_tooltip_text("Add the application of a window you click");
+    pick_.signal_clicked().connect(sigc::mem_fun(*this, &GesturesPage::on_pick_clicked));
+    sections->pack_start(pick_, Gtk::PACK_SHRINK);
     pack_start(*sections, Gtk::PACK_SHRINK);
 
     grid_.set_row_spacing(8);
@@ -101,11 +111,12 @@ void GesturesPage::make_row(int index)
             write(i, "button " + std::to_string(rows_[i].button->get_value_as_int()));
     });
     row.command = Gtk::make_managed<Gtk::Entry>();
-    row.command->set_placeholder_text("a shell command; Enter to keep it");
+    row.command->set_placeholder_text("a shell command");
     set_id(*row.command, std::string("command:") + info.word, name + " command");
-    row.command->signal_activate().connect([this, i] {
-        if (!rows_[i].command->get_text().empty())
-            write(i, "command " + rows_[i].command->get_text());
+    row.command->signal_activate().connect([this, i] { write_command(i); });
+    row.command->signal_focus_out_event().connect([this, i](GdkEventFocus *) {
+        write_command(i);
+        return false;
     });
 
     auto *details = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 0);
@@ -120,20 +131,26 @@ void GesturesPage::make_row(int index)
     grid_.attach(*details, 2, index);
 }
 
+void GesturesPage::on_map()
+{
+    reload();
+    Gtk::Box::on_map();
+}
+
 void GesturesPage::reload()
 {
     if (recording_ != -1)
         return;  // not under the person's fingers
     doc_ = load_gestures(path_);
     if (!doc_.readable)
-        state_.set_text("Your gestures file " + path_ + " cannot be read (" + doc_.why +
+        state_.set_text("Your gestures file " + shown_path_ + " cannot be read (" + doc_.why +
                         "), so it is shown as empty and not written.");
     else if (!doc_.exists)
-        state_.set_text("What each gesture does, kept in " + path_ +
+        state_.set_text("What each gesture does, kept in " + shown_path_ +
                         " (not there yet: your first change makes it). Default is the choice made "
                         "on the other pages.");
     else
-        state_.set_text("What each gesture does, kept in " + path_ +
+        state_.set_text("What each gesture does, kept in " + shown_path_ +
                         ". Default is the choice made on the other pages.");
     std::string problems;
     for (const std::string &p : doc_.bindings.problems)
@@ -203,10 +220,11 @@ void GesturesPage::on_choice_changed(size_t index)
     }
     show_details(index, choice, "");
     switch (choice) {
-    case GestureChoice::kKeys: start_recording(index); break;  // written once pressed
+    case GestureChoice::kKeys: start_recording(index); break;                 // written once pressed
     case GestureChoice::kCommand: rows_[index].command->grab_focus(); break;  // written at Enter
     case GestureChoice::kButton:
-        write(index, choice_words(choice, std::to_string(rows_[index].button->get_value_as_int()), app_section()));
+        write(index,
+              choice_words(choice, std::to_string(rows_[index].button->get_value_as_int()), app_section()));
         break;
     case GestureChoice::kDefault:
     case GestureChoice::kNothing:
@@ -222,9 +240,30 @@ void GesturesPage::on_section_changed()
     show_rows();
 }
 
-void GesturesPage::on_add_app()
+void GesturesPage::on_add_app() { add_app(new_app_.get_text()); }
+
+void GesturesPage::on_pick_clicked()
 {
-    const std::string app = new_app_.get_text();
+    std::string why;
+    const bool started = picker_.start(
+        [this](const std::string &window_class) {
+            pick_.set_sensitive(true);
+            if (window_class.empty())
+                outcome_.set_text("No application picked.");
+            else
+                add_app(window_class);
+        },
+        &why);
+    if (started) {
+        pick_.set_sensitive(false);
+        outcome_.set_text("Click a window of the application (Escape gives up).");
+    } else {
+        outcome_.set_text("Cannot pick a window: " + why + ".");
+    }
+}
+
+void GesturesPage::add_app(const std::string &app)
+{
     if (app.empty() || app.find_first_of("[]\n") != std::string::npos) {
         outcome_.set_text("An application is named by its window class, without brackets.");
         return;
@@ -234,6 +273,7 @@ void GesturesPage::on_add_app()
         added_apps_.push_back(app);
     app_ = known ? known->app : app;
     new_app_.set_text("");
+    outcome_.set_text("");
     show_sections();
     show_rows();
 }
@@ -279,6 +319,15 @@ bool GesturesPage::on_recorder_key(GdkEventKey *event, size_t index)
     else
         show_rows();
     return true;
+}
+
+void GesturesPage::write_command(size_t index)
+{
+    const std::string words = "command " + rows_[index].command->get_text();
+    const BindingSection *section = find_section(doc_.bindings, app_);
+    const bool same = section && (*section)[bound_gesture_at(static_cast<int>(index))].action.text == words;
+    if (!showing_ && !rows_[index].command->get_text().empty() && !same)
+        write(index, words);
 }
 
 void GesturesPage::write(size_t index, const std::string &words)

@@ -10,6 +10,7 @@ Usage: settings_window_test.py BIN_DIR TEST_NAME   (one test a process)
 
 import os
 import stat
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -118,6 +119,21 @@ class SettingsWindowTest(unittest.TestCase):
             wait_for(lambda: self.read(path) == mine + "two-finger-tap = keys Control+w\n",
                      "the binding in the file, the rest as it was")
             wait_for(lambda: recorder.name == "Control+w", "the recorder to show the keys")
+
+    def test_a_picked_window_gets_a_section_of_its_own(self):
+        with WindowDesk(BIN_DIR) as desk:
+            desk._spawn(["xlogo", "-geometry", "200x150+1050+620"], "xlogo", stdin=subprocess.DEVNULL)
+            desk.run("xdotool", "search", "--sync", "--class", "XLogo")
+            cover = desk.control("Your gestures", "gesture:cover")
+            desk.by_name("Pick a window…", "push button").queryAction().doAction(0)
+            desk.find(lambda n: n.name.startswith("Click a window"), "the picker to wait for a click")
+            desk.run("xdotool", "mousemove", "1150", "700", "click", "1")
+            section = desk.find(lambda n: n.get_accessible_id() == "section", "the section's drop-down")
+            wait_for(lambda: section.name == "Application XLogo", "the picked application's section")
+            cover.querySelection().selectChild(4)  # Nothing
+            path = os.path.join(desk.env["HOME"], ".config", "vorell", "gestures.conf")
+            wait_for(lambda: os.path.exists(path) and self.read(path) == "[app XLogo]\ncover = none\n",
+                     "the application's binding in the file")
 
     def test_live_view_draws_contacts_where_the_fingers_are(self):
         with WindowDesk(BIN_DIR) as desk:
