@@ -8,19 +8,8 @@
 #include <string>
 
 #include "gesture_choices.h"
+#include "file_replace.h"
 #include "support.h"
-
-namespace {
-
-void write_text(const std::string &path, const std::string &text)
-{
-    FILE *f = fopen(path.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    fputs(text.c_str(), f);
-    fclose(f);
-}
-
-}  // namespace
 
 TEST(GestureChoices, EachChoiceWrittenReadsBackAsItself)
 {
@@ -60,8 +49,8 @@ TEST(GestureChoices, AChangeKeepsTheRestOfTheFile)
     const std::string mine =
         "; mine\n[gestures]\ntwo-finger-tap = button 3   # right\nsome-new-word = none\n\n"
         "[app firefox]\nswipe-left = keys Alt+Left\n";
-    write_text(path, mine);
     std::string why;
+    ASSERT_TRUE(replace_file(path, mine, &why)) << why;
     ASSERT_TRUE(write_binding(path, "", BoundGesture::kPinchIn, "keys Control+minus", &why)) << why;
     ASSERT_TRUE(write_binding(path, "firefox", BoundGesture::kSwipeLeft, "", &why)) << why;
     EXPECT_EQ(
@@ -83,7 +72,7 @@ TEST(GestureChoices, NothingIsWrittenOverAFileThatCannotBeRead)
     EXPECT_TRUE(S_ISDIR(st.st_mode));
 
     const std::string path = dir + "/gestures.conf";
-    write_text(path, "[gestures]\ncover = none\n");
+    ASSERT_TRUE(replace_file(path, "[gestures]\ncover = none\n", &why)) << why;
     for (const char *words : {"keys NoSuchKeyName", "button 0", "command ", "dance"}) {
         why.clear();
         EXPECT_FALSE(write_binding(path, "", BoundGesture::kCover, words, &why)) << words;

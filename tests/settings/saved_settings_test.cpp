@@ -14,6 +14,7 @@
 #include "parameter_access.h"
 #include "parameter_table.h"
 #include "saved_settings.h"
+#include "file_replace.h"
 #include "support.h"
 
 namespace {
@@ -42,13 +43,6 @@ void set(TouchpadSharedBlock &b, const char *assignment)
     apply_assignment(&b, kCtl2Parameters, assignment, stderr);
 }
 
-void write_text(const std::string &path, const std::string &text)
-{
-    FILE *f = fopen(path.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    fputs(text.c_str(), f);
-    fclose(f);
-}
 
 }  // namespace
 
@@ -61,7 +55,8 @@ TEST(SavedSettings, RevertGivesTheSavedListingBack)
           "TapAgainRadioButton=1", "LiftReleaseRadioButton=0", "PalmTrackingSlider=6", "TouchpadOff=1"})
         set(saved, a);
     const std::string home = make_temp_dir();
-    write_text(home + "/.vorellshm", listing(saved));
+    std::string why;
+    ASSERT_TRUE(replace_file(home + "/.vorellshm", listing(saved), &why)) << why;
 
     TouchpadSharedBlock b = fresh_block();
     set(b, "ScrollingSpeedSlider=3");
@@ -91,8 +86,10 @@ TEST(SavedSettings, AFileThatCannotBeUsedChangesNothing)
     for (const auto &c : cases) {
         const std::string home = make_temp_dir();
         const std::string path = home + "/.vorellshm";
-        if (c.content)
-            write_text(path, c.content);
+        std::string why;
+        if (c.content) {
+            ASSERT_TRUE(replace_file(path, c.content, &why)) << why;
+        }
         if (c.folder) {
             ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
         }
