@@ -220,8 +220,12 @@ void GesturesPage::on_choice_changed(size_t index)
     }
     show_details(index, choice, "");
     switch (choice) {
-    case GestureChoice::kKeys: start_recording(index); break;                 // written once pressed
-    case GestureChoice::kCommand: rows_[index].command->grab_focus(); break;  // written at Enter
+    case GestureChoice::kKeys:
+        // Written once pressed; the recorder takes the focus after the
+        // drop-down's list has closed and put it back on the drop-down.
+        Glib::signal_idle().connect_once([this, index] { start_recording(index); });
+        break;
+    case GestureChoice::kCommand: rows_[index].command->grab_focus(); break;  // written when left
     case GestureChoice::kButton:
         write(index,
               choice_words(choice, std::to_string(rows_[index].button->get_value_as_int()), app_section()));
