@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "gesture_choices.h"
 #include "file_replace.h"
+#include "gesture_choices.h"
 #include "support.h"
 
 TEST(GestureChoices, EachChoiceWrittenReadsBackAsItself)

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "block_defaults.h"
+#include "file_replace.h"
 #include "parameter_access.h"
 #include "parameter_table.h"
 #include "saved_settings.h"
-#include "file_replace.h"
 #include "support.h"
 
 namespace {
@@ -42,7 +42,6 @@ void set(TouchpadSharedBlock &b, const char *assignment)
 {
     apply_assignment(&b, kCtl2Parameters, assignment, stderr);
 }
-
 
 }  // namespace
 
