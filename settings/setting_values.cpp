@@ -20,14 +20,14 @@ SliderRange slider_range(const SettingEntry &entry)
     return {row.minimum * entry.look.factor, row.maximum * entry.look.factor, entry.look.step};
 }
 
-namespace {
-
 double stored_value(const void *block, const ParameterDescriptor &row)
 {
     if (row.type == kBlockDouble)
         return block_get_double(block, row.offset);
     return block_get_int(block, row.offset);
 }
+
+namespace {
 
 // The release styles' entries, in layout order.
 const int kReleaseStyleCount = 3;

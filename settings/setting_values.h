@@ -12,6 +12,9 @@
 // layout's test checks it).
 const ParameterDescriptor &setting_row(const SettingEntry &entry);
 
+// A row's value as the block stores it.
+double stored_value(const void *block, const ParameterDescriptor &row);
+
 // A slider's ends and step in shown units.
 struct SliderRange {
     double lowest;

@@ -2,6 +2,9 @@
 
 #include <atk/atk.h>
 
+#include "restore_settings.h"
+#include "saved_settings.h"
+
 namespace {
 
 constexpr unsigned kLookMs = 250;      // a finger is noticed within this
@@ -38,6 +41,10 @@ SettingsWindow::SettingsWindow()
         scroller->add(controls_.page(group));
         stack_.add(*scroller, "group" + std::to_string(g), group_title(group));
     }
+    auto *gestures = Gtk::make_managed<Gtk::ScrolledWindow>();
+    gestures->set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    gestures->add(gestures_);
+    stack_.add(*gestures, "gestures", "Your gestures");
     stack_.set_hexpand(true);
     stack_.set_transition_type(Gtk::STACK_TRANSITION_TYPE_NONE);
     sidebar_.set_stack(stack_);
@@ -46,12 +53,14 @@ SettingsWindow::SettingsWindow()
     body_.pack_start(*Gtk::make_managed<Gtk::Separator>(Gtk::ORIENTATION_VERTICAL), Gtk::PACK_SHRINK);
     body_.pack_start(make_pad_column(), Gtk::PACK_SHRINK);
     layout_.pack_start(body_, Gtk::PACK_EXPAND_WIDGET);
+    layout_.pack_start(make_action_bar(), Gtk::PACK_SHRINK);
     add(layout_);
 
     pad_.signal_summary().connect([this](const std::string &text) { fingers_text_.set_text(text); });
     look_at_block();
     show_all_children();
     show_block_status();
+    update_actions();
 }
 
 Gtk::Widget &SettingsWindow::make_pad_column()
@@ -82,6 +91,73 @@ Gtk::Widget &SettingsWindow::make_pad_column()
     return pad_column_;
 }
 
+Gtk::Widget &SettingsWindow::make_action_bar()
+{
+    save_.set_tooltip_text(
+        "Save these settings to ~/.vorellshm (vorell-session save); they come back at login");
+    revert_.set_tooltip_text("Put back the settings saved in ~/.vorellshm");
+    defaults_.set_tooltip_text("Put back every setting's default");
+    save_.get_style_context()->add_class("suggested-action");
+    save_.signal_clicked().connect(sigc::mem_fun(*this, &SettingsWindow::on_save_clicked));
+    revert_.signal_clicked().connect(sigc::mem_fun(*this, &SettingsWindow::on_revert_clicked));
+    defaults_.signal_clicked().connect(sigc::mem_fun(*this, &SettingsWindow::on_defaults_clicked));
+    outcome_.set_line_wrap(true);
+    outcome_.set_xalign(0);
+    outcome_.set_selectable(true);
+    actions_.pack_start(defaults_);
+    actions_.pack_start(revert_);
+    actions_.pack_start(outcome_);
+    actions_.pack_end(save_);
+    return actions_;
+}
+
+void SettingsWindow::update_actions()
+{
+    const bool attached = link_.block() != nullptr;
+    save_.set_sensitive(attached && !session_.running());
+    revert_.set_sensitive(attached);
+    defaults_.set_sensitive(attached);
+}
+
+void SettingsWindow::on_save_clicked()
+{
+    std::string why;
+    if (session_.run({"save"}, sigc::mem_fun(*this, &SettingsWindow::on_saved), &why))
+        outcome_.set_text("Saving…");
+    else
+        outcome_.set_text("Not saved: vorell-session could not be started: " + why + ".");
+    update_actions();
+}
+
+void SettingsWindow::on_saved(int status, const std::string &last_error_line)
+{
+    if (status == 0)
+        outcome_.set_text("Saved to ~/.vorellshm.");
+    else
+        outcome_.set_text("Not saved: vorell-session save failed (exit status " + std::to_string(status) +
+                          ")" + (last_error_line.empty() ? "." : ": " + last_error_line));
+    update_actions();
+}
+
+void SettingsWindow::on_revert_clicked()
+{
+    TouchpadSharedBlock *block = link_.block();
+    if (!block)
+        return;
+    outcome_.set_text(revert_to_saved(block, real_restore_platform().home).text);
+    controls_.show_block();
+}
+
+void SettingsWindow::on_defaults_clicked()
+{
+    TouchpadSharedBlock *block = link_.block();
+    if (!block)
+        return;
+    put_back_defaults(block);
+    controls_.show_block();
+    outcome_.set_text("Every setting is back at its default (not saved).");
+}
+
 void SettingsWindow::start_looking()
 {
     if (!look_timer_.connected())
@@ -105,6 +181,7 @@ void SettingsWindow::look_at_block()
         controls_.attach(link_.block());
         pad_.set_block(link_.block());
         show_block_status();
+        update_actions();
     } else {
         controls_.show_block();
         pad_.look();
@@ -136,6 +213,7 @@ void SettingsWindow::on_start_clicked()
     if (!session_.run({"start"}, sigc::mem_fun(*this, &SettingsWindow::on_session_started), &why))
         start_outcome_ = "vorell-session could not be started: " + why;
     show_block_status();
+    update_actions();
 }
 
 void SettingsWindow::on_session_started(int status, const std::string &last_error_line)
@@ -150,12 +228,14 @@ void SettingsWindow::on_session_started(int status, const std::string &last_erro
     // The block may be there already.
     look_at_block();
     show_block_status();
+    update_actions();
 }
 
 bool SettingsWindow::on_focus_in_event(GdkEventFocus *event)
 {
     // Changes made elsewhere while the window was in the background.
     look_at_block();
+    gestures_.reload();
     return Gtk::ApplicationWindow::on_focus_in_event(event);
 }
 

@@ -1,6 +1,8 @@
 // The settings window: the groups of settings in a sidebar and a stack of
-// pages, the live pad beside them with the last gesture under it, and a bar
-// that says in words when there is no block and offers to start the suite.
+// pages, the gestures file's page last; the live pad beside them with the
+// last gesture under it, and a bar that says in words when there is no
+// block and offers to start the suite;
+// at the bottom Save, Revert and Defaults, and what the last of them did.
 //
 // Idle cost: one timer four times a second while the window is shown (none
 // while it is hidden or minimised). Each tick copies the block's finger
@@ -13,6 +15,7 @@
 #include <gtkmm.h>
 
 #include "block_link.h"
+#include "gestures_page.h"
 #include "pad_view.h"
 #include "session_command.h"
 #include "setting_controls.h"
@@ -37,9 +40,17 @@ private:
     void show_block_status();
     void on_start_clicked();
     void on_session_started(int status, const std::string &last_error_line);
+    Gtk::Widget &make_action_bar();
+    void on_save_clicked();
+    void on_saved(int status, const std::string &last_error_line);
+    void on_revert_clicked();
+    void on_defaults_clicked();
+    // The action bar's buttons follow the block and a save under way.
+    void update_actions();
 
     BlockLink link_;
     SettingControls controls_;
+    GesturesPage gestures_;
     PadView pad_;
     SessionCommand session_;
 
@@ -53,6 +64,11 @@ private:
     Gtk::Box pad_column_{Gtk::ORIENTATION_VERTICAL};
     Gtk::Label fingers_text_;
     Gtk::Label last_gesture_;
+    Gtk::ActionBar actions_;
+    Gtk::Button save_{"_Save", true};
+    Gtk::Button revert_{"_Revert", true};
+    Gtk::Button defaults_{"_Defaults", true};
+    Gtk::Label outcome_;  // what Save, Revert or Defaults last did
 
     sigc::connection look_timer_;
     int looks_ = 0;

@@ -1,14 +1,16 @@
 """The settings window on a private Xvfb, driven through its accessibility
 tree as a screen reader or a test tool drives it: changes reach the block as
-`vorellctl2 -l` lists them, changes made from a shell reach the window, the
-live view draws each contact where the simulator put it, and a missing block
-is said in words, with the suite started from the window.
+`vorellctl2 -l` lists them, changes made from a shell reach the window, Save,
+Revert and Defaults put the block where they say, the live view draws each
+contact where the simulator put it, and a missing block is said in words,
+with the suite started from the window.
 
 Usage: settings_window_test.py BIN_DIR TEST_NAME   (one test a process)
 """
 
 import os
 import stat
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -74,6 +76,65 @@ class SettingsWindowTest(unittest.TestCase):
             max_speed = desk.control("Pointer", "MaxSpeed").queryValue()
             wait_for(lambda: abs(max_speed.currentValue - 0.9) < 1e-9, "the fastest speed to show 0.9")
 
+    def test_save_revert_and_defaults(self):
+        with WindowDesk(BIN_DIR) as desk:
+            default = desk.listed("ScrollingSpeedSlider")
+            speed = desk.control("Scrolling", "ScrollingSpeedSlider").queryValue()
+            press = lambda name: desk.by_name(name, "push button").queryAction().doAction(0)  # noqa: E731
+            said = lambda start: desk.find(lambda n: n.name.startswith(start), "'%s…'" % start)  # noqa: E731
+
+            press("Revert")
+            said("No saved settings: ~/.vorellshm does not exist")
+            speed.currentValue = 12
+            desk.wait_listed("ScrollingSpeedSlider", "12")
+            press("Save")
+            said("Saved to ~/.vorellshm.")
+            with open(os.path.join(desk.env["HOME"], ".vorellshm")) as f:
+                self.assertEqual(f.read(), desk.run("vorellctl2", "-l"))
+
+            speed.currentValue = 5
+            desk.wait_listed("ScrollingSpeedSlider", "5")
+            press("Revert")
+            desk.wait_listed("ScrollingSpeedSlider", "12")
+            wait_for(lambda: speed.currentValue == 12, "the slider to show the saved value")
+
+            press("Defaults")
+            desk.wait_listed("ScrollingSpeedSlider", default)
+            wait_for(lambda: speed.currentValue == float(default), "the slider to show the default")
+
+    def test_a_recorded_key_combination_is_written_to_the_gestures_file(self):
+        with WindowDesk(BIN_DIR) as desk:
+            folder = os.path.join(desk.env["HOME"], ".config", "vorell")
+            os.makedirs(folder)
+            path = os.path.join(folder, "gestures.conf")
+            mine = "# mine\n[gestures]\npinch-in = keys Control+minus  ; zoom out\nsome-later-gesture = none\n"
+            with open(path, "w") as f:
+                f.write(mine)
+            tap = desk.control("Your gestures", "gesture:two-finger-tap")
+            tap.querySelection().selectChild(1)  # Keys: the recorder listens at once
+            recorder = desk.find(lambda n: n.get_accessible_id() == "keys:two-finger-tap"
+                                 and desk.has_state(n, "STATE_FOCUSED"), "the key recorder listening")
+            x, y, w, h = recorder.queryComponent().getExtents(0)
+            desk.run("xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "key", "ctrl+w")
+            wait_for(lambda: self.read(path) == mine + "two-finger-tap = keys Control+w\n",
+                     "the binding in the file, the rest as it was")
+            wait_for(lambda: recorder.name == "Control+w", "the recorder to show the keys")
+
+    def test_a_picked_window_gets_a_section_of_its_own(self):
+        with WindowDesk(BIN_DIR) as desk:
+            desk._spawn(["xlogo", "-geometry", "200x150+1050+620"], "xlogo", stdin=subprocess.DEVNULL)
+            desk.run("xdotool", "search", "--sync", "--class", "XLogo")
+            cover = desk.control("Your gestures", "gesture:cover")
+            desk.by_name("Pick a window…", "push button").queryAction().doAction(0)
+            desk.find(lambda n: n.name.startswith("Click a window"), "the picker to wait for a click")
+            desk.run("xdotool", "mousemove", "1150", "700", "click", "1")
+            section = desk.find(lambda n: n.get_accessible_id() == "section", "the section's drop-down")
+            wait_for(lambda: section.name == "Application XLogo", "the picked application's section")
+            cover.querySelection().selectChild(4)  # Nothing
+            path = os.path.join(desk.env["HOME"], ".config", "vorell", "gestures.conf")
+            wait_for(lambda: os.path.exists(path) and self.read(path) == "[app XLogo]\ncover = none\n",
+                     "the application's binding in the file")
+
     def test_live_view_draws_contacts_where_the_fingers_are(self):
         with WindowDesk(BIN_DIR) as desk:
             view = desk.by_name("Your fingers on the pad")
@@ -129,6 +190,11 @@ class SettingsWindowTest(unittest.TestCase):
                 check.queryAction().doAction(0)
                 desk.wait_listed("TappingCheckBox", "0")
                 self.assertIsNone(desk.settings.poll(), "the window still runs")
+
+    @staticmethod
+    def read(path):
+        with open(path) as f:
+            return f.read()
 
     # --- the picture ---------------------------------------------------------
 
