@@ -22,7 +22,12 @@ namespace {
 
 constexpr int kButtonsReported = 5;  // XQueryPointer reports buttons 1 to 5
 
+// The exit clean-up runs once, on the first thread that claims it: the
+// signal thread or a thread that found the X server gone. ending_signal is
+// the signal that asked for it, 0 for the loss of the server.
 std::atomic<bool> ending{false};
+std::atomic<int> ending_signal{0};
+thread_local bool cleaning_up = false;
 
 const int kReleaseSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
@@ -33,14 +38,19 @@ void release_signal_set(sigset_t *set)
         sigaddset(set, sig);
 }
 
-void *release_on_signal_thread(void *)
+[[noreturn]] void wait_for_the_end()
 {
-    sigset_t set;
-    release_signal_set(&set);
-    int sig = 0;
-    while (sigwait(&set, &sig) != 0) {
-    }
-    release_everything_for_exit(true);
+    // Another thread is already on its way out.
+    for (;;)
+        pause();
+}
+
+[[noreturn]] void finish_exit()
+{
+    const int sig = ending_signal.load();
+    fflush(stdout);
+    if (sig == 0)
+        _exit(1);
     // End the way the signal would have ended the process.
     signal(sig, SIG_DFL);
     sigset_t one;
@@ -51,21 +61,41 @@ void *release_on_signal_thread(void *)
     _exit(128 + sig);
 }
 
+void *release_on_signal_thread(void *)
+{
+    sigset_t set;
+    release_signal_set(&set);
+    int sig = 0;
+    while (sigwait(&set, &sig) != 0) {
+    }
+    if (ending.exchange(true))
+        wait_for_the_end();
+    ending_signal = sig;
+    cleaning_up = true;
+    release_everything_for_exit(true);
+    finish_exit();
+}
+
 [[noreturn]] void end_after_x_loss()
 {
-    if (ending.exchange(true)) {
-        // Another thread is already on its way out.
-        for (;;)
-            pause();
+    if (cleaning_up) {
+        // The clean-up's own connection lost its server halfway through the
+        // release. Xlib does not come back from here, and this thread may
+        // still hold what the release locks, so only what needs no X is
+        // left to do: the driver parameters live in the block.
+        driver_parameters_restore();
+        finish_exit();
     }
+    if (ending.exchange(true))
+        wait_for_the_end();
+    cleaning_up = true;
     fputs("gestured: lost the X server\n", stderr);
     // The connection may have been closed by the server while the server
     // itself lives on; then a fresh connection can still let go. The block
     // outlives the X server: tap-to-click and the drag lock go back to what
     // they were. Unlike the signal path, synthetic input is not stopped first.
     release_everything_for_exit(false);
-    fflush(stdout);
-    _exit(1);
+    finish_exit();
 }
 
 int on_x_io_error(Display *) { end_after_x_loss(); }

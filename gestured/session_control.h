@@ -20,7 +20,11 @@ void release_everything_for_exit(bool stop_input);
 // ends by the same signal. Blocks the three signals in the calling thread and
 // starts a thread that waits for them, so it must be called by main before it
 // creates any other thread (the threads inherit the blocked set). Also calls
-// XInitThreads, which must come before any other Xlib call.
+// XInitThreads, which must come before any other Xlib call. The clean-up
+// runs once: a signal while the engine already ends for its lost X server
+// is left to that end, and the other way round; a server that goes in the
+// middle of the clean-up leaves only the driver parameters to put back
+// before the process ends as it was going to.
 void install_release_on_signal();
 
 // Releases through XTEST every key and button the X server reports down

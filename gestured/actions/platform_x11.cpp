@@ -5,7 +5,6 @@
 #include <X11/Xlib.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -50,15 +49,24 @@ namespace {
 
 // Held by the thread that sends synthetic input for the length of one send;
 // stop_synthetic_input takes it, so that no send is under way when it
-// returns and none starts after.
-std::timed_mutex send_mutex;
+// returns and none starts after. A plain mutex, tried in a bounded loop:
+// std::timed_mutex locks through pthread_mutex_clocklock, which the thread
+// sanitizer's runtime of this compiler does not see, so it took the unlock
+// that follows for the unlock of a mutex nobody held.
+std::mutex send_mutex;
 std::atomic<bool> input_stopped{false};
+
+constexpr int kStopWaitMs = 1000;  // a send stuck longer than this is not waited for
 
 }  // namespace
 
 void stop_synthetic_input()
 {
-    const bool locked = send_mutex.try_lock_for(std::chrono::seconds(1));
+    bool locked = send_mutex.try_lock();
+    for (int waited = 0; !locked && waited < kStopWaitMs; ++waited) {
+        usleep(1000);
+        locked = send_mutex.try_lock();
+    }
     input_stopped = true;
     if (locked)
         send_mutex.unlock();
@@ -66,7 +74,7 @@ void stop_synthetic_input()
 
 void real_send_input(void *, const char *operand, int button, InputKind kind)
 {
-    std::lock_guard<std::timed_mutex> lock(send_mutex);
+    std::lock_guard<std::mutex> lock(send_mutex);
     if (input_stopped)
         return;
     // A press is noted before it is sent and a release after, so that a

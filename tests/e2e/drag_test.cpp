@@ -141,9 +141,7 @@ TEST(AutoScroll, PdfViewerHoldsTheArrowKeyAndLetsGoAtTheTouch)
 TEST(AutoScroll, WithoutLocalXteAFlickStillGivesAllItsClicks)
 {
     ASSERT_EQ(mount("tmpfs", "/usr/local/bin", "tmpfs", MS_NOSUID | MS_NODEV, "mode=755"), 0);
-    struct Unmount {
-        ~Unmount() { umount2("/usr/local/bin", MNT_DETACH); }
-    } unmount;
+    UnmountAtEnd unmount("/usr/local/bin");
     ASSERT_NE(access("/usr/local/bin/xte", F_OK), 0);
     Desk desk({"AutoScrollCheckBox=1"}, "", {"--debug"});
     desk.replay("flick_down");  // 8 scroll steps, lifted while moving

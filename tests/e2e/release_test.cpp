@@ -88,7 +88,9 @@ TEST(Release, AStartAfterAKillTakesTheUsersValuesNotTheDragTimeOnes)
 TEST(Release, KilledWhileAKeydownIsStartingNothingIsPressedAfterTheRelease)
 {
     // In a mount namespace of this test's own, a stand-in takes the place of
-    // the xte the engine runs: a keydown waits a second before it acts.
+    // the xte the engine runs: a keydown waits a second before it acts. The
+    // namespace stays the process's for the tests after this one, so the
+    // stand-in is taken away again at the end.
     ASSERT_EQ(unshare(CLONE_NEWNS), 0);
     ASSERT_EQ(mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
     // The engine runs /usr/local/bin/xte where it is there, else the one on
@@ -106,6 +108,7 @@ TEST(Release, KilledWhileAKeydownIsStartingNothingIsPressedAfterTheRelease)
                            << "exec " << copy << " \"$@\"\n";
     ASSERT_EQ(chmod(standin.c_str(), 0755), 0);
     ASSERT_EQ(mount(standin.c_str(), real, nullptr, MS_BIND, nullptr), 0);
+    UnmountAtEnd unmount(real);
     free(real);
 
     Desk desk({}, "manual.pdf - Adobe Reader");

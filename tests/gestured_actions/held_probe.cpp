@@ -4,6 +4,9 @@
 //   held_probe hold      Alt_L, button 1, button 3 through XTEST and the Left
 //                        key through xte; prints "holding" and waits.
 //   held_probe hotkey    runs hotkey_event_thread on the calling thread.
+//   held_probe lose D    ends with the X server D as the engine does, notes
+//                        Alt_L as held (sends nothing), prints "holding" and
+//                        waits; its clean-up connects to $DISPLAY.
 #include <unistd.h>
 
 #include <cstdio>
@@ -27,6 +30,20 @@ int main(int argc, char **argv)
         return 0;
     }
     install_release_on_signal();
+    if (argc > 2 && strcmp(argv[1], "lose") == 0) {
+        static SessionHooks hooks;
+        Display *engine_display = XOpenDisplay(argv[2]);
+        if (!engine_display) {
+            fprintf(stderr, "no display\n");
+            return 2;
+        }
+        end_with_x_server(engine_display, &hooks);
+        held_key_down("Alt_L");
+        printf("holding %d\n", held_input_count());
+        fflush(stdout);
+        for (;;)
+            pause();
+    }
     hotkey_display = XOpenDisplay(nullptr);
     if (!hotkey_display) {
         fprintf(stderr, "no display\n");

@@ -69,6 +69,8 @@ struct PrivateTmpForEveryTest {
 
 }  // namespace
 
+UnmountAtEnd::~UnmountAtEnd() { umount2(target_.c_str(), MNT_DETACH); }
+
 std::string bin_dir() { return VORELL_BIN_DIR; }
 std::string source_dir() { return VORELL_SOURCE_DIR; }
 std::string bin_path(const std::string &name) { return bin_dir() + "/" + name; }

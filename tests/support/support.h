@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Moves the calling process (and every child it starts from now on) into a
@@ -19,6 +20,20 @@ void enter_private_ipc();
 // goes with the process. Needs root; call it before make_temp_dir or a
 // program run, whose folders are in the old /tmp.
 void enter_private_tmp();
+
+// Undoes a mount over `target` when it goes out of scope (lazily, so that a
+// program still busy there does not keep it), so that the tests after the one
+// that made it, in the same process, see the folder or file as it was.
+class UnmountAtEnd {
+public:
+    explicit UnmountAtEnd(std::string target) : target_(std::move(target)) {}
+    ~UnmountAtEnd();
+    UnmountAtEnd(const UnmountAtEnd &) = delete;
+    UnmountAtEnd &operator=(const UnmountAtEnd &) = delete;
+
+private:
+    std::string target_;
+};
 
 // Path of a program built by this project (the build's bin folder).
 std::string bin_path(const std::string &name);
