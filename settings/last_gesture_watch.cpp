@@ -38,12 +38,12 @@ void LastGestureWatch::start(GdkDisplay *display, sigc::slot<void, const std::st
     try {
         monitor_ = Gio::File::create_for_path(path_)->monitor_file();
     } catch (const Glib::Error &) {
-        return;  // without a monitor the line stays as first read
+        read();  // without a monitor the line stays as first read
+        return;
     }
-    monitor_->signal_changed().connect(
-        [this](const Glib::RefPtr<Gio::File> &, const Glib::RefPtr<Gio::File> &, Gio::FileMonitorEvent) {
-            read();
-        });
+    monitor_->signal_changed().connect([this](const Glib::RefPtr<Gio::File> &,
+                                              const Glib::RefPtr<Gio::File> &,
+                                              Gio::FileMonitorEvent) { read(); });
     read();
 }
 
