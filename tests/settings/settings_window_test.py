@@ -112,12 +112,7 @@ class SettingsWindowTest(unittest.TestCase):
             mine = "# mine\n[gestures]\npinch-in = keys Control+minus  ; zoom out\nsome-later-gesture = none\n"
             with open(path, "w") as f:
                 f.write(mine)
-            tap = desk.control("Your gestures", "gesture:two-finger-tap")
-            tap.querySelection().selectChild(1)  # Keys: the recorder listens at once
-            recorder = desk.find(lambda n: n.get_accessible_id() == "keys:two-finger-tap"
-                                 and desk.has_state(n, "STATE_FOCUSED"), "the key recorder listening")
-            x, y, w, h = recorder.queryComponent().getExtents(0)
-            desk.run("xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "key", "ctrl+w")
+            recorder = self.record_control_w_for_the_two_finger_tap(desk)
             wait_for(lambda: self.read(path) == mine + "two-finger-tap = keys Control+w\n",
                      "the binding in the file, the rest as it was")
             wait_for(lambda: recorder.name == "Control+w", "the recorder to show the keys")
@@ -130,12 +125,7 @@ class SettingsWindowTest(unittest.TestCase):
             line = desk.find(lambda n: n.getRoleName() == "label" and any(
                 r.getTarget(0).name == "Last gesture:" for r in n.getRelationSet()), "the last-gesture line")
             self.assertEqual(line.name, "", "no gesture yet")
-            tap = desk.control("Your gestures", "gesture:two-finger-tap")
-            tap.querySelection().selectChild(1)  # Keys: the recorder listens at once
-            recorder = desk.find(lambda n: n.get_accessible_id() == "keys:two-finger-tap"
-                                 and desk.has_state(n, "STATE_FOCUSED"), "the key recorder listening")
-            x, y, w, h = recorder.queryComponent().getExtents(0)
-            desk.run("xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "key", "ctrl+w")
+            recorder = self.record_control_w_for_the_two_finger_tap(desk)
             wait_for(lambda: recorder.name == "Control+w", "the recorder to show the keys")
 
             # Takes the focus (and the screen) and records what reaches the
@@ -227,6 +217,18 @@ class SettingsWindowTest(unittest.TestCase):
                 check.queryAction().doAction(0)
                 desk.wait_listed("TappingCheckBox", "0")
                 self.assertIsNone(desk.settings.poll(), "the window still runs")
+
+    @staticmethod
+    def record_control_w_for_the_two_finger_tap(desk):
+        """Picks Keys for the two-finger tap and presses Control+w on the
+        recorder, as a person would; the recorder's node."""
+        tap = desk.control("Your gestures", "gesture:two-finger-tap")
+        tap.querySelection().selectChild(1)  # Keys: the recorder listens at once
+        recorder = desk.find(lambda n: n.get_accessible_id() == "keys:two-finger-tap"
+                             and desk.has_state(n, "STATE_FOCUSED"), "the key recorder listening")
+        x, y, w, h = recorder.queryComponent().getExtents(0)
+        desk.run("xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "key", "ctrl+w")
+        return recorder
 
     @staticmethod
     def read(path):
