@@ -16,6 +16,7 @@
 #include "platform_x11.h"
 #include "sampler_thread.h"
 #include "session_control.h"
+#include "status_line.h"
 #include "touchpad_block.h"
 #include "version.h"
 
@@ -121,6 +122,16 @@ void watch_gestures_file(bool debug)
     gestures_file_watch.start(users_gestures_file_path(), &bindings, debug);
 }
 
+// The last gesture in words beside the lock, for the settings window.
+void keep_last_gesture()
+{
+    char path[kLockPathMax];
+    if (instance_lock.fd >= 0 &&
+        instance_lock_sibling(&instance_lock, kLastGestureSuffix, path, sizeof path) &&
+        !status_line_attach(&platform, path))
+        perror("status line thread create failed");
+}
+
 void block_replaced()
 {
     pthread_t thread;
@@ -187,6 +198,7 @@ int main(int argc, char **argv)
         end_with_x_server(watch_display, &hooks);
     find_tools();
     watch_gestures_file(debug);
+    keep_last_gesture();
 
     shared.reset();
     for (const SemaphoreStep &s : kSemaphores) {

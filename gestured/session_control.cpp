@@ -167,7 +167,7 @@ void trace_send_input(void *ctx, const char *operand, int button, InputKind kind
     real_send_input(ctx, operand, button, kind);
 }
 
-void trace_note_binding(void *, const char *text) { fprintf(stderr, "gestured:   %s\n", text); }
+void trace_note_binding(void *, const char *text) { fprintf(stderr, "gestured:   binding %s\n", text); }
 
 }  // namespace
 

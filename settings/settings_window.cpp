@@ -80,8 +80,11 @@ Gtk::Widget &SettingsWindow::make_pad_column()
     auto *row = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 6);
     auto *caption = Gtk::make_managed<Gtk::Label>();
     caption->set_markup("<b>Last gesture:</b>");
-    last_gesture_.set_text("none yet");
     last_gesture_.set_xalign(0);
+    last_gesture_.set_line_wrap(true);
+    last_gesture_.set_max_width_chars(40);
+    last_gesture_watch_.start(gdk_display_get_default(),
+                              [this](const std::string &line) { last_gesture_.set_text(line); });
     atk_object_add_relationship(gtk_widget_get_accessible(GTK_WIDGET(last_gesture_.gobj())),
                                 ATK_RELATION_LABELLED_BY,
                                 gtk_widget_get_accessible(GTK_WIDGET(caption->gobj())));

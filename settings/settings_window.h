@@ -1,7 +1,7 @@
 // The settings window: the groups of settings in a sidebar and a stack of
 // pages, the gestures file's page last; the live pad beside them with the
-// last gesture under it, and a bar that says in words when there is no
-// block and offers to start the suite;
+// last gesture under it (nothing when there is none), and a bar that says
+// in words when there is no block and offers to start the suite;
 // at the bottom Save, Revert and Defaults, and what the last of them did.
 //
 // Idle cost: one timer four times a second while the window is shown (none
@@ -9,13 +9,15 @@
 // words; once a second it also looks at the block's key and, while
 // the window is shown, at the parameters, so changes made from a shell
 // appear. The pad follows frame by frame only while a finger or a button is
-// down.
+// down. The last gesture is read only when its file changes (a file
+// monitor).
 #pragma once
 
 #include <gtkmm.h>
 
 #include "block_link.h"
 #include "gestures_page.h"
+#include "last_gesture_watch.h"
 #include "pad_view.h"
 #include "session_command.h"
 #include "setting_controls.h"
@@ -64,6 +66,7 @@ private:
     Gtk::Box pad_column_{Gtk::ORIENTATION_VERTICAL};
     Gtk::Label fingers_text_;
     Gtk::Label last_gesture_;
+    LastGestureWatch last_gesture_watch_;
     Gtk::ActionBar actions_;
     Gtk::Button save_{"_Save", true};
     Gtk::Button revert_{"_Revert", true};

@@ -233,18 +233,25 @@ void instance_server_key(const char *display, int connection, char *out, size_t 
         instance_display_key(display, out, cap);
 }
 
+bool instance_file_path(const char *program, const char *server, const char *suffix, char *out, size_t cap)
+{
+    char dir[kLockPathMax];
+    if (!instance_lock_dir(dir, sizeof dir, program))
+        return false;
+    const int n = snprintf(out, cap, "%s/vorell-%s-%s%s", dir, program, server, suffix);
+    if (n < 0 || static_cast<size_t>(n) >= cap) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    return true;
+}
+
 LockResult instance_lock_take(InstanceLock *lock, const char *program, const char *display, int connection)
 {
     lock->holder = 0;
     instance_server_key(display, connection, lock->server, sizeof lock->server);
-    char dir[kLockPathMax];
-    if (!instance_lock_dir(dir, sizeof dir, program))
+    if (!instance_file_path(program, lock->server, ".lock", lock->path, sizeof lock->path))
         return LockResult::kUnavailable;
-    int n = snprintf(lock->path, sizeof lock->path, "%s/vorell-%s-%s.lock", dir, program, lock->server);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof lock->path) {
-        errno = ENAMETOOLONG;
-        return LockResult::kUnavailable;
-    }
     int fd = open(lock->path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0)
         return LockResult::kUnavailable;

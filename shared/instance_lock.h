@@ -58,6 +58,16 @@ void instance_display_key(const char *display, char *out, size_t cap);
 // "ADDRESS:N". Without a socket to ask, instance_display_key(display).
 void instance_server_key(const char *display, int connection, char *out, size_t cap);
 
+// A file of program's copy on server (instance_server_key) in the user's
+// run-time folder: ".lock" for the lock itself, other suffixes for the files
+// kept beside it, which other programs of the suite find by the same name.
+// False (errno set) when there is no folder or the name does not fit.
+bool instance_file_path(const char *program, const char *server, const char *suffix, char *out, size_t cap);
+
+// gestured's last recognised gesture, one line in the file with this suffix
+// beside its lock, for the settings window.
+constexpr char kLastGestureSuffix[] = ".last-gesture";
+
 // Takes the lock for program on the server (non-blocking); connection as
 // above, or -1 to go by the display name alone. The descriptor is
 // close-on-exec: commands the daemon starts never inherit the lock.

@@ -103,15 +103,13 @@ BindingUse binding_for(const EnginePlatform &platform, Gesture code)
     return use;
 }
 
-void note_binding_use(const EnginePlatform &platform, const BindingUse &use, int32_t arg)
+std::string binding_use_words(const BindingUse &use, int32_t arg)
 {
-    if (!platform.note_binding || !use.bindable)
-        return;
     const BoundGestureInfo &info = bound_gesture_info(use.gesture);
-    std::string text = std::string("binding ") + info.word;
+    std::string text = info.word;
     if (use.bound()) {
         if (use.app)
-            text = std::string("binding [app ") + use.app + "] " + info.word;
+            text = std::string("[app ") + use.app + "] " + info.word;
         text += " = " + use.binding->action.text + " (" + use.from->path + ":" +
                 std::to_string(use.binding->line) + ")";
     } else if (info.combo_box) {
@@ -121,7 +119,13 @@ void note_binding_use(const EnginePlatform &platform, const BindingUse &use, int
     } else {
         text += std::string(": built in, ") + info.fixed_action;
     }
-    platform.note_binding(platform.ctx, text.c_str());
+    return text;
+}
+
+void note_binding_use(const EnginePlatform &platform, const BindingUse &use, int32_t arg)
+{
+    if (platform.note_binding && use.bindable)
+        platform.note_binding(platform.ctx, binding_use_words(use, arg).c_str());
 }
 
 std::string background_command_line(const std::string &command) { return "( " + command + " ) &"; }

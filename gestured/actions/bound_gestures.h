@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "engine_state.h"
 #include "gestures_file.h"
@@ -43,9 +44,14 @@ struct BindingUse {
 
 BindingUse binding_for(const EnginePlatform &platform, Gesture code);
 
-// Tells platform.note_binding (when set) which binding the entry uses, or
-// that its combo box (with arg, the block's value) or the engine's fixed
-// action decides.
+// Which binding a bindable entry uses, or that its combo box (with arg, the
+// block's value) or the engine's fixed action decides, in words:
+// "two-finger-tap = keys Control+w (PATH:3)",
+// "[app Firefox] two-finger-tap = ...", "cover: combo box CovergestureComboBox
+// 9 (Page Up)", "swipe-left: built in, back (Alt+Left)".
+std::string binding_use_words(const BindingUse &use, int32_t arg);
+
+// Tells platform.note_binding (when set) binding_use_words of a bindable entry.
 void note_binding_use(const EnginePlatform &platform, const BindingUse &use, int32_t arg);
 
 // How a bound action meets the gesture: a tap, a step or a cover happens at

@@ -58,8 +58,9 @@ struct EnginePlatform {
     const ActionCommands *commands = nullptr;
     // The gestures file's bindings in force; null: nothing is bound.
     const BindingsInForce *bindings = nullptr;
-    // --debug: told, for each entry a binding can take, which binding (or
-    // combo box) it uses. Null: nothing is told.
+    // Told, for each entry a binding can take, which binding (or combo box)
+    // it uses, in words (binding_use_words): the --debug trace and the
+    // last-gesture line listen here. Null: nothing is told.
     void (*note_binding)(void *ctx, const char *text) = nullptr;
 
     int64_t now() const { return now_ms(ctx); }

@@ -187,16 +187,17 @@ class WindowDesk:
     def tpsim(self, *args):
         return self.run("tpsim", *args)
 
-    def listed(self, name):
-        """The value `vorellctl2 -l` lists for a parameter, as text."""
-        for line in self.run("vorellctl2", "-l").splitlines():
+    def listed(self, name, client="vorellctl2"):
+        """The value `vorellctl2 -l` (or the client's) lists for a parameter,
+        as text."""
+        for line in self.run(client, "-l").splitlines():
             parts = line.split("=")
             if len(parts) == 2 and parts[0].strip() == name:
                 return parts[1].strip()
         raise AssertionError(name + " is not listed")
 
-    def wait_listed(self, name, value):
-        wait_for(lambda: self.listed(name) == value, "vorellctl2 -l to list %s = %s" % (name, value))
+    def wait_listed(self, name, value, client="vorellctl2"):
+        wait_for(lambda: self.listed(name, client) == value, "%s -l to list %s = %s" % (client, name, value))
 
     # --- the accessibility tree ---------------------------------------------
 
