@@ -10,6 +10,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "file_replace.h"
+
 namespace {
 
 constexpr size_t kMaxFileBytes = 4096;
@@ -24,20 +26,6 @@ bool parse_int(const std::string &text, long min, long max, long *out)
     if (errno != 0 || *end != 0 || v < min || v > max)
         return false;
     *out = v;
-    return true;
-}
-
-bool write_all(int fd, const std::string &text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
     return true;
 }
 

@@ -54,6 +54,8 @@ mode_t current_umask()
     return static_cast<mode_t>(mask);
 }
 
+}  // namespace
+
 bool write_all(int fd, const std::string &text)
 {
     size_t done = 0;
@@ -67,8 +69,6 @@ bool write_all(int fd, const std::string &text)
     }
     return true;
 }
-
-}  // namespace
 
 bool replace_file(const std::string &path, const std::string &text, std::string *why)
 {

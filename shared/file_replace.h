@@ -13,6 +13,10 @@
 // when the file could not be written; then nothing has changed.
 bool replace_file(const std::string &path, const std::string &text, std::string *why);
 
+// Writes the whole of text to fd, going on after a signal or a short write.
+// False when a write fails (errno says why).
+bool write_all(int fd, const std::string &text);
+
 // Makes the folder and the ones above it that are missing (mode 0700 for
 // new ones, as for a user's configuration). False, with the reason in *why.
 bool make_folders(const std::string &folder, std::string *why);
