@@ -76,7 +76,7 @@ void show_cursor(const EnginePlatform &platform, EngineShared &engine, CursorId 
 {
     if (cursor_shown(engine, id).load() != 0)
         return;
-    run(platform, kCursorCommands[id]);
+    platform.run_in_order(kCursorCommands[id]);
     for (int i = 0; i < kCursorCount; ++i)
         cursor_shown(engine, i).store(i == id ? 1 : 0);
 }
