@@ -1,6 +1,7 @@
 // gestured: the touchpad gesture engine. Puts the driver into the state the
 // engine expects, then runs the five engine threads until it is killed.
 #include <errno.h>
+#include <malloc.h>
 #include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -46,6 +47,10 @@ const ThreadStep kThreads[] = {
     {auto_scroll_thread, "auto_scroll_thread create failed", "auto_scroll_thread join failed"},
 };
 constexpr int kThreadCount = sizeof kThreads / sizeof kThreads[0];
+// The engine threads' stacks: their deepest calls (Xlib's locale and text
+// conversions on the action thread) use a few tens of KiB; the default of
+// 8 MiB each only costs address space and page tables.
+constexpr size_t kThreadStackBytes = size_t{256} * 1024;
 
 [[noreturn]] void fail(int error, const char *message)
 {
@@ -145,6 +150,9 @@ void block_replaced()
 
 int main(int argc, char **argv)
 {
+    // One malloc arena for all threads: the engine allocates little, and an
+    // arena per thread would keep its own pages resident.
+    mallopt(M_ARENA_MAX, 1);
     if (answer_help_or_version(argc, argv, kOptions, print_help, kVersionText))
         return 0;
     bool debug = take_long_flag(&argc, argv, kOptions, "debug") > 0;
@@ -206,13 +214,17 @@ int main(int argc, char **argv)
             fail(errno, s.failure);
     }
 
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, kThreadStackBytes);
     pthread_t threads[kThreadCount];
     for (int i = 0; i < kThreadCount; ++i) {
-        int rc = pthread_create(&threads[i], nullptr, kThreads[i].body,
+        int rc = pthread_create(&threads[i], &attr, kThreads[i].body,
                                 const_cast<EngineThreadArgs *>(&thread_args));
         if (rc != 0)
             fail(rc, kThreads[i].create_failure);
     }
+    pthread_attr_destroy(&attr);
 
     for (int i = 0; i < kThreadCount; ++i) {
         void *result = nullptr;

@@ -6,7 +6,7 @@
 
 // The production ports, which main hands to get_data_thread:
 // the monotonic clock in seconds, a post of engine->ring.posted (the ports' ctx) and
-// run_command_bounded.
+// run_command_in_order.
 SamplerPorts engine_sampler_ports(EngineShared *engine);
 
 constexpr int kAttachAttempts = 50;

@@ -155,6 +155,12 @@ void trace_run_command(void *ctx, const char *command)
     real_run_command(ctx, command);
 }
 
+void trace_run_aside(void *ctx, const char *command)
+{
+    fprintf(stderr, "gestured:   command: %s\n", command ? command : "");
+    real_run_aside(ctx, command);
+}
+
 void trace_send_input(void *ctx, const char *operand, int button, InputKind kind)
 {
     const int k = static_cast<int>(kind);
@@ -290,6 +296,7 @@ EnginePlatform engine_platform_traced()
 {
     EnginePlatform traced = engine_platform_production();
     traced.run_command = trace_run_command;
+    traced.run_aside = trace_run_aside;
     traced.send_input = trace_send_input;
     traced.note_binding = trace_note_binding;
     return traced;

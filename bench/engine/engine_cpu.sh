@@ -4,7 +4,9 @@
 #      loop that only copies the block every 5 ms, measured in the same run;
 #   2. during a two-finger movement replayed at a driver's 125 Hz, by a
 #      publisher that does not signal its reports (as the driver) and by one
-#      that does (as vorellpad: tpsim --signal);
+#      that does (as vorellpad: tpsim --signal), next to the same replay
+#      under a bare loop that polls on the engine's pause schedule and clicks
+#      the wheel once per change (gestured stopped meanwhile);
 #   3. resident memory.
 # Usage (as root, for a private IPC namespace):
 #   bench/engine/engine_cpu.sh BUILD_DIR [IDLE_SECONDS] [REPLAY_SECONDS]
@@ -67,6 +69,24 @@ for signal in "" --signal; do
     r0=$(cpu_ns "$g")
     tpsim replay --new $signal "$work/trace.txt"
     r1=$(cpu_ns "$g")
-    echo "two-finger movement at 125 Hz for ${replay_s} s${signal:+, signalled}: gestured $(percent $((r1 - r0)) "$replay_s")% of a core (goal <= 1.6)"
+    eval "engine_ns${signal:+_signal}=$((r1 - r0))"
+    echo "two-finger movement at 125 Hz for ${replay_s} s${signal:+, signalled}: gestured $(percent $((r1 - r0)) "$replay_s")% of a core"
 done
-echo "resident memory: $(rss_kib "$g") KiB (goal <= 6144)"
+rss=$(rss_kib "$g")
+
+# The floor: the same replay with gestured stopped and the bare loop clicking.
+kill -STOP "$g"
+bench_copy_loop --click &
+c=$!
+pids="$pids $c"
+sleep 1
+f0=$(cpu_ns "$c")
+tpsim replay --new "$work/trace.txt"
+f1=$(cpu_ns "$c")
+kill "$c"
+kill -CONT "$g"
+floor_ns=$((f1 - f0))
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+echo "floor: bare poll-and-click loop, same replay: $(percent "$floor_ns" "$replay_s")% of a core"
+echo "125 Hz ratio to the floor: $(ratio "$engine_ns" "$floor_ns"), signalled $(ratio "$engine_ns_signal" "$floor_ns") (goal <= 1.3)"
+echo "resident memory: $rss KiB (goal <= 3072)"

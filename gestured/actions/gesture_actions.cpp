@@ -46,6 +46,33 @@ bool entry_armed_scroll = false;
 
 bool is_scroll_step(Gesture code) { return code >= Gesture::kScrollYDec && code <= Gesture::kScrollXInc; }
 
+// The title a touch's scroll steps share: looked up by the first step of
+// each touch (the sampler's touch count) and again after any other entry.
+// A step's wheel click moves no focus, and the steps come many a second,
+// each one an X round trip or more otherwise. Without a touch count (0: no
+// sampler has seen a finger) every entry looks the title up.
+struct StepTitle {
+    uint32_t touch = 0;
+    Title title{};
+};
+StepTitle step_title;  // hotkey_event_thread only
+
+Title focused_title(const EnginePlatform &platform, const EngineShared &engine, Gesture code)
+{
+    const uint32_t touch = engine.ring.touches.load();
+    const bool shared = is_scroll_step(code) && touch != 0;
+    if (shared && step_title.touch == touch)
+        return step_title.title;
+    Title title;
+    title.present = platform.title(title.text, kTitleMax) >= 0;
+    if (!title.present)
+        title.text[0] = 0;
+    step_title.touch = shared ? touch : 0;
+    if (shared)
+        step_title.title = title;
+    return title;
+}
+
 // ---- pointer shapes -------------------------------------------------------
 
 enum CursorId {
@@ -76,7 +103,7 @@ void show_cursor(const EnginePlatform &platform, EngineShared &engine, CursorId 
 {
     if (cursor_shown(engine, id).load() != 0)
         return;
-    run(platform, kCursorCommands[id]);
+    platform.run_in_order(kCursorCommands[id]);
     for (int i = 0; i < kCursorCount; ++i)
         cursor_shown(engine, i).store(i == id ? 1 : 0);
 }
@@ -496,10 +523,7 @@ void carry_out(const EnginePlatform &platform, EngineShared &engine, Gesture cod
 {
     int32_t a = arg;
 
-    Title title;
-    title.present = platform.title(title.text, kTitleMax) >= 0;
-    if (!title.present)
-        title.text[0] = 0;
+    const Title title = focused_title(platform, engine, code);
 
     release_held_button(platform);
     release_bound_input(platform);

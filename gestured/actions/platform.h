@@ -62,10 +62,15 @@ struct EnginePlatform {
     // it uses, in words (binding_use_words): the --debug trace and the
     // last-gesture line listen here. Null: nothing is told.
     void (*note_binding)(void *ctx, const char *text) = nullptr;
+    // Runs a command line without waiting for it, after every line handed
+    // over this way before: for the pointer images, which no later input
+    // waits for. Null: run_command.
+    void (*run_aside)(void *ctx, const char *command) = nullptr;
 
     int64_t now() const { return now_ms(ctx); }
     void sleep(int ms) const { sleep_ms(ctx, ms); }
     void run(const char *command) const { run_command(ctx, command); }
+    void run_in_order(const char *command) const { (run_aside ? run_aside : run_command)(ctx, command); }
     void send(const char *operand, int button, InputKind kind) const
     {
         send_input(ctx, operand, button, kind);

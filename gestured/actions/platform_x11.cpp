@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "clock.h"
+#include "command_queue.h"
 #include "command_runner.h"
 #include "driver_parameters.h"
 #include "held_input.h"
@@ -19,6 +20,7 @@ EnginePlatform engine_platform_production()
     EnginePlatform p{real_now_ms,     real_sleep_ms,    real_run_command,
                      real_send_input, real_focus_title, nullptr};
     p.focus_class = real_focus_class;
+    p.run_aside = real_run_aside;
     return p;
 }
 
@@ -44,6 +46,8 @@ void real_run_command(void *, const char *command)
     run_command_bounded(command);
     note_command_ups(command);
 }
+
+void real_run_aside(void *, const char *command) { run_command_in_order(command); }
 
 namespace {
 

@@ -14,6 +14,8 @@ EnginePlatform engine_platform_production();
 int64_t real_now_ms(void *ctx);
 void real_sleep_ms(void *ctx, int ms);
 void real_run_command(void *ctx, const char *command);
+// Hands the line to run_command_in_order.
+void real_run_aside(void *ctx, const char *command);
 void real_send_input(void *ctx, const char *operand, int button, InputKind kind);
 // Makes real_send_input send nothing from now on, after any send under way
 // has finished (the signal path, before it releases what is held).

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <cwchar>
 
-int32_t keysym_level_table[65536];
+int8_t keysym_level_table[65536];
 uint8_t keysym_keycode_table[65536];
 const char *const modifier_for_level[3] = {nullptr, "Shift_L", "ISO_Level3_Shift"};
 char key_char_buffer[2];
@@ -181,7 +181,7 @@ void send_text(Display *display, const char *text)
             fprintf(stderr, "Special character '%ls' is currently not supported.\n", one);
             continue;
         }
-        const int32_t level = keysym_level_table[c];
+        const int8_t level = keysym_level_table[c];
         const KeyCode code = keysym_keycode_table[c];
         if (level < 0 || level > 2) {
             fprintf(stderr, "Character '%ls' is not on the keyboard map; skipped.\n", one);
@@ -249,7 +249,7 @@ void build_keysym_table(Display *display)
                 continue;
             const KeySym k = XStringToKeysym(name);
             if (k != NoSymbol && k <= 0xFFFF && keysym_level_table[k] == -1) {
-                keysym_level_table[k] = j;
+                keysym_level_table[k] = static_cast<int8_t>(j);
                 keysym_keycode_table[k] = static_cast<uint8_t>(min_code + i);
             }
         }

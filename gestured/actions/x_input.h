@@ -13,7 +13,7 @@
 // Shift level (0, 1, 2) at which a keysym 0..0xFFFF was first found in the
 // keyboard mapping, -1 when no key carries it; and the keycode it was found
 // on, 0 when none. Filled once by build_keysym_table.
-extern int32_t keysym_level_table[65536];
+extern int8_t keysym_level_table[65536];
 extern uint8_t keysym_keycode_table[65536];
 
 // The modifier key that reaches each level: none, Shift_L, ISO_Level3_Shift.

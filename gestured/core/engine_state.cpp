@@ -64,6 +64,7 @@ void SampleRing::reset()
     head.store(0);
     tail.store(0);
     unread.store(0);
+    touches.store(0);
 }
 
 void EngineShared::reset()

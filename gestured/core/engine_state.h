@@ -271,8 +271,13 @@ struct SampleRing {
     std::atomic<int32_t> head{0};    // next entry to write (get_data_thread)
     std::atomic<int32_t> tail{0};    // next entry to read (ctrl_data_thread)
     std::atomic<int32_t> unread{0};  // written, unread entries
+    // Counts the touches: one more when a record with fingers follows one
+    // without, and when one without follows one with, before that record is
+    // posted. 0 until the first landing (and never again after a wrap).
+    std::atomic<uint32_t> touches{0};
 
-    // The three indexes to 0 (the entries are left as they are).
+    // The three indexes and the touch count to 0 (the entries are left as
+    // they are).
     void reset();
 };
 

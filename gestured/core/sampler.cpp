@@ -90,6 +90,10 @@ int sampler_poll(SamplerState *st, const TouchpadSharedBlock *live, EngineShared
             double now = ports.now_s(ports.ctx);
             engine.ring.head.store(head + 1, std::memory_order_relaxed);
             rec->time = static_cast<float>(now - st->origin);
+            if ((f != 0) != (st->prev.NewStructFingers.f != 0)) {
+                const uint32_t next = engine.ring.touches.load(std::memory_order_relaxed) + 1;
+                engine.ring.touches.store(next != 0 ? next : 1);
+            }
             engine.ring.unread.fetch_add(1);
             ports.post_sample(ports.ctx);
             memcpy(&st->prev, &cur, sizeof cur);

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "command_queue.h"
 #include "command_runner_inspect.h"
 #include "support.h"
 
@@ -85,6 +86,23 @@ TEST_F(CommandRunner, EndingWhatIsInFlightKillsItAndRefusesAllButFinalCommands)
     EXPECT_FALSE(std::ifstream(refused).good());
     run_command_final(("touch " + final_ran).c_str());
     EXPECT_TRUE(std::ifstream(final_ran).good());
+}
+
+TEST_F(CommandRunner, CommandsInOrderRunAfterOneAnotherWithoutHoldingUpTheCaller)
+{
+    const std::string go = dir + "queue_go";
+    const std::string out = dir + "queue_out";
+    // The first line waits for a file the test makes only once both calls
+    // have returned: a caller that waited would see it killed at the bound
+    // and only "b" written.
+    const std::string first = "while [ ! -e " + go + " ]; do sleep 0.01; done; echo a >> " + out;
+    const std::string second = "echo b >> " + out;
+    run_command_in_order(first.c_str());
+    run_command_in_order(second.c_str());
+    EXPECT_FALSE(std::ifstream(out).good());
+    std::ofstream(go).put('\n');
+    EXPECT_TRUE(wait_until([&] { return read_file(out) == "a\nb\n"; })) << read_file(out);
+    EXPECT_EQ(run_command_kills(), 0);
 }
 
 }  // namespace

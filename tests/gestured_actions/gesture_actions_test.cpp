@@ -427,3 +427,22 @@ TEST_F(GestureActions, CoverRunsOncePerTouch)
     entry(Gesture::kCover, 8);
     EXPECT_EQ(take(), (Events{"tap Page_Down"}));
 }
+
+TEST_F(GestureActions, ScrollStepsOfOneTouchShareTheTitleOfItsFirstStep)
+{
+    // The sampler's touch count; Gwenview's vertical steps send no click.
+    engine.ring.touches.store(7);
+    entry(Gesture::kScrollYInc, 0, "Editor");
+    entry(Gesture::kScrollYInc, 0, "photo.jpg - Gwenview");
+    EXPECT_EQ(take(), (Events{V, "click 5", "click 5"}));
+
+    engine.ring.touches.store(8);  // the next touch looks again
+    entry(Gesture::kScrollYInc, 0, "photo.jpg - Gwenview");
+    entry(Gesture::kScrollYInc, 0, "Editor");
+    EXPECT_EQ(take(), Events{});
+
+    entry(Gesture::kTapClick, 0, "Editor");  // any other entry looks again
+    take();
+    entry(Gesture::kScrollYInc, 0, "Editor");
+    EXPECT_EQ(take(), (Events{"click 5"}));
+}
