@@ -37,6 +37,9 @@ PadDescription pad(int res = 0, bool semi = false, bool clickpad = false, int sl
 
 // Events of one stream; "report()" ends a frame, and the next begins 8 ms
 // later.
+// Long enough for a new contact to count.
+constexpr int kLanded = 4;
+
 struct Stream {
     std::vector<PadEvent> events;
     int64_t now_us = 0;
@@ -67,6 +70,11 @@ struct Stream {
     {
         return abs(ABS_MT_SLOT, slot).abs(ABS_MT_POSITION_X, x).abs(ABS_MT_POSITION_Y, y);
     }
+    // The first finger of a touch, down long enough to count.
+    Stream &first_down(int slot, int id, int x, int y)
+    {
+        return down(slot, id, x, y).key(BTN_TOUCH, 1).report().wait(kLanded);
+    }
     Stream &up(int slot) { return abs(ABS_MT_SLOT, slot).abs(ABS_MT_TRACKING_ID, -1); }
     Stream &add(int type, int code, int value)
     {
@@ -79,9 +87,6 @@ struct Stream {
         return *this;
     }
 };
-
-// Long enough for a new contact to count.
-constexpr int kLanded = 4;
 
 std::vector<FingerState> run(PadTranslator &t, const Stream &s)
 {
@@ -98,10 +103,7 @@ TEST(Translator, ANewContactCountsOnceItHasLandedAndTheFirstDownIsFingerOne)
     // slot 1 comes down first, then slot 0 to its right; one brushes the
     // pad for a single report and never counts
     auto states = run(t, Stream()
-                             .down(1, 7, 200, 300)
-                             .key(BTN_TOUCH, 1)
-                             .report()
-                             .wait(kLanded)
+                             .first_down(1, 7, 200, 300)
                              .down(0, 8, 800, 300)
                              .down(2, 9, 500, 500)
                              .report()
@@ -175,10 +177,7 @@ TEST(Translator, DroppedEventsAreIgnoredUntilTheNextReportAndTheResyncLiftsTheFi
 {
     PadTranslator t(pad());
     auto states = run(t, Stream()
-                             .down(0, 1, 500, 300)
-                             .key(BTN_TOUCH, 1)
-                             .report()
-                             .wait(kLanded)
+                             .first_down(0, 1, 500, 300)
                              .dropped()
                              .move(0, 900, 100)
                              .report()  // incomplete: thrown away
@@ -284,10 +283,7 @@ TEST(Translator, AHoveringFingerIsNoTouch)
 {
     PadTranslator t(pad());
     auto states = run(t, Stream()
-                             .down(0, 1, 500, 300)
-                             .key(BTN_TOUCH, 1)
-                             .report()
-                             .wait(kLanded)
+                             .first_down(0, 1, 500, 300)
                              .key(BTN_TOUCH, 0)
                              .report()  // still tracked, lifted off
                              .key(BTN_TOUCH, 1)
