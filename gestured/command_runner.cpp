@@ -24,8 +24,16 @@ constexpr int kKinds = 8;
 constexpr int kKindMax = 64;
 constexpr int kEndWaitMs = 1000;
 
-std::mutex runner_mutex;
-std::condition_variable slot_freed;
+// Never destroyed: the in-order command worker is a detached thread that
+// may still be finishing a command while the process exits, and must not
+// find these torn down under it.
+struct RunnerSync {
+    std::mutex mutex;
+    std::condition_variable slot_freed;
+};
+RunnerSync &runner_sync = *new RunnerSync;
+std::mutex &runner_mutex = runner_sync.mutex;
+std::condition_variable &slot_freed = runner_sync.slot_freed;
 pid_t in_flight[kSlots];  // 0 = free; each is also its process group's id
 bool stopping = false;
 
