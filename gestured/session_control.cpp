@@ -15,6 +15,7 @@
 #include "held_input.h"
 #include "instance_lock.h"
 #include "platform_x11.h"
+#include "status_line.h"
 #include "x_connection_watch.h"
 #include "x_input.h"
 
@@ -191,6 +192,7 @@ void release_everything_for_exit(bool stop_input)
         }
     }
     driver_parameters_restore();
+    status_line_end();
 }
 
 void install_release_on_signal()

@@ -21,6 +21,10 @@ struct Handover {
     std::string pending;
     bool posted = false;
     std::string path;
+    // Held while the file is written or removed, so that the end's removal
+    // cannot be followed by a write already under way.
+    std::mutex file;
+    bool ended = false;
     void (*told_before)(void *ctx, const char *text) = nullptr;
 };
 Handover *handover = nullptr;
@@ -49,7 +53,9 @@ void *writer_thread(void *)
             line.swap(h.pending);
             h.posted = false;
         }
-        write_private_file(h.path, line + "\n");
+        std::lock_guard<std::mutex> lock(h.file);
+        if (!h.ended)
+            write_private_file(h.path, line + "\n");
     }
     return nullptr;
 }
@@ -68,4 +74,13 @@ bool status_line_attach(EnginePlatform *platform, const std::string &path)
     pthread_detach(thread);
     platform->note_binding = note;
     return true;
+}
+
+void status_line_end()
+{
+    if (!handover)
+        return;
+    std::lock_guard<std::mutex> lock(handover->file);
+    handover->ended = true;
+    unlink(handover->path.c_str());
 }

@@ -20,3 +20,8 @@
 // engine threads start. False, with nothing changed but the old file gone,
 // when the writer cannot start.
 bool status_line_attach(EnginePlatform *platform, const std::string &path);
+
+// At the engine's end: the file goes and nothing writes it again, so the
+// settings window never shows a gesture of an engine that is gone. Safe to
+// call when the line was never attached.
+void status_line_end();

@@ -1,6 +1,7 @@
 // The last-gesture line: what an earlier engine left goes at the start, each
-// line told reaches the file (the latest wins, mode 0600) and the listener
-// that was there before (the --debug trace) still hears every line.
+// line told reaches the file (the latest wins, mode 0600), the listener that
+// was there before (the --debug trace) still hears every line, and the
+// engine's end removes the file for good.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,6 +39,12 @@ TEST(StatusLine, TheLatestLineReachesThePrivateFile)
     ASSERT_EQ(lstat(path.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // The end takes the file away, and a line told after it stays unwritten.
+    status_line_end();
+    platform.note_binding(platform.ctx, "three-finger-tap: combo box");
+    usleep(100 * 1000);
+    EXPECT_NE(access(path.c_str(), F_OK), 0) << read_file(path);
 }
 
 }  // namespace
