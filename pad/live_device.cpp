@@ -14,6 +14,7 @@
 #include <string>
 
 #include "clock.h"
+#include "live_wait.h"
 #include "pad_translator.h"
 #include "recording.h"
 #include "x_properties.h"
@@ -220,6 +221,7 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
     XDriverGuard::on_lost = lift_and_end;
     XDriverGuard x;
     bool told_x = false;
+    int64_t last_key_ms = -1;
     while (!stop.load()) {
         std::unique_ptr<PadTranslator> core;
         if (pad) {
@@ -243,19 +245,19 @@ int run_live(const PadOptions &options, ClaimBlock claim, const std::atomic<bool
             const int xfd = x.connection_fd();
             if (xfd >= 0)
                 fds[n++] = {xfd, POLLIN, 0};
-            // The TouchpadOff mirror wants a look twice a second, the block
-            // under the key once a second, and a finger still landing when it
-            // comes to count.
-            int timeout = (pad && xfd >= 0) ? 500 : kBlockCheckPeriodMs;
-            if (core && core->next_change_us() >= 0) {
-                const int64_t wait_ms = (core->next_change_us() - monotonic_now_us()) / 1000 + 1;
-                timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(wait_ms, timeout)));
-            }
-            if (poll(fds, static_cast<nfds_t>(n), timeout) < 0 && errno != EINTR)
+            LiveWaitFacts facts;
+            facts.now_ms = monotonic_now_us() / 1000;
+            facts.mirroring = pad && x.mirroring();
+            facts.keys_reported = x.keys_reported();
+            facts.last_key_ms = last_key_ms;
+            facts.touchpad_off = block->block->TouchpadOff;
+            if (core && core->next_change_us() >= 0)
+                facts.next_change_ms = core->next_change_us() / 1000;
+            if (poll(fds, static_cast<nfds_t>(n), live_wait_ms(facts)) < 0 && errno != EINTR)
                 break;
             keep_published_block(block);
-            if (xfd >= 0)
-                x.drain();
+            if (xfd >= 0 && x.drain())
+                last_key_ms = monotonic_now_us() / 1000;
             x.mirror_touchpad_off(block->block->TouchpadOff);
             if (u.mon && udev_changed(u) && !pad) {
                 std::string again = wanted_node(options, u);

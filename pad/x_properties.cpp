@@ -136,6 +136,10 @@ bool XDriverGuard::attach(const std::string &node, std::string *message)
         changed[0] = 0;
         write_prop(display_, device_, a, p.type, p.format, changed, p.items);
     }
+    // Keys wake the loop: the typing monitor turns the pad off at a key,
+    // and the mirror needs to look only then.
+    if (!keys_reported_)
+        keys_reported_ = listen_for_key_events(display_, &keys_);
     XFlush(display_);
     touchpad_off_ = 0;
     return true;
@@ -174,9 +178,12 @@ bool XDriverGuard::drain()
 {
     if (!display_)
         return false;
+    if (keys_reported_)
+        return take_key_events(
+            display_, &keys_, [](void *, const KeyEvent &) {}, nullptr);
     while (XPending(display_)) {
         XEvent e;
         XNextEvent(display_, &e);
     }
-    return true;
+    return false;
 }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-struct _XDisplay;
+#include "x_key_events.h"
 
 class XDriverGuard {
 public:
@@ -31,13 +31,19 @@ public:
     void restore();
     // The display's connection, for poll(); -1 without one.
     int connection_fd() const;
-    // Reads what the server sent; false when the connection is gone.
+    // Reads what the server sent; true when a key was pressed or released
+    // (from the keyboard or through XTEST alike: either may be the user's).
     bool drain();
+    // A device takes TouchpadOff, and whether the server reports keys.
+    bool mirroring() const { return device_ >= 0 && saved_; }
+    bool keys_reported() const { return keys_reported_; }
 
 private:
     struct Saved;
-    _XDisplay *display_ = nullptr;
+    Display *display_ = nullptr;
     int device_ = -1;
+    KeyEventListener keys_;
+    bool keys_reported_ = false;
     int touchpad_off_ = 0;
     Saved *saved_ = nullptr;
 };
