@@ -187,6 +187,16 @@ void browser_zoom_step(const EnginePlatform &platform, bool zoom_in)
 
 // ---- per code ---------------------------------------------------------------
 
+// Runs the entry's binding, all at once, when it has one; true when it did,
+// and the entry is carried out.
+bool ran_binding(const EnginePlatform &platform, const BindingUse &use)
+{
+    if (!use.bound())
+        return false;
+    run_binding(platform, use, BoundStyle::kAtOnce);
+    return true;
+}
+
 bool either_latch(EngineShared &engine)
 {
     return engine.latches.cover_gesture_latch.load() == 1 || engine.latches.swipe_latch.load() == 1;
@@ -252,10 +262,8 @@ void zoom(const EnginePlatform &platform, EngineShared &engine, const Title &tit
     if (either_latch(engine))
         return;
     show_cursor(platform, engine, code == Gesture::kZoomOut ? kZoomOutCursor : kZoomInCursor);
-    if (use.bound()) {
-        run_binding(platform, use, BoundStyle::kAtOnce);
+    if (ran_binding(platform, use))
         return;
-    }
     const ZoomAction action = static_cast<ZoomAction>(a);
     const bool control_wheel =
         action == ZoomAction::kControlWheelDown || action == ZoomAction::kControlWheelUp;
@@ -279,10 +287,8 @@ void rotate(const EnginePlatform &platform, EngineShared &engine, const Title &t
     if (engine.latches.cover_gesture_latch.load() == 1)
         return;
     show_cursor(platform, engine, code == Gesture::kRotateCW ? kRightRotateCursor : kLeftRotateCursor);
-    if (use.bound()) {
-        run_binding(platform, use, BoundStyle::kAtOnce);
+    if (ran_binding(platform, use))
         return;
-    }
     const RotateAction action = static_cast<RotateAction>(a);
     const bool control_letter = action == RotateAction::kControlR || action == RotateAction::kControlL;
     const bool right = action == RotateAction::kControlR;
@@ -313,10 +319,8 @@ void swipe(const EnginePlatform &platform, EngineShared &engine, const Title &ti
     if (engine.latches.cover_gesture_latch.load() == 1)
         return;
     engine.latches.swipe_latch.store(1);
-    if (use.bound()) {
-        run_binding(platform, use, BoundStyle::kAtOnce);
+    if (ran_binding(platform, use))
         return;
-    }
     const bool toward_right = code == Gesture::kSwipeXInc;
     if (title.has(kGwenviewTitle)) {
         click_button(platform, toward_right ? 7 : 6);
@@ -358,10 +362,8 @@ void chosen_action(const EnginePlatform &platform, const Title &title, int32_t a
 
 void switching_begin(const EnginePlatform &platform, const BindingUse &use)
 {
-    switching_taken_by_binding = use.bound();
-    if (use.bound())
-        run_binding(platform, use, BoundStyle::kAtOnce);
-    else
+    switching_taken_by_binding = ran_binding(platform, use);
+    if (!switching_taken_by_binding)
         switch_windows_step(platform, Gesture::kSwitchWindowsBegin);
 }
 
@@ -403,9 +405,7 @@ void by_code(const EnginePlatform &platform, EngineShared &engine, const Title &
     case Gesture::kMyHome:
         if (engine.latches.cover_gesture_latch.load() == 1)
             break;
-        if (use.bound())
-            run_binding(platform, use, BoundStyle::kAtOnce);
-        else
+        if (!ran_binding(platform, use))
             run(platform, platform.home_command());
         break;
     case Gesture::kSwitchWindowsBegin:

@@ -38,6 +38,35 @@ void fake_key_by_name(Display *display, const char *name, bool press)
     fake_key(display, keysym_name_to_keycode(display, name), press);
 }
 
+// The window that has the input focus, or None. PointerRoot is not a
+// window: it has no title, no class and no parent.
+Window focused_window(Display *display)
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus == PointerRoot ? None : focus;
+}
+
+// A window's parent and the root above it; both None when the server cannot
+// say.
+struct Parent {
+    Window parent = None;
+    Window root = None;
+};
+
+Parent parent_of(Display *display, Window w)
+{
+    Window root = None, parent = None;
+    Window *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, w, &root, &parent, &children, &count))
+        return {};
+    if (children)
+        XFree(children);
+    return {parent, root};
+}
+
 }  // namespace
 
 void install_x_error_handler() { XSetErrorHandler(ignore_x_error); }
@@ -46,24 +75,15 @@ char *get_focus_window_name(Display *display)
 {
     if (!display)
         return nullptr;
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
-    // PointerRoot is not a window: it has no title and no parent.
-    if (focus == None || focus == PointerRoot)
+    const Window focus = focused_window(display);
+    if (focus == None)
         return nullptr;
 
     XTextProperty prop{};
     if (XGetWMName(display, focus, &prop) && prop.value)
         return reinterpret_cast<char *>(prop.value);
 
-    Window root = None, parent = None;
-    Window *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, focus, &root, &parent, &children, &count))
-        return nullptr;
-    if (children)
-        XFree(children);
+    const Window parent = parent_of(display, focus).parent;
     if (parent == None)
         return nullptr;
 
@@ -113,16 +133,10 @@ void look_up_class(Display *display, Window focus)
             class_cache.found = true;
             return;
         }
-        Window root = None, parent = None;
-        Window *children = nullptr;
-        unsigned int count = 0;
-        if (!XQueryTree(display, w, &root, &parent, &children, &count))
+        const Parent up = parent_of(display, w);
+        if (up.parent == up.root)
             return;
-        if (children)
-            XFree(children);
-        if (parent == root)
-            return;
-        w = parent;
+        w = up.parent;
     }
 }
 
@@ -132,10 +146,8 @@ bool get_focus_window_class(Display *display, char *instance, char *window_class
 {
     if (!display || cap <= 0)
         return false;
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
-    if (focus == None || focus == PointerRoot)
+    const Window focus = focused_window(display);
+    if (focus == None)
         return false;
     if (focus != class_cache.window)
         look_up_class(display, focus);

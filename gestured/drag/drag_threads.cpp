@@ -4,18 +4,31 @@
 #include "drag_lock.h"
 #include "engine_state.h"
 
-void *drag_event_thread(void *arg)
+namespace {
+
+// One thread's loop: the logic's state starts once, then every post of the
+// semaphore that posts picks is one wake-up.
+template <typename Logic, typename Wake>
+void *wake_per_post(void *arg, void (*start)(EngineShared &, Logic *), sem_t *(*posts)(EngineShared &),
+                    Wake wake)
 {
     const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
     EngineShared &engine = *args.shared;
-    const EnginePlatform &platform = *args.platform;
-    DragLock drag;
-    drag_lock_start(engine, &drag);
+    Logic logic;
+    start(engine, &logic);
     for (;;) {
-        engine_sem_wait(&engine.drag.events);
-        drag_lock_wake(platform, engine, &drag);
+        engine_sem_wait(posts(engine));
+        wake(*args.platform, engine, &logic);
     }
     return nullptr;
+}
+
+}  // namespace
+
+void *drag_event_thread(void *arg)
+{
+    return wake_per_post<DragLock>(
+        arg, drag_lock_start, [](EngineShared &e) { return &e.drag.events; }, drag_lock_wake);
 }
 
 // A held arrow key is noted by the command runner when its keydown command
@@ -23,14 +36,6 @@ void *drag_event_thread(void *arg)
 // the middle of an auto-scroll.
 void *auto_scroll_thread(void *arg)
 {
-    const EngineThreadArgs &args = *static_cast<const EngineThreadArgs *>(arg);
-    EngineShared &engine = *args.shared;
-    const EnginePlatform &platform = *args.platform;
-    AutoScroll scroll;
-    auto_scroll_start(engine, &scroll);
-    for (;;) {
-        engine_sem_wait(&engine.scroll.starts);
-        auto_scroll_wake(platform, engine, &scroll);
-    }
-    return nullptr;
+    return wake_per_post<AutoScroll>(
+        arg, auto_scroll_start, [](EngineShared &e) { return &e.scroll.starts; }, auto_scroll_wake);
 }

@@ -219,20 +219,23 @@ TEST_F(GestureActions, PointerImageRunsOncePerKindAndSwitchesBetweenKinds)
 
 TEST_F(GestureActions, ScrollStepsSetDirectionFlagsAndArmAutoScroll)
 {
-    entry(Gesture::kScrollYDec);
-    EXPECT_EQ(engine.scroll.scroll_up_active.load(), 1);
-    EXPECT_EQ(engine.scroll.scroll_down_active.load(), 0);
-    EXPECT_EQ(engine.scroll.scroll_active.load(), 1);
-    entry(Gesture::kScrollYInc);
-    EXPECT_EQ(engine.scroll.scroll_up_active.load(), 0);
-    EXPECT_EQ(engine.scroll.scroll_down_active.load(), 1);
-    entry(Gesture::kScrollXDec);
-    EXPECT_EQ(engine.scroll.scroll_left_active.load(), 1);
-    EXPECT_EQ(engine.scroll.scroll_right_active.load(), 0);
-    entry(Gesture::kScrollXInc);
-    EXPECT_EQ(engine.scroll.scroll_left_active.load(), 0);
-    EXPECT_EQ(engine.scroll.scroll_right_active.load(), 1);
-    EXPECT_EQ(engine.scroll.scroll_active.load(), 1);
+    // Each step sets its direction and clears the opposite one.
+    using Flag = std::atomic<int32_t> AutoScrollWords::*;
+    const struct {
+        Gesture code;
+        Flag set, cleared;
+    } steps[] = {
+        {Gesture::kScrollYDec, &AutoScrollWords::scroll_up_active, &AutoScrollWords::scroll_down_active},
+        {Gesture::kScrollYInc, &AutoScrollWords::scroll_down_active, &AutoScrollWords::scroll_up_active},
+        {Gesture::kScrollXDec, &AutoScrollWords::scroll_left_active, &AutoScrollWords::scroll_right_active},
+        {Gesture::kScrollXInc, &AutoScrollWords::scroll_right_active, &AutoScrollWords::scroll_left_active},
+    };
+    for (const auto &step : steps) {
+        entry(step.code);
+        EXPECT_EQ((engine.scroll.*step.set).load(), 1) << static_cast<int>(step.code);
+        EXPECT_EQ((engine.scroll.*step.cleared).load(), 0) << static_cast<int>(step.code);
+        EXPECT_EQ(engine.scroll.scroll_active.load(), 1) << static_cast<int>(step.code);
+    }
 
     // Any entry starts by disarming auto-scroll.
     entry(Gesture::kButtonRelease);

@@ -12,6 +12,14 @@ namespace {
 
 using Log = std::vector<std::string>;
 
+// What a drag sends from its start to its end, without and with the
+// driver's timeout switched off for a tap-release drag.
+const Log kDrag = {"queue DRAG_PRESS", "vorellctl DragHoldButton=1", "queue DRAG_RELEASE",
+                   "vorellctl DragHoldButton=0"};
+const Log kTimeoutOffDrag = {"queue DRAG_PRESS",           "vorellctl DragTimeoutRelease=0",
+                             "vorellctl DragHoldButton=1", "vorellctl DragTimeoutRelease=1",
+                             "queue DRAG_RELEASE",         "vorellctl DragHoldButton=0"};
+
 enum class Style { kLift, kTapAgain, kTapRelease };
 
 class DragLockTest : public ::testing::Test {
@@ -65,6 +73,24 @@ protected:
         while (fake.now() < ms)
             fake_platform.sleep(1);
     }
+    // The drag's finger leaves the pad at ms.
+    void lift_drag_finger_at(long ms)
+    {
+        advance_to(ms);
+        drag_finger_lifted();
+    }
+    // A finger taps the pad again at ms.
+    void retouch_at(long ms)
+    {
+        advance_to(ms);
+        engine.drag.tap_state = TapState::kRetouched;
+    }
+    // No drag in force, and the tap logic waits for the next tap.
+    static void expect_drag_over()
+    {
+        EXPECT_EQ(engine.drag.drag_active, 0);
+        EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+    }
 };
 
 TEST_F(DragLockTest, SingleTapBecomesOneClickAfterTheSettlingWait)
@@ -74,10 +100,9 @@ TEST_F(DragLockTest, SingleTapBecomesOneClickAfterTheSettlingWait)
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kPlainTap);
     EXPECT_EQ(fake.now(), 200);
     EXPECT_EQ(fake.log(), (Log{"queue TAP_CLICK"}));
-    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
     EXPECT_EQ(engine.drag.tap_request, 0);
     EXPECT_EQ(engine.drag.tap_pending, 0);
-    EXPECT_EQ(engine.drag.drag_active, 0);
+    expect_drag_over();
 }
 
 TEST_F(DragLockTest, TouchNearTapBeginsDragWithTapReleaseCommandsInOrder)
@@ -99,14 +124,11 @@ TEST_F(DragLockTest, LiftReleaseStyleEndsTheDragAtLiftOff)
     settings(Style::kLift);
     begin_drag();
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1"}));
-    advance_to(600);
-    drag_finger_lifted();
+    lift_drag_finger_at(600);
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(fake.now(), 600) << "no settling wait while dragging";
-    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1", "queue DRAG_RELEASE",
-                               "vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(engine.drag.drag_active, 0);
-    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+    EXPECT_EQ(fake.log(), kDrag);
+    expect_drag_over();
     EXPECT_EQ(engine.drag.drag_fingers_up, 0);
     EXPECT_EQ(engine.drag.drag_lift_event, 0);
 }
@@ -133,8 +155,7 @@ TEST_F(DragLockTest, ATouchAlreadyGoneWhenTheDragBeginsStillEndsItWithItsLift)
         }
         ASSERT_EQ(sem_trywait(&engine.drag.events), 0) << "the lift is posted";
         EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
-        EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1", "queue DRAG_RELEASE",
-                                   "vorellctl DragHoldButton=0"}));
+        EXPECT_EQ(fake.log(), kDrag);
         EXPECT_EQ(engine.drag.drag_active, 0);
     }
 }
@@ -143,8 +164,7 @@ TEST_F(DragLockTest, TapReleaseDragSurvivesFingerComingBackWithinTheWait)
 {
     settings(Style::kTapRelease, 1, 1.5);
     begin_drag();
-    advance_to(600);
-    drag_finger_lifted();
+    lift_drag_finger_at(600);
     fake.at(600 + 1200, [] { engine.drag.drag_finger_count = 1; });
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_GE(fake.now(), 1800);
@@ -158,14 +178,11 @@ TEST_F(DragLockTest, TapReleaseDragEndsWhenTheWaitRunsOut)
 {
     settings(Style::kTapRelease, 1, 1.5);
     begin_drag();
-    advance_to(600);
-    drag_finger_lifted();
+    lift_drag_finger_at(600);
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_GE(fake.now(), 2100);
     EXPECT_LE(fake.now(), 2110);
-    EXPECT_EQ(fake.log(),
-              (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0", "vorellctl DragHoldButton=1",
-                   "vorellctl DragTimeoutRelease=1", "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(fake.log(), kTimeoutOffDrag);
     EXPECT_EQ(engine.drag.drag_active, 0);
     EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(engine.drag.drag_fingers_up, 0);
@@ -175,22 +192,19 @@ TEST_F(DragLockTest, TapDuringTheReTouchWaitReleasesAtOnce)
 {
     settings(Style::kTapRelease, 1, 3.0);
     begin_drag();
-    advance_to(600);
-    drag_finger_lifted();
+    lift_drag_finger_at(600);
     fake.at(900, [] { engine.drag.tap_state = TapState::kRetouched; });
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftWait);
     EXPECT_LT(fake.now(), 920);
     EXPECT_EQ(fake.log().back(), "vorellctl DragHoldButton=0");
-    EXPECT_EQ(engine.drag.drag_active, 0);
-    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+    expect_drag_over();
 }
 
 TEST_F(DragLockTest, TapReleaseLiftWithin250msLeavesTheDragInForce)
 {
     settings(Style::kTapRelease);
     begin_drag();
-    advance_to(250);
-    drag_finger_lifted();
+    lift_drag_finger_at(250);
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kNone);
     EXPECT_EQ(fake.log().size(), 3u);
     EXPECT_EQ(engine.drag.drag_active, 1);
@@ -200,15 +214,12 @@ TEST_F(DragLockTest, TapAgainStyleEndsTheDragWithAFurtherTap)
 {
     settings(Style::kTapAgain);
     begin_drag();
-    advance_to(900);
-    engine.drag.tap_state = TapState::kRetouched;
+    retouch_at(900);
     engine.drag.drag_tap_again = 1;
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kTapAgainEnds);
-    EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragHoldButton=1", "queue DRAG_RELEASE",
-                               "vorellctl DragHoldButton=0"}));
-    EXPECT_EQ(engine.drag.drag_active, 0);
+    EXPECT_EQ(fake.log(), kDrag);
+    expect_drag_over();
     EXPECT_EQ(engine.drag.drag_tap_again, 0);
-    EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
 }
 
 TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
@@ -219,8 +230,7 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
         drag_lock_start(engine, &drag);
         settings(Style::kTapAgain, drag_check);
         begin_drag();
-        advance_to(200);
-        engine.drag.tap_state = TapState::kRetouched;
+        retouch_at(200);
         engine.drag.drag_tap_again = 1;
         EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kQuickSecondTap);
         Log log = fake.log();
@@ -229,8 +239,7 @@ TEST_F(DragLockTest, QuickSecondTapIsADoubleClickNotTheEndOfADrag)
                                   : Log{"queue DRAG_PRESS", "queue DRAG_RELEASE", "queue TAP_CLICK",
                                         "vorellctl DragHoldButton=0"};
         EXPECT_EQ(log, expected);
-        EXPECT_EQ(engine.drag.drag_active, 0);
-        EXPECT_EQ(engine.drag.tap_state, TapState::kIdle);
+        expect_drag_over();
     }
 }
 
@@ -240,8 +249,7 @@ TEST_F(DragLockTest, WithoutDragCheckBoxTheDragIsSilentUntilItEnds)
     begin_drag();
     EXPECT_TRUE(fake.log().empty());
     EXPECT_EQ(engine.drag.drag_active, 1);
-    advance_to(700);
-    drag_finger_lifted();
+    lift_drag_finger_at(700);
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(fake.log(), (Log{"vorellctl DragHoldButton=0"}));
 }
@@ -268,8 +276,7 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     // swallowed by the action thread.
     settings(Style::kTapRelease);
     begin_drag();
-    advance_to(150);
-    engine.drag.tap_state = TapState::kRetouched;
+    retouch_at(150);
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kQuickSecondTap);
     EXPECT_EQ(engine.drag.drag_timeout_off, 0);
     EXPECT_EQ(fake.log(), (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0",
@@ -282,13 +289,10 @@ TEST_F(DragLockTest, EveryWayOutOfATapReleaseDragGivesTheDriverTimeoutBack)
     settings(Style::kTapRelease);
     begin_drag();
     settings(Style::kLift);
-    advance_to(800);
-    drag_finger_lifted();
+    lift_drag_finger_at(800);
     EXPECT_EQ(drag_lock_wake(fake_platform, engine, &drag), DragRule::kLiftEnds);
     EXPECT_EQ(engine.drag.drag_timeout_off, 0);
-    EXPECT_EQ(fake.log(),
-              (Log{"queue DRAG_PRESS", "vorellctl DragTimeoutRelease=0", "vorellctl DragHoldButton=1",
-                   "vorellctl DragTimeoutRelease=1", "queue DRAG_RELEASE", "vorellctl DragHoldButton=0"}));
+    EXPECT_EQ(fake.log(), kTimeoutOffDrag);
 
     // And the next plain tap is clicked.
     tap_lifted();
