@@ -17,11 +17,11 @@ constexpr int64_t kAfterKeyMs = 2000;
 
 struct LiveWaitFacts {
     int64_t now_ms = 0;
-    bool mirroring = false;     // an X device takes TouchpadOff
-    bool keys_reported = false; // the X server reports key presses to us
-    int64_t last_key_ms = -1;   // the last key reported, -1 none yet
-    int touchpad_off = 0;       // the block's word as last mirrored
-    int64_t next_change_ms = -1; // a landing finger's moment, -1 none
+    bool mirroring = false;       // an X device takes TouchpadOff
+    bool keys_reported = false;   // the X server reports key presses to us
+    int64_t last_key_ms = -1;     // the last key reported, -1 none yet
+    int touchpad_off = 0;         // the block's word as last mirrored
+    int64_t next_change_ms = -1;  // a landing finger's moment, -1 none
 };
 
 // Milliseconds for poll(), never negative.
