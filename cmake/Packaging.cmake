@@ -34,9 +34,11 @@ by name and draws your fingers on the pad as they move.")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Libraries from dpkg-shlibdeps; the X tools the engine runs by command.
+# Libraries from dpkg-shlibdeps; the X tools the engine runs by command; and
+# the C library that reads the engine's packed relocations (2.36), which
+# dpkg-shlibdeps does not see, as it looks at symbols only.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xautomation, x11-xserver-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xautomation, x11-xserver-utils, libc6 (>= 2.36)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/dist/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 #include "file_replace.h"
 
@@ -29,6 +28,22 @@ bool parse_int(const std::string &text, long min, long max, long *out)
     return true;
 }
 
+// The next line of text from *pos on, as std::getline would give it: up to
+// a '\n' or the end, a last line without a '\n' included, none after a final
+// '\n'. (No string stream: it would bring the C++ locale machinery into the
+// engine for two lines of text.)
+bool next_line(const std::string &text, size_t *pos, std::string *line)
+{
+    if (*pos >= text.size())
+        return false;
+    size_t end = text.find('\n', *pos);
+    if (end == std::string::npos)
+        end = text.size();
+    line->assign(text, *pos, end - *pos);
+    *pos = end + 1;
+    return true;
+}
+
 }  // namespace
 
 std::string format_saved_parameters(int block_id, const SavedParameter *parameters, int count)
@@ -43,13 +58,13 @@ bool parse_saved_parameters(const std::string &text, int *block_id, SavedParamet
 {
     for (int i = 0; i < count; ++i)
         parameters[i].present = false;
-    std::istringstream in(text);
+    size_t pos = 0;
     std::string line;
     long id = -1;
-    if (!std::getline(in, line) || line.rfind("block ", 0) != 0 ||
+    if (!next_line(text, &pos, &line) || line.rfind("block ", 0) != 0 ||
         !parse_int(line.substr(6), 0, INT32_MAX, &id))
         return false;
-    while (std::getline(in, line)) {
+    while (next_line(text, &pos, &line)) {
         const size_t eq = line.find('=');
         long value = 0;
         if (eq == std::string::npos || !parse_int(line.substr(eq + 1), INT32_MIN, INT32_MAX, &value))

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libx11-dev libxtst-dev libxi-dev
+  libxext-dev libxcb1-dev libxau-dev libxdmcp-dev
   libevdev-dev libudev-dev libmtdev-dev libinih-dev
   clang clang-format clang-tidy libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev

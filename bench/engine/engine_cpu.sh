@@ -7,11 +7,14 @@
 #      that does (as vorellpad: tpsim --signal), next to the same replay
 #      under a bare loop that polls on the engine's pause schedule and clicks
 #      the wheel once per change (gestured stopped meanwhile);
-#   3. resident memory.
+#   3. resident memory after the replays, with the mappings it is made of;
+#   4. the first scroll step's latency, block write to ButtonPress, from
+#      latency_bench (a gestured of its own on an Xvfb of its own);
+# and at the end the three scrolling figures side by side.
 # Usage (as root, for a private IPC namespace):
 #   bench/engine/engine_cpu.sh BUILD_DIR [IDLE_SECONDS] [REPLAY_SECONDS]
-# BUILD_DIR/bin must hold gestured, tpsim, vorellctl, vorellctl2 and
-# bench_copy_loop.
+# BUILD_DIR/bin must hold gestured, tpsim, vorellctl, vorellctl2,
+# bench_copy_loop and latency_bench.
 set -eu
 
 if [ "${VORELL_BENCH_INNER:-}" != 1 ]; then
@@ -73,6 +76,7 @@ for signal in "" --signal; do
     echo "two-finger movement at 125 Hz for ${replay_s} s${signal:+, signalled}: gestured $(percent $((r1 - r0)) "$replay_s")% of a core"
 done
 rss=$(rss_kib "$g")
+rss_by_mapping "$g" >"$work/mappings.txt"
 
 # The floor: the same replay with gestured stopped and the bare loop clicking.
 kill -STOP "$g"
@@ -89,4 +93,12 @@ floor_ns=$((f1 - f0))
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 echo "floor: bare poll-and-click loop, same replay: $(percent "$floor_ns" "$replay_s")% of a core"
 echo "125 Hz ratio to the floor: $(ratio "$engine_ns" "$floor_ns"), signalled $(ratio "$engine_ns_signal" "$floor_ns") (goal <= 1.3)"
-echo "resident memory: $rss KiB (goal <= 3072)"
+echo "resident memory: $rss KiB (goal <= 3072), by mapping:"
+cat "$work/mappings.txt"
+
+# The first step of a gesture: latency_bench's scroll gestures.
+latency_bench --gestures 10 --clicks 0 >"$work/latency.txt"
+sed -n '/^  steady-state steps/p; /^  first step/p; /^  floor:/p' "$work/latency.txt"
+first_p50=$(awk '/^  first step/ { for (i = 1; i < NF; i++) if ($i == "p50") print $(i + 1) }' "$work/latency.txt")
+
+echo "scrolling, this run: resident memory $rss KiB (goal <= 3072), 125 Hz ratio $(ratio "$engine_ns" "$floor_ns") (goal <= 1.3), first step median ${first_p50:-n/a} ms (goal <= 4)"

@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include <X11/Xlib.h>
 
 #include <clocale>
@@ -30,6 +32,9 @@ void *hotkey_event_thread(void *arg)
     hotkey_clear_latches(engine);
     setlocale(LC_ALL, "");
     build_keysym_table(display);
+    // The start-up is over (the keyboard mapping read, the start-up
+    // commands run): the heap pages it freed go back to the system.
+    malloc_trim(0);
     hotkey_clear_scroll_and_zoom(engine, platform.now());
 
     for (;;)

@@ -8,8 +8,22 @@
 #include <cstring>
 #include <cwchar>
 
-int8_t keysym_level_table[65536];
+namespace {
+
+// The keysym tables, indexed by keysym: the level plus one (0: no key
+// carries it) and the keycode. Zero stands for "not found", so that only the
+// pages of keysyms the keyboard carries are ever written (Latin-1 and the
+// function keys, a few KiB) instead of the whole 128 KiB.
+uint8_t keysym_level_plus_one[65536];
 uint8_t keysym_keycode_table[65536];
+bool keysym_tables_filled = false;
+
+}  // namespace
+
+int keysym_level(uint32_t keysym) { return keysym <= 0xFFFF ? keysym_level_plus_one[keysym] - 1 : -1; }
+
+KeyCode keysym_keycode(uint32_t keysym) { return keysym <= 0xFFFF ? keysym_keycode_table[keysym] : 0; }
+
 const char *const modifier_for_level[3] = {nullptr, "Shift_L", "ISO_Level3_Shift"};
 char key_char_buffer[2];
 Display *hotkey_display = nullptr;
@@ -193,8 +207,8 @@ void send_text(Display *display, const char *text)
             fprintf(stderr, "Special character '%ls' is currently not supported.\n", one);
             continue;
         }
-        const int8_t level = keysym_level_table[c];
-        const KeyCode code = keysym_keycode_table[c];
+        const int level = keysym_level(c);
+        const KeyCode code = keysym_keycode(c);
         if (level < 0 || level > 2) {
             fprintf(stderr, "Character '%ls' is not on the keyboard map; skipped.\n", one);
             continue;
@@ -243,10 +257,11 @@ void build_keysym_table(Display *display)
     int per = 0;
     KeySym *map = XGetKeyboardMapping(display, static_cast<KeyCode>(min_code), count, &per);
 
-    for (int k = 0; k < 65536; ++k) {
-        keysym_level_table[k] = -1;
-        keysym_keycode_table[k] = 0;
+    if (keysym_tables_filled) {
+        memset(keysym_level_plus_one, 0, sizeof keysym_level_plus_one);
+        memset(keysym_keycode_table, 0, sizeof keysym_keycode_table);
     }
+    keysym_tables_filled = true;
     if (!map)
         return;
 
@@ -260,8 +275,8 @@ void build_keysym_table(Display *display)
             if (!name)
                 continue;
             const KeySym k = XStringToKeysym(name);
-            if (k != NoSymbol && k <= 0xFFFF && keysym_level_table[k] == -1) {
-                keysym_level_table[k] = static_cast<int8_t>(j);
+            if (k != NoSymbol && k <= 0xFFFF && keysym_level_plus_one[k] == 0) {
+                keysym_level_plus_one[k] = static_cast<uint8_t>(j + 1);
                 keysym_keycode_table[k] = static_cast<uint8_t>(min_code + i);
             }
         }

@@ -11,10 +11,11 @@
 #include "platform.h"
 
 // Shift level (0, 1, 2) at which a keysym 0..0xFFFF was first found in the
-// keyboard mapping, -1 when no key carries it; and the keycode it was found
-// on, 0 when none. Filled once by build_keysym_table.
-extern int8_t keysym_level_table[65536];
-extern uint8_t keysym_keycode_table[65536];
+// keyboard mapping, -1 when no key carries it (or the keysym is larger); and
+// the keycode it was found on, 0 when none. Filled once by
+// build_keysym_table.
+int keysym_level(uint32_t keysym);
+KeyCode keysym_keycode(uint32_t keysym);
 
 // The modifier key that reaches each level: none, Shift_L, ISO_Level3_Shift.
 extern const char *const modifier_for_level[3];

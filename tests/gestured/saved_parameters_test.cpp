@@ -29,6 +29,8 @@ TEST(SavedParameters, OnlyAWellFormedTextIsBelieved)
         {"block 3\nTapButton1=1x\n", false},
         {"block 3\nTapButton1=99999999999\n", false},
         {"block 3\nTapButton1 1\n", false},
+        {"block 3\nTapButton1=1\nDragHoldButton=-7", true},       // a last line without its newline
+        {"block 3\nTapButton1=1\n\nDragHoldButton=-7\n", false},  // an empty line
     };
     for (const Case &c : cases) {
         SavedParameter read[] = {{"TapButton1", 0, false}, {"DragHoldButton", 0, false}};

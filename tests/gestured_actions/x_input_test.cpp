@@ -99,7 +99,7 @@ TEST_F(XInput, TextTypesEachCharacterWithTheModifierOfItsLevel)
 TEST_F(XInput, TextSkipsCharactersTheKeyboardLacksAndStopsAt256)
 {
     XWatch watch(xvfb.display());
-    ASSERT_EQ(keysym_level_table[0xE9], -1) << "the test keyboard unexpectedly carries e-acute";
+    ASSERT_EQ(keysym_level(0xE9), -1) << "the test keyboard unexpectedly carries e-acute";
     testing::internal::CaptureStderr();
     // a, e-acute, b, an emoji, c
     send_input(display,
@@ -122,12 +122,12 @@ TEST_F(XInput, TextSkipsCharactersTheKeyboardLacksAndStopsAt256)
 
 TEST_F(XInput, KeysymTableKeepsTheFirstKeycodeAndTheLowestLevel)
 {
-    EXPECT_EQ(keysym_level_table[XK_a], 0);
-    EXPECT_EQ(keysym_level_table[XK_A], 1);
-    EXPECT_EQ(keysym_keycode_table[XK_a], XKeysymToKeycode(display, XK_a));
-    EXPECT_EQ(keysym_keycode_table[XK_A], keysym_keycode_table[XK_a]);
-    EXPECT_EQ(keysym_level_table[0x20AC], -1);  // EuroSign is not on the test keyboard
-    EXPECT_EQ(keysym_keycode_table[0x20AC], 0);
+    EXPECT_EQ(keysym_level(XK_a), 0);
+    EXPECT_EQ(keysym_level(XK_A), 1);
+    EXPECT_EQ(keysym_keycode(XK_a), XKeysymToKeycode(display, XK_a));
+    EXPECT_EQ(keysym_keycode(XK_A), keysym_keycode(XK_a));
+    EXPECT_EQ(keysym_level(0x20AC), -1);  // EuroSign is not on the test keyboard
+    EXPECT_EQ(keysym_keycode(0x20AC), 0);
 
     // A second key for "a", above the first; and section sign on two levels
     // of one key.
@@ -138,15 +138,15 @@ TEST_F(XInput, KeysymTableKeepsTheFirstKeycodeAndTheLowestLevel)
     XChangeKeyboardMapping(display, spare, 2, syms, 1);
     XSync(display, False);
     build_keysym_table(display);
-    EXPECT_EQ(keysym_keycode_table[XK_a], XKeysymToKeycode(display, XK_a));
-    EXPECT_EQ(keysym_keycode_table[XK_section], spare);
-    EXPECT_EQ(keysym_level_table[XK_section], 0);
+    EXPECT_EQ(keysym_keycode(XK_a), XKeysymToKeycode(display, XK_a));
+    EXPECT_EQ(keysym_keycode(XK_section), spare);
+    EXPECT_EQ(keysym_level(XK_section), 0);
 
     KeySym twice[2] = {XK_paragraph, XK_paragraph};
     XChangeKeyboardMapping(display, spare, 2, twice, 1);
     XSync(display, False);
     build_keysym_table(display);
-    EXPECT_EQ(keysym_level_table[XK_paragraph], 0);
+    EXPECT_EQ(keysym_level(XK_paragraph), 0);
 }
 
 TEST_F(XInput, AKeysymNoKeyCarriesSendsNothingAndTheNextInputWorks)
