@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -27,11 +28,13 @@ struct Handover {
     bool ended = false;
     void (*told_before)(void *ctx, const char *text) = nullptr;
 };
-Handover *handover = nullptr;
+// Set before the engine threads start, but after the signal thread, whose
+// clean-up reads it: hence atomic.
+std::atomic<Handover *> handover{nullptr};
 
 void note(void *ctx, const char *text)
 {
-    Handover &h = *handover;
+    Handover &h = *handover.load(std::memory_order_acquire);
     if (h.told_before)
         h.told_before(ctx, text);
     {
@@ -44,7 +47,7 @@ void note(void *ctx, const char *text)
 
 void *writer_thread(void *)
 {
-    Handover &h = *handover;
+    Handover &h = *handover.load(std::memory_order_acquire);
     std::string line;
     for (;;) {
         {
@@ -65,9 +68,10 @@ void *writer_thread(void *)
 bool status_line_attach(EnginePlatform *platform, const std::string &path)
 {
     unlink(path.c_str());
-    handover = new Handover;
-    handover->path = path;
-    handover->told_before = platform->note_binding;
+    auto *h = new Handover;
+    h->path = path;
+    h->told_before = platform->note_binding;
+    handover.store(h, std::memory_order_release);
     pthread_t thread;
     if (pthread_create(&thread, nullptr, writer_thread, nullptr) != 0)
         return false;
@@ -78,9 +82,10 @@ bool status_line_attach(EnginePlatform *platform, const std::string &path)
 
 void status_line_end()
 {
-    if (!handover)
+    Handover *h = handover.load(std::memory_order_acquire);
+    if (!h)
         return;
-    std::lock_guard<std::mutex> lock(handover->file);
-    handover->ended = true;
-    unlink(handover->path.c_str());
+    std::lock_guard<std::mutex> lock(h->file);
+    h->ended = true;
+    unlink(h->path.c_str());
 }
