@@ -81,7 +81,14 @@ def tap(name, comment, f):
             t.state(2, two=(100, 150, 300, 150))
         else:
             t.state(3, three=(500, 500))
-    t.lift()
+    if f == 2:
+        # The lift keeps the positions, as a pad's driver leaves them: an
+        # engine that copies the record while it is being written then never
+        # sees two fingers jump to the corner (a scroll instead of the tap
+        # that every desk's start waits for).
+        t.state(0, two=(100, 150, 300, 150))
+    else:
+        t.lift()
     t.write(name)
 
 
