@@ -20,7 +20,7 @@ struct LiveWaitFacts {
     bool mirroring = false;       // an X device takes TouchpadOff
     bool keys_reported = false;   // the X server reports key presses to us
     int64_t last_key_ms = -1;     // the last key reported, -1 none yet
-    int touchpad_off = 0;         // the block's word as last mirrored
+    int touchpad_off = 0;         // the block's TouchpadOff now
     int64_t next_change_ms = -1;  // a landing finger's moment, -1 none
 };
 
